@@ -1,0 +1,42 @@
+# The two commands of a fresh Debian 12 machine:
+#   make run    installs what is missing, builds, starts the utility with a simulated module
+#   make test   installs what is missing, builds and runs every test
+BUILD ?= build
+SANITIZE_BUILD ?= build-sanitize
+FUZZ_BUILD ?= build-fuzz
+CMAKE_FLAGS ?=
+JOBS ?= $(shell nproc)
+
+.PHONY: deps build run test test-sanitize fuzz bench package clean
+
+deps:
+	@bash scripts/install-deps
+
+build: deps
+	@cmake -S . -B $(BUILD) -G Ninja -DLQ_WERROR=ON $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@bash scripts/run-utility $(BUILD)
+
+test: build
+	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+test-sanitize: deps
+	@cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DLQ_WERROR=ON -DLQ_SANITIZE=ON -DLQ_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug >/dev/null
+	@cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+	@ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS) -LE slow
+
+fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DLQ_FUZZ=ON -DLQ_BENCH=OFF >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers
+	@bash scripts/run-fuzzers $(FUZZ_BUILD)
+
+bench: build
+	@bash scripts/run-benchmarks $(BUILD)
+
+package: build
+	@cd $(BUILD) && cpack -G DEB
+
+clean:
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)

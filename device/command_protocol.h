@@ -1,0 +1,37 @@
+#pragma once
+// Every report that crosses the link: command reports, the reply tests and
+// the bytes taken from replies, and the two parameter reports.
+#include <cstdint>
+#include <string>
+
+#include "device/hid_report.h"
+#include "params/module_params.h"
+
+inline constexpr const char* CMD_FIRMWARE = "AT+iFW\r\n";
+inline constexpr const char* CMD_SIGNAL = "AT+iSS\r\n";
+inline constexpr const char* CMD_ANNOUNCE_UPLOAD = "AT+iWP\r\n";
+inline constexpr const char* CMD_READ_PARAMS1 = "AT+iRP1\r\n";
+inline constexpr const char* CMD_READ_PARAMS2 = "AT+iRP2\r\n";
+inline constexpr const char* UPLOAD_ACKNOWLEDGEMENT = "AT+iWP OK";
+
+// All 65 bytes zero, then the command text (without terminator) from byte 1.
+void BuildCommandReport(const char* command, HidReport& report);
+
+struct FirmwareInfo {
+    std::string versionText;  // "%c.%c"
+    std::string dateText;     // "20%c%c/%c%c/%c%c " (ends in one blank)
+};
+// True when O and K stand at bytes 17 and 18; only then is info filled.
+bool DecodeFirmwareReply(const HidReport& reply, FirmwareInfo& info);
+// True when O and K stand at bytes 12 and 13; only then is level set (byte 10, as it arrived).
+bool DecodeSignalReply(const HidReport& reply, std::uint8_t& level);
+// True when the payload up to its first zero byte is exactly "AT+iWP OK".
+bool IsUploadAcknowledged(const HidReport& reply);
+
+// Parameter replies are taken byte for byte, without tests.
+void TakeParamReport1(const HidReport& reply, ModuleParamSet& params);
+void TakeParamReport2(const HidReport& reply, ModuleParamSet& params);
+// Parameter reports of an upload; the key goes out as the caller left it
+// (cleared under "NONE" by the collection).
+void BuildParamReport1(const ModuleParamSet& params, HidReport& report);
+void BuildParamReport2(const ModuleParamSet& params, HidReport& report);

@@ -1,0 +1,52 @@
+#pragma once
+// A HID platform made of simulated interfaces: LQ-3860 stand-ins, other
+// vendors and other collections, with fault injection for tests.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "device/hid_device_table.h"
+#include "device/hid_platform.h"
+#include "device/module_behaviour.h"
+
+struct SimulatedInterface {
+    std::string path;
+    std::uint16_t vendorId = LQ3860_VENDOR_ID;
+    std::uint16_t usagePage = LQ3860_USAGE_PAGE;
+    std::uint16_t usage = LQ3860_USAGE;
+    std::optional<std::u16string> productName;  // nullopt: the product string cannot be read
+    std::shared_ptr<ModuleBehaviour> module;    // null: answers nothing
+
+    // Fault injection.
+    bool failOpen = false;
+    bool denyAccess = false;    // open fails for lack of permission
+    bool failWrite = false;
+    bool failRead = false;
+    bool silent = false;        // takes reports but never answers: reads time out
+    std::optional<HidReport> nextReply;  // replaces the module's next answer once
+    int unplugAfterReports = -1;         // >= 0: unplugged after that many output reports
+    bool unplugged = false;              // not listed; open connections fail
+
+    // What the host did, for tests.
+    int openCount = 0;
+    std::vector<HidReport> written;
+};
+
+class SimulatedPlatform : public HidPlatform {
+public:
+    // Adds an LQ-3860 with the given product name (nullopt: no readable
+    // name) and returns its interface for fault injection and inspection.
+    SimulatedInterface& AddModule(std::optional<std::u16string> productName = u"LQ-3860 (simulated)");
+    SimulatedInterface& AddInterface(SimulatedInterface interface);
+    SimulatedInterface& Interface(std::size_t position) { return *interfaces_.at(position); }
+    std::size_t InterfaceCount() const { return interfaces_.size(); }
+
+    std::vector<HidInterfaceInfo> ListInterfaces() override;
+    std::unique_ptr<HidConnection> Open(const std::string& path, bool& accessDenied) override;
+
+private:
+    std::vector<std::shared_ptr<SimulatedInterface>> interfaces_;
+    int nextPathNumber_ = 0;
+};

@@ -1,0 +1,3 @@
+#include "maclookup/mac_handoff.h"
+
+MacHandOffRecord MacHandOff;

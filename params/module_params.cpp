@@ -1,0 +1,12 @@
+#include "params/module_params.h"
+
+#include <algorithm>
+#include <cstring>
+
+ModuleParamSet ModuleParams;
+
+void StoreParamText(char (&area)[PARAM_TEXT_AREA], std::string_view text, std::size_t maxLength) {
+    const std::size_t length = std::min({text.size(), maxLength, PARAM_TEXT_AREA - 1});
+    std::memset(area, 0, PARAM_TEXT_AREA);
+    std::memcpy(area, text.data(), length);
+}
