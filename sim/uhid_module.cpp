@@ -1,0 +1,99 @@
+#include "sim/uhid_module.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "sim/report_descriptor.h"
+
+namespace {
+
+template <std::size_t N>
+void CopyText(std::uint8_t (&destination)[N], const std::string& text) {
+    const std::size_t length = std::min(text.size(), N - 1);
+    std::memcpy(destination, text.data(), length);
+    destination[length] = 0;
+}
+
+uhid_event ErrorReply(__u32 type, __u32 id) {
+    uhid_event reply{};
+    reply.type = type;
+    if (type == UHID_GET_REPORT_REPLY) {
+        reply.u.get_report_reply.id = id;
+        reply.u.get_report_reply.err = EIO;
+    } else {
+        reply.u.set_report_reply.id = id;
+        reply.u.set_report_reply.err = EIO;
+    }
+    return reply;
+}
+
+}  // namespace
+
+uhid_event BuildCreateEvent(const SimOptions& options, int index) {
+    uhid_event event{};
+    event.type = UHID_CREATE2;
+    auto& create = event.u.create2;
+    CopyText(create.name, options.name);
+    CopyText(create.phys, "lq3860-sim/" + std::to_string(index));
+    CopyText(create.uniq, "LQ3860SIM" + std::to_string(index));
+    const std::vector<std::uint8_t> descriptor = BuildReportDescriptor(options.secondCollection);
+    std::copy(descriptor.begin(), descriptor.end(), create.rd_data);
+    create.rd_size = static_cast<__u16>(descriptor.size());
+    create.bus = BUS_USB;
+    create.vendor = options.vendorId;
+    create.product = options.productId;
+    create.version = 0x0100;
+    return event;
+}
+
+HidReport OutputToReport(const std::uint8_t* data, std::size_t size) {
+    HidReport report{};
+    std::copy_n(data, std::min(size, report.size()), report.begin());
+    return report;
+}
+
+uhid_event BuildInputEvent(const HidReport& report) {
+    uhid_event event{};
+    event.type = UHID_INPUT2;
+    event.u.input2.size = HID_REPORT_SIZE - 1;
+    std::copy(report.begin() + 1, report.end(), event.u.input2.data);
+    return event;
+}
+
+UhidModule::UhidModule(ModuleBehaviour& behaviour, bool silent, int unplugAfter)
+    : behaviour_(behaviour), silent_(silent), unplugAfter_(unplugAfter) {}
+
+UhidModule::Response UhidModule::HandleEvent(const uhid_event& event) {
+    Response response;
+    switch (event.type) {
+        case UHID_START:
+            started_ = true;
+            break;
+        case UHID_OUTPUT: {
+            if (unplugAfter_ >= 0 && outputReports_ >= unplugAfter_) {
+                response.unplug = true;
+                break;
+            }
+            ++outputReports_;
+            const auto& output = event.u.output;
+            const std::size_t size = std::min<std::size_t>(output.size, UHID_DATA_MAX);
+            const auto reply = behaviour_.HandleOutputReport(OutputToReport(output.data, size));
+            if (reply && !silent_) {
+                response.events.push_back(BuildInputEvent(*reply));
+            }
+            response.unplug = unplugAfter_ >= 0 && outputReports_ >= unplugAfter_;
+            break;
+        }
+        case UHID_GET_REPORT:
+            // Feature reports are not part of the module's protocol.
+            response.events.push_back(ErrorReply(UHID_GET_REPORT_REPLY, event.u.get_report.id));
+            break;
+        case UHID_SET_REPORT:
+            response.events.push_back(ErrorReply(UHID_SET_REPORT_REPLY, event.u.set_report.id));
+            break;
+        default:
+            break;  // UHID_STOP, UHID_OPEN, UHID_CLOSE: nothing to do
+    }
+    return response;
+}

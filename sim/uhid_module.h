@@ -1,0 +1,47 @@
+#pragma once
+// One virtual module as the kernel's uhid driver sees it: turns the events
+// that arrive on /dev/uhid into the events written back. No I/O here, so the
+// framing can be tested without the kernel.
+#include <linux/uhid.h>
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "device/hid_report.h"
+#include "device/module_behaviour.h"
+#include "sim/sim_options.h"
+
+// The UHID_CREATE2 request for module number `index` of this process.
+uhid_event BuildCreateEvent(const SimOptions& options, int index);
+
+// An output report as uhid hands it over: the report id byte first (0, the
+// descriptor has no report ids) and then the payload, like the host wrote
+// it. The module sees byte 0 as the id and bytes 1..64 as the payload;
+// anything past 65 bytes is dropped, a short report is zero-filled.
+HidReport OutputToReport(const std::uint8_t* data, std::size_t size);
+
+// UHID_INPUT2 with the 64 payload bytes of `report` (the id is not sent:
+// without report ids the kernel takes every byte as payload).
+uhid_event BuildInputEvent(const HidReport& report);
+
+class UhidModule {
+public:
+    UhidModule(ModuleBehaviour& behaviour, bool silent, int unplugAfter);
+
+    struct Response {
+        std::vector<uhid_event> events;  // to write to /dev/uhid, in order
+        bool unplug = false;             // destroy the device afterwards
+    };
+    Response HandleEvent(const uhid_event& event);
+
+    bool Started() const { return started_; }
+    int OutputReports() const { return outputReports_; }
+
+private:
+    ModuleBehaviour& behaviour_;
+    bool silent_;
+    int unplugAfter_;
+    int outputReports_ = 0;
+    bool started_ = false;
+};
