@@ -9,6 +9,14 @@
 #include "device/hid_report.h"
 #include "params/module_params.h"
 
+// A fresh module holds: mode "AP", channel 6, encryption "WPA2-PSK(AES)",
+// SSID "LQ-3860", key "lq3860-default", MAC 00-0C-29-38-60-01; firmware
+// "1.1" of 2026/12/06 and signal level "3".
+//
+// Commands are recognised by the payload text up to its first zero byte;
+// unknown commands get no answer. After an acknowledged "AT+iWP\r\n" the
+// next two output reports are taken as the two parameter reports, whatever
+// they hold, and the set is stored once the second has arrived.
 class ModuleBehaviour {
 public:
     ModuleBehaviour();
@@ -32,5 +40,6 @@ private:
     char date_[6] = {'2', '6', '1', '2', '0', '6'};
     std::uint8_t signalLevel_ = '3';
     UploadState upload_ = UploadState::Idle;
+    ModuleParamSet incoming_;  // the upload being received
     std::function<void(const ModuleParamSet&)> stored_;
 };

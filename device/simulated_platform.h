@@ -2,6 +2,7 @@
 // A HID platform made of simulated interfaces: LQ-3860 stand-ins, other
 // vendors and other collections, with fault injection for tests.
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -30,10 +31,19 @@ struct SimulatedInterface {
     bool unplugged = false;              // not listed; open connections fail
 
     // What the host did, for tests.
-    int openCount = 0;
-    std::vector<HidReport> written;
+    int openCount = 0;                 // every open attempt, failed ones too
+    std::vector<HidReport> written;    // every output report the host tried to send
+    int deliveredReports = 0;          // output reports that reached the module
+
+    // Input reports the module has queued and the host has not read yet,
+    // oldest first.
+    std::deque<HidReport> pendingInput;
 };
 
+// Interfaces get the paths "sim:0", "sim:1", ... in the order they are added
+// (unless one is given). Connections refer to their interface weakly, so a
+// connection that outlives the platform fails instead of dangling. A read
+// with nothing to deliver passes its time limit to Pause and returns 0.
 class SimulatedPlatform : public HidPlatform {
 public:
     // Adds an LQ-3860 with the given product name (nullopt: no readable

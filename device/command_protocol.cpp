@@ -1,0 +1,100 @@
+#include "device/command_protocol.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string_view>
+
+namespace {
+
+constexpr std::size_t PAYLOAD_SIZE = HID_REPORT_SIZE - 1;
+
+// Reply byte positions.
+constexpr std::size_t FIRMWARE_VERSION = 8;
+constexpr std::size_t FIRMWARE_DATE = 10;
+constexpr std::size_t FIRMWARE_OK = 17;
+constexpr std::size_t SIGNAL_LEVEL = 10;
+constexpr std::size_t SIGNAL_OK = 12;
+
+// Parameter report byte positions.
+constexpr std::size_t PARAM_MODE = 1;
+constexpr std::size_t PARAM_CHANNEL = 2;
+constexpr std::size_t PARAM_ENCRYPTION = 3;
+constexpr std::size_t PARAM_MAC = 4;
+constexpr std::size_t PARAM_SSID = 11;
+constexpr std::size_t PARAM_KEY = 1;
+
+bool HasOkAt(const HidReport& reply, std::size_t position) {
+    return reply[position] == 'O' && reply[position + 1] == 'K';
+}
+
+// The text of a zero-terminated area, never longer than maxLength.
+std::string_view BoundedText(const char* area, std::size_t maxLength) {
+    std::size_t length = 0;
+    while (length < maxLength && area[length] != '\0') ++length;
+    return {area, length};
+}
+
+std::string_view ReportText(const HidReport& report, std::size_t first, std::size_t maxLength) {
+    return BoundedText(reinterpret_cast<const char*>(report.data() + first), maxLength);
+}
+
+}  // namespace
+
+void BuildCommandReport(const char* command, HidReport& report) {
+    report.fill(0);
+    if (command == nullptr) return;
+    const std::string_view text = BoundedText(command, PAYLOAD_SIZE);
+    std::copy(text.begin(), text.end(), report.begin() + 1);
+}
+
+bool DecodeFirmwareReply(const HidReport& reply, FirmwareInfo& info) {
+    if (!HasOkAt(reply, FIRMWARE_OK)) return false;
+    // Formatted as C text, so a zero byte ends the text as it would on screen.
+    char version[8];
+    std::snprintf(version, sizeof version, "%c.%c", reply[FIRMWARE_VERSION], reply[FIRMWARE_VERSION + 1]);
+    const std::uint8_t* date = reply.data() + FIRMWARE_DATE;
+    char dateText[16];
+    std::snprintf(dateText, sizeof dateText, "20%c%c/%c%c/%c%c ", date[0], date[1], date[2], date[3], date[4],
+                  date[5]);
+    info.versionText = version;
+    info.dateText = dateText;
+    return true;
+}
+
+bool DecodeSignalReply(const HidReport& reply, std::uint8_t& level) {
+    if (!HasOkAt(reply, SIGNAL_OK)) return false;
+    level = reply[SIGNAL_LEVEL];
+    return true;
+}
+
+bool IsUploadAcknowledged(const HidReport& reply) {
+    return ReportText(reply, 1, PAYLOAD_SIZE) == UPLOAD_ACKNOWLEDGEMENT;
+}
+
+void TakeParamReport1(const HidReport& reply, ModuleParamSet& params) {
+    params.mode = reply[PARAM_MODE];
+    params.channel = reply[PARAM_CHANNEL];
+    params.encryption = reply[PARAM_ENCRYPTION];
+    std::copy_n(reply.begin() + PARAM_MAC, MAC_LENGTH, params.mac);
+    StoreParamText(params.ssid, ReportText(reply, PARAM_SSID, SSID_SENT_LENGTH));
+}
+
+void TakeParamReport2(const HidReport& reply, ModuleParamSet& params) {
+    StoreParamText(params.key, ReportText(reply, PARAM_KEY, KEY_SENT_LENGTH));
+}
+
+void BuildParamReport1(const ModuleParamSet& params, HidReport& report) {
+    report.fill(0);
+    report[PARAM_MODE] = params.mode;
+    report[PARAM_CHANNEL] = params.channel;
+    report[PARAM_ENCRYPTION] = params.encryption;
+    std::copy_n(params.mac, MAC_LENGTH, report.begin() + PARAM_MAC);
+    const std::string_view ssid = BoundedText(params.ssid, SSID_SENT_LENGTH);
+    std::copy(ssid.begin(), ssid.end(), report.begin() + PARAM_SSID);
+}
+
+void BuildParamReport2(const ModuleParamSet& params, HidReport& report) {
+    report.fill(0);
+    const std::string_view key = BoundedText(params.key, KEY_SENT_LENGTH);
+    std::copy(key.begin(), key.end(), report.begin() + PARAM_KEY);
+}
