@@ -6,6 +6,13 @@
 #include "device/module_link.h"
 #include "params/module_params.h"
 
+// The final messages of the two procedures, shown by the window and printed
+// by the command-line tool.
+inline constexpr const char* DOWNLOAD_OK_MESSAGE = "Download Parameter OK";
+inline constexpr const char* DOWNLOAD_NG_MESSAGE = "Download Parameter NG";
+inline constexpr const char* UPLOAD_OK_MESSAGE = "Upload Parameter OK";
+inline constexpr const char* UPLOAD_NG_MESSAGE = "Upload Parameter NG";
+
 using ProgressFunction = std::function<void(int position)>;  // 0..1000
 
 // "Read para": AT+iRP1 and AT+iRP2 with their waits; positions 250, 500,
