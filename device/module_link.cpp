@@ -24,22 +24,32 @@ bool OpenModule(LinkState& link, int index) {
     return true;
 }
 
-bool ExchangeCommand(LinkState& link, const char* command, unsigned waitMs, HidReport& reply) {
+bool WriteReport(LinkState& link, const HidReport& report) {
+    int transferred = 0;
+    if (HID_Write(report.data(), static_cast<int>(report.size()), &transferred)) return true;
+    DebugOutput("HID_Write Err\n");
+    CloseLink(link);
+    return false;
+}
+
+bool WriteCommand(LinkState& link, const char* command) {
     HidReport report;
     BuildCommandReport(command, report);
+    return WriteReport(link, report);
+}
+
+bool ReadReply(LinkState& link, HidReport& reply) {
     int transferred = 0;
-    if (!HID_Write(report.data(), static_cast<int>(report.size()), &transferred)) {
-        DebugOutput("HID_Write Err\n");
-        CloseLink(link);
-        return false;
-    }
+    if (HID_Read(reply.data(), static_cast<int>(reply.size()), &transferred)) return true;
+    DebugOutput("HID_Read Err\n");
+    CloseLink(link);
+    return false;
+}
+
+bool ExchangeCommand(LinkState& link, const char* command, unsigned waitMs, HidReport& reply) {
+    if (!WriteCommand(link, command)) return false;
     if (waitMs > 0) Pause(waitMs);
-    if (!HID_Read(reply.data(), static_cast<int>(reply.size()), &transferred)) {
-        DebugOutput("HID_Read Err\n");
-        CloseLink(link);
-        return false;
-    }
-    return true;
+    return ReadReply(link, reply);
 }
 
 ReplyOutcome QueryFirmware(LinkState& link, HidReport& reply, FirmwareInfo& info) {

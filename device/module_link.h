@@ -20,6 +20,13 @@ void CloseLink(LinkState& link);
 // deviceOpen = 1). False when the slot cannot be opened.
 bool OpenModule(LinkState& link, int index);
 
+// The single steps of an exchange, for procedures that interleave their own
+// waits: a failed step writes "HID_Write Err\n" / "HID_Read Err\n", runs
+// CloseLink and returns false.
+bool WriteReport(LinkState& link, const HidReport& report);
+bool WriteCommand(LinkState& link, const char* command);
+bool ReadReply(LinkState& link, HidReport& reply);
+
 // Writes the command report, waits waitMs, reads one reply into `reply`.
 // A failed write or read writes "HID_Write Err\n" / "HID_Read Err\n", runs
 // CloseLink and returns false.
