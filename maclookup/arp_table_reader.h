@@ -1,0 +1,42 @@
+#pragma once
+// Reads the IPv4-to-MAC rows of one network interface from the host's
+// neighbour (ARP) table into a caller-owned array.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "maclookup/neighbour_table_source.h"
+
+constexpr int ARP_MAX_ENTRIES = 256;
+
+struct ArpEntry {
+    std::uint32_t type;            // 1 other, 2 invalid, 3 dynamic, 4 static
+    std::uint8_t ipAddress[4];     // byte 0 is the first number of the dotted address
+    std::uint8_t macAddress[6];    // first byte first
+};
+
+// Receives the reader's user-facing messages ("Load library fail").
+using ReaderMessage = std::function<void(const std::string& text)>;
+
+// Entry type of a row from the kernel's neighbour state: PERMANENT static,
+// REACHABLE/STALE/DELAY/PROBE dynamic, INCOMPLETE/FAILED invalid, the rest other.
+// Always one of 1..4.
+std::uint32_t ArpTypeFromState(std::uint16_t state);
+
+class CArpTableReader {
+public:
+    // Opens the source; when that fails, says "Load library fail" through
+    // onMessage and every ReadEntries returns 0.
+    CArpTableReader(NeighbourTableSource& source, const ReaderMessage& onMessage);
+    virtual ~CArpTableReader() = default;
+    CArpTableReader(const CArpTableReader&) = delete;
+    CArpTableReader& operator=(const CArpTableReader&) = delete;
+
+    // Writes the rows of interfaceIndex, ordered by IPv4 address number by
+    // number, into rows[0..maxRows) (zeroed first) and returns how many.
+    int ReadEntries(ArpEntry* rows, int maxRows, int interfaceIndex);
+
+private:
+    NeighbourTableSource& source;
+    bool agentReady = false;
+};

@@ -1,0 +1,81 @@
+#include "maclookup/mac_lookup.h"
+
+#include <cstdio>
+
+#include "device/debug_output.h"
+#include "maclookup/echo_probe.h"
+#include "maclookup/mac_handoff.h"
+#include "maclookup/rtnetlink_neighbour_source.h"
+
+namespace {
+constexpr std::uint32_t ARP_TYPE_INVALID = 2;
+}  // namespace
+
+ProbeOutcome ProbeHost(const std::string& address) {
+    CEchoProbe probe;
+    if (probe.Probe(address.c_str())) return ProbeOutcome::Answered;
+    return probe.PermissionDenied() ? ProbeOutcome::NoPermission : ProbeOutcome::NoReply;
+}
+
+bool LookUpMac(CArpTableReader& reader, std::optional<int> interfaceIndex, const std::string& ipText) {
+    ArpEntry rows[ARP_MAX_ENTRIES];
+    const int count = interfaceIndex ? reader.ReadEntries(rows, ARP_MAX_ENTRIES, *interfaceIndex) : 0;
+    MacHandOff.ready = 0;
+
+    bool found = false;
+    for (int i = 0; i < count; ++i) {
+        const ArpEntry& row = rows[i];
+        char address[16];
+        std::snprintf(address, sizeof address, "%u.%u.%u.%u", row.ipAddress[0], row.ipAddress[1],
+                      row.ipAddress[2], row.ipAddress[3]);
+        DebugOutput(address);
+        char mac[18];
+        std::snprintf(mac, sizeof mac, "%02X-%02X-%02X-%02X-%02X-%02X", row.macAddress[0],
+                      row.macAddress[1], row.macAddress[2], row.macAddress[3], row.macAddress[4],
+                      row.macAddress[5]);
+        DebugOutput(mac);
+        if (row.type == ARP_TYPE_INVALID || ipText != address) continue;
+        for (int b = 0; b < 6; ++b) {
+            char byteText[3];
+            std::snprintf(byteText, sizeof byteText, "%02X", row.macAddress[b]);
+            MacHandOff.macText[static_cast<std::size_t>(b)] = byteText;
+        }
+        MacHandOff.ready = 1;
+        found = true;  // later matching rows overwrite: the last one wins
+    }
+    return found;
+}
+
+GetMacOutcome GetMacAddress(const std::string& ipText, std::optional<int> interfaceIndex,
+                            const ProbeFunction& probe, NeighbourTableSource& table,
+                            const ReaderMessage& onMessage) {
+    switch (probe(ipText)) {
+    case ProbeOutcome::NoPermission:
+        return GetMacOutcome::NoPermission;
+    case ProbeOutcome::NoReply:
+        return GetMacOutcome::ProbeFailed;
+    case ProbeOutcome::Answered:
+        break;
+    }
+    CArpTableReader reader(table, onMessage);
+    return LookUpMac(reader, interfaceIndex, ipText) ? GetMacOutcome::Found : GetMacOutcome::NotFound;
+}
+
+GetMacOutcome GetMacAddressOfHost(const std::string& ipText, std::optional<int> interfaceIndex,
+                                  const ReaderMessage& onMessage) {
+    RtnetlinkNeighbourSource table;
+    return GetMacAddress(ipText, interfaceIndex, ProbeHost, table, onMessage);
+}
+
+std::string_view GetMacStatusText(GetMacOutcome outcome) {
+    switch (outcome) {
+    case GetMacOutcome::NotFound:
+        return "No entry for this address on the chosen adapter.";
+    case GetMacOutcome::NoPermission:
+        return "No permission to send ICMP (needs CAP_NET_RAW or net.ipv4.ping_group_range).";
+    case GetMacOutcome::Found:
+    case GetMacOutcome::ProbeFailed:
+        break;
+    }
+    return {};
+}

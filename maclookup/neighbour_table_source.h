@@ -1,0 +1,24 @@
+#pragma once
+// Where the reader gets the host's IPv4 neighbour (ARP) rows from. The host
+// implementation asks the kernel over rtnetlink; tests hand in a table.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+struct NeighbourRow {
+    int interfaceIndex = 0;
+    std::uint8_t ipv4[4] = {};       // dotted order: byte 0 is the first number
+    std::uint8_t mac[16] = {};       // physical address as the kernel holds it
+    std::size_t macLength = 0;       // valid bytes in mac (0: none)
+    std::uint16_t state = 0;         // kernel neighbour state, NUD_* of <linux/neighbour.h>
+};
+
+class NeighbourTableSource {
+public:
+    virtual ~NeighbourTableSource() = default;
+    // Prepares the source; false when the table cannot be reached at all.
+    virtual bool Open() = 0;
+    // Every IPv4 neighbour row of every interface, in no particular order.
+    // False when the table could not be read this time.
+    virtual bool ListRows(std::vector<NeighbourRow>& rows) = 0;
+};

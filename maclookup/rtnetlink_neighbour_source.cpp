@@ -1,0 +1,58 @@
+#include "maclookup/rtnetlink_neighbour_source.h"
+
+#include <netlink/addr.h>
+#include <netlink/cache.h>
+#include <netlink/netlink.h>
+#include <netlink/route/neighbour.h>
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+void AppendRow(nl_object* object, void* context) {
+    auto* neighbour = reinterpret_cast<rtnl_neigh*>(object);
+    if (rtnl_neigh_get_family(neighbour) != AF_INET) return;
+    nl_addr* destination = rtnl_neigh_get_dst(neighbour);
+    if (destination == nullptr || nl_addr_get_len(destination) != 4) return;
+
+    NeighbourRow row;
+    row.interfaceIndex = rtnl_neigh_get_ifindex(neighbour);
+    std::memcpy(row.ipv4, nl_addr_get_binary_addr(destination), 4);
+    const int state = rtnl_neigh_get_state(neighbour);
+    row.state = state < 0 ? 0 : static_cast<std::uint16_t>(state);
+    if (nl_addr* link = rtnl_neigh_get_lladdr(neighbour); link != nullptr) {
+        row.macLength = std::min<std::size_t>(nl_addr_get_len(link), sizeof row.mac);
+        std::memcpy(row.mac, nl_addr_get_binary_addr(link), row.macLength);
+    }
+    static_cast<std::vector<NeighbourRow>*>(context)->push_back(row);
+}
+
+}  // namespace
+
+RtnetlinkNeighbourSource::~RtnetlinkNeighbourSource() {
+    if (socket != nullptr) nl_socket_free(socket);
+}
+
+bool RtnetlinkNeighbourSource::Open() {
+    if (socket != nullptr) return true;
+    socket = nl_socket_alloc();
+    if (socket == nullptr) return false;
+    if (nl_connect(socket, NETLINK_ROUTE) < 0) {
+        nl_socket_free(socket);
+        socket = nullptr;
+        return false;
+    }
+    return true;
+}
+
+bool RtnetlinkNeighbourSource::ListRows(std::vector<NeighbourRow>& rows) {
+    rows.clear();
+    if (socket == nullptr) return false;
+    nl_cache* cache = nullptr;
+    if (rtnl_neigh_alloc_cache(socket, &cache) < 0) return false;
+    nl_cache_foreach(cache, AppendRow, &rows);
+    nl_cache_free(cache);
+    return true;
+}
