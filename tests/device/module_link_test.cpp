@@ -182,3 +182,25 @@ TEST_F(ModuleLink, OlderUnreadReportIsTakenAsTheReply) {
     EXPECT_EQ(reply[10], '1');
     EXPECT_EQ(QueryFirmware(link, reply, info), ReplyOutcome::Accepted);
 }
+
+TEST_F(ModuleLink, SingleStepsReportAndDropTheLinkOnFailure) {
+    OpenLink();
+    HidReport report{};
+    report[1] = 0x42;
+    ASSERT_TRUE(WriteReport(link, report));
+    ASSERT_EQ(module->written.size(), 1u);
+    EXPECT_EQ(module->written[0], report);
+
+    module->failWrite = true;
+    EXPECT_FALSE(WriteCommand(link, CMD_SIGNAL));
+    EXPECT_EQ(debugTexts, std::vector<std::string>{"HID_Write Err\n"});
+    EXPECT_EQ(link.deviceOpen, 0);
+
+    ASSERT_TRUE(OpenModule(link, 0));
+    module->failWrite = false;
+    debugTexts.clear();
+    EXPECT_FALSE(ReadReply(link, reply));  // nothing was asked: the read times out
+    EXPECT_EQ(debugTexts, std::vector<std::string>{"HID_Read Err\n"});
+    EXPECT_EQ(link.deviceOpen, 0);
+    EXPECT_EQ(link.rescanNeeded, 1);
+}
