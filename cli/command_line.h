@@ -1,0 +1,28 @@
+#pragma once
+// Parses the arguments of lq3860ctl into one request. Options of the tool
+// (--simulate, --device, --json) may stand before or after the command.
+#include <optional>
+#include <string>
+#include <vector>
+
+enum class ToolCommand { Help, Version, List, Info, Signal, Read, Write, GetMac };
+
+struct CommandLine {
+    ToolCommand command = ToolCommand::Help;
+    bool simulate = false;
+    std::string simulateFile;  // empty: the simulated module keeps no memory
+    int deviceIndex = 0;
+    bool json = false;
+    std::string saveFile;      // read --save FILE
+    std::string configFile;    // write FILE
+    std::string ipAddress;     // getmac IPV4
+    std::optional<std::string> adapterName;  // getmac --adapter NAME
+};
+
+struct ParseResult {
+    bool ok = false;
+    CommandLine commandLine;
+    std::string error;  // why the arguments were refused, when !ok
+};
+
+ParseResult ParseCommandLine(const std::vector<std::string>& arguments);

@@ -1,0 +1,95 @@
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "cli/commands.h"
+#include "cli/exit_codes.h"
+#include "maclookup/mac_handoff.h"
+#include "maclookup/mac_lookup.h"
+#include "maclookup/network_adapters.h"
+
+namespace {
+
+constexpr const char* GET_MAC_ERROR_MESSAGE = "Get MAC Address Error";
+
+// Dotted decimal a.b.c.d, each number 0..255 with one to three digits, in
+// the form the dialog builds from its four fields ("%d.%d.%d.%d").
+std::optional<std::string> DialogAddressText(std::string_view text) {
+    unsigned numbers[4] = {};
+    std::size_t position = 0;
+    for (int field = 0; field < 4; ++field) {
+        if (field > 0) {
+            if (position >= text.size() || text[position] != '.') return std::nullopt;
+            ++position;
+        }
+        std::size_t digits = 0;
+        while (position < text.size() && text[position] >= '0' && text[position] <= '9' && digits < 4) {
+            numbers[field] = numbers[field] * 10 + static_cast<unsigned>(text[position] - '0');
+            ++position;
+            ++digits;
+        }
+        if (digits == 0 || digits > 3 || numbers[field] > 255) return std::nullopt;
+    }
+    if (position != text.size()) return std::nullopt;
+    char address[16];
+    std::snprintf(address, sizeof address, "%u.%u.%u.%u", numbers[0], numbers[1], numbers[2], numbers[3]);
+    return std::string(address);
+}
+
+struct ChosenAdapter {
+    std::string name;                   // empty when the host has no adapter
+    std::optional<int> interfaceIndex;  // none: no adapter, so no rows
+};
+
+// The named adapter, or the one the dialog selects at first: the first in
+// its sorted list.
+std::optional<ChosenAdapter> ChooseAdapter(const std::optional<std::string>& name) {
+    if (name) {
+        const std::optional<int> index = FindHostAdapterIndex(*name);
+        if (!index) return std::nullopt;
+        return ChosenAdapter{*name, index};
+    }
+    const std::vector<AdapterItem> items = AdapterListItems(ListHostAdapters());
+    if (items.empty()) return ChosenAdapter{};
+    return ChosenAdapter{items.front().text, items.front().interfaceIndex};
+}
+
+std::string HandedOffMac() {
+    std::string mac;
+    for (const std::string& byteText : MacHandOff.macText) {
+        if (!mac.empty()) mac += '-';
+        mac += byteText;
+    }
+    return mac;
+}
+
+}  // namespace
+
+int RunGetMac(const ToolContext& context) {
+    const std::optional<std::string> address = DialogAddressText(context.line.ipAddress);
+    if (!address) {
+        context.Message("lq3860ctl: '" + context.line.ipAddress + "' is no IPv4 address (a.b.c.d)");
+        return EXIT_USAGE;
+    }
+    const std::optional<ChosenAdapter> adapter = ChooseAdapter(context.line.adapterName);
+    if (!adapter) {
+        context.Message("lq3860ctl: no network adapter named '" + *context.line.adapterName + "'");
+        return EXIT_USAGE;
+    }
+    const GetMacOutcome outcome = GetMacAddressOfHost(*address, adapter->interfaceIndex,
+                                                      [&context](const std::string& text) { context.Message(text); });
+    if (outcome == GetMacOutcome::ProbeFailed || outcome == GetMacOutcome::NoPermission) {
+        context.Message(GET_MAC_ERROR_MESSAGE);
+    }
+    if (const std::string_view status = GetMacStatusText(outcome); !status.empty()) context.Message(status);
+    if (outcome != GetMacOutcome::Found) return EXIT_MAC_NOT_FOUND;
+
+    const std::string mac = HandedOffMac();
+    if (context.line.json) {
+        context.PrintJson(JsonObject().AddText("ip", *address).AddText("adapter", adapter->name).AddText("mac", mac));
+    } else {
+        context.out << mac << '\n';
+    }
+    return EXIT_OK;
+}

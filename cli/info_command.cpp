@@ -1,0 +1,36 @@
+#include <string>
+
+#include "cli/commands.h"
+#include "cli/debug_capture.h"
+#include "cli/exit_codes.h"
+#include "device/module_link.h"
+
+namespace {
+
+// The window's date text ends in one blank; the tool prints it without.
+std::string WithoutTrailingBlank(std::string text) {
+    if (!text.empty() && text.back() == ' ') text.pop_back();
+    return text;
+}
+
+}  // namespace
+
+int RunInfo(const ToolContext& context, ModuleAccess& access) {
+    DebugCapture debug;
+    LinkState link;
+    if (const int status = access.OpenSelectedModule(link); status != EXIT_OK) return status;
+    HidReport reply{};
+    FirmwareInfo info;
+    const ReplyOutcome outcome = QueryFirmware(link, reply, info);
+    if (outcome != ReplyOutcome::Accepted) {
+        context.Message(debug.LastText());  // "HID_Write Err", "HID_Read Err" or "NG"
+        return EXIT_MODULE_FAILURE;
+    }
+    const std::string date = WithoutTrailingBlank(info.dateText);
+    if (context.line.json) {
+        context.PrintJson(JsonObject().AddText("version", info.versionText).AddText("date", date));
+    } else {
+        context.out << "version " << info.versionText << '\n' << "date " << date << '\n';
+    }
+    return EXIT_OK;
+}

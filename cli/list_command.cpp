@@ -1,0 +1,46 @@
+#include <cstdio>
+#include <string>
+
+#include "cli/commands.h"
+#include "cli/exit_codes.h"
+#include "device/hid_device_table.h"
+
+namespace {
+
+// The label of the window's Select Device list: the product name, or
+// "Device N" when it cannot be read.
+std::string ModuleLabel(int index) {
+    char name[HID_PRODUCT_NAME_SIZE] = {};
+    if (!HID_GetName(index, name, HID_PRODUCT_NAME_SIZE)) {
+        std::snprintf(name, sizeof name, "Device %d", index);
+    }
+    return name;
+}
+
+// Keeps one module on one line of tab-separated fields, whatever the device reports.
+std::string OneField(std::string text) {
+    for (char& c : text) {
+        if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+    }
+    return text;
+}
+
+}  // namespace
+
+int RunList(const ToolContext& context, ModuleAccess& access) {
+    const int count = access.Scan();
+    JsonArray modules;
+    for (int index = 0; index < count; ++index) {
+        const std::string label = ModuleLabel(index);
+        const char* path = HID_GetPath(index);
+        const std::string pathText = path != nullptr ? path : "";
+        if (context.line.json) {
+            modules.Add(JsonObject().AddNumber("index", index).AddText("name", label).AddText("path", pathText));
+        } else {
+            context.out << index << '\t' << OneField(label) << '\t' << OneField(pathText) << '\n';
+        }
+    }
+    if (context.line.json) context.PrintJson(JsonObject().AddArray("modules", modules));
+    access.ReportAccessDenied();
+    return EXIT_OK;
+}

@@ -1,0 +1,38 @@
+#include "cli/run_tool.h"
+
+#include "cli/commands.h"
+#include "cli/exit_codes.h"
+#include "cli/module_access.h"
+#include "cli/usage_text.h"
+
+namespace {
+
+int RunModuleCommand(const ToolContext& context, HidPlatform* injected) {
+    ModuleAccess access(context, injected);
+    if (const int status = access.Prepare(); status != EXIT_OK) return status;
+    switch (context.line.command) {
+        case ToolCommand::List: return RunList(context, access);
+        case ToolCommand::Info: return RunInfo(context, access);
+        case ToolCommand::Signal: return RunSignal(context, access);
+        case ToolCommand::Read: return RunRead(context, access);
+        case ToolCommand::Write: return RunWrite(context, access);
+        default: return EXIT_USAGE;
+    }
+}
+
+}  // namespace
+
+int RunTool(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, HidPlatform* injected) {
+    const ParseResult parsed = ParseCommandLine(arguments);
+    if (!parsed.ok) {
+        err << "lq3860ctl: " << parsed.error << "\nTry 'lq3860ctl --help'.\n";
+        return EXIT_USAGE;
+    }
+    const ToolContext context{parsed.commandLine, out, err};
+    switch (context.line.command) {
+        case ToolCommand::Help: out << USAGE_TEXT; return EXIT_OK;
+        case ToolCommand::Version: out << VERSION_TEXT << '\n'; return EXIT_OK;
+        case ToolCommand::GetMac: return RunGetMac(context);
+        default: return RunModuleCommand(context, injected);
+    }
+}

@@ -1,0 +1,6 @@
+#pragma once
+// The texts of --help and --version.
+
+extern const char* const USAGE_TEXT;
+// "lq3860ctl <version>"
+extern const char* const VERSION_TEXT;

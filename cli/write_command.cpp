@@ -1,0 +1,49 @@
+#include "cli/commands.h"
+#include "cli/exit_codes.h"
+#include "cli/param_json.h"
+#include "params/config_file.h"
+#include "params/field_rules.h"
+#include "params/parameter_transfer.h"
+
+// Sends what the window sends after Load Configuration of the file followed
+// by Write para. Everything that can refuse the input runs before the module
+// is touched, so a bad file or a refused key sends nothing.
+int RunWrite(const ToolContext& context, ModuleAccess& access) {
+    ModuleParamSet params;
+    const ConfigLoadResult loaded = LoadConfigurationFile(context.line.configFile, params);
+    if (!loaded.ok) {
+        context.Message(loaded.message);
+        return EXIT_REFUSED_INPUT;
+    }
+    ParamFields fields = StartFields();
+    ShowParams(params, fields);
+    // The window refuses an SSID it cannot send whole, then sends its first 20 characters.
+    if (fields.ssidText.size() > SSID_SENT_LENGTH) context.Message(SSID_TOO_LONG_MESSAGE);
+
+    const KeyCheck key = CheckKeyLength(fields.encryptionSelection, fields.keyText.size());
+    if (key.verdict == KeyVerdict::Refused) {
+        context.Message(key.message);
+        return EXIT_REFUSED_INPUT;
+    }
+    if (key.verdict == KeyVerdict::Cleared) fields.keyText.clear();
+
+    LinkState link;
+    if (const int status = access.OpenSelectedModule(link); status != EXIT_OK) return status;
+    HidReport reply{};
+    if (AnnounceUpload(link, reply) != AnnounceOutcome::Acknowledged) {
+        context.Message(UPLOAD_NG_MESSAGE);
+        return EXIT_MODULE_FAILURE;
+    }
+    CollectParams(fields, params);
+    if (!SendParamReports(link, params, [](int) {})) {
+        context.Message(UPLOAD_NG_MESSAGE);
+        return EXIT_MODULE_FAILURE;
+    }
+    if (!access.MemoryKept()) return EXIT_MODULE_FAILURE;
+    if (context.line.json) {
+        context.PrintJson(ParamsJson(params).AddText("result", UPLOAD_OK_MESSAGE));
+    } else {
+        context.out << UPLOAD_OK_MESSAGE << '\n';
+    }
+    return EXIT_OK;
+}
