@@ -33,21 +33,6 @@ TEST(CommandReports, EachCommandStartsAtByteOneWithZerosAfterIt) {
     }
 }
 
-TEST(CommandReports, ExactPositionsOfFirmwareAndReadCommands) {
-    HidReport report;
-    BuildCommandReport(CMD_FIRMWARE, report);
-    EXPECT_EQ(report[0], 0);
-    EXPECT_EQ(report[1], 'A');
-    EXPECT_EQ(report[7], 0x0D);
-    EXPECT_EQ(report[8], 0x0A);
-    EXPECT_EQ(report[9], 0);
-
-    BuildCommandReport(CMD_READ_PARAMS1, report);
-    EXPECT_EQ(report[7], '1');
-    EXPECT_EQ(report[9], 0x0A);
-    EXPECT_EQ(report[10], 0);
-}
-
 TEST(CommandReports, OverlongCommandIsCutToThePayload) {
     const std::string longCommand(100, 'Z');
     HidReport report;
@@ -154,16 +139,6 @@ TEST_F(ParamReports, Report1CarriesTwentySsidCharactersWithoutTerminator) {
     for (std::size_t i = 31; i < HID_REPORT_SIZE; ++i) EXPECT_EQ(report[i], 0) << i;
 }
 
-TEST_F(ParamReports, Report1SendsNoSelectionAs255) {
-    params.mode = NO_SELECTION;
-    params.channel = NO_SELECTION;
-    params.encryption = NO_SELECTION;
-    BuildParamReport1(params, report);
-    EXPECT_EQ(report[1], 255);
-    EXPECT_EQ(report[2], 255);
-    EXPECT_EQ(report[3], 255);
-}
-
 TEST_F(ParamReports, Report2CarriesSixtyThreeKeyCharacters) {
     const std::string key(63, 'k');
     StoreParamText(params.key, key);
@@ -171,11 +146,6 @@ TEST_F(ParamReports, Report2CarriesSixtyThreeKeyCharacters) {
     HidReport expected = ReportWithText(1, key);
     EXPECT_EQ(report, expected);
     EXPECT_EQ(report[64], 0);
-}
-
-TEST_F(ParamReports, Report2WithEmptyKeyIsAllZero) {
-    BuildParamReport2(params, report);
-    EXPECT_EQ(report, HidReport{});
 }
 
 TEST_F(ParamReports, TakingReport1StoresEveryFieldAsItArrives) {

@@ -55,12 +55,6 @@ TEST_F(ModuleLink, OpenModuleClosesTheOpenOneFirst) {
     EXPECT_TRUE(module->written.empty());
 }
 
-TEST_F(ModuleLink, OpenModuleOnAnEmptySlotFailsSilently) {
-    EXPECT_FALSE(OpenModule(link, 3));
-    EXPECT_EQ(link.deviceOpen, 0);
-    EXPECT_TRUE(debugTexts.empty());
-}
-
 TEST_F(ModuleLink, CloseLinkClosesAndAsksForARescan) {
     OpenLink();
     link.rescanNeeded = 0;
@@ -79,12 +73,6 @@ TEST_F(ModuleLink, ExchangeWritesTheCommandWaitsAndReads) {
     EXPECT_EQ(pauses, std::vector<unsigned>{200});
     EXPECT_EQ(reply[2], 6);  // the fresh module's channel
     EXPECT_TRUE(debugTexts.empty());
-}
-
-TEST_F(ModuleLink, ExchangeWithoutWaitDoesNotPause) {
-    OpenLink();
-    ASSERT_TRUE(ExchangeCommand(link, CMD_FIRMWARE, 0, reply));
-    EXPECT_TRUE(pauses.empty());
 }
 
 TEST_F(ModuleLink, FailedWriteReportsAndDropsTheLinkWithoutReading) {

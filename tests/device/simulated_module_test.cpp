@@ -135,19 +135,6 @@ TEST_F(SimulatedRoundTrip, UploadThenDownloadThroughTheLink) {
 
 using SimulatedPlatformFaults = LinkFixture;
 
-TEST_F(SimulatedPlatformFaults, PathsFollowTheOrderOfAdding) {
-    platform.AddModule();
-    SimulatedInterface named;
-    named.path = "custom";
-    platform.AddInterface(named);
-    platform.AddModule();
-    const auto list = platform.ListInterfaces();
-    ASSERT_EQ(list.size(), 3u);
-    EXPECT_EQ(list[0].path, "sim:0");
-    EXPECT_EQ(list[1].path, "custom");
-    EXPECT_EQ(list[2].path, "sim:2");
-}
-
 TEST_F(SimulatedPlatformFaults, UnplugAfterReportsCutsTheConnection) {
     SimulatedInterface& module = platform.AddModule();
     module.unplugAfterReports = 2;
@@ -188,11 +175,4 @@ TEST_F(SimulatedPlatformFaults, ConnectionOutlivingThePlatformFailsSafely) {
     EXPECT_EQ(connection->Read(report.data(), report.size(), 10), -1);
     std::u16string name;
     EXPECT_FALSE(connection->ProductString(name));
-}
-
-TEST_F(SimulatedPlatformFaults, OpeningAnUnknownPathFails) {
-    platform.AddModule();
-    bool denied = true;
-    EXPECT_EQ(platform.Open("sim:7", denied), nullptr);
-    EXPECT_FALSE(denied);
 }

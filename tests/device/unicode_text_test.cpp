@@ -20,14 +20,6 @@ TEST(WideToUtf16, ValuesThatAreNoCharactersBecomeReplacements) {
     }
 }
 
-TEST(Utf16ToUtf8Bounded, ReturnsTheLengthAndStopsAtAZeroUnit) {
-    char out[16];
-    const std::u16string text(u"ab\0cd", 5);
-    EXPECT_EQ(Utf16ToUtf8Bounded(text, out, sizeof out), 2u);
-    EXPECT_STREQ(out, "ab");
-    EXPECT_EQ(Utf16ToUtf8Bounded(u"x", nullptr, 4), 0u);
-}
-
 TEST(Utf16ToUtf8Bounded, AFourByteCharacterNeedsRoomForAllItsBytes) {
     char out[5];
     EXPECT_EQ(Utf16ToUtf8Bounded(u"\U0001F4F6", out, 4), 0u);  // 4 bytes + terminator do not fit
