@@ -33,15 +33,20 @@ std::string TempRoot() {
 }  // namespace
 
 ToolRun RunLq3860ctl(const std::vector<std::string>& arguments) {
+    std::vector<std::string> argv{LQ3860CTL_PATH};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    return RunProgram(argv);
+}
+
+ToolRun RunProgram(const std::vector<std::string>& arguments) {
     ToolRun run;
     CaptureFile out(TempRoot());
     CaptureFile err(TempRoot());
     if (out.fd < 0 || err.fd < 0) return run;
 
-    std::vector<char*> argv;
-    std::string program = LQ3860CTL_PATH;
-    argv.push_back(program.data());
+    if (arguments.empty()) return run;
     std::vector<std::string> copies = arguments;
+    std::vector<char*> argv;
     for (std::string& argument : copies) argv.push_back(argument.data());
     argv.push_back(nullptr);
 
@@ -51,7 +56,7 @@ ToolRun RunLq3860ctl(const std::vector<std::string>& arguments) {
         dup2(devNull, STDIN_FILENO);
         dup2(out.fd, STDOUT_FILENO);
         dup2(err.fd, STDERR_FILENO);
-        execv(argv[0], argv.data());
+        execvp(argv[0], argv.data());
         _exit(127);
     }
     if (child < 0) return run;

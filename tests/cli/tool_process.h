@@ -9,6 +9,8 @@ struct ToolRun {
     std::string err;
 };
 
+// Runs argv[0] (searched in PATH when it has no slash) with the rest as arguments.
+ToolRun RunProgram(const std::vector<std::string>& argv);
 ToolRun RunLq3860ctl(const std::vector<std::string>& arguments);
 
 // A fresh directory under $TMPDIR (or /tmp), removed with its files at the end.
