@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr const char* GET_MAC_ERROR_MESSAGE = "Get MAC Address Error";
-
 // Dotted decimal a.b.c.d, each number 0..255 with one to three digits, in
 // the form the dialog builds from its four fields ("%d.%d.%d.%d").
 std::optional<std::string> DialogAddressText(std::string_view text) {

@@ -10,6 +10,10 @@
 #include "maclookup/arp_table_reader.h"
 #include "maclookup/neighbour_table_source.h"
 
+// What the user is told when the probe fails (no reply, or no ICMP socket
+// permitted); the dialog shows it with the error icon.
+inline constexpr const char* GET_MAC_ERROR_MESSAGE = "Get MAC Address Error";
+
 enum class ProbeOutcome { Answered, NoReply, NoPermission };
 using ProbeFunction = std::function<ProbeOutcome(const std::string& address)>;
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "json_checker.h"
+#include "params/field_rules.h"
 #include "tool_process.h"
 
 namespace {
@@ -101,7 +102,7 @@ TEST(ToolSimulatedModule, WriteAppliesTheWindowFieldRules) {
                    ConfigText("00,03,00,", "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123", "*", "00,00,00,00,00,03,"));
     const ToolRun longSsid = RunLq3860ctl({"--simulate=" + memory, "write", dir.File("long.txt")});
     EXPECT_EQ(longSsid.status, 0);
-    EXPECT_FALSE(longSsid.err.empty());
+    EXPECT_EQ(longSsid.err, std::string(SSID_TOO_LONG_MESSAGE) + "\n");
     EXPECT_EQ(ReadWholeFile(memory), ConfigText("00,03,00,", "ABCDEFGHIJKLMNOPQRST", "*", "00,00,00,00,00,03,"));
 }
 
