@@ -69,7 +69,9 @@ int HID_GetName(int index, char* destination, int length) {
         Platform()->Open(Table().entries[index]->devicePath, accessDenied);
     if (!temporary) return 0;
     std::u16string name;
-    if (!temporary->ProductString(name)) return 0;
+    // hidapi on Linux reports a module without a product string as an empty
+    // one; that is no name either, so the caller labels the module otherwise.
+    if (!temporary->ProductString(name) || name.empty()) return 0;
     if (name.size() > PRODUCT_NAME_UNITS) {
         // Cut to the buffer's size without splitting a surrogate pair.
         const bool splitsPair = name[PRODUCT_NAME_UNITS - 1] >= 0xD800 && name[PRODUCT_NAME_UNITS - 1] <= 0xDBFF;

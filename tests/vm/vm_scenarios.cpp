@@ -133,6 +133,16 @@ TEST_F(RealStack, ForeignCollectionAndForeignVendorAreSkipped) {
     EXPECT_EQ(HID_AccessDeniedCount(), 0);
 }
 
+TEST_F(RealStack, ModuleWithoutProductNameHasNoName) {
+    VirtualModules module({"--no-name"});
+    ASSERT_TRUE(module.Started());
+    ASSERT_TRUE(WaitForInterfaces(1));
+    ASSERT_EQ(Scan(), 1);
+    char name[HID_PRODUCT_NAME_SIZE] = {'u', 'n', 't', 'o', 'u', 'c', 'h', 'e', 'd', 0};
+    EXPECT_EQ(HID_GetName(0, name, sizeof name), 0);
+    EXPECT_STREQ(name, "untouched");
+}
+
 TEST_F(RealStack, ElevenModulesListTheFirstTen) {
     VirtualModules modules({"--count", "11"});
     ASSERT_TRUE(modules.Started());
