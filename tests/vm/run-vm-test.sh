@@ -83,6 +83,7 @@ cp "$kernel_dir"/*.ko "$root/lib/modules/"
 cat > "$root/init" <<INIT
 #!/bin/sh
 export PATH=/bin LQ3860_SIM=/bin/lq3860-sim HOME=/tmp
+[ -x /bin/lq3860ctl ] && export LQ3860_CTL=/bin/lq3860ctl
 mount -t devtmpfs devtmpfs /dev
 mount -t proc proc /proc
 mount -t sysfs sysfs /sys

@@ -11,6 +11,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <fcntl.h>
+#include <fstream>
+#include <sstream>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -18,10 +21,12 @@
 
 #include "device/command_protocol.h"
 #include "device/debug_output.h"
+#include "device/device_access.h"
 #include "device/hid_device_table.h"
 #include "device/hidapi_platform.h"
 #include "device/module_behaviour.h"
 #include "device/module_link.h"
+#include "params/config_file.h"
 #include "params/parameter_transfer.h"
 
 extern char** environ;
@@ -58,6 +63,56 @@ public:
 private:
     pid_t pid_ = -1;
 };
+
+struct ToolRun {
+    int status = -1;  // exit status, -1 when it did not run or end normally
+    std::string out, err;
+};
+
+std::string FileText(const char* path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// Runs lq3860ctl (LQ3860_CTL) with `arguments`, as `uid` when it is not 0.
+ToolRun RunTool(std::vector<std::string> arguments, uid_t uid = 0) {
+    ToolRun run;
+    const char* tool = std::getenv("LQ3860_CTL");
+    if (tool == nullptr) return run;
+    arguments.insert(arguments.begin(), tool);
+    const pid_t child = fork();
+    if (child < 0) return run;
+    if (child == 0) {
+        const int out = open("/tmp/tool.out", O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        const int err = open("/tmp/tool.err", O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(120);
+        if (uid != 0 && (setgid(uid) != 0 || setuid(uid) != 0)) _exit(121);
+        std::vector<char*> argv;
+        for (std::string& argument : arguments) argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(122);
+    }
+    int status = 0;
+    if (waitpid(child, &status, 0) == child && WIFEXITED(status)) run.status = WEXITSTATUS(status);
+    run.out = FileText("/tmp/tool.out");
+    run.err = FileText("/tmp/tool.err");
+    return run;
+}
+
+// A configuration file the tool can write: no encryption, so no key rules.
+std::string FormatToolParams() {
+    ModuleParamSet params{};
+    params.mode = MODE_AP;
+    params.channel = 11;
+    params.encryption = ENCRYPTION_NONE;
+    StoreParamText(params.ssid, "tool-net");
+    const std::uint8_t mac[MAC_LENGTH] = {0x02, 0x11, 0x22, 0x33, 0x44, 0x55};
+    std::copy(std::begin(mac), std::end(mac), params.mac);
+    return FormatConfiguration(params);
+}
 
 // Sees the kernel's HID interfaces through hidapi and the device table.
 class RealStack : public ::testing::Test {
@@ -269,6 +324,44 @@ TEST_F(RealStack, UserWithoutPermissionIsCountedAsDenied) {
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << "10: could not drop privileges; 20 + 4 * listed + denied otherwise";
+}
+
+TEST_F(RealStack, ToolListsReadsAndWritesARealModule) {
+    if (std::getenv("LQ3860_CTL") == nullptr) GTEST_SKIP() << "lq3860ctl is not part of this guest";
+    VirtualModules module({"--name", "LQ-3860 tool"});
+    VirtualModules nameless({"--no-name"});
+    ASSERT_TRUE(module.Started() && nameless.Started());
+    ASSERT_TRUE(WaitForInterfaces(2));
+
+    const ToolRun list = RunTool({"list"});
+    EXPECT_EQ(list.status, 0) << list.err;
+    EXPECT_NE(list.out.find("\tLQ-3860 tool\t/dev/hidraw"), std::string::npos) << list.out;
+    EXPECT_NE(list.out.find("\tDevice "), std::string::npos) << list.out;  // the nameless one
+    EXPECT_EQ(list.err, "");
+
+    // Slot 0 may be either module; both answer alike.
+    std::ofstream("/tmp/tool-params.txt", std::ios::binary) << FormatToolParams();
+    const ToolRun write = RunTool({"write", "/tmp/tool-params.txt"});
+    EXPECT_EQ(write.status, 0) << write.err;
+    EXPECT_NE(write.out.find("Upload Parameter OK"), std::string::npos) << write.out;
+    const ToolRun read = RunTool({"read", "--save", "/tmp/tool-read.txt"});
+    EXPECT_EQ(read.status, 0) << read.err;
+    EXPECT_EQ(FileText("/tmp/tool-read.txt"), FileText("/tmp/tool-params.txt"));
+
+    const ToolRun info = RunTool({"info"});
+    EXPECT_EQ(info.status, 0) << info.err;
+    EXPECT_NE(info.out.find("version "), std::string::npos) << info.out;
+}
+
+TEST_F(RealStack, ToolTellsAUserWithoutPermissionHowToGetAccess) {
+    if (std::getenv("LQ3860_CTL") == nullptr) GTEST_SKIP() << "lq3860ctl is not part of this guest";
+    VirtualModules module({});
+    ASSERT_TRUE(module.Started());
+    ASSERT_TRUE(WaitForInterfaces(1));
+    const ToolRun list = RunTool({"list"}, 65534);
+    EXPECT_EQ(list.status, 0) << list.err;
+    EXPECT_EQ(list.out, "");
+    EXPECT_EQ(list.err, std::string(DEVICE_ACCESS_DENIED_MESSAGE) + "\n");
 }
 
 }  // namespace
