@@ -1,0 +1,84 @@
+// Configuration files: formatting and parsing in memory, and saving
+// (atomic write with fsync) and loading on disk.
+#include <benchmark/benchmark.h>
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "params/config_file.h"
+
+namespace {
+
+ModuleParamSet SampleParams() {
+    ModuleParamSet params;
+    params.mode = 0;
+    params.channel = 11;
+    params.encryption = 4;
+    StoreParamText(params.ssid, "office,2nd floor");
+    StoreParamText(params.key, "a-reasonably-long-wpa2-passphrase,with,commas");
+    for (std::size_t i = 0; i < MAC_LENGTH; ++i) params.mac[i] = static_cast<std::uint8_t>(0x10 * i);
+    return params;
+}
+
+// A scratch folder removed with its one file at the end.
+class ScratchFile {
+public:
+    ScratchFile() {
+        char pattern[] = "/tmp/lq3860-bench-XXXXXX";
+        if (::mkdtemp(pattern) != nullptr) dir_ = pattern;
+    }
+    ~ScratchFile() {
+        ::unlink(Path().c_str());
+        ::rmdir(dir_.c_str());
+    }
+    ScratchFile(const ScratchFile&) = delete;
+    ScratchFile& operator=(const ScratchFile&) = delete;
+    std::string Path() const { return dir_ + "/set.txt"; }
+    bool Ok() const { return !dir_.empty(); }
+
+private:
+    std::string dir_;
+};
+
+void BM_FormatConfiguration(benchmark::State& state) {
+    const ModuleParamSet params = SampleParams();
+    for (auto _ : state) benchmark::DoNotOptimize(FormatConfiguration(params));
+}
+BENCHMARK(BM_FormatConfiguration);
+
+void BM_ParseConfiguration(benchmark::State& state) {
+    const std::string text = FormatConfiguration(SampleParams());
+    ModuleParamSet params;
+    for (auto _ : state) {
+        if (!ParseConfiguration(text, params).ok) state.SkipWithError("parse failed");
+        benchmark::DoNotOptimize(params);
+    }
+}
+BENCHMARK(BM_ParseConfiguration);
+
+void BM_SaveConfiguration(benchmark::State& state) {
+    ScratchFile file;
+    if (!file.Ok()) state.SkipWithError("no scratch folder");
+    const ModuleParamSet params = SampleParams();
+    for (auto _ : state) {
+        if (!WriteFileAtomically(file.Path(), FormatConfiguration(params))) state.SkipWithError("save failed");
+    }
+}
+BENCHMARK(BM_SaveConfiguration)->Unit(benchmark::kMicrosecond);
+
+void BM_LoadConfiguration(benchmark::State& state) {
+    ScratchFile file;
+    if (!file.Ok() || !WriteFileAtomically(file.Path(), FormatConfiguration(SampleParams()))) {
+        state.SkipWithError("no file to load");
+    }
+    ModuleParamSet params;
+    for (auto _ : state) {
+        if (!LoadConfigurationFile(file.Path(), params).ok) state.SkipWithError("load failed");
+        benchmark::DoNotOptimize(params);
+    }
+}
+BENCHMARK(BM_LoadConfiguration)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

@@ -1,0 +1,87 @@
+// The device link against simulated modules: enumeration, the download and
+// upload exchanges without their waits, and the cost of one "Read para" /
+// "Write para" beyond its fixed waits when the waits are real.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+
+#include "params/parameter_transfer.h"
+#include "simulated_link.h"
+
+namespace {
+
+constexpr double READ_PARA_WAITS_S = 1.000;   // five waits of 200 ms
+constexpr double WRITE_PARA_WAITS_S = 0.850;  // 200 + 50 + 200 + 200 + 200 ms
+
+void BM_EnumerateTenModules(benchmark::State& state) {
+    SimulatedLink sim(10);
+    if (HID_Count() != 10) state.SkipWithError("expected ten modules");
+    for (auto _ : state) {
+        HID_ClearList();
+        benchmark::DoNotOptimize(HID_Enumerate());
+    }
+}
+BENCHMARK(BM_EnumerateTenModules);
+
+void BM_DownloadWithoutWaits(benchmark::State& state) {
+    SimulatedLink sim(1);
+    if (!sim.OpenFirst()) state.SkipWithError("module did not open");
+    HidReport reply{};
+    ModuleParamSet params;
+    for (auto _ : state) {
+        if (!DownloadParams(sim.link, reply, params, [](int) {})) state.SkipWithError("download failed");
+        benchmark::DoNotOptimize(params);
+    }
+}
+BENCHMARK(BM_DownloadWithoutWaits);
+
+void BM_UploadWithoutWaits(benchmark::State& state) {
+    SimulatedLink sim(1);
+    if (!sim.OpenFirst()) state.SkipWithError("module did not open");
+    HidReport reply{};
+    ModuleParamSet params;
+    StoreParamText(params.ssid, "bench-ssid");
+    StoreParamText(params.key, "bench-key-0123456789");
+    for (auto _ : state) {
+        if (AnnounceUpload(sim.link, reply) != AnnounceOutcome::Acknowledged ||
+            !SendParamReports(sim.link, params, [](int) {})) {
+            state.SkipWithError("upload failed");
+        }
+    }
+}
+BENCHMARK(BM_UploadWithoutWaits);
+
+// Manual time: each iteration reports its wall time less the fixed waits,
+// i.e. what the procedure costs on top of them.
+void BM_ReadParaOverheadWithRealWaits(benchmark::State& state) {
+    SimulatedLink sim(1, SimulatedLink::Pauses::Real);
+    if (!sim.OpenFirst()) state.SkipWithError("module did not open");
+    HidReport reply{};
+    ModuleParamSet params;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        if (!DownloadParams(sim.link, reply, params, [](int) {})) state.SkipWithError("download failed");
+        const std::chrono::duration<double> total = std::chrono::steady_clock::now() - start;
+        state.SetIterationTime(total.count() - READ_PARA_WAITS_S);
+    }
+}
+BENCHMARK(BM_ReadParaOverheadWithRealWaits)->UseManualTime()->Iterations(5)->Unit(benchmark::kMicrosecond);
+
+void BM_WriteParaOverheadWithRealWaits(benchmark::State& state) {
+    SimulatedLink sim(1, SimulatedLink::Pauses::Real);
+    if (!sim.OpenFirst()) state.SkipWithError("module did not open");
+    HidReport reply{};
+    ModuleParamSet params;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        if (AnnounceUpload(sim.link, reply) != AnnounceOutcome::Acknowledged ||
+            !SendParamReports(sim.link, params, [](int) {})) {
+            state.SkipWithError("upload failed");
+        }
+        const std::chrono::duration<double> total = std::chrono::steady_clock::now() - start;
+        state.SetIterationTime(total.count() - WRITE_PARA_WAITS_S);
+    }
+}
+BENCHMARK(BM_WriteParaOverheadWithRealWaits)->UseManualTime()->Iterations(5)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
