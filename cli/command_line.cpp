@@ -68,7 +68,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
         }
         const auto [name, inlineValue] = SplitOption(argument);
         // The value of an option that takes one: inline after '=' or the next argument.
-        auto takeValue = [&, name = name, inlineValue = inlineValue](std::string& value) {
+        auto takeValue = [&, inlineValue = inlineValue](std::string& value) {
             if (inlineValue) {
                 value = std::string(*inlineValue);
             } else if (i + 1 < arguments.size()) {
