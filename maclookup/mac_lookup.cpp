@@ -70,9 +70,9 @@ GetMacOutcome GetMacAddressOfHost(const std::string& ipText, std::optional<int> 
 std::string_view GetMacStatusText(GetMacOutcome outcome) {
     switch (outcome) {
     case GetMacOutcome::NotFound:
-        return "No entry for this address on the chosen adapter.";
+        return "No entry for this address on this adapter.";
     case GetMacOutcome::NoPermission:
-        return "No permission to send ICMP (needs CAP_NET_RAW or net.ipv4.ping_group_range).";
+        return "No permission to send ICMP (needs CAP_NET_RAW).";
     case GetMacOutcome::Found:
     case GetMacOutcome::ProbeFailed:
         break;

@@ -1,6 +1,7 @@
 #include "maclookup/network_adapters.h"
 
 #include <net/if.h>
+#include <strings.h>
 
 #include <algorithm>
 
@@ -20,8 +21,12 @@ std::vector<AdapterItem> AdapterListItems(const std::vector<AdapterRecord>& adap
     for (const AdapterRecord& adapter : adapters)
         items.push_back({adapter.description.empty() ? adapter.name : adapter.description,
                          adapter.interfaceIndex});
-    std::stable_sort(items.begin(), items.end(),
-                     [](const AdapterItem& a, const AdapterItem& b) { return a.text < b.text; });
+    // Sorted as a sorted list box does: case does not count unless that is
+    // the only difference.
+    std::stable_sort(items.begin(), items.end(), [](const AdapterItem& a, const AdapterItem& b) {
+        const int folded = strcasecmp(a.text.c_str(), b.text.c_str());
+        return folded != 0 ? folded < 0 : a.text < b.text;
+    });
     return items;
 }
 

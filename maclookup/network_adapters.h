@@ -21,8 +21,8 @@ struct AdapterItem {
 // on this platform interfaces carry no description, so the name is shown.
 std::vector<AdapterRecord> ListHostAdapters();
 
-// The items of the adapter list, sorted by text: the description, or the
-// adapter's name when the description is empty.
+// The items of the adapter list, sorted by text ignoring case: the
+// description, or the adapter's name when the description is empty.
 std::vector<AdapterItem> AdapterListItems(const std::vector<AdapterRecord>& adapters);
 
 // The interface index of the named host adapter.

@@ -6,20 +6,24 @@
 
 namespace {
 
-TEST(NetworkAdaptersTest, ItemsAreSortedByTextWithNameForEmptyDescription) {
+TEST(NetworkAdaptersTest, ItemsAreSortedByTextIgnoringCaseWithNameForEmptyDescription) {
     const std::vector<AdapterRecord> adapters = {
         {"", "wlan0", 3},
         {"Ethernet adapter", "eth0", 2},
         {"", "lo", 1},
+        {"", "LO", 4},
+        {"Loopback", "lo1", 5},
     };
     const auto items = AdapterListItems(adapters);
-    ASSERT_EQ(items.size(), 3u);
+    ASSERT_EQ(items.size(), 5u);
     EXPECT_EQ(items[0].text, "Ethernet adapter");
     EXPECT_EQ(items[0].interfaceIndex, 2);
-    EXPECT_EQ(items[1].text, "lo");
-    EXPECT_EQ(items[1].interfaceIndex, 1);
-    EXPECT_EQ(items[2].text, "wlan0");
-    EXPECT_EQ(items[2].interfaceIndex, 3);
+    EXPECT_EQ(items[1].text, "LO");
+    EXPECT_EQ(items[2].text, "lo");
+    EXPECT_EQ(items[2].interfaceIndex, 1);
+    EXPECT_EQ(items[3].text, "Loopback");
+    EXPECT_EQ(items[4].text, "wlan0");
+    EXPECT_EQ(items[4].interfaceIndex, 3);
 }
 
 TEST(NetworkAdaptersTest, HostListHasDistinctIndexesFoundByName) {
