@@ -1,0 +1,37 @@
+#include "ui/about_dlg.h"
+
+#include <QIcon>
+#include <QLabel>
+
+#include "ui/dialog_units.h"
+#include "ui/enter_key.h"
+#include "ui/ui_resources.h"
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+    InitUiResources();
+    setWindowTitle(QStringLiteral("About LQ-3860 Utility"));
+    // No buttons: the close box, Enter and Escape close it.
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    QFont font = this->font();
+    font.setPointSize(10);
+    setFont(font);
+    const DialogUnits units(font);
+    setFixedSize(units.Size(170, 61));
+
+    auto* icon = new QLabel(this);
+    icon->setPixmap(QIcon(QStringLiteral(":/icons/lq3860-utility.png")).pixmap(32, 32));
+    icon->setAccessibleName(QStringLiteral("LQ-3860 Utility icon"));
+    icon->move(units.Rect(7, 7, 0, 0).topLeft());
+    icon->resize(32, 32);
+
+    auto* line = new QLabel(QStringLiteral("LQ-3860 Utility Ver. 1.1"), this);
+    line->setGeometry(units.Rect(30, 8, 130, 10));
+}
+
+void CAboutDlg::keyPressEvent(QKeyEvent* event) {
+    if (IsEnterKey(event)) {
+        accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

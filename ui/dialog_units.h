@@ -1,0 +1,20 @@
+#pragma once
+// Positions given in dialog units, turned into pixels for a font the way
+// dialog templates are laid out: x px = x * baseWidth / 4, y px = y * baseHeight / 8.
+#include <QFont>
+#include <QRect>
+
+class DialogUnits {
+public:
+    explicit DialogUnits(const QFont& font);
+    DialogUnits(int baseWidth, int baseHeight) : baseWidth_(baseWidth), baseHeight_(baseHeight) {}
+
+    QRect Rect(int x, int y, int width, int height) const;
+    QSize Size(int width, int height) const;
+    int BaseWidth() const { return baseWidth_; }
+    int BaseHeight() const { return baseHeight_; }
+
+private:
+    int baseWidth_;
+    int baseHeight_;
+};

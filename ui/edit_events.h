@@ -1,0 +1,31 @@
+#pragma once
+// Edit behaviour the main window's rules rely on: a focus-lost event, and a
+// typing limit that does not cut a longer text the program itself puts in.
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class QLineEdit;
+
+// Calls `handler` when the watched widget loses the keyboard focus to
+// another control. Focus taken by a menu or by another window (a message
+// box, a file dialog) is not a loss: the focus comes back when it closes.
+class FocusLostFilter : public QObject {
+    Q_OBJECT
+public:
+    FocusLostFilter(QObject* watched, std::function<void()> handler);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    std::function<void()> handler_;
+};
+
+// Caps typing in `edit` at `limit` characters and lets it hold only
+// Latin-1 characters (the texts travel as 8-bit text).
+void LimitTyping(QLineEdit* edit, int limit);
+// Sets the program's text whole, even when it is longer than the typing
+// limit; the user can then shorten it but not lengthen it.
+void SetProgramText(QLineEdit* edit, const QString& text, int limit);

@@ -1,0 +1,20 @@
+#pragma once
+// The user services on Qt Widgets: QMessageBox and QFileDialog, owned by
+// the window that is active when they are asked for.
+#include <QString>
+
+#include "ui/user_services.h"
+
+class QtUserServices : public UserServices {
+public:
+    // The caption of every message box: the program's name.
+    explicit QtUserServices(QString caption);
+
+    void WindowMessage(const std::string& text) override;
+    void ApplicationMessage(const std::string& text, bool errorIcon) override;
+    std::string AskOpenFileName(const std::string& filter) override;
+    std::string AskSaveFileName(const std::string& filter, const std::string& defaultSuffix) override;
+
+private:
+    QString caption_;
+};

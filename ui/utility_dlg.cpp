@@ -1,0 +1,277 @@
+#include "ui/utility_dlg.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <cstdio>
+
+#include "device/device_access.h"
+#include "device/hid_device_table.h"
+#include "ui/about_dlg.h"
+#include "ui/dialog_units.h"
+#include "ui/edit_events.h"
+#include "ui/enter_key.h"
+#include "ui/lamp_icons.h"
+#include "ui/ui_resources.h"
+#include "ui/user_services.h"
+
+namespace {
+
+constexpr int DIALOG_WIDTH = 331;
+constexpr int DIALOG_HEIGHT = 263;
+constexpr int MAC_EDIT_IDS[MAC_LENGTH] = {1009, 1012, 1013, 1014, 1015, 1016};
+constexpr int MAC_EDIT_X[MAC_LENGTH] = {19, 43, 67, 91, 115, 139};
+constexpr int LAMP_IDS[3] = {1045, 1046, 1047};
+constexpr int LAMP_X[3] = {187, 216, 245};
+
+// The font the window is laid out in; the system picks its closest sans face.
+QFont DialogFont() {
+    QFont font(QStringLiteral("MS Sans Serif"), 10);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+// Every control with an id carries it as its object name, so it can be found
+// as in the dialog template.
+template <typename Control>
+Control* WithId(Control* control, int id) {
+    control->setObjectName(QString::number(id));
+    control->setProperty("controlId", id);
+    return control;
+}
+
+void GroupBox(QWidget* parent, const DialogUnits& units, const char* title, QRect rect) {
+    auto* box = new QGroupBox(QString::fromLatin1(title), parent);
+    box->setGeometry(units.Rect(rect.x(), rect.y(), rect.width(), rect.height()));
+}
+
+QPushButton* Button(QWidget* parent, const DialogUnits& units, int id, const char* text, QRect rect) {
+    auto* button = WithId(new QPushButton(QString::fromLatin1(text), parent), id);
+    button->setGeometry(units.Rect(rect.x(), rect.y(), rect.width(), rect.height()));
+    button->setAutoDefault(false);  // no push button is the default: Enter means OK
+    return button;
+}
+
+QLineEdit* Edit(QWidget* parent, const DialogUnits& units, int id, const QString& name, QRect rect) {
+    auto* edit = WithId(new QLineEdit(parent), id);
+    edit->setGeometry(units.Rect(rect.x(), rect.y(), rect.width(), rect.height()));
+    edit->setAlignment(Qt::AlignCenter);
+    edit->setAccessibleName(name);
+    return edit;
+}
+
+// A drop-down list without an edit field; its height is the toolkit's own.
+QComboBox* DropDownList(QWidget* parent, const DialogUnits& units, int id, const char* description,
+                        int x, int y, int width) {
+    auto* combo = WithId(new QComboBox(parent), id);
+    const QRect rect = units.Rect(x, y, width, 0);
+    combo->setGeometry(rect.x(), rect.y(), rect.width(), combo->sizeHint().height());
+    combo->setAccessibleDescription(QString::fromLatin1(description));
+    return combo;
+}
+
+QLabel* Label(QWidget* parent, const DialogUnits& units, int id, const char* text, QRect rect) {
+    auto* label = new QLabel(QString::fromLatin1(text), parent);
+    if (id != 0) WithId(label, id);
+    label->setGeometry(units.Rect(rect.x(), rect.y(), rect.width(), rect.height()));
+    return label;
+}
+
+}  // namespace
+
+CUtilityDlg::CUtilityDlg(QWidget* parent) : QDialog(parent) {
+    InitUiResources();
+    appIcon_ = QIcon(QStringLiteral(":/icons/lq3860-utility.png"));
+    CreateControls();
+    ConnectEvents();
+    OnInitDialog();
+}
+
+void CUtilityDlg::CreateControls() {
+    setWindowTitle(QStringLiteral("LQ-3860 Utility v1.1"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFont(DialogFont());
+    const DialogUnits units(font());
+
+    menuBar_ = new QMenuBar(this);
+    QMenu* fileMenu = menuBar_->addMenu(QStringLiteral("&File"));
+    connect(fileMenu->addAction(QStringLiteral("Load Configuration")), &QAction::triggered, this,
+            &CUtilityDlg::OnLoadConfiguration);
+    connect(fileMenu->addAction(QStringLiteral("Save Configuration")), &QAction::triggered, this,
+            &CUtilityDlg::OnSaveConfiguration);
+    connect(menuBar_->addAction(QStringLiteral("&About")), &QAction::triggered, this, &CUtilityDlg::OnAbout);
+
+    auto* client = new QWidget(this);
+    client->setFixedSize(units.Size(DIALOG_WIDTH, DIALOG_HEIGHT));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setMenuBar(menuBar_);
+    layout->addWidget(client);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    // Created in the template's order, which is also the tab order.
+    GroupBox(client, units, "Select Device", {15, 14, 145, 39});
+    deviceCombo_ = DropDownList(client, units, 1001, "Select Device", 29, 29, 117);
+
+    GroupBox(client, units, "Signal Strength", {170, 14, 145, 39});
+    static constexpr const char* LAMP_POSITIONS[3] = {"left", "middle", "right"};
+    for (int i = 0; i < 3; ++i) {
+        QLabel* lamp = Label(client, units, LAMP_IDS[i], "", {LAMP_X[i], 25, 20, 20});
+        lamp->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        lamp->setProperty("lampPosition", QString::fromLatin1(LAMP_POSITIONS[i]));
+        lamps_[static_cast<std::size_t>(i)] = lamp;
+        ShowLamp(lamp, Lamp::Off);
+    }
+    getSignalButton_ = Button(client, units, 1021, "Get", {275, 27, 34, 16});
+
+    GroupBox(client, units, "Wi-Fi Connection Mode", {15, 58, 145, 39});
+    modeCombo_ = DropDownList(client, units, 1004, "Wi-Fi Connection Mode", 24, 72, 127);
+
+    GroupBox(client, units, "SSID", {170, 58, 145, 39});
+    ssidEdit_ = Edit(client, units, 1005, QStringLiteral("SSID"), {181, 72, 125, 15});
+    LimitTyping(ssidEdit_, SSID_LIMIT);
+
+    GroupBox(client, units, "WLCH", {15, 104, 56, 39});
+    channelCombo_ = DropDownList(client, units, 1007, "WLCH", 20, 118, 46);
+
+    GroupBox(client, units, "Encryption", {78, 104, 82, 39});
+    encryptionCombo_ = DropDownList(client, units, 1008, "Encryption", 82, 118, 73);
+
+    GroupBox(client, units, "WLK", {170, 104, 145, 39});
+    keyEdit_ = Edit(client, units, 1006, QStringLiteral("WLK"), {181, 118, 125, 15});
+    LimitTyping(keyEdit_, KEY_LIMIT);
+
+    GroupBox(client, units, "MAC Address", {15, 151, 300, 39});
+    for (std::size_t i = 0; i < MAC_LENGTH; ++i) {
+        macEdits_[i] = Edit(client, units, MAC_EDIT_IDS[i], QStringLiteral("MAC byte %1").arg(i + 1),
+                            {MAC_EDIT_X[i], 166, 16, 15});
+        if (i + 1 < MAC_LENGTH) Label(client, units, 0, "-", {MAC_EDIT_X[i] + 16, 169, 8, 8});
+    }
+    getMacButton_ = Button(client, units, 1018, "Get MAC Address", {200, 161, 87, 24});
+
+    readParaButton_ = Button(client, units, 1011, "Read para", {15, 206, 63, 32});
+    writeParaButton_ = Button(client, units, 1002, "Write para", {97, 206, 63, 32});
+
+    GroupBox(client, units, "Firmware Information", {170, 201, 145, 39});
+    Label(client, units, 1019, "Version", {182, 212, 50, 11});
+    versionLabel_ = Label(client, units, 1003, "", {183, 225, 50, 11});
+    versionLabel_->setAccessibleDescription(QStringLiteral("Firmware version"));
+    Label(client, units, 1020, "Date Created", {258, 212, 50, 11});
+    dateLabel_ = Label(client, units, 1017, "", {258, 225, 50, 11});
+    dateLabel_->setAccessibleDescription(QStringLiteral("Firmware date"));
+
+    progressBar_ = WithId(new QProgressBar(client), 1010);
+    progressBar_->setGeometry(units.Rect(76, 245, 182, 15));
+    progressBar_->setTextVisible(false);
+    progressBar_->setAccessibleName(QStringLiteral("Progress"));
+
+    timer_ = new QTimer(this);
+}
+
+void CUtilityDlg::ConnectEvents() {
+    // activated: only the user's choice, never a selection set by the program.
+    connect(deviceCombo_, &QComboBox::activated, this, &CUtilityDlg::OnSelectDevice);
+    connect(modeCombo_, &QComboBox::activated, this, &CUtilityDlg::ApplyModeRule);
+    connect(channelCombo_, &QComboBox::activated, this, &CUtilityDlg::ApplyChannelRule);
+    connect(encryptionCombo_, &QComboBox::activated, this, &CUtilityDlg::ValidateKey);
+    connect(getSignalButton_, &QPushButton::clicked, this, &CUtilityDlg::OnGetSignal);
+    connect(getMacButton_, &QPushButton::clicked, this, &CUtilityDlg::OnGetMacAddress);
+    connect(readParaButton_, &QPushButton::clicked, this, &CUtilityDlg::OnReadPara);
+    connect(writeParaButton_, &QPushButton::clicked, this, &CUtilityDlg::OnWritePara);
+    for (QLineEdit* edit : macEdits_) {
+        // textChanged also fires for text the program sets, as the filter needs.
+        connect(edit, &QLineEdit::textChanged, this, [this, edit] { FilterHexEdit(edit); });
+        new FocusLostFilter(edit, [this, edit] { FillEmptyMac(edit); });
+    }
+    new FocusLostFilter(ssidEdit_, [this] { DefaultSsid(); });
+    new FocusLostFilter(keyEdit_, [this] { ValidateKey(); });
+    connect(timer_, &QTimer::timeout, this, &CUtilityDlg::OnTimer);
+}
+
+void CUtilityDlg::OnInitDialog() {
+    deviceCombo_->addItem(QStringLiteral("<None>"));
+    TransferToControls();
+    setWindowIcon(appIcon_);
+
+    link_.deviceOpen = 0;
+    link_.rescanNeeded = 1;
+    replyReport_.fill(0);
+    FillDeviceListAtStart();
+
+    dateText_ = QStringLiteral("###");
+    versionText_ = QStringLiteral("###");
+    ssidText_ = QString::fromLatin1(DEFAULT_SSID);
+
+    for (const char* item : MODE_ITEMS) modeCombo_->addItem(QString::fromLatin1(item));
+    modeCombo_->setCurrentIndex(MODE_ADHOC);
+    for (int channel = 0; channel < CHANNEL_COUNT; ++channel) channelCombo_->addItem(QString::number(channel));
+    channelCombo_->setCurrentIndex(2);
+    for (const char* item : ENCRYPTION_ITEMS) encryptionCombo_->addItem(QString::fromLatin1(item));
+    encryptionCombo_->setCurrentIndex(ENCRYPTION_NONE);
+
+    for (QLineEdit* edit : macEdits_) {
+        edit->setMaxLength(MAC_LIMIT);
+        edit->setText(QString::fromLatin1(MAC_FILL_TEXT));
+    }
+    ApplyModeRule();
+    timer_->start(TIMER_PERIOD_MS);
+    progressBar_->hide();
+    TransferToControls();
+    TellAboutDeniedAccess();
+}
+
+void CUtilityDlg::FillDeviceListAtStart() {
+    HID_ClearList();
+    const int count = HID_Enumerate();
+    char name[HID_PRODUCT_NAME_SIZE] = {};
+    for (int i = 0; i < count; ++i) {
+        if (!HID_GetName(i, name, HID_PRODUCT_NAME_SIZE)) std::snprintf(name, sizeof name, "Device %d", i);
+        deviceCombo_->addItem(QString::fromUtf8(name));
+    }
+    deviceCombo_->setCurrentIndex(0);
+}
+
+void CUtilityDlg::TellAboutDeniedAccess() {
+    // Said once per episode: a module this user may not open would
+    // otherwise just be missing from the list without a reason.
+    if (HID_AccessDeniedCount() == 0) {
+        accessDenialTold_ = false;
+        return;
+    }
+    if (accessDenialTold_) return;
+    accessDenialTold_ = true;
+    Services().WindowMessage(DEVICE_ACCESS_DENIED_MESSAGE);
+}
+
+void CUtilityDlg::CloseLink() {
+    ::CloseLink(link_);
+}
+
+void CUtilityDlg::accept() {
+    if (TransferFromControls()) QDialog::accept();
+}
+
+void CUtilityDlg::keyPressEvent(QKeyEvent* event) {
+    if (IsEnterKey(event)) {
+        accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void CUtilityDlg::OnAbout() {
+    CAboutDlg about;
+    about.exec();
+}
+
+void CUtilityDlg::OnGetMacAddress() {
+    // The Get MAC Address dialog is connected here once it is part of the build.
+}

@@ -1,0 +1,118 @@
+#pragma once
+// The main window: device selection, the parameter fields with their rules,
+// firmware and signal display, Read/Write para and the configuration file.
+// The handlers are public so that tests drive them the way Qt's events do.
+#include <QDialog>
+#include <QIcon>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+#include "device/hid_report.h"
+#include "device/module_link.h"
+#include "params/field_rules.h"
+#include "ui/signal_lamps.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenuBar;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+
+class CUtilityDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CUtilityDlg(QWidget* parent = nullptr);
+
+    static constexpr int TIMER_PERIOD_MS = 1000;
+    static constexpr int KEY_LIMIT = 63;
+    static constexpr int SSID_LIMIT = 20;
+    static constexpr int MAC_LIMIT = 2;
+
+    // Field transfer: the bound texts to the controls, or from the controls
+    // (false when a text is over its limit; the transfer stops there).
+    void TransferToControls();
+    bool TransferFromControls();
+
+    void OnTimer();
+    void OnSelectDevice();
+    void OnGetSignal();
+    void ShowSignalLevel(std::uint8_t level);
+    void OnReadPara();
+    void OnWritePara();
+    void UploadParams();
+    void OnLoadConfiguration();
+    void OnSaveConfiguration();
+    void OnAbout();
+    void OnGetMacAddress();
+
+    // Field rules bound to control events.
+    void FilterHexEdit(QLineEdit* edit);
+    void FillEmptyMac(QLineEdit* edit);
+    void DefaultSsid();
+    void ValidateKey();
+    void ApplyModeRule();
+    void ApplyChannelRule();
+    void ShowParams();
+
+    const LinkState& Link() const { return link_; }
+    std::uint8_t KeyInvalid() const { return keyInvalid_; }
+    const HidReport& ReplyReport() const { return replyReport_; }
+    QTimer* Timer() const { return timer_; }
+
+    // Enter: transfer from the controls and close only when that succeeded.
+    void accept() override;
+
+protected:
+    // Enter gives OK even though no push button is the default.
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void CreateControls();
+    void ConnectEvents();
+    void OnInitDialog();
+    void FillDeviceListAtStart();
+    bool RebuildDeviceList();
+    void TellAboutDeniedAccess();
+    void CloseLink();
+
+    // The fields as plain data, and back into the controls.
+    ParamFields ReadFields() const;
+    void WriteSelections(const ParamFields& fields);
+    void WriteMacEdits(const ParamFields& fields);
+    void WriteFields(const ParamFields& fields);
+    void SetProgress(int position);
+
+    LinkState link_;
+    std::uint8_t keyInvalid_ = 0;
+    HidReport replyReport_{};
+    bool accessDenialTold_ = false;
+
+    // Bound texts.
+    QString keyText_;
+    QString ssidText_;
+    QString dateText_;
+    QString versionText_;
+    QIcon appIcon_;
+
+    QMenuBar* menuBar_ = nullptr;
+    QComboBox* deviceCombo_ = nullptr;      // 1001
+    QComboBox* modeCombo_ = nullptr;        // 1004
+    QComboBox* channelCombo_ = nullptr;     // 1007
+    QComboBox* encryptionCombo_ = nullptr;  // 1008
+    QLineEdit* ssidEdit_ = nullptr;         // 1005
+    QLineEdit* keyEdit_ = nullptr;          // 1006
+    std::array<QLineEdit*, MAC_LENGTH> macEdits_{};  // 1009, 1012 .. 1016, left to right
+    QLabel* versionLabel_ = nullptr;        // 1003
+    QLabel* dateLabel_ = nullptr;           // 1017
+    std::array<QLabel*, 3> lamps_{};        // 1045 left, 1046 middle, 1047 right
+    QPushButton* getSignalButton_ = nullptr;  // 1021
+    QPushButton* getMacButton_ = nullptr;     // 1018
+    QPushButton* readParaButton_ = nullptr;   // 1011
+    QPushButton* writeParaButton_ = nullptr;  // 1002
+    QProgressBar* progressBar_ = nullptr;     // 1010
+    QTimer* timer_ = nullptr;
+};

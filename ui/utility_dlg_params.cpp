@@ -1,0 +1,93 @@
+// The main window's parameter commands: Read para, Write para and the
+// configuration file, on the shared procedures of the parameter layer.
+#include <QLineEdit>
+#include <QProgressBar>
+
+#include "params/config_file.h"
+#include "params/parameter_transfer.h"
+#include "ui/user_services.h"
+#include "ui/utility_dlg.h"
+
+namespace {
+constexpr const char* SAVE_FILTER = "Txt file(*.txt)";
+constexpr const char* SAVE_SUFFIX = "txt";
+constexpr const char* LOAD_FILTER = "Text File (*.txt)";
+}  // namespace
+
+void CUtilityDlg::SetProgress(int position) {
+    progressBar_->setValue(position);
+    // The procedure blocks the event loop, so the bar is painted right away.
+    progressBar_->repaint();
+}
+
+void CUtilityDlg::OnReadPara() {
+    progressBar_->setRange(0, 1000);
+    progressBar_->show();
+    SetProgress(0);
+    const bool ok = DownloadParams(link_, replyReport_, ModuleParams, [this](int position) { SetProgress(position); });
+    progressBar_->hide();
+    if (ok) {
+        ShowParams();
+        Services().WindowMessage(DOWNLOAD_OK_MESSAGE);
+    } else {
+        Services().WindowMessage(DOWNLOAD_NG_MESSAGE);
+    }
+}
+
+void CUtilityDlg::OnWritePara() {
+    // The key is judged before anything is sent, so a refused key never
+    // leaves the module waiting for parameter reports.
+    ValidateKey();
+    if (keyInvalid_) return;
+    if (AnnounceUpload(link_, replyReport_) != AnnounceOutcome::Acknowledged) {
+        Services().WindowMessage(UPLOAD_NG_MESSAGE);
+        return;
+    }
+    if (link_.deviceOpen) UploadParams();
+}
+
+void CUtilityDlg::UploadParams() {
+    // A refused over-long text is reported; what fits is still sent.
+    TransferFromControls();
+    progressBar_->setRange(0, 1000);
+    progressBar_->show();
+    SetProgress(0);
+    ParamFields fields = ReadFields();
+    CollectSelections(fields, ModuleParams);
+    CollectSsid(fields, ModuleParams);
+    CollectKey(fields, ModuleParams);
+    SetProgress(200);
+    CollectMac(fields, ModuleParams);
+    WriteMacEdits(fields);  // emptied edits now show "FF"
+    SetProgress(250);
+    const bool ok = SendParamReports(link_, ModuleParams, [this](int position) { SetProgress(position); });
+    progressBar_->hide();
+    Services().WindowMessage(ok ? UPLOAD_OK_MESSAGE : UPLOAD_NG_MESSAGE);
+}
+
+void CUtilityDlg::OnSaveConfiguration() {
+    TransferFromControls();
+    const std::string path = Services().AskSaveFileName(SAVE_FILTER, SAVE_SUFFIX);
+    if (path.empty()) return;
+    // Collected into a copy: a failed save leaves the parameter set as it was.
+    ModuleParamSet saved = ModuleParams;
+    ParamFields fields = ReadFields();
+    CollectParams(fields, saved);
+    if (!WriteFileAtomically(path, FormatConfiguration(saved))) {
+        Services().WindowMessage(SAVE_FAILURE_MESSAGE);
+        return;
+    }
+    ModuleParams = saved;
+    WriteMacEdits(fields);
+}
+
+void CUtilityDlg::OnLoadConfiguration() {
+    const std::string path = Services().AskOpenFileName(LOAD_FILTER);
+    if (path.empty()) return;
+    const ConfigLoadResult result = LoadConfigurationFile(path, ModuleParams);
+    if (!result.ok) {
+        Services().WindowMessage(result.message);
+        return;
+    }
+    ShowParams();
+}
