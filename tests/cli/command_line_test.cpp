@@ -87,10 +87,4 @@ TEST(CommandLine, RefusesWrongUsage) {
     }
 }
 
-TEST(CommandLine, ErrorNamesTheOffendingArgument) {
-    EXPECT_NE(Parse({"frobnicate"}).error.find("frobnicate"), std::string::npos);
-    EXPECT_NE(Parse({"--verbose", "list"}).error.find("--verbose"), std::string::npos);
-    EXPECT_NE(Parse({"--device", "x1", "list"}).error.find("x1"), std::string::npos);
-}
-
 }  // namespace
