@@ -15,7 +15,7 @@ inline constexpr const char* MAC_FILL_TEXT = "FF";
 // The refusal of the transfer from the controls when a text is longer than
 // what the module takes (an SSID over 20 characters can only come from a
 // loaded file; it is then sent as its first 20).
-inline constexpr const char* SSID_TOO_LONG_MESSAGE = "Please enter no more than 20 characters in the SSID.";
+inline constexpr const char* SSID_TOO_LONG_MESSAGE = "The SSID can have at most 20 characters.";
 
 struct ParamFields {
     int modeSelection = -1;        // -1: no selection
