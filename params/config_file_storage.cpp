@@ -108,7 +108,9 @@ bool WriteFileAtomically(const std::string& path, const std::string& text) {
 
 ConfigLoadResult LoadConfigurationFile(const std::string& path, ModuleParamSet& params) {
     const ConfigLoadResult failure{false, OPEN_FAILURE_MESSAGE};
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Non-blocking open: a FIFO or device is refused below instead of
+    // waiting for a writer.
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat info {};
     if (file.Get() < 0 || ::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return failure;
     if (info.st_size < 0 || static_cast<unsigned long long>(info.st_size) > CONFIG_FILE_MAX) {

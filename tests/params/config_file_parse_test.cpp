@@ -69,11 +69,6 @@ TEST(ConfigRoundTrip, TextsThatAreExactlyATag) {
     ExpectSameParams(saved, ParseOk(FormatConfiguration(saved)));
 }
 
-TEST(ConfigRoundTrip, SsidMadeOfCommasOnly) {
-    const ModuleParamSet saved = MakeParams(1, 1, 0, ",", ",,", {});
-    ExpectSameParams(saved, ParseOk(FormatConfiguration(saved)));
-}
-
 // --- Line ends, tag placement, order ----------------------------------------
 
 TEST(ConfigLayout, LfLineEndsLoadWhole) {

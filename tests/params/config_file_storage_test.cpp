@@ -177,7 +177,8 @@ TEST_F(ConfigStorage, OverLongFileIsRefusedAndChangesNothing) {
 
 TEST_F(ConfigStorage, UnreadablePathsAreOpenFailures) {
     ASSERT_EQ(::mkdir(Path("sub").c_str(), 0755), 0);
-    for (const std::string& path : {Path("missing.txt"), Path("sub"), std::string()}) {
+    ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0644), 0);  // must not wait for a writer
+    for (const std::string& path : {Path("missing.txt"), Path("sub"), Path("fifo"), std::string()}) {
         ModuleParamSet params = Sentinel();
         ExpectOpenFailure(LoadConfigurationFile(path, params));
         ExpectSameParams(Sentinel(), params);

@@ -191,17 +191,6 @@ TEST_F(ParameterTransfer, ReportsCarryExactlyWhatTheSetHolds) {
     EXPECT_TRUE(debugTexts.empty());
 }
 
-TEST_F(ParameterTransfer, FullKeyFillsBytes1To63) {
-    OpenLink();
-    const std::string key(63, 'q');
-    EXPECT_TRUE(SendParamReports(link, MakeParams(0, 1, 4, "s", key, {}), ProgressFunction()));
-    ASSERT_EQ(module->written.size(), 2u);
-    const HidReport& second = module->written[1];
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(second.data() + 1), 63), key);
-    EXPECT_EQ(second[0], 0);
-    EXPECT_EQ(second[64], 0);
-}
-
 TEST_F(ParameterTransfer, FailedReportWritesKeepAllWaitsAndFail) {
     OpenLink();
     module->failWrite = true;
