@@ -10,12 +10,16 @@ struct CommandName {
     std::string_view name;
     ToolCommand command;
     std::size_t argumentCount;  // positional arguments after the command
+    const char* argumentName;   // what the one argument is, for the refusal
 };
 
 constexpr CommandName COMMANDS[] = {
-    {"list", ToolCommand::List, 0},     {"info", ToolCommand::Info, 0},
-    {"signal", ToolCommand::Signal, 0}, {"read", ToolCommand::Read, 0},
-    {"write", ToolCommand::Write, 1},   {"getmac", ToolCommand::GetMac, 1},
+    {"list", ToolCommand::List, 0, nullptr},
+    {"info", ToolCommand::Info, 0, nullptr},
+    {"signal", ToolCommand::Signal, 0, nullptr},
+    {"read", ToolCommand::Read, 0, nullptr},
+    {"write", ToolCommand::Write, 1, "a configuration FILE"},
+    {"getmac", ToolCommand::GetMac, 1, "an IPV4 address"},
 };
 
 const CommandName* FindCommand(std::string_view name) {
@@ -78,9 +82,9 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
             }
             return !value.empty();
         };
-        if (name == "--help" || name == "-h") {
+        if ((name == "--help" || name == "-h") && !inlineValue) {
             help = true;
-        } else if (name == "--version") {
+        } else if (name == "--version" && !inlineValue) {
             version = true;
         } else if (name == "--json" && !inlineValue) {
             line.json = true;
@@ -121,8 +125,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
     line.command = command->command;
     const std::size_t given = positional.size() - 1;
     if (given < command->argumentCount) {
-        return Refuse(std::string(command->name) +
-                      (line.command == ToolCommand::Write ? " needs a configuration FILE" : " needs an IPV4 address"));
+        return Refuse(std::string(command->name) + " needs " + command->argumentName);
     }
     if (given > command->argumentCount) {
         return Refuse("unexpected argument '" + positional[command->argumentCount + 1] + "' for " +

@@ -70,6 +70,7 @@ TEST(CommandLine, RefusesWrongUsage) {
         {"list", "--adapter", "eth0"},          // --adapter belongs to getmac
         {"--simulate=", "list"},                // empty memory file
         {"--json=1", "list"},                   // --json takes no value
+        {"--help=all"},                         // nor does --help
         {"--device", "list"},                   // N missing: "list" is no number
         {"--device", "-1", "list"},
         {"--device", "1x", "list"},
