@@ -1,8 +1,11 @@
-#include <gtest/gtest.h>
-
+// The dialog tests run without a display on Qt's offscreen platform, also
+// when the test runner lists them.
 #include <QApplication>
 
+#include <gtest/gtest.h>
+
 int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
