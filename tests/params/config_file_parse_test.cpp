@@ -2,6 +2,7 @@
 // and the all-or-nothing store.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <string_view>
 
@@ -199,6 +200,9 @@ struct NumberCase {
     std::uint8_t decimal;
     std::uint8_t hex;
 };
+
+// Names the case in test listings by its field text.
+void PrintTo(const NumberCase& c, std::ostream* out) { *out << '"' << c.field << '"'; }
 
 class ConfigNumbers : public ::testing::TestWithParam<NumberCase> {};
 
