@@ -203,7 +203,7 @@ TEST_F(RealStack, ElevenModulesListTheFirstTen) {
     ASSERT_TRUE(modules.Started());
     ASSERT_TRUE(WaitForInterfaces(11));
     EXPECT_EQ(Scan(), HID_MAX_DEVICES);
-    EXPECT_EQ(HID_GetPath(HID_MAX_DEVICES - 1) != nullptr, true);
+    EXPECT_NE(HID_GetPath(HID_MAX_DEVICES - 1), nullptr);
     EXPECT_EQ(HID_GetPath(HID_MAX_DEVICES), nullptr);
 }
 
