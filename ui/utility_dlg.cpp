@@ -15,6 +15,7 @@
 
 #include "device/device_access.h"
 #include "device/hid_device_table.h"
+#include "maclookup/get_mac_dialog.h"
 #include "ui/about_dlg.h"
 #include "ui/dialog_units.h"
 #include "ui/edit_events.h"
@@ -273,5 +274,7 @@ void CUtilityDlg::OnAbout() {
 }
 
 void CUtilityDlg::OnGetMacAddress() {
-    // The Get MAC Address dialog is connected here once it is part of the build.
+    // A found MAC comes back only through MacHandOff and the next tick.
+    CGetMacDlg lookup;
+    lookup.exec();
 }

@@ -41,7 +41,7 @@ bool CUtilityDlg::TransferFromControls() {
     keyText_ = key;
     const QString ssid = ssidEdit_->text();
     if (ssid.size() > SSID_LIMIT) {
-        Services().WindowMessage("The SSID can have at most 20 characters.");
+        Services().WindowMessage(SSID_TOO_LONG_MESSAGE);
         return false;
     }
     ssidText_ = ssid;

@@ -167,7 +167,8 @@ TEST_F(ParamsWindowTest, LongLoadedSsidIsRefusedByTheTransferButItsStartIsSent) 
     window->ShowParams();
     window->OnWritePara();
     ASSERT_EQ(services.messages.size(), 3u);  // key check and upload each transfer from the controls
-    EXPECT_NE(services.messages[0].find("20"), std::string::npos);
+    EXPECT_EQ(services.messages[0], SSID_TOO_LONG_MESSAGE);
+    EXPECT_EQ(services.messages[1], SSID_TOO_LONG_MESSAGE);
     EXPECT_EQ(services.messages[2], "Upload Parameter OK");
     EXPECT_STREQ(module->module->Params().ssid, std::string(20, 'L').c_str());
 }

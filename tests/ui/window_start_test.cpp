@@ -1,6 +1,7 @@
 // Start-up state, the device list at start and on the timer's ticks, the
 // Enter/Escape behaviour and what assistive tools find.
 #include <QAccessible>
+#include <QApplication>
 #include <QGroupBox>
 #include <QMenuBar>
 #include <QRegularExpression>
@@ -10,6 +11,7 @@
 #include <cstring>
 #include <functional>
 
+#include "ui/about_dlg.h"
 #include "ui/signal_lamps.h"
 #include "window_fixture.h"
 
@@ -135,8 +137,7 @@ TEST_F(WindowTest, EnterClosesOnlyWhenTheTransferSucceeds) {
 
     QTest::keyClick(Edit(1005), Qt::Key_Return);
     EXPECT_TRUE(window->isVisible());
-    ASSERT_EQ(services.messages.size(), 1u);
-    EXPECT_NE(services.messages[0].find("20"), std::string::npos);
+    EXPECT_EQ(services.messages, std::vector<std::string>({SSID_TOO_LONG_MESSAGE}));
 
     Edit(1005)->setText("short");
     QTest::keyClick(Edit(1005), Qt::Key_Return);
@@ -206,4 +207,43 @@ TEST_F(WindowTest, MenuOffersTheFileCommandsAndAbout) {
     EXPECT_EQ(fileItems, QStringList({"Load Configuration", "Save Configuration"}));
     EXPECT_EQ(top[1]->text(), "&About");
     EXPECT_EQ(top[1]->menu(), nullptr);  // a command right on the menu bar
+}
+
+namespace {
+
+// Closes the modal dialog that a handler opens and tells its window title.
+QString TitleOfNextModalDialog(const std::function<void()>& open) {
+    QString title;
+    QTimer::singleShot(0, [&title] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            title = dialog->windowTitle();
+            dialog->close();
+        }
+    });
+    open();
+    return title;
+}
+
+}  // namespace
+
+TEST_F(WindowTest, AboutShowsTheAboutBox) {
+    OpenWindow();
+    QMenuBar* bar = window->findChild<QMenuBar*>();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(TitleOfNextModalDialog([bar] { bar->actions().at(1)->trigger(); }), "About LQ-3860 Utility");
+}
+
+TEST_F(WindowTest, GetMacAddressButtonOpensTheLookupDialog) {
+    OpenWindow();
+    EXPECT_EQ(TitleOfNextModalDialog([this] { Control<QPushButton>(1018)->click(); }), "Get MAC Address Dialog");
+}
+
+TEST_F(WindowTest, AboutBoxCarriesTheProgramLineAndClosesOnEnter) {
+    CAboutDlg about;
+    QStringList texts;
+    for (QLabel* label : about.findChildren<QLabel*>()) texts << label->text();
+    EXPECT_TRUE(texts.contains("LQ-3860 Utility Ver. 1.1"));
+    about.show();
+    QTest::keyClick(&about, Qt::Key_Return);
+    EXPECT_FALSE(about.isVisible());
 }
