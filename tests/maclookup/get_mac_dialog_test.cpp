@@ -14,7 +14,6 @@
 #include "maclookup/get_mac_dialog.h"
 #include "maclookup/ip_address_edit.h"
 #include "maclookup/mac_handoff.h"
-#include "ui/dialog_units.h"
 #include "ui/user_services.h"
 
 namespace {
@@ -102,17 +101,6 @@ TEST_F(GetMacDialogTest, OpensWithHandOffTextsStartAddressAndFirstSortedAdapter)
     EXPECT_EQ(combo->itemData(3).toInt(), 9);
     EXPECT_EQ(combo->currentIndex(), 0);
     EXPECT_FALSE(combo->isEditable());
-}
-
-TEST_F(GetMacDialogTest, ControlsSitWhereTheTemplatePutsThem) {
-    CGetMacDlg dialog(nullptr, Hooks());
-    const DialogUnits units(dialog.font());
-    EXPECT_EQ(dialog.size(), units.Size(235, 129));
-    EXPECT_EQ(Control<QPushButton>(dialog, 1)->geometry(), units.Rect(59, 99, 117, 18));
-    EXPECT_EQ(Control<QPushButton>(dialog, 5)->geometry(), units.Rect(59, 52, 117, 18));
-    EXPECT_EQ(Control<QPushButton>(dialog, 5)->text(), "Get MAC");
-    EXPECT_EQ(Address(dialog)->geometry(), units.Rect(59, 12, 158, 14));
-    EXPECT_EQ(Control<QLineEdit>(dialog, 1013)->geometry(), units.Rect(194, 76, 22, 12));
     for (QWidget* widget : dialog.findChildren<QWidget*>()) {
         if (qobject_cast<QLabel*>(widget) != nullptr || widget->parent() != &dialog) continue;
         EXPECT_FALSE(widget->accessibleName().isEmpty()) << widget->objectName().toStdString();
