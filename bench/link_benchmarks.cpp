@@ -23,6 +23,21 @@ void BM_EnumerateTenModules(benchmark::State& state) {
 }
 BENCHMARK(BM_EnumerateTenModules);
 
+// What the window's list rebuild does: the scan, then every product name.
+void BM_RescanTenModulesWithNames(benchmark::State& state) {
+    SimulatedLink sim(10);
+    char name[HID_PRODUCT_NAME_SIZE];
+    for (auto _ : state) {
+        HID_ClearList();
+        const int count = HID_Enumerate();
+        for (int i = 0; i < count; ++i) {
+            if (!HID_GetName(i, name, sizeof name)) state.SkipWithError("name unreadable");
+        }
+        benchmark::DoNotOptimize(name);
+    }
+}
+BENCHMARK(BM_RescanTenModulesWithNames);
+
 void BM_DownloadWithoutWaits(benchmark::State& state) {
     SimulatedLink sim(1);
     if (!sim.OpenFirst()) state.SkipWithError("module did not open");
