@@ -69,7 +69,7 @@ void CGetMacDlg::CreateControls() {
     setFixedSize(units.Size(DIALOG_WIDTH, DIALOG_HEIGHT));
 
     // Created in the template's order, which is also the tab order.
-    exitButton = Place(new QPushButton(QStringLiteral("Exit"), this), 1, units, 59, 99, 117, 18);
+    auto* exitButton = Place(new QPushButton(QStringLiteral("Exit"), this), 1, units, 59, 99, 117, 18);
     exitButton->setAccessibleName(QStringLiteral("Exit"));
     exitButton->setDefault(true);
     connect(exitButton, &QPushButton::clicked, this, &CGetMacDlg::accept);
@@ -91,7 +91,7 @@ void CGetMacDlg::CreateControls() {
     macLabel->setBuddy(macEdits[0]);
 
     // Enter on a focused "Get MAC" presses it; elsewhere Enter means "Exit".
-    getMacButton = Place(new QPushButton(QStringLiteral("Get MAC"), this), 5, units, 59, 52, 117, 18);
+    auto* getMacButton = Place(new QPushButton(QStringLiteral("Get MAC"), this), 5, units, 59, 52, 117, 18);
     getMacButton->setAccessibleName(QStringLiteral("Get MAC"));
     getMacButton->setAutoDefault(true);
     connect(getMacButton, &QPushButton::clicked, this, &CGetMacDlg::OnGetMac);

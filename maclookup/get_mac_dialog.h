@@ -17,7 +17,6 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QPushButton;
 class IpAddressEdit;
 
 // What the dialog asks of the host; tests replace both.
@@ -52,7 +51,5 @@ private:
     std::array<std::uint8_t, 4> ipFields{};
     std::string ipText;
     std::array<QLineEdit*, 6> macEdits{};
-    QPushButton* exitButton = nullptr;
-    QPushButton* getMacButton = nullptr;
     QLabel* statusLine = nullptr;
 };
