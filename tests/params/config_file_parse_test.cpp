@@ -128,8 +128,10 @@ TEST(ConfigLayout, EachMissingTagNamesItselfAndChangesNothing) {
 }
 
 TEST(ConfigLayout, TextEndsAtTheFirstZeroByte) {
+    // The zero byte stands on a line of its own, so the "[G4]" after it
+    // would still be a tag if the text ran on.
     std::string text = FormatConfiguration(StartStateParams());
-    text.insert(text.find("[G4]"), 1, '\0');
+    text.insert(text.find("[G4]"), std::string(1, '\0') + "\r\n");
     ModuleParamSet params = Sentinel();
     const ConfigLoadResult result = ParseConfiguration(text, params);
     EXPECT_FALSE(result.ok);
