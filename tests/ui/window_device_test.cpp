@@ -144,14 +144,6 @@ TEST_F(ConnectedWindowTest, RepeatedLevelIsNotShownAgain) {
     EXPECT_EQ(Control<QLabel>(1045)->accessibleName(), "marker");
 }
 
-TEST_F(ConnectedWindowTest, RefusedSignalReplyKeepsTheLevel) {
-    signalLevel = '2';
-    module->nextReply = HidReport{};
-    window->OnGetSignal();
-    EXPECT_EQ(signalLevel, '2');
-    EXPECT_TRUE(DebugSaid("NG"));
-}
-
 TEST_F(ConnectedWindowTest, SilentModuleDropsTheLinkInsteadOfHanging) {
     module->silent = true;
     window->OnGetSignal();

@@ -68,20 +68,18 @@ TEST_F(ParamsWindowTest, ReadParaShowsTheModuleParameters) {
     EXPECT_EQ(pauses, std::vector<unsigned>({200, 200, 200, 200, 200}));
 }
 
-TEST_F(ParamsWindowTest, ReadParaOfAdHocChannelZeroShowsOneButKeepsZero) {
-    ModuleParamSet params = SampleParams();
-    params.mode = MODE_ADHOC;
-    module->module->SetParams(params);
-    window->OnReadPara();
-    EXPECT_EQ(Combo(1007)->currentText(), "1");
-    EXPECT_EQ(ModuleParams.channel, 0);
-}
-
 TEST_F(ParamsWindowTest, FailedReadParaLeavesTheWindowAndSaysNg) {
     module->module->SetParams(SampleParams());
     module->failRead = true;
+    // Ticks go on while the message is open: the dropped link is rebuilt then.
+    QStringList listDuringMessage;
+    services.duringMessage = [this, &listDuringMessage] {
+        window->OnTimer();
+        listDuringMessage = Items(1001);
+    };
     window->OnReadPara();
     EXPECT_EQ(services.messages, std::vector<std::string>({"Download Parameter NG"}));
+    EXPECT_EQ(listDuringMessage, QStringList({"<None>", "LQ-3860 (simulated)"}));
     EXPECT_EQ(Combo(1004)->currentText(), "Ad-Hoc");
     EXPECT_EQ(Edit(1005)->text(), "LQ-3860");
     EXPECT_EQ(window->Link().deviceOpen, 0);
