@@ -79,11 +79,19 @@ for binary in "${binaries[@]}"; do
   copy_with_libraries "$binary" "$root/bin/$(basename "$binary")"
 done
 cp "$kernel_dir"/*.ko "$root/lib/modules/"
+# udevadm with only our rule, to check the rule on the guest's devices.
+udevadm=$(command -v udevadm || true)
+if [ -n "${LQ3860_UDEV_RULE:-}" ] && [ -n "$udevadm" ]; then
+  mkdir -p "$root/etc/udev/rules.d" "$root/run/udev"
+  cp "$LQ3860_UDEV_RULE" "$root/etc/udev/rules.d/"
+  copy_with_libraries "$udevadm" "$root/bin/udevadm"
+fi
 
 cat > "$root/init" <<INIT
 #!/bin/sh
 export PATH=/bin LQ3860_SIM=/bin/lq3860-sim HOME=/tmp
 [ -x /bin/lq3860ctl ] && export LQ3860_CTL=/bin/lq3860ctl
+[ -x /bin/udevadm ] && export LQ3860_UDEVADM=/bin/udevadm
 mount -t devtmpfs devtmpfs /dev
 mount -t proc proc /proc
 mount -t sysfs sysfs /sys

@@ -76,12 +76,13 @@ std::string FileText(const char* path) {
     return text.str();
 }
 
-// Runs lq3860ctl (LQ3860_CTL) with `arguments`, as `uid` when it is not 0.
-ToolRun RunTool(std::vector<std::string> arguments, uid_t uid = 0) {
+// Runs the program that the environment variable `program` names with
+// `arguments`, as `uid` when it is not 0.
+ToolRun RunProgram(const char* program, std::vector<std::string> arguments, uid_t uid = 0) {
     ToolRun run;
-    const char* tool = std::getenv("LQ3860_CTL");
-    if (tool == nullptr) return run;
-    arguments.insert(arguments.begin(), tool);
+    const char* path = std::getenv(program);
+    if (path == nullptr) return run;
+    arguments.insert(arguments.begin(), path);
     const pid_t child = fork();
     if (child < 0) return run;
     if (child == 0) {
@@ -100,6 +101,17 @@ ToolRun RunTool(std::vector<std::string> arguments, uid_t uid = 0) {
     run.out = FileText("/tmp/tool.out");
     run.err = FileText("/tmp/tool.err");
     return run;
+}
+
+// The TAGS=... line of `udevadm test` output, empty when no tag was set.
+std::string TagsLine(const std::string& output) {
+    const std::size_t start = output.find("\nTAGS=");
+    if (start == std::string::npos) return {};
+    return output.substr(start + 1, output.find('\n', start + 1) - start - 1);
+}
+
+ToolRun RunTool(std::vector<std::string> arguments, uid_t uid = 0) {
+    return RunProgram("LQ3860_CTL", std::move(arguments), uid);
 }
 
 // A configuration file the tool can write: no encryption, so no key rules.
@@ -362,6 +374,25 @@ TEST_F(RealStack, ToolTellsAUserWithoutPermissionHowToGetAccess) {
     EXPECT_EQ(list.status, 0) << list.err;
     EXPECT_EQ(list.out, "");
     EXPECT_EQ(list.err, std::string(DEVICE_ACCESS_DENIED_MESSAGE) + "\n");
+}
+
+TEST_F(RealStack, UdevRuleTagsOnlyOurModulesForTheSeat) {
+    if (std::getenv("LQ3860_UDEVADM") == nullptr) GTEST_SKIP() << "udevadm is not part of this guest";
+    VirtualModules module({});
+    VirtualModules foreign({"--vendor", "1234"});
+    ASSERT_TRUE(module.Started() && foreign.Started());
+    ASSERT_TRUE(WaitForInterfaces(2));
+    int checked = 0;
+    for (const HidInterfaceInfo& info : platform_.ListInterfaces()) {
+        // /dev/hidrawN as udev sees it in sysfs.
+        const std::string node = info.path.substr(info.path.rfind('/') + 1);
+        const ToolRun test = RunProgram("LQ3860_UDEVADM", {"test", "--action=add", "/sys/class/hidraw/" + node});
+        ASSERT_EQ(test.status, 0) << test.out << test.err;
+        const bool tagged = TagsLine(test.out).find(":uaccess:") != std::string::npos;
+        EXPECT_EQ(tagged, info.vendorId == LQ3860_VENDOR_ID) << std::hex << info.vendorId << "\n" << test.out;
+        ++checked;
+    }
+    EXPECT_EQ(checked, 2);
 }
 
 }  // namespace
