@@ -7,6 +7,7 @@
 #include "device/hid_device_table.h"
 #include "device/hidapi_platform.h"
 #include "device/simulated_platform.h"
+#include "ui/ui_resources.h"
 #include "ui/utility_dlg.h"
 
 // Off unless QT_LOGGING_RULES="lq3860.debug=true".
@@ -16,6 +17,7 @@ CUtilityApp::CUtilityApp(int& argc, char** argv)
     : QApplication(argc, argv), services_(QString::fromLatin1(APPLICATION_NAME)) {
     setApplicationName(QString::fromLatin1(APPLICATION_NAME));
     setApplicationVersion(QStringLiteral(LQ3860_VERSION));
+    InitUiResources();
     setWindowIcon(QIcon(QStringLiteral(":/icons/lq3860-utility.png")));
     previousServices_ = SetServices(&services_);
     SetDebugSink([](std::string_view text) {

@@ -1,5 +1,6 @@
 // The field rules as the window runs them on its events.
 #include <QApplication>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QTest>
 
@@ -39,6 +40,18 @@ TEST_F(WindowTest, LeavingAnEmptyMacEditFillsIt) {
     Edit(1016)->setText("5");
     Leave(1016);
     EXPECT_EQ(Edit(1016)->text(), "5");
+}
+
+TEST_F(WindowTest, FocusTakenByAMenuOrAnotherWindowIsNoLoss) {
+    OpenWindow();
+    Edit(1015)->clear();
+    for (Qt::FocusReason reason : {Qt::PopupFocusReason, Qt::ActiveWindowFocusReason}) {
+        QFocusEvent event(QEvent::FocusOut, reason);
+        QApplication::sendEvent(Edit(1015), &event);
+    }
+    EXPECT_EQ(Edit(1015)->text(), "");
+    Leave(1015);
+    EXPECT_EQ(Edit(1015)->text(), "FF");
 }
 
 TEST_F(WindowTest, LeavingMacEditWritesTheBoundTextsBack) {
