@@ -150,6 +150,25 @@ TEST_F(WindowTest, EscapeClosesWithoutTransfer) {
     EXPECT_TRUE(services.messages.empty());
 }
 
+TEST_F(WindowTest, LayoutKeepsControlsApartAndTabsInTemplateOrder) {
+    OpenWindow();
+    const QList<QWidget*> controls = window->findChildren<QWidget*>(QRegularExpression("^\\d+$"));
+    const QRect client = controls.first()->parentWidget()->rect();
+    for (QWidget* a : controls) {
+        EXPECT_TRUE(client.contains(a->geometry())) << a->objectName().toStdString();
+        for (QWidget* b : controls) {
+            if (a == b) continue;
+            EXPECT_FALSE(a->geometry().intersects(b->geometry()))
+                << a->objectName().toStdString() << "/" << b->objectName().toStdString();
+        }
+    }
+    QStringList tabOrder;
+    for (QWidget* w = Combo(1001); tabOrder.size() < 17; w = w->nextInFocusChain())
+        if (w->focusPolicy() & Qt::TabFocus) tabOrder << w->objectName();
+    EXPECT_EQ(tabOrder, QStringList({"1001", "1021", "1004", "1005", "1007", "1008", "1006", "1009", "1012", "1013",
+                                     "1014", "1015", "1016", "1018", "1011", "1002", "1001"}));
+}
+
 TEST_F(WindowTest, ControlsAreFoundByAssistiveTools) {
     OpenWindow();
     auto name = [](QWidget* widget) { return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name); };
