@@ -39,11 +39,15 @@ if [ ! -f "$kernel_dir/vmlinuz" ]; then
   trap 'rm -rf "$download"' EXIT
   (cd "$download" && apt-get download "$kernel_package" >/dev/null 2>&1) ||
     skip "cannot download $kernel_package"
-  dpkg-deb -x "$download"/*.deb "$download/root" || fail "cannot unpack $kernel_package"
+  # Only the kernel image and the HID modules are needed.
+  mkdir -p "$download/root"
+  dpkg-deb --fsys-tarfile "$download"/*.deb |
+    tar -x -C "$download/root" --wildcards './boot/vmlinuz-*' '*/modules/*/kernel/drivers/hid/*' ||
+    fail "cannot unpack $kernel_package"
   mkdir -p "$kernel_dir.new"
   cp "$download"/root/boot/vmlinuz-* "$kernel_dir.new/vmlinuz" || fail "no kernel image in $kernel_package"
   for module in hid uhid hid-generic; do
-    found=$(find "$download/root/lib/modules" -path '*/kernel/drivers/hid/*' -name "$module.ko*" | head -n 1)
+    found=$(find "$download/root" -path '*/kernel/drivers/hid/*' -name "$module.ko*" | head -n 1)
     [ -n "$found" ] || fail "$module.ko is missing from $kernel_package"
     case $found in
       *.ko) cp "$found" "$kernel_dir.new/$module.ko" ;;
