@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <string>
 
 #include "sim/report_descriptor.h"
 
@@ -67,9 +68,6 @@ UhidModule::UhidModule(ModuleBehaviour& behaviour, bool silent, int unplugAfter)
 UhidModule::Response UhidModule::HandleEvent(const uhid_event& event) {
     Response response;
     switch (event.type) {
-        case UHID_START:
-            started_ = true;
-            break;
         case UHID_OUTPUT: {
             if (unplugAfter_ >= 0 && outputReports_ >= unplugAfter_) {
                 response.unplug = true;
@@ -93,7 +91,7 @@ UhidModule::Response UhidModule::HandleEvent(const uhid_event& event) {
             response.events.push_back(ErrorReply(UHID_SET_REPORT_REPLY, event.u.set_report.id));
             break;
         default:
-            break;  // UHID_STOP, UHID_OPEN, UHID_CLOSE: nothing to do
+            break;  // UHID_START, UHID_STOP, UHID_OPEN, UHID_CLOSE: nothing to do
     }
     return response;
 }

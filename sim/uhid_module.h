@@ -5,7 +5,6 @@
 #include <linux/uhid.h>
 
 #include <cstddef>
-#include <string>
 #include <vector>
 
 #include "device/hid_report.h"
@@ -35,7 +34,6 @@ public:
     };
     Response HandleEvent(const uhid_event& event);
 
-    bool Started() const { return started_; }
     int OutputReports() const { return outputReports_; }
 
 private:
@@ -43,5 +41,4 @@ private:
     bool silent_;
     int unplugAfter_;
     int outputReports_ = 0;
-    bool started_ = false;
 };

@@ -254,16 +254,4 @@ TEST(VirtualModuleEvents, FeatureRequestsAreRefusedInsteadOfLeftWaiting) {
     EXPECT_NE(setResponse.events[0].u.set_report_reply.err, 0);
 }
 
-TEST(VirtualModuleEvents, StartIsNotedAndCountsNoReport) {
-    ModuleBehaviour behaviour;
-    UhidModule module(behaviour, false, 0);
-    uhid_event start{};
-    start.type = UHID_START;
-    const UhidModule::Response response = module.HandleEvent(start);
-    EXPECT_TRUE(module.Started());
-    EXPECT_TRUE(response.events.empty());
-    EXPECT_FALSE(response.unplug);
-    EXPECT_EQ(module.OutputReports(), 0);
-}
-
 }  // namespace
