@@ -3,6 +3,7 @@
 // lq3860-sim process and the program reaches it through hidapi and hidraw.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -11,10 +12,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <fcntl.h>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -64,7 +64,7 @@ private:
     pid_t pid_ = -1;
 };
 
-struct ToolRun {
+struct ProgramRun {
     int status = -1;  // exit status, -1 when it did not run or end normally
     std::string out, err;
 };
@@ -78,8 +78,8 @@ std::string FileText(const char* path) {
 
 // Runs the program that the environment variable `program` names with
 // `arguments`, as `uid` when it is not 0.
-ToolRun RunProgram(const char* program, std::vector<std::string> arguments, uid_t uid = 0) {
-    ToolRun run;
+ProgramRun RunProgram(const char* program, std::vector<std::string> arguments, uid_t uid = 0) {
+    ProgramRun run;
     const char* path = std::getenv(program);
     if (path == nullptr) return run;
     arguments.insert(arguments.begin(), path);
@@ -110,7 +110,7 @@ std::string TagsLine(const std::string& output) {
     return output.substr(start + 1, output.find('\n', start + 1) - start - 1);
 }
 
-ToolRun RunTool(std::vector<std::string> arguments, uid_t uid = 0) {
+ProgramRun RunTool(std::vector<std::string> arguments, uid_t uid = 0) {
     return RunProgram("LQ3860_CTL", std::move(arguments), uid);
 }
 
@@ -132,7 +132,7 @@ protected:
     void SetUp() override {
         HID_UsePlatform(&platform_);
         previousSink_ = SetDebugSink([this](std::string_view text) { debug_.emplace_back(text); });
-        WaitForInterfaces(0);  // what an earlier scenario created is gone
+        ASSERT_TRUE(WaitForInterfaces(0)) << "devices of an earlier scenario are still there";
     }
     void TearDown() override {
         HID_Close();
@@ -345,7 +345,7 @@ TEST_F(RealStack, ToolListsReadsAndWritesARealModule) {
     ASSERT_TRUE(module.Started() && nameless.Started());
     ASSERT_TRUE(WaitForInterfaces(2));
 
-    const ToolRun list = RunTool({"list"});
+    const ProgramRun list = RunTool({"list"});
     EXPECT_EQ(list.status, 0) << list.err;
     EXPECT_NE(list.out.find("\tLQ-3860 tool\t/dev/hidraw"), std::string::npos) << list.out;
     EXPECT_NE(list.out.find("\tDevice "), std::string::npos) << list.out;  // the nameless one
@@ -353,14 +353,14 @@ TEST_F(RealStack, ToolListsReadsAndWritesARealModule) {
 
     // Slot 0 may be either module; both answer alike.
     std::ofstream("/tmp/tool-params.txt", std::ios::binary) << FormatToolParams();
-    const ToolRun write = RunTool({"write", "/tmp/tool-params.txt"});
+    const ProgramRun write = RunTool({"write", "/tmp/tool-params.txt"});
     EXPECT_EQ(write.status, 0) << write.err;
     EXPECT_NE(write.out.find("Upload Parameter OK"), std::string::npos) << write.out;
-    const ToolRun read = RunTool({"read", "--save", "/tmp/tool-read.txt"});
+    const ProgramRun read = RunTool({"read", "--save", "/tmp/tool-read.txt"});
     EXPECT_EQ(read.status, 0) << read.err;
     EXPECT_EQ(FileText("/tmp/tool-read.txt"), FileText("/tmp/tool-params.txt"));
 
-    const ToolRun info = RunTool({"info"});
+    const ProgramRun info = RunTool({"info"});
     EXPECT_EQ(info.status, 0) << info.err;
     EXPECT_NE(info.out.find("version "), std::string::npos) << info.out;
 }
@@ -370,7 +370,7 @@ TEST_F(RealStack, ToolTellsAUserWithoutPermissionHowToGetAccess) {
     VirtualModules module({});
     ASSERT_TRUE(module.Started());
     ASSERT_TRUE(WaitForInterfaces(1));
-    const ToolRun list = RunTool({"list"}, 65534);
+    const ProgramRun list = RunTool({"list"}, 65534);
     EXPECT_EQ(list.status, 0) << list.err;
     EXPECT_EQ(list.out, "");
     EXPECT_EQ(list.err, std::string(DEVICE_ACCESS_DENIED_MESSAGE) + "\n");
@@ -386,7 +386,7 @@ TEST_F(RealStack, UdevRuleTagsOnlyOurModulesForTheSeat) {
     for (const HidInterfaceInfo& info : platform_.ListInterfaces()) {
         // /dev/hidrawN as udev sees it in sysfs.
         const std::string node = info.path.substr(info.path.rfind('/') + 1);
-        const ToolRun test = RunProgram("LQ3860_UDEVADM", {"test", "--action=add", "/sys/class/hidraw/" + node});
+        const ProgramRun test = RunProgram("LQ3860_UDEVADM", {"test", "--action=add", "/sys/class/hidraw/" + node});
         ASSERT_EQ(test.status, 0) << test.out << test.err;
         const bool tagged = TagsLine(test.out).find(":uaccess:") != std::string::npos;
         EXPECT_EQ(tagged, info.vendorId == LQ3860_VENDOR_ID) << std::hex << info.vendorId << "\n" << test.out;
