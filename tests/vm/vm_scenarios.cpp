@@ -28,6 +28,7 @@
 #include "device/module_link.h"
 #include "params/config_file.h"
 #include "params/parameter_transfer.h"
+#include "sim/report_descriptor.h"
 
 extern char** environ;
 
@@ -189,7 +190,7 @@ TEST_F(RealStack, ForeignCollectionAndForeignVendorAreSkipped) {
     const auto interfaces = platform_.ListInterfaces();
     int secondCollections = 0;
     for (const HidInterfaceInfo& info : interfaces) {
-        if (info.vendorId == LQ3860_VENDOR_ID && info.usage == 0x0002) ++secondCollections;
+        if (info.vendorId == LQ3860_VENDOR_ID && info.usage == SECOND_COLLECTION_USAGE) ++secondCollections;
     }
     EXPECT_EQ(secondCollections, 1);
 
