@@ -1,21 +1,11 @@
-#include <cstdio>
 #include <string>
 
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
 #include "device/hid_device_table.h"
+#include "device/module_label.h"
 
 namespace {
-
-// The label of the window's Select Device list: the product name, or
-// "Device N" when it cannot be read.
-std::string ModuleLabel(int index) {
-    char name[HID_PRODUCT_NAME_SIZE] = {};
-    if (!HID_GetName(index, name, HID_PRODUCT_NAME_SIZE)) {
-        std::snprintf(name, sizeof name, "Device %d", index);
-    }
-    return name;
-}
 
 // Keeps one module on one line of tab-separated fields, whatever the device reports.
 std::string OneField(std::string text) {

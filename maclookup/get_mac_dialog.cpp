@@ -156,7 +156,7 @@ void CGetMacDlg::OnGetMac() {
     const std::string_view status = GetMacStatusText(outcome);
     statusLine->setText(QString::fromUtf8(status.data(), static_cast<qsizetype>(status.size())));
     if (outcome == GetMacOutcome::ProbeFailed || outcome == GetMacOutcome::NoPermission) {
-        Services().ApplicationMessage("Get MAC Address Error", true);
+        Services().ApplicationMessage(GET_MAC_ERROR_MESSAGE, true);
         return;
     }
     LoadMacEdits();

@@ -11,10 +11,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include <cstdio>
-
 #include "device/device_access.h"
 #include "device/hid_device_table.h"
+#include "device/module_label.h"
 #include "maclookup/get_mac_dialog.h"
 #include "ui/about_dlg.h"
 #include "ui/dialog_units.h"
@@ -232,11 +231,7 @@ void CUtilityDlg::OnInitDialog() {
 void CUtilityDlg::FillDeviceListAtStart() {
     HID_ClearList();
     const int count = HID_Enumerate();
-    char name[HID_PRODUCT_NAME_SIZE] = {};
-    for (int i = 0; i < count; ++i) {
-        if (!HID_GetName(i, name, HID_PRODUCT_NAME_SIZE)) std::snprintf(name, sizeof name, "Device %d", i);
-        deviceCombo_->addItem(QString::fromUtf8(name));
-    }
+    for (int i = 0; i < count; ++i) deviceCombo_->addItem(QString::fromStdString(ModuleLabel(i)));
     deviceCombo_->setCurrentIndex(0);
 }
 
