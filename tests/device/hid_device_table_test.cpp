@@ -4,7 +4,9 @@
 #include <optional>
 #include <string>
 
+#include "device/command_protocol.h"
 #include "device/hid_device_table.h"
+#include "device/unicode_text.h"
 #include "link_fixture.h"
 
 namespace {
@@ -14,278 +16,191 @@ SimulatedInterface OtherInterface(std::uint16_t vendorId, std::uint16_t usagePag
     interface.vendorId = vendorId;
     interface.usagePage = usagePage;
     interface.usage = usage;
-    interface.productName = u"other";
     return interface;
+}
+
+int Rescan() {
+    HID_ClearList();
+    return HID_Enumerate();
+}
+
+std::vector<std::string> ListedPaths() {
+    std::vector<std::string> paths;
+    for (int i = 0; i < HID_Count(); ++i) paths.emplace_back(HID_GetPath(i));
+    return paths;
+}
+
+// True when a report reaches the open module.
+bool LinkIsOpen() {
+    const std::uint8_t report[HID_REPORT_SIZE] = {};
+    return HID_Write(report, HID_REPORT_SIZE, nullptr) != 0;
 }
 
 }  // namespace
 
-using Enumeration = LinkFixture;
+using DeviceTable = LinkFixture;
 
-TEST_F(Enumeration, ElevenModulesGiveTenAndTheEleventhIsNeverOpened) {
+TEST_F(DeviceTable, ElevenModulesGiveTenAndTheEleventhIsNeverOpened) {
+    std::vector<std::string> firstTen;
     for (int i = 0; i < 11; ++i) platform.AddModule();
-    HID_ClearList();
-    EXPECT_EQ(HID_Enumerate(), HID_MAX_DEVICES);
-    EXPECT_EQ(HID_Count(), HID_MAX_DEVICES);
-    for (int i = 0; i < HID_MAX_DEVICES; ++i) {
-        EXPECT_STREQ(HID_GetPath(i), ("sim:" + std::to_string(i)).c_str());
-    }
+    for (int i = 0; i < HID_MAX_DEVICES; ++i) firstTen.push_back("sim:" + std::to_string(i));
+    EXPECT_EQ(Rescan(), HID_MAX_DEVICES);
+    EXPECT_EQ(ListedPaths(), firstTen);
     EXPECT_EQ(platform.Interface(10).openCount, 0);
-}
-
-TEST_F(Enumeration, KeepsOnlyTheVendorCollectionAndNeverOpensOtherVendors) {
-    platform.AddInterface(OtherInterface(0x046d, LQ3860_USAGE_PAGE, LQ3860_USAGE));  // sim:0
-    platform.AddInterface(OtherInterface(LQ3860_VENDOR_ID, 0x0001, 0x0006));         // sim:1 keyboard collection
-    platform.AddInterface(OtherInterface(LQ3860_VENDOR_ID, LQ3860_USAGE_PAGE, 2));   // sim:2 other usage
-    platform.AddModule();                                                            // sim:3
-    platform.AddInterface(OtherInterface(0x7e3b, LQ3860_USAGE_PAGE, LQ3860_USAGE));  // sim:4
-    platform.AddModule();                                                            // sim:5
-
     HID_ClearList();
-    ASSERT_EQ(HID_Enumerate(), 2);
-    EXPECT_STREQ(HID_GetPath(0), "sim:3");
-    EXPECT_STREQ(HID_GetPath(1), "sim:5");
-    EXPECT_EQ(HID_GetPath(2), nullptr);
-    EXPECT_EQ(platform.Interface(0).openCount, 0);
-    EXPECT_EQ(platform.Interface(4).openCount, 0);
-}
-
-TEST_F(Enumeration, SkipsModulesThatCannotBeOpenedAndCountsDeniedAccess) {
-    platform.AddModule().failOpen = true;
-    platform.AddModule().denyAccess = true;
-    platform.AddModule();
-    platform.AddModule().denyAccess = true;
-    // Denied access to a collection that would not qualify anyway is not counted.
-    SimulatedInterface otherUsage = OtherInterface(LQ3860_VENDOR_ID, 0x0001, 0x0002);
-    otherUsage.denyAccess = true;
-    platform.AddInterface(otherUsage);
-
-    HID_ClearList();
-    ASSERT_EQ(HID_Enumerate(), 1);
-    EXPECT_STREQ(HID_GetPath(0), "sim:2");
-    EXPECT_EQ(HID_AccessDeniedCount(), 2);
-
-    // The next scan starts counting afresh.
-    platform.Interface(1).denyAccess = false;
-    platform.Interface(3).denyAccess = false;
-    HID_ClearList();
-    EXPECT_EQ(HID_Enumerate(), 3);
-    EXPECT_EQ(HID_AccessDeniedCount(), 0);
-}
-
-TEST_F(Enumeration, UnpluggedModulesAreNotListedAndClearingEmptiesTheTable) {
-    platform.AddModule().unplugged = true;
-    platform.AddModule();
-    HID_ClearList();
-    ASSERT_EQ(HID_Enumerate(), 1);
-    EXPECT_STREQ(HID_GetPath(0), "sim:1");
-
-    HID_ClearList();
-    EXPECT_EQ(HID_Count(), 0);
+    EXPECT_EQ(ListedPaths(), std::vector<std::string>{});
     EXPECT_EQ(HID_GetPath(0), nullptr);
 }
 
-TEST_F(Enumeration, ScanDoesNotTouchTheOpenLink) {
-    platform.AddModule();
-    ScanAndOpenFirst();
-    HID_ClearList();
-    EXPECT_EQ(HID_Enumerate(), 1);
-    const std::uint8_t report[HID_REPORT_SIZE] = {};
-    EXPECT_NE(HID_Write(report, HID_REPORT_SIZE, nullptr), 0);
+TEST_F(DeviceTable, ScanKeepsOpenableVendorCollectionsAndCountsDeniedAccessAfresh) {
+    platform.AddInterface(OtherInterface(0x046d, LQ3860_USAGE_PAGE, LQ3860_USAGE));  // sim:0 other vendor
+    platform.AddInterface(OtherInterface(LQ3860_VENDOR_ID, 0x0001, 0x0006));         // sim:1 keyboard collection
+    // sim:2 other usage: a denial there is not counted.
+    platform.AddInterface(OtherInterface(LQ3860_VENDOR_ID, LQ3860_USAGE_PAGE, 2)).denyAccess = true;
+    platform.AddModule();                                                            // sim:3
+    platform.AddInterface(OtherInterface(0x7e3b, LQ3860_USAGE_PAGE, LQ3860_USAGE));  // sim:4 neighbouring vendor
+    platform.AddModule().unplugged = true;                                           // sim:5
+    platform.AddModule().failOpen = true;                                            // sim:6
+    platform.AddModule().denyAccess = true;                                          // sim:7
+    platform.AddModule().denyAccess = true;                                          // sim:8
+    platform.AddModule();                                                            // sim:9
+    ASSERT_EQ(Rescan(), 2);
+    EXPECT_EQ(ListedPaths(), (std::vector<std::string>{"sim:3", "sim:9"}));
+    EXPECT_EQ(platform.Interface(0).openCount + platform.Interface(4).openCount, 0);  // other vendors never opened
+    EXPECT_EQ(HID_AccessDeniedCount(), 2);
+    platform.Interface(7).denyAccess = platform.Interface(8).denyAccess = false;
+    EXPECT_EQ(Rescan(), 4);
+    EXPECT_EQ(HID_AccessDeniedCount(), 0);
 }
 
-TEST_F(Enumeration, WithoutPlatformFindsNothing) {
-    HID_UsePlatform(nullptr);
-    HID_ClearList();
-    EXPECT_EQ(HID_Enumerate(), 0);
-    EXPECT_EQ(HID_Open(0), 0);
-}
-
-using OpenAndClose = LinkFixture;
-
-TEST_F(OpenAndClose, EmptySlotsLeaveTheLinkAsItWas) {
+TEST_F(DeviceTable, TransfersFailAtOnceWhileNoModuleIsOpen) {
     platform.AddModule();
-    ScanAndOpenFirst();
-    for (int index : {1, 9, -1, 10}) {
-        EXPECT_EQ(HID_Open(index), 0) << index;
-        char name[8] = "keep";
-        EXPECT_EQ(HID_GetName(index, name, sizeof name), 0) << index;
-        EXPECT_STREQ(name, "keep");
-    }
-    // The module opened before is still the open link.
-    const std::uint8_t report[HID_REPORT_SIZE] = {};
-    EXPECT_NE(HID_Write(report, HID_REPORT_SIZE, nullptr), 0);
-    EXPECT_EQ(platform.Interface(0).written.size(), 1u);
-}
-
-TEST_F(OpenAndClose, FailedOpenLeavesTheLinkClosed) {
-    platform.AddModule();
-    HID_ClearList();
-    ASSERT_EQ(HID_Enumerate(), 1);
+    ASSERT_EQ(Rescan(), 1);
+    HidReport report{};
+    const auto expectClosed = [&](const char* when) {
+        SCOPED_TRACE(when);
+        int written = -1;
+        int read = -1;
+        EXPECT_EQ(HID_Write(report.data(), HID_REPORT_SIZE, &written) + HID_Read(report.data(), HID_REPORT_SIZE, &read), 0);
+        EXPECT_EQ(written + read, 0);
+    };
+    expectClosed("after a scan");
     platform.Interface(0).failOpen = true;
     EXPECT_EQ(HID_Open(0), 0);
-    const std::uint8_t report[HID_REPORT_SIZE] = {};
-    EXPECT_EQ(HID_Write(report, HID_REPORT_SIZE, nullptr), 0);
-}
-
-TEST_F(OpenAndClose, CloseTwiceIsHarmlessAndTransfersThenFailAtOnce) {
-    platform.AddModule();
-    ScanAndOpenFirst();
+    expectClosed("after a failed open");
+    platform.Interface(0).failOpen = false;
+    ASSERT_EQ(HID_Open(0), 1);
     HID_Close();
     HID_Close();
-    HidReport report{};
-    int bytes = -1;
-    EXPECT_EQ(HID_Write(report.data(), HID_REPORT_SIZE, &bytes), 0);
-    EXPECT_EQ(bytes, 0);
-    EXPECT_EQ(HID_Read(report.data(), HID_REPORT_SIZE, &bytes), 0);
+    expectClosed("after closing twice");
     EXPECT_TRUE(platform.Interface(0).written.empty());
-    EXPECT_TRUE(pauses.empty());  // failed at once, no wait for a reply
+    EXPECT_TRUE(pauses.empty());  // no wait for a reply
+    HID_UsePlatform(nullptr);
+    EXPECT_EQ(Rescan() + HID_Open(0), 0);
 }
 
-TEST_F(OpenAndClose, AfterAScanWithoutOpenTheLinkIsClosed) {
-    platform.AddModule();
-    HID_ClearList();
-    ASSERT_EQ(HID_Enumerate(), 1);
-    const std::uint8_t report[HID_REPORT_SIZE] = {};
-    EXPECT_EQ(HID_Write(report, HID_REPORT_SIZE, nullptr), 0);
-    EXPECT_TRUE(platform.Interface(0).written.empty());
-}
-
-using Transfers = LinkFixture;
-
-TEST_F(Transfers, WholeReportsTravelWithTheirByteCounts) {
+TEST_F(DeviceTable, RescansAndEmptySlotsLeaveTheOpenLinkAlone) {
     platform.AddModule();
     ScanAndOpenFirst();
-    HidReport command{};
-    std::memcpy(command.data() + 1, "AT+iSS\r\n", 8);
-    int written = 0;
-    ASSERT_NE(HID_Write(command.data(), HID_REPORT_SIZE, &written), 0);
-    EXPECT_EQ(written, 65);
-    ASSERT_EQ(platform.Interface(0).written.size(), 1u);
-    EXPECT_EQ(platform.Interface(0).written[0], command);
+    EXPECT_EQ(Rescan(), 1);
+    for (int index : {1, 9, -1, 10}) {
+        char name[8] = "keep";
+        EXPECT_EQ(HID_Open(index) + HID_GetName(index, name, sizeof name), 0) << index;
+        EXPECT_STREQ(name, "keep");
+    }
+    EXPECT_TRUE(LinkIsOpen());
+}
 
+TEST_F(DeviceTable, WholeReportsTravelWithTheirByteCounts) {
+    platform.AddModule();
+    ScanAndOpenFirst();
+    HidReport command;
+    BuildCommandReport(CMD_SIGNAL, command);
     HidReport reply;
     reply.fill(0xEE);
+    int written = 0;
     int read = 0;
-    ASSERT_NE(HID_Read(reply.data(), HID_REPORT_SIZE, &read), 0);
-    EXPECT_EQ(read, 65);
-    EXPECT_EQ(reply[0], 0);
-    EXPECT_EQ(reply[12], 'O');
-    EXPECT_EQ(reply[13], 'K');
+    ASSERT_EQ(HID_Write(command.data(), HID_REPORT_SIZE, &written), 1);
+    ASSERT_EQ(HID_Read(reply.data(), HID_REPORT_SIZE, &read), 1);
+    EXPECT_EQ(platform.Interface(0).written, std::vector<HidReport>{command});
+    EXPECT_EQ(written + read, 2 * 65);
+    EXPECT_EQ(reply, *ModuleBehaviour().HandleOutputReport(command));
 }
 
-TEST_F(Transfers, SilentModuleTimesOutAfterTheReadLimit) {
-    platform.AddModule().silent = true;
+TEST_F(DeviceTable, FailedSilentOrBadBufferTransfersFail) {
+    SimulatedInterface& module = platform.AddModule();
     ScanAndOpenFirst();
-    HidReport reply{};
-    int read = -1;
-    EXPECT_EQ(HID_Read(reply.data(), HID_REPORT_SIZE, &read), 0);
-    EXPECT_EQ(read, 0);
+    HidReport report{};
+    EXPECT_EQ(HID_Write(nullptr, HID_REPORT_SIZE, nullptr) + HID_Write(report.data(), 0, nullptr), 0);
+    EXPECT_TRUE(module.written.empty());
+    module.nextReply = HidReport{};
+    ASSERT_TRUE(LinkIsOpen());
+    EXPECT_EQ(HID_Read(nullptr, HID_REPORT_SIZE, nullptr), 0);
+    module.failRead = true;
+    EXPECT_EQ(HID_Read(report.data(), HID_REPORT_SIZE, nullptr), 0);
+    module.failWrite = true;
+    EXPECT_FALSE(LinkIsOpen());
+    EXPECT_TRUE(pauses.empty());
+
+    module.failRead = module.failWrite = false;
+    module.silent = true;
+    ASSERT_TRUE(LinkIsOpen());
+    EXPECT_EQ(HID_Read(report.data(), HID_REPORT_SIZE, nullptr), 0);
     EXPECT_EQ(pauses, std::vector<unsigned>{HID_READ_TIMEOUT_MS});
 }
 
-TEST_F(Transfers, InjectedFailuresFail) {
-    platform.AddModule();
-    ScanAndOpenFirst();
-    HidReport report{};
-    platform.Interface(0).failWrite = true;
-    EXPECT_EQ(HID_Write(report.data(), HID_REPORT_SIZE, nullptr), 0);
-    platform.Interface(0).failWrite = false;
-    platform.Interface(0).nextReply = HidReport{};
-    ASSERT_NE(HID_Write(report.data(), HID_REPORT_SIZE, nullptr), 0);
-    platform.Interface(0).failRead = true;
-    EXPECT_EQ(HID_Read(report.data(), HID_REPORT_SIZE, nullptr), 0);
-}
-
-TEST_F(Transfers, NullOrEmptyBuffersAreRefused) {
-    platform.AddModule();
-    ScanAndOpenFirst();
-    HidReport report{};
-    EXPECT_EQ(HID_Write(nullptr, HID_REPORT_SIZE, nullptr), 0);
-    EXPECT_EQ(HID_Write(report.data(), 0, nullptr), 0);
-    EXPECT_EQ(HID_Read(nullptr, HID_REPORT_SIZE, nullptr), 0);
-    EXPECT_TRUE(platform.Interface(0).written.empty());
-}
-
-class ProductNames : public LinkFixture {
-protected:
-    // Adds one module named `name`, scans, and reads its name into a buffer of `length` bytes
-    // that is guarded by marker bytes on both sides.
-    int ReadName(std::optional<std::u16string> name, int length) {
-        platform.AddModule(std::move(name));
-        HID_ClearList();
-        EXPECT_EQ(HID_Enumerate(), 1);
-        buffer.assign(static_cast<std::size_t>(length) + 2 * GUARD, MARK);
-        return HID_GetName(0, buffer.data() + GUARD, length);
+TEST_F(DeviceTable, ProductNamesBecomeBoundedUtf8WithoutSplittingCharacters) {
+    std::u16string unpaired = u"a";
+    unpaired.push_back(char16_t{0xD800});
+    unpaired += u"b";
+    unpaired.push_back(char16_t{0xDC00});
+    struct Row { std::optional<std::u16string> name; int length; std::optional<std::string> expected; };
+    const std::vector<Row> rows = {
+        {std::u16string(127, u'x'), HID_PRODUCT_NAME_SIZE, std::string(127, 'x')},
+        {std::u16string(200, u'y'), HID_PRODUCT_NAME_SIZE, std::string(127, 'y')},  // the product string buffer
+        {std::u16string(126, u'z') + u"\U0001F4F6", HID_PRODUCT_NAME_SIZE, std::string(126, 'z')},
+        {u"Modul \u00e9 \u6a21\u5757 \U0001F4F6", HID_PRODUCT_NAME_SIZE,
+         "Modul \xc3\xa9 \xe6\xa8\xa1\xe5\x9d\x97 \xf0\x9f\x93\xb6"},
+        {unpaired, HID_PRODUCT_NAME_SIZE, "a\xef\xbf\xbd" "b\xef\xbf\xbd"},
+        {u"ab\u6a21\u5757", 6, "ab\xe6\xa8\xa1"},  // five bytes: the second three-byte character does not fit
+        {u"LQ-3860", 1, ""},
+        {u"a\U0001F4F6", 5, "a"},  // a four-byte character needs room for all its bytes
+        {u"\U0001F4F6", 5, "\xf0\x9f\x93\xb6"},
+        {std::nullopt, 32, std::nullopt},  // unreadable product string
+        {u"", 32, std::nullopt},
+    };
+    SimulatedInterface& module = platform.AddModule();
+    ASSERT_EQ(Rescan(), 1);
+    constexpr std::size_t GUARD = 8;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        SCOPED_TRACE(i);
+        module.productName = rows[i].name;
+        const auto length = static_cast<std::size_t>(rows[i].length);
+        std::vector<char> buffer(length + 2 * GUARD, '#');
+        const int found = HID_GetName(0, buffer.data() + GUARD, rows[i].length);
+        EXPECT_EQ(found ? std::optional<std::string>(buffer.data() + GUARD) : std::nullopt, rows[i].expected);
+        EXPECT_EQ(std::string(buffer.data(), GUARD) + std::string(buffer.data() + GUARD + length, GUARD),
+                  std::string(2 * GUARD, '#'));
     }
-    std::string Result() const { return std::string(buffer.data() + GUARD); }
-    bool GuardsIntact(int length) const {
-        for (std::size_t i = 0; i < GUARD; ++i) {
-            if (buffer[i] != MARK || buffer[GUARD + static_cast<std::size_t>(length) + i] != MARK) return false;
-        }
-        return true;
-    }
-
-    static constexpr std::size_t GUARD = 8;
-    static constexpr char MARK = '#';
-    std::vector<char> buffer;
-};
-
-TEST_F(ProductNames, ConvertsA127CharacterNameWhole) {
-    const std::u16string name(127, u'x');
-    ASSERT_NE(ReadName(name, HID_PRODUCT_NAME_SIZE), 0);
-    EXPECT_EQ(Result(), std::string(127, 'x'));
-    EXPECT_TRUE(GuardsIntact(HID_PRODUCT_NAME_SIZE));
 }
 
-TEST_F(ProductNames, LongerNamesAreCutToTheProductStringBuffer) {
-    ASSERT_NE(ReadName(std::u16string(200, u'y'), HID_PRODUCT_NAME_SIZE), 0);
-    EXPECT_EQ(Result(), std::string(127, 'y'));
-}
-
-TEST_F(ProductNames, DecodesNonLatinCharactersToUtf8) {
-    ASSERT_NE(ReadName(u"Modul \u00e9 \u6a21\u5757 \U0001F4F6", HID_PRODUCT_NAME_SIZE), 0);
-    EXPECT_EQ(Result(), "Modul \xc3\xa9 \xe6\xa8\xa1\xe5\x9d\x97 \xf0\x9f\x93\xb6");
-}
-
-TEST_F(ProductNames, UnpairedSurrogatesBecomeReplacementCharacters) {
-    std::u16string name = u"a";
-    name.push_back(char16_t{0xD800});
-    name += u"b";
-    name.push_back(char16_t{0xDC00});
-    ASSERT_NE(ReadName(name, HID_PRODUCT_NAME_SIZE), 0);
-    EXPECT_EQ(Result(), "a\xef\xbf\xbd" "b\xef\xbf\xbd");
-}
-
-TEST_F(ProductNames, SmallDestinationIsNeverOverrunAndNoCharacterIsSplit) {
-    // Five bytes: "ab" and one three-byte character fit, the next one does not.
-    ASSERT_NE(ReadName(u"ab\u6a21\u5757", 6), 0);
-    EXPECT_EQ(Result(), "ab\xe6\xa8\xa1");
-    EXPECT_TRUE(GuardsIntact(6));
-}
-
-TEST_F(ProductNames, ALengthOfOneGivesAnEmptyTerminatedText) {
-    ASSERT_NE(ReadName(u"LQ-3860", 1), 0);
-    EXPECT_EQ(Result(), "");
-    EXPECT_TRUE(GuardsIntact(1));
-}
-
-TEST_F(ProductNames, UnreadableNameOrFailedOpenReturnsZero) {
-    EXPECT_EQ(ReadName(std::nullopt, 32), 0);  // no readable product string
-    platform.Interface(0).productName = u"LQ";
-    platform.Interface(0).failOpen = true;
-    EXPECT_EQ(HID_GetName(0, buffer.data() + GUARD, 32), 0);
-}
-
-TEST_F(ProductNames, NamingUsesATemporaryHandleAndLeavesTheLinkAlone) {
-    platform.AddModule(u"first");
-    HID_ClearList();
-    ASSERT_EQ(HID_Enumerate(), 1);
-    const int opensAfterScan = platform.Interface(0).openCount;
+TEST_F(DeviceTable, NamingUsesATemporaryHandleAndLeavesTheLinkClosed) {
+    SimulatedInterface& module = platform.AddModule(u"first");
+    ASSERT_EQ(Rescan(), 1);
+    const int opensAfterScan = module.openCount;
     char name[32];
     ASSERT_NE(HID_GetName(0, name, sizeof name), 0);
     EXPECT_STREQ(name, "first");
-    EXPECT_EQ(platform.Interface(0).openCount, opensAfterScan + 1);
-    const std::uint8_t report[HID_REPORT_SIZE] = {};
-    EXPECT_EQ(HID_Write(report, HID_REPORT_SIZE, nullptr), 0);  // still closed
+    EXPECT_EQ(module.openCount, opensAfterScan + 1);
+    EXPECT_FALSE(LinkIsOpen());
+    module.failOpen = true;
+    EXPECT_EQ(HID_GetName(0, name, sizeof name), 0);
+}
+
+TEST(WideToUtf16, KeepsCharactersSplitsAstralOnesAndReplacesNonCharacters) {
+    EXPECT_EQ(WideToUtf16(L"LQ-3860 \u00e9\u6a21\U0001F4F6"), u"LQ-3860 \u00e9\u6a21\U0001F4F6");
+    if constexpr (sizeof(wchar_t) == 4) {
+        const wchar_t invalid[] = {L'a', static_cast<wchar_t>(0x110000), static_cast<wchar_t>(0xD800), 0};
+        EXPECT_EQ(WideToUtf16(invalid), u"a\uFFFD\uFFFD");
+    }
 }

@@ -7,13 +7,15 @@
 
 namespace {
 
-HidReport SignalReply(std::uint8_t level) {
+HidReport SignalReply(std::uint8_t level, char k = 'K') {
     HidReport reply{};
     reply[10] = level;
     reply[12] = 'O';
-    reply[13] = 'K';
+    reply[13] = static_cast<std::uint8_t>(k);
     return reply;
 }
+
+using Texts = std::vector<std::string>;
 
 }  // namespace
 
@@ -29,27 +31,26 @@ protected:
         ASSERT_TRUE(OpenModule(link, 0));
         debugTexts.clear();
     }
+    void ExpectDropped() {
+        EXPECT_EQ(link.deviceOpen, 0);
+        EXPECT_EQ(link.rescanNeeded, 1);
+    }
 
     SimulatedInterface* module = nullptr;
     LinkState link;
     HidReport reply{};
 };
 
-TEST_F(ModuleLink, OpenModuleSetsTheFlagAndReportsIt) {
+TEST_F(ModuleLink, OpenModuleReportsItAndClosesTheOpenOneFirst) {
     link.rescanNeeded = 0;
     ASSERT_TRUE(OpenModule(link, 0));
     EXPECT_EQ(link.deviceOpen, 1);
     EXPECT_EQ(link.rescanNeeded, 0);
-    EXPECT_EQ(debugTexts, std::vector<std::string>{"HID_Open\n"});
-}
+    EXPECT_EQ(debugTexts, Texts{"HID_Open\n"});
 
-TEST_F(ModuleLink, OpenModuleClosesTheOpenOneFirst) {
-    ASSERT_TRUE(OpenModule(link, 0));
-    link.rescanNeeded = 0;
     module->failOpen = true;
     EXPECT_FALSE(OpenModule(link, 0));
-    EXPECT_EQ(link.deviceOpen, 0);
-    EXPECT_EQ(link.rescanNeeded, 1);
+    ExpectDropped();
     // The old handle was closed: nothing reaches the module any more.
     EXPECT_FALSE(ExchangeCommand(link, CMD_FIRMWARE, 0, reply));
     EXPECT_TRUE(module->written.empty());
@@ -59,61 +60,72 @@ TEST_F(ModuleLink, CloseLinkClosesAndAsksForARescan) {
     OpenLink();
     link.rescanNeeded = 0;
     CloseLink(link);
-    EXPECT_EQ(link.deviceOpen, 0);
-    EXPECT_EQ(link.rescanNeeded, 1);
+    ExpectDropped();
     EXPECT_FALSE(ExchangeCommand(link, CMD_FIRMWARE, 0, reply));
+    EXPECT_TRUE(module->written.empty());
 }
 
 TEST_F(ModuleLink, ExchangeWritesTheCommandWaitsAndReads) {
     OpenLink();
     ASSERT_TRUE(ExchangeCommand(link, CMD_READ_PARAMS1, 200, reply));
-    ASSERT_EQ(module->written.size(), 1u);
-    EXPECT_EQ(std::memcmp(module->written[0].data() + 1, "AT+iRP1\r\n", 9), 0);
-    EXPECT_EQ(module->written[0][10], 0);
+    HidReport command{};
+    std::memcpy(command.data() + 1, "AT+iRP1\r\n", 9);
+    EXPECT_EQ(module->written, std::vector<HidReport>{command});
     EXPECT_EQ(pauses, std::vector<unsigned>{200});
     EXPECT_EQ(reply[2], 6);  // the fresh module's channel
     EXPECT_TRUE(debugTexts.empty());
+
+    command[1] = 0x42;
+    ASSERT_TRUE(WriteReport(link, command));
+    EXPECT_EQ(module->written.back(), command);
 }
 
-TEST_F(ModuleLink, FailedWriteReportsAndDropsTheLinkWithoutReading) {
-    OpenLink();
-    link.rescanNeeded = 0;
-    module->failWrite = true;
-    module->pendingInput.push_back(SignalReply('2'));
-    EXPECT_FALSE(ExchangeCommand(link, CMD_SIGNAL, SIGNAL_REPLY_WAIT_MS, reply));
-    EXPECT_EQ(debugTexts, std::vector<std::string>{"HID_Write Err\n"});
-    EXPECT_EQ(link.deviceOpen, 0);
-    EXPECT_EQ(link.rescanNeeded, 1);
-    EXPECT_TRUE(pauses.empty());
-    EXPECT_EQ(module->pendingInput.size(), 1u);  // not read
+TEST_F(ModuleLink, FailedTransferReportsAndDropsTheLink) {
+    struct Row {
+        const char* what;
+        void (*inject)(SimulatedInterface&);
+        const char* text;
+        std::vector<unsigned> waits;
+        std::size_t unreadAfter;
+    };
+    const std::vector<Row> rows = {
+        // A failed write reads nothing: the queued reply stays unread.
+        {"write fails", [](SimulatedInterface& m) { m.failWrite = true; m.pendingInput.push_back(SignalReply('2')); },
+         "HID_Write Err\n", {}, 1},
+        {"silent", [](SimulatedInterface& m) { m.silent = true; }, "HID_Read Err\n",
+         {SIGNAL_REPLY_WAIT_MS, HID_READ_TIMEOUT_MS}, 0},
+        {"pulled out", [](SimulatedInterface& m) { m.unplugAfterReports = 1; }, "HID_Read Err\n",
+         {SIGNAL_REPLY_WAIT_MS}, 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        SimulatedInterface fresh;
+        fresh.path = module->path;
+        fresh.module = std::make_shared<ModuleBehaviour>();
+        *module = fresh;
+        OpenLink();
+        pauses.clear();
+        link.rescanNeeded = 0;
+        row.inject(*module);
+        EXPECT_FALSE(ExchangeCommand(link, CMD_SIGNAL, SIGNAL_REPLY_WAIT_MS, reply));
+        EXPECT_EQ(debugTexts, Texts{row.text});
+        EXPECT_EQ(pauses, row.waits);
+        EXPECT_EQ(module->pendingInput.size(), row.unreadAfter);
+        ExpectDropped();
+    }
 }
 
-TEST_F(ModuleLink, SilentModuleFailsTheReadAfterTheTimeLimit) {
-    OpenLink();
-    module->silent = true;
-    EXPECT_FALSE(ExchangeCommand(link, CMD_SIGNAL, SIGNAL_REPLY_WAIT_MS, reply));
-    EXPECT_EQ(debugTexts, std::vector<std::string>{"HID_Read Err\n"});
-    EXPECT_EQ(pauses, (std::vector<unsigned>{SIGNAL_REPLY_WAIT_MS, HID_READ_TIMEOUT_MS}));
-    EXPECT_EQ(link.deviceOpen, 0);
-    EXPECT_EQ(link.rescanNeeded, 1);
-}
+TEST_F(ModuleLink, FirmwareAcceptedRefusedOrLinkFailed) {
+    FirmwareInfo info;
+    EXPECT_EQ(QueryFirmware(link, reply, info), ReplyOutcome::LinkFailed);
+    EXPECT_EQ(debugTexts, Texts{"HID_Write Err\n"});
 
-TEST_F(ModuleLink, ModulePulledOutMidwayFailsTheRead) {
-    OpenLink();
-    module->unplugAfterReports = 1;
-    EXPECT_FALSE(ExchangeCommand(link, CMD_FIRMWARE, 0, reply));
-    EXPECT_EQ(debugTexts, std::vector<std::string>{"HID_Read Err\n"});
-    EXPECT_EQ(link.deviceOpen, 0);
-}
-
-TEST_F(ModuleLink, FirmwareAcceptedAndRefused) {
     OpenLink();
     module->module->SetFirmware('2', '1', "130715");
-    FirmwareInfo info;
     ASSERT_EQ(QueryFirmware(link, reply, info), ReplyOutcome::Accepted);
     EXPECT_EQ(info.versionText, "2.1");
     EXPECT_EQ(info.dateText, "2013/07/15 ");
-    EXPECT_EQ(debugTexts, std::vector<std::string>{"OK"});
+    EXPECT_EQ(debugTexts, Texts{"OK"});
     EXPECT_TRUE(pauses.empty());
 
     HidReport refused{};
@@ -123,15 +135,9 @@ TEST_F(ModuleLink, FirmwareAcceptedAndRefused) {
     debugTexts.clear();
     EXPECT_EQ(QueryFirmware(link, reply, info), ReplyOutcome::Refused);
     EXPECT_EQ(info.versionText, "2.1");
-    EXPECT_EQ(debugTexts, std::vector<std::string>{"NG"});
+    EXPECT_EQ(debugTexts, Texts{"NG"});
     EXPECT_EQ(link.deviceOpen, 1);  // a refusal keeps the link
     EXPECT_EQ(reply, refused);
-}
-
-TEST_F(ModuleLink, FirmwareOnAClosedLinkFails) {
-    FirmwareInfo info;
-    EXPECT_EQ(QueryFirmware(link, reply, info), ReplyOutcome::LinkFailed);
-    EXPECT_EQ(debugTexts, std::vector<std::string>{"HID_Write Err\n"});
 }
 
 TEST_F(ModuleLink, SignalReportsThePreviousLevelThenStoresTheNewOne) {
@@ -140,25 +146,16 @@ TEST_F(ModuleLink, SignalReportsThePreviousLevelThenStoresTheNewOne) {
     module->module->SetSignalLevel('3');
     ASSERT_EQ(QuerySignal(link, reply, signalLevel), ReplyOutcome::Accepted);
     EXPECT_EQ(signalLevel, '3');
-    EXPECT_EQ(debugTexts, (std::vector<std::string>{"OK", "RSSI= 0"}));
+    EXPECT_EQ(debugTexts, (Texts{"OK", "RSSI= 0"}));
     EXPECT_EQ(pauses, std::vector<unsigned>{SIGNAL_REPLY_WAIT_MS});
 
     module->nextReply = SignalReply(0x35);
-    debugTexts.clear();
     ASSERT_EQ(QuerySignal(link, reply, signalLevel), ReplyOutcome::Accepted);
     EXPECT_EQ(signalLevel, 0x35);
-    EXPECT_EQ(debugTexts, (std::vector<std::string>{"OK", "RSSI= 51"}));
-}
-
-TEST_F(ModuleLink, RefusedSignalKeepsTheLevel) {
-    OpenLink();
-    std::uint8_t signalLevel = '2';
-    HidReport refused = SignalReply('1');
-    refused[13] = 'X';
-    module->nextReply = refused;
+    module->nextReply = SignalReply('1', 'X');
     EXPECT_EQ(QuerySignal(link, reply, signalLevel), ReplyOutcome::Refused);
-    EXPECT_EQ(signalLevel, '2');
-    EXPECT_EQ(debugTexts, std::vector<std::string>{"NG"});
+    EXPECT_EQ(signalLevel, 0x35);
+    EXPECT_EQ(debugTexts, (Texts{"OK", "RSSI= 0", "OK", "RSSI= 51", "NG"}));
 }
 
 TEST_F(ModuleLink, OlderUnreadReportIsTakenAsTheReply) {
@@ -169,26 +166,4 @@ TEST_F(ModuleLink, OlderUnreadReportIsTakenAsTheReply) {
     EXPECT_EQ(QueryFirmware(link, reply, info), ReplyOutcome::Refused);
     EXPECT_EQ(reply[10], '1');
     EXPECT_EQ(QueryFirmware(link, reply, info), ReplyOutcome::Accepted);
-}
-
-TEST_F(ModuleLink, SingleStepsReportAndDropTheLinkOnFailure) {
-    OpenLink();
-    HidReport report{};
-    report[1] = 0x42;
-    ASSERT_TRUE(WriteReport(link, report));
-    ASSERT_EQ(module->written.size(), 1u);
-    EXPECT_EQ(module->written[0], report);
-
-    module->failWrite = true;
-    EXPECT_FALSE(WriteCommand(link, CMD_SIGNAL));
-    EXPECT_EQ(debugTexts, std::vector<std::string>{"HID_Write Err\n"});
-    EXPECT_EQ(link.deviceOpen, 0);
-
-    ASSERT_TRUE(OpenModule(link, 0));
-    module->failWrite = false;
-    debugTexts.clear();
-    EXPECT_FALSE(ReadReply(link, reply));  // nothing was asked: the read times out
-    EXPECT_EQ(debugTexts, std::vector<std::string>{"HID_Read Err\n"});
-    EXPECT_EQ(link.deviceOpen, 0);
-    EXPECT_EQ(link.rescanNeeded, 1);
 }
