@@ -1,7 +1,6 @@
 #pragma once
-// Building parameter sets and comparing them field by field in tests.
-#include <gtest/gtest.h>
-
+// Building parameter sets and comparing them byte by byte in tests.
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -11,16 +10,10 @@
 inline ModuleParamSet MakeParams(std::uint8_t mode, std::uint8_t channel, std::uint8_t encryption,
                                  const std::string& ssid, const std::string& key,
                                  std::initializer_list<std::uint8_t> mac) {
-    ModuleParamSet params;
-    params.mode = mode;
-    params.channel = channel;
-    params.encryption = encryption;
+    ModuleParamSet params{mode, channel, encryption, {}, {}, {}};
     StoreParamText(params.ssid, ssid);
     StoreParamText(params.key, key);
-    std::size_t i = 0;
-    for (std::uint8_t byte : mac) {
-        if (i < MAC_LENGTH) params.mac[i++] = byte;
-    }
+    std::copy_n(mac.begin(), std::min(mac.size(), MAC_LENGTH), params.mac);
     return params;
 }
 
@@ -29,12 +22,24 @@ inline ModuleParamSet StartStateParams() {
     return MakeParams(1, 2, 0, "LQ-3860", "", {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF});
 }
 
-// Whole text areas are compared, so stale bytes after the terminator count.
-inline void ExpectSameParams(const ModuleParamSet& expected, const ModuleParamSet& actual) {
-    EXPECT_EQ(expected.mode, actual.mode);
-    EXPECT_EQ(expected.channel, actual.channel);
-    EXPECT_EQ(expected.encryption, actual.encryption);
-    EXPECT_EQ(std::string(expected.ssid, PARAM_TEXT_AREA), std::string(actual.ssid, PARAM_TEXT_AREA));
-    EXPECT_EQ(std::string(expected.key, PARAM_TEXT_AREA), std::string(actual.key, PARAM_TEXT_AREA));
-    for (std::size_t i = 0; i < MAC_LENGTH; ++i) EXPECT_EQ(expected.mac[i], actual.mac[i]) << "MAC byte " << i;
+// The start state as it loads back from its file: the empty key was saved as "*".
+inline ModuleParamSet StartStateAsLoaded() {
+    ModuleParamSet params = StartStateParams();
+    StoreParamText(params.key, "*");
+    return params;
+}
+
+// A set that a failed load or read must leave as it was. Its long texts also
+// show when a shorter text leaves stale bytes behind.
+inline ModuleParamSet Sentinel() {
+    return MakeParams(9, 99, 9, std::string(40, 's'), std::string(60, 'k'), {7, 7, 7, 7, 7, 7});
+}
+
+// Every field, texts as whole areas (stale bytes after the terminator count).
+inline std::string Dump(const ModuleParamSet& p) {
+    std::string out = std::to_string(p.mode) + "," + std::to_string(p.channel) + "," +
+                      std::to_string(p.encryption) + "|" + std::string(p.ssid, PARAM_TEXT_AREA) + "|" +
+                      std::string(p.key, PARAM_TEXT_AREA) + "|";
+    for (std::uint8_t byte : p.mac) out += std::to_string(byte) + ",";
+    return out;
 }
