@@ -1,3 +1,4 @@
+// The echo request's bytes and the test that tells its reply from other datagrams.
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
@@ -10,154 +11,74 @@
 
 namespace {
 
-// Sum of the bytes as big-endian 16-bit words, folded: 0xFFFF for a packet
-// with a correct internet checksum.
-std::uint16_t WireOnesComplementSum(const std::uint8_t* bytes, std::size_t length) {
-    std::uint32_t sum = 0;
-    for (std::size_t i = 0; i < length; i += 2)
-        sum += (bytes[i] << 8) + (i + 1 < length ? bytes[i + 1] : 0);
-    while (sum >> 16) sum = (sum & 0xFFFF) + (sum >> 16);
-    return static_cast<std::uint16_t>(sum);
-}
+using Bytes = std::vector<std::uint8_t>;
 
-class EchoRequestTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        CEchoProbe::nextIdentifier = 1;
-        CEchoProbe::nextSequence = 1;
+// Checksums worked out by hand on the bytes as sent (big-endian 16-bit words).
+TEST(EchoRequestTest, HeaderCountersTickAndPayloadHaveTheExactBytes) {
+    const struct { std::uint32_t id, sequence, tick; Bytes header; } cases[] = {
+        {1, 1, 0, {0x08, 0, 0xF3, 0x0C, 0x01, 0, 0x01, 0, 0, 0, 0, 0, 0}},
+        {0xFFFF, 0x1FFFF, 0x12345678, {0x08, 0, 0x8C, 0x60, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0x78, 0x56, 0x34, 0x12}},
+        {0x10000, 0x20000, 0, {0x08, 0, 0xF5, 0x0C, 0, 0, 0, 0, 0, 0, 0, 0, 0}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.id);
+        CEchoProbe::nextIdentifier = c.id;
+        CEchoProbe::nextSequence = c.sequence;
+        CEchoProbe probe([&c] { return c.tick; });
+        const EchoRequestPacket& packet = probe.NextEchoRequest();
+        Bytes expected = c.header;
+        for (std::uint8_t byte = 0x20; byte <= 0x3F; ++byte) expected.push_back(byte);
+        EXPECT_EQ(Bytes(packet.begin(), packet.end()), expected);
+        EXPECT_EQ(CEchoProbe::nextIdentifier, c.id + 1);
+        EXPECT_EQ(CEchoProbe::nextSequence, c.sequence + 1);
     }
-};
-
-TEST_F(EchoRequestTest, FirstProbeWithTickZeroHasTheExactBytes) {
-    CEchoProbe probe([] { return 0u; });
-    const EchoRequestPacket& packet = probe.NextEchoRequest();
-    std::vector<std::uint8_t> expected = {0x08, 0x00, 0xF3, 0x0C, 0x01, 0x00, 0x01,
-                                          0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
-    for (std::uint8_t c = 0x20; c <= 0x3F; ++c) expected.push_back(c);
-    ASSERT_EQ(expected.size(), 45u);
-    EXPECT_EQ(std::vector<std::uint8_t>(packet.begin(), packet.end()), expected);
 }
 
-TEST_F(EchoRequestTest, CountersMoveTogetherAndWrapAt16Bits) {
-    CEchoProbe probe([] { return 0u; });
-    probe.NextEchoRequest();
-    const EchoRequestPacket second = probe.NextEchoRequest();
-    EXPECT_EQ(second[4], 0x02);
-    EXPECT_EQ(second[5], 0x00);
-    EXPECT_EQ(second[6], 0x02);
-    EXPECT_EQ(second[7], 0x00);
-    EXPECT_EQ(CEchoProbe::nextIdentifier, 3u);
-    EXPECT_EQ(CEchoProbe::nextSequence, 3u);
-
-    CEchoProbe::nextIdentifier = 0xFFFF;
-    CEchoProbe::nextSequence = 0x1FFFF;
-    const EchoRequestPacket last = probe.NextEchoRequest();
-    EXPECT_EQ(last[4], 0xFF);
-    EXPECT_EQ(last[5], 0xFF);
-    EXPECT_EQ(last[6], 0xFF);
-    EXPECT_EQ(last[7], 0xFF);
-    const EchoRequestPacket wrapped = probe.NextEchoRequest();
-    EXPECT_EQ(wrapped[4], 0x00);
-    EXPECT_EQ(wrapped[5], 0x00);
-}
-
-TEST_F(EchoRequestTest, TickCountGoesLeastSignificantByteFirstAfterTheSpareByte) {
-    CEchoProbe probe([] { return 0x12345678u; });
-    const EchoRequestPacket& packet = probe.NextEchoRequest();
-    EXPECT_EQ(packet[8], 0x00);
-    EXPECT_EQ(packet[9], 0x78);
-    EXPECT_EQ(packet[10], 0x56);
-    EXPECT_EQ(packet[11], 0x34);
-    EXPECT_EQ(packet[12], 0x12);
-    EXPECT_EQ(packet[13], 0x20);
-    EXPECT_EQ(packet[44], 0x3F);
-}
-
-TEST(EchoChecksumTest, ValidOnTheWireForAnyContent) {
-    for (std::uint32_t tick : {0u, 1u, 0xFFFFFFFFu, 0x80008000u, 123456789u}) {
+TEST(EchoChecksumTest, KnownValuesOddLengthsAndAnyPacketSumsToZero) {
+    const Bytes odd = {0x12, 0x34, 0x56, 0x78, 0x9A};
+    EXPECT_EQ(InternetChecksum(reinterpret_cast<const std::uint8_t*>("abc"), 3), 0x9D3B);
+    EXPECT_EQ(InternetChecksum(odd.data(), 1), 0xFFED);
+    EXPECT_EQ(InternetChecksum(nullptr, 0), 0xFFFF);
+    EXPECT_EQ(InternetChecksum(odd.data(), 5), 0x52FD) << "a zero byte counts after an odd length";
+    for (std::uint32_t tick : {0u, 1u, 0xFFFFFFFFu, 0x80008000u, 123456789u})
         for (std::uint16_t id : {0, 1, 0xFFFF, 0x1234}) {
             const EchoRequestPacket packet = BuildEchoRequest(id, static_cast<std::uint16_t>(~id), tick);
-            EXPECT_EQ(WireOnesComplementSum(packet.data(), packet.size()), 0xFFFF)
-                << "tick " << tick << " id " << id;
-            EXPECT_EQ(InternetChecksum(packet.data(), packet.size()), 0);
+            EXPECT_EQ(InternetChecksum(packet.data(), packet.size()), 0) << tick << " " << id;
         }
-    }
 }
 
-TEST(EchoChecksumTest, KnownValuesAndOddLengths) {
-    const std::uint8_t abc[] = {'a', 'b', 'c'};
-    EXPECT_EQ(InternetChecksum(abc, 3), 0x9D3B);
-
-    const std::uint8_t one[] = {0x01};
-    EXPECT_EQ(InternetChecksum(one, 1), 0xFFFE);
-    EXPECT_EQ(InternetChecksum(nullptr, 0), 0xFFFF);
-
-    // An odd length counts as if a zero byte followed.
-    const std::uint8_t odd[] = {0x12, 0x34, 0x56, 0x78, 0x9A};
-    const std::uint8_t padded[] = {0x12, 0x34, 0x56, 0x78, 0x9A, 0x00};
-    EXPECT_EQ(InternetChecksum(odd, 5), InternetChecksum(padded, 6));
-    EXPECT_NE(InternetChecksum(odd, 5), InternetChecksum(odd, 4));
+TEST(EchoReplyTest, OnlyTheTargetsReplyToOurEchoCounts) {
+    EchoExpectation expected{0, {0x05, 0x00}, {0x07, 0x00}};
+    inet_pton(AF_INET, "192.168.255.1", &expected.target);
+    const Bytes good = {0, 0, 0, 0, 0x05, 0x00, 0x07, 0x00, 0x00, 0x20};
+    const struct { const char* what; std::size_t at; std::uint8_t value; std::uint32_t source; std::size_t length; bool accepted; } cases[] = {
+        {"our reply", 0, 0, expected.target, good.size(), true},
+        {"other source", 0, 0, expected.target ^ 0x01000000u, good.size(), false},
+        {"echo request", 0, 8, expected.target, good.size(), false},
+        {"unreachable", 0, 3, expected.target, good.size(), false},
+        {"other code", 1, 1, expected.target, good.size(), false},
+        {"other id", 4, 0x06, expected.target, good.size(), false},
+        {"other id high byte", 5, 0x01, expected.target, good.size(), false},
+        {"other sequence", 6, 0x08, expected.target, good.size(), false},
+        {"truncated header", 0, 0, expected.target, 7, false}};
+    for (const auto& c : cases) {
+        Bytes reply = good;
+        reply[c.at] = c.value;
+        EXPECT_EQ(IsEchoReply(reply.data(), c.length, c.source, expected), c.accepted) << c.what;
+    }
+    EXPECT_FALSE(IsEchoReply(nullptr, 0, expected.target, expected));
 }
 
-class EchoReplyMatchTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        inet_pton(AF_INET, "192.168.255.1", &target);
-        expected.target = target;
-        expected.identifier[0] = 0x05;
-        expected.identifier[1] = 0x00;
-        expected.sequence[0] = 0x07;
-        expected.sequence[1] = 0x00;
+TEST(EchoReplyTest, RawDatagramsGiveTheIcmpAfterAValidIpv4Header) {
+    const struct { std::uint8_t versionAndLength; std::size_t length, icmpAt; } cases[] = {
+        {0x46, 34, 24}, {0x45, 20, 20}, {0x4F, 30, 0}, {0x44, 34, 0}, {0x65, 34, 0}, {0x45, 19, 0}};
+    for (const auto& c : cases) {
+        Bytes datagram(34, 0xEE);
+        datagram[0] = c.versionAndLength;
+        std::size_t icmpLength = 99;
+        const std::uint8_t* icmp = IcmpInIpv4(datagram.data(), c.length, icmpLength);
+        EXPECT_EQ(icmp, c.icmpAt ? datagram.data() + c.icmpAt : nullptr) << int(c.versionAndLength) << " " << c.length;
+        EXPECT_EQ(icmpLength, c.icmpAt ? c.length - c.icmpAt : 0);
     }
-    std::vector<std::uint8_t> Reply(std::uint8_t type = 0, std::uint8_t id0 = 0x05,
-                                    std::uint8_t seq0 = 0x07) const {
-        std::vector<std::uint8_t> icmp = {type, 0, 0, 0, id0, 0x00, seq0, 0x00, 0x00, 0x20};
-        return icmp;
-    }
-    std::uint32_t target = 0;
-    EchoExpectation expected;
-};
-
-TEST_F(EchoReplyMatchTest, AcceptsOnlyTheTargetsReplyToOurEcho) {
-    const auto good = Reply();
-    EXPECT_TRUE(IsEchoReply(good.data(), good.size(), target, expected));
-
-    std::uint32_t otherHost = 0;
-    inet_pton(AF_INET, "192.168.255.2", &otherHost);
-    EXPECT_FALSE(IsEchoReply(good.data(), good.size(), otherHost, expected)) << "wrong source";
-
-    const auto wrongId = Reply(0, 0x06);
-    EXPECT_FALSE(IsEchoReply(wrongId.data(), wrongId.size(), target, expected)) << "wrong id";
-    const auto wrongSequence = Reply(0, 0x05, 0x08);
-    EXPECT_FALSE(IsEchoReply(wrongSequence.data(), wrongSequence.size(), target, expected))
-        << "wrong sequence";
-    const auto request = Reply(8);
-    EXPECT_FALSE(IsEchoReply(request.data(), request.size(), target, expected)) << "echo request";
-    const auto unreachable = Reply(3);
-    EXPECT_FALSE(IsEchoReply(unreachable.data(), unreachable.size(), target, expected))
-        << "destination unreachable";
-    EXPECT_FALSE(IsEchoReply(good.data(), 7, target, expected)) << "truncated header";
-    EXPECT_FALSE(IsEchoReply(nullptr, 0, target, expected));
-}
-
-TEST_F(EchoReplyMatchTest, SkipsTheIpHeaderOfRawDatagrams) {
-    std::vector<std::uint8_t> datagram(24, 0);
-    datagram[0] = 0x46;  // IPv4, 24-byte header with options
-    const auto icmp = Reply();
-    datagram.insert(datagram.end(), icmp.begin(), icmp.end());
-    std::size_t length = 0;
-    const std::uint8_t* found = IcmpInIpv4(datagram.data(), datagram.size(), length);
-    ASSERT_EQ(found, datagram.data() + 24);
-    EXPECT_EQ(length, icmp.size());
-    EXPECT_TRUE(IsEchoReply(found, length, target, expected));
-
-    datagram[0] = 0x4F;  // header longer than the datagram
-    EXPECT_EQ(IcmpInIpv4(datagram.data(), 30, length), nullptr);
-    datagram[0] = 0x44;  // header shorter than the minimum
-    EXPECT_EQ(IcmpInIpv4(datagram.data(), datagram.size(), length), nullptr);
-    datagram[0] = 0x65;  // not IPv4
-    EXPECT_EQ(IcmpInIpv4(datagram.data(), datagram.size(), length), nullptr);
-    EXPECT_EQ(IcmpInIpv4(datagram.data(), 19, length), nullptr);
 }
 
 }  // namespace

@@ -1,3 +1,5 @@
+// The Get MAC Address dialog with the cycle and the adapter list injected;
+// runs on Qt's offscreen platform, also when the test runner lists it.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -19,21 +21,16 @@
 namespace {
 
 using MacTexts = std::array<std::string, 6>;
+using Message = std::pair<std::string, bool>;  // text, error icon
+enum : int { EXIT = 1, GET_MAC = 5, ADDRESS = 1007, FIRST_MAC = 1008, ADAPTERS = 1014 };
 
 class RecordingServices final : public UserServices {
 public:
-    std::vector<std::pair<std::string, bool>> messages;
+    std::vector<Message> messages;
     void WindowMessage(const std::string& text) override { messages.emplace_back("window: " + text, false); }
-    void ApplicationMessage(const std::string& text, bool errorIcon) override {
-        messages.emplace_back(text, errorIcon);
-    }
+    void ApplicationMessage(const std::string& text, bool errorIcon) override { messages.emplace_back(text, errorIcon); }
     std::string AskOpenFileName(const std::string&) override { return {}; }
     std::string AskSaveFileName(const std::string&, const std::string&) override { return {}; }
-};
-
-struct LookupCall {
-    std::string ipText;
-    std::optional<int> interfaceIndex;
 };
 
 class GetMacDialogTest : public ::testing::Test {
@@ -49,26 +46,21 @@ protected:
         GetMacDialogHooks hooks;
         hooks.listAdapters = [this] { return adapters; };
         hooks.getMac = [this](const std::string& ipText, std::optional<int> index, const ReaderMessage& onMessage) {
-            calls.push_back({ipText, index});
+            calls.emplace_back(ipText, index);
             if (!readerMessage.empty()) onMessage(readerMessage);
-            if (outcome == GetMacOutcome::Found) {
-                MacHandOff.macText = {"00", "0C", "29", "3A", "4B", "5C"};
-                MacHandOff.ready = 1;
-            }
+            if (outcome == GetMacOutcome::Found) MacHandOff = {{"00", "0C", "29", "3A", "4B", "5C"}, 1};
             return outcome;
         };
         return hooks;
     }
-    template <typename Widget>
-    static Widget* Control(const QDialog& dialog, int id) {
-        return dialog.findChild<Widget*>(QString::number(id));
-    }
+    template <typename Widget = QWidget>
+    static Widget* Control(const QDialog& dialog, int id) { return dialog.findChild<Widget*>(QString::number(id)); }
     static MacTexts EditTexts(const QDialog& dialog) {
         MacTexts texts;
-        for (int i = 0; i < 6; ++i) texts[static_cast<std::size_t>(i)] = Control<QLineEdit>(dialog, 1008 + i)->text().toStdString();
+        for (int i = 0; i < 6; ++i) texts[std::size_t(i)] = Control<QLineEdit>(dialog, FIRST_MAC + i)->text().toStdString();
         return texts;
     }
-    static IpAddressEdit* Address(const QDialog& dialog) { return Control<IpAddressEdit>(dialog, 1007); }
+    static QLineEdit* Field(const QDialog& dialog, int i) { return Control<IpAddressEdit>(dialog, ADDRESS)->Field(i); }
     static QString StatusText(const QDialog& dialog) {
         for (QLabel* label : dialog.findChildren<QLabel*>())
             if (label->accessibleName() == "Status") return label->text();
@@ -77,182 +69,125 @@ protected:
 
     RecordingServices services;
     UserServices* previous = nullptr;
-    std::vector<AdapterRecord> adapters = {{"", "wlan0", 3}, {"", "eth0", 2}, {"Loopback", "lo", 1}};
-    std::vector<LookupCall> calls;
+    std::vector<AdapterRecord> adapters = {{"", "wlan0", 3}, {"", "eth0", 2}, {"Zeta card", "enp3s0", 9}, {"", "lo", 1}};
+    std::vector<std::pair<std::string, std::optional<int>>> calls;
     GetMacOutcome outcome = GetMacOutcome::Found;
     std::string readerMessage;
 };
 
-TEST_F(GetMacDialogTest, OpensWithHandOffTextsStartAddressAndFirstSortedAdapter) {
-    adapters = {{"", "wlan0", 3}, {"", "eth0", 2}, {"Zeta card", "enp3s0", 9}, {"", "lo", 1}};
+TEST_F(GetMacDialogTest, OpensWithHandOffTextsStartAddressAndSortedAdapters) {
     CGetMacDlg dialog(nullptr, Hooks());
     EXPECT_EQ(dialog.windowTitle(), "Get MAC Address Dialog");
     EXPECT_EQ(EditTexts(dialog), (MacTexts{"01", "02", "03", "04", "05", "06"}));
-    const auto address = Address(dialog)->GetAddress();
-    EXPECT_EQ(address, (std::array<std::uint8_t, 4>{192, 168, 255, 1}));
-
-    auto* combo = Control<QComboBox>(dialog, 1014);
-    ASSERT_EQ(combo->count(), 4);
-    EXPECT_EQ(combo->itemText(0), "eth0");
-    EXPECT_EQ(combo->itemText(1), "lo") << "empty description shows the name";
-    EXPECT_EQ(combo->itemText(2), "wlan0");
-    EXPECT_EQ(combo->itemText(3), "Zeta card") << "the description, sorted ignoring case";
-    EXPECT_EQ(combo->itemData(1).toInt(), 1);
-    EXPECT_EQ(combo->itemData(3).toInt(), 9);
+    EXPECT_EQ(Control<IpAddressEdit>(dialog, ADDRESS)->GetAddress(), (std::array<std::uint8_t, 4>{192, 168, 255, 1}));
+    auto* combo = Control<QComboBox>(dialog, ADAPTERS);
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i) items << combo->itemText(i) + "=" + combo->itemData(i).toString();
+    // Sorted ignoring case; an empty description shows the name.
+    EXPECT_EQ(items.join(" ").toStdString(), "eth0=2 lo=1 wlan0=3 Zeta card=9");
     EXPECT_EQ(combo->currentIndex(), 0);
     EXPECT_FALSE(combo->isEditable());
-    for (QWidget* widget : dialog.findChildren<QWidget*>()) {
-        if (qobject_cast<QLabel*>(widget) != nullptr || widget->parent() != &dialog) continue;
-        EXPECT_FALSE(widget->accessibleName().isEmpty()) << widget->objectName().toStdString();
+    for (QWidget* widget : dialog.findChildren<QWidget*>())
+        EXPECT_TRUE(qobject_cast<QLabel*>(widget) || widget->parent() != &dialog || !widget->accessibleName().isEmpty())
+            << widget->objectName().toStdString();
+}
+
+TEST_F(GetMacDialogTest, GetMacLooksUpTheAddressWithBlankNumbersAsZeroOnTheChosenAdapter) {
+    const struct { const char* fields[4]; bool noAdapters; const char* ip; std::optional<int> index; } cases[] = {
+        {{"", "", "", ""}, false, nullptr, std::nullopt}, {{"10", "", "", ""}, false, "10.0.0.0", 2},
+        {{"172", "", "", "9"}, false, "172.0.0.9", 2}, {{"192", "168", "255", "1"}, true, "192.168.255.1", std::nullopt}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.ip ? c.ip : "blank");
+        calls.clear();
+        services.messages.clear();
+        if (c.noAdapters) adapters.clear();
+        CGetMacDlg dialog(nullptr, Hooks());
+        for (int i = 0; i < 4; ++i) Field(dialog, i)->setText(c.fields[i]);
+        QTest::mouseClick(Control<QPushButton>(dialog, GET_MAC), Qt::LeftButton);
+        if (c.ip == nullptr) {
+            EXPECT_TRUE(calls.empty());
+            EXPECT_EQ(services.messages, (std::vector<Message>{{"Please, Enter IP Address", false}}));
+            continue;
+        }
+        EXPECT_EQ(calls, (std::vector<std::pair<std::string, std::optional<int>>>{{c.ip, c.index}}));
+        EXPECT_EQ(dialog.IpText(), c.ip);
     }
-}
-
-TEST_F(GetMacDialogTest, BlankAddressAsksForOneAndLooksNothingUp) {
-    CGetMacDlg dialog(nullptr, Hooks());
-    for (int i = 0; i < 4; ++i) Address(dialog)->Field(i)->clear();
-    QTest::mouseClick(Control<QPushButton>(dialog, 5), Qt::LeftButton);
-    EXPECT_TRUE(calls.empty());
-    ASSERT_EQ(services.messages.size(), 1u);
-    EXPECT_EQ(services.messages[0], (std::pair<std::string, bool>{"Please, Enter IP Address", false}));
-}
-
-TEST_F(GetMacDialogTest, PartlyFilledAddressCountsWithZeroes) {
-    CGetMacDlg dialog(nullptr, Hooks());
-    for (int i = 0; i < 4; ++i) Address(dialog)->Field(i)->clear();
-    QTest::keyClicks(Address(dialog)->Field(0), "10");
-    QTest::mouseClick(Control<QPushButton>(dialog, 5), Qt::LeftButton);
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].ipText, "10.0.0.0");
-    EXPECT_EQ(calls[0].interfaceIndex, 2) << "eth0 sorts first";
-    EXPECT_EQ(dialog.IpText(), "10.0.0.0");
-
-    // A blank field in the middle too.
-    Address(dialog)->Field(0)->setText("172");
-    Address(dialog)->Field(3)->setText("9");
-    QTest::mouseClick(Control<QPushButton>(dialog, 5), Qt::LeftButton);
-    ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(calls[1].ipText, "172.0.0.9");
 }
 
 TEST_F(GetMacDialogTest, AddressFieldsTakeOnlyNumbersUpTo255) {
     CGetMacDlg dialog(nullptr, Hooks());
-    IpAddressEdit* address = Address(dialog);
-    for (int i = 0; i < 4; ++i) address->Field(i)->clear();
+    for (int i = 0; i < 4; ++i) Field(dialog, i)->clear();
     dialog.show();
     dialog.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
-    address->Field(0)->setFocus();
-    QTest::keyClicks(address->Field(0), "300");
-    EXPECT_EQ(address->Field(0)->text(), "30");
-    QTest::keyClicks(address->Field(0), "x.");
-    EXPECT_EQ(address->Field(0)->text(), "30");
-    EXPECT_TRUE(address->Field(1)->hasFocus()) << "'.' moves on to the next number";
-    QTest::keyClicks(address->Field(1), "05");
-    EXPECT_EQ(address->Field(1)->text(), "0") << "no leading zeroes";
-    QTest::keyClicks(address->Field(1), "\b255");
-    EXPECT_EQ(address->Field(1)->text(), "255");
-    EXPECT_TRUE(address->Field(2)->hasFocus()) << "a full number moves on";
-    EXPECT_EQ(address->GetAddress(), (std::array<std::uint8_t, 4>{30, 255, 0, 0}));
-    EXPECT_FALSE(address->IsBlank());
+    Field(dialog, 0)->setFocus();
+    QTest::keyClicks(Field(dialog, 0), "300x.");
+    EXPECT_EQ(Field(dialog, 0)->text(), "30");
+    EXPECT_TRUE(Field(dialog, 1)->hasFocus()) << "'.' moves on to the next number";
+    QTest::keyClicks(Field(dialog, 1), "05");
+    EXPECT_EQ(Field(dialog, 1)->text(), "0") << "no leading zeroes";
+    QTest::keyClicks(Field(dialog, 1), "\b255");
+    EXPECT_TRUE(Field(dialog, 2)->hasFocus()) << "a full number moves on";
+    EXPECT_EQ(Control<IpAddressEdit>(dialog, ADDRESS)->GetAddress(), (std::array<std::uint8_t, 4>{30, 255, 0, 0}));
 }
 
-TEST_F(GetMacDialogTest, FoundMacIsShownAndNoStatus) {
-    CGetMacDlg dialog(nullptr, Hooks());
-    QTest::mouseClick(Control<QPushButton>(dialog, 5), Qt::LeftButton);
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].ipText, "192.168.255.1");
-    EXPECT_EQ(EditTexts(dialog), (MacTexts{"00", "0C", "29", "3A", "4B", "5C"}));
-    EXPECT_TRUE(StatusText(dialog).isEmpty());
-    EXPECT_TRUE(services.messages.empty());
-}
-
-TEST_F(GetMacDialogTest, NotFoundReloadsTheEditsAndSaysSo) {
-    outcome = GetMacOutcome::NotFound;
-    readerMessage = "Load library fail";
-    CGetMacDlg dialog(nullptr, Hooks());
-    Control<QLineEdit>(dialog, 1008)->setText("EE");
-    QTest::mouseClick(Control<QPushButton>(dialog, 5), Qt::LeftButton);
-    EXPECT_EQ(EditTexts(dialog), (MacTexts{"01", "02", "03", "04", "05", "06"}));
-    EXPECT_FALSE(StatusText(dialog).isEmpty());
-    ASSERT_EQ(services.messages.size(), 1u);
-    EXPECT_EQ(services.messages[0], (std::pair<std::string, bool>{"Load library fail", false}));
-}
-
-TEST_F(GetMacDialogTest, FailedProbeShowsTheErrorAndLeavesTheEdits) {
-    for (GetMacOutcome failure : {GetMacOutcome::ProbeFailed, GetMacOutcome::NoPermission}) {
-        outcome = failure;
+TEST_F(GetMacDialogTest, OutcomesShowTheMacReloadTheEditsOrReportTheError) {
+    const MacTexts found{"00", "0C", "29", "3A", "4B", "5C"}, handOff{"01", "02", "03", "04", "05", "06"},
+        typed{"EE", "02", "03", "04", "05", "06"};
+    const struct { GetMacOutcome outcome; const char* readerMessage; MacTexts edits; std::vector<Message> messages; const char* status; } cases[] = {
+        {GetMacOutcome::Found, "", found, {}, ""},
+        {GetMacOutcome::NotFound, "Load library fail", handOff, {{"Load library fail", false}}, "No entry"},
+        {GetMacOutcome::ProbeFailed, "", typed, {{"Get MAC Address Error", true}}, ""},
+        {GetMacOutcome::NoPermission, "", typed, {{"Get MAC Address Error", true}}, "permission"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(int(c.outcome));
+        outcome = c.outcome;
+        readerMessage = c.readerMessage;
         services.messages.clear();
+        MacHandOff.macText = handOff;
         CGetMacDlg dialog(nullptr, Hooks());
-        Control<QLineEdit>(dialog, 1008)->setText("EE");
-        QTest::mouseClick(Control<QPushButton>(dialog, 5), Qt::LeftButton);
-        ASSERT_EQ(services.messages.size(), 1u);
-        EXPECT_EQ(services.messages[0], (std::pair<std::string, bool>{"Get MAC Address Error", true}));
-        EXPECT_EQ(EditTexts(dialog)[0], "EE");
-        EXPECT_EQ(StatusText(dialog).contains("permission"), failure == GetMacOutcome::NoPermission)
-            << StatusText(dialog).toStdString();
+        Control<QLineEdit>(dialog, FIRST_MAC)->setText("EE");
+        QTest::mouseClick(Control<QPushButton>(dialog, GET_MAC), Qt::LeftButton);
+        EXPECT_EQ(EditTexts(dialog), c.edits);
+        EXPECT_EQ(services.messages, c.messages);
+        EXPECT_EQ(StatusText(dialog).isEmpty(), *c.status == '\0') << StatusText(dialog).toStdString();
+        EXPECT_TRUE(StatusText(dialog).contains(c.status)) << StatusText(dialog).toStdString();
     }
 }
 
-TEST_F(GetMacDialogTest, NoAdapterMeansNoInterface) {
-    adapters.clear();
-    CGetMacDlg dialog(nullptr, Hooks());
-    EXPECT_EQ(Control<QComboBox>(dialog, 1014)->currentIndex(), -1);
-    QTest::mouseClick(Control<QPushButton>(dialog, 5), Qt::LeftButton);
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].interfaceIndex, std::nullopt);
-}
-
-TEST_F(GetMacDialogTest, ExitStoresTheEditsInUpperCaseWithoutReady) {
-    CGetMacDlg dialog(nullptr, Hooks());
-    dialog.show();
-    QLineEdit* first = Control<QLineEdit>(dialog, 1008);
-    first->clear();
-    QTest::keyClicks(first, "abc");
-    EXPECT_EQ(first->text(), "AB");
-    QTest::mouseClick(Control<QPushButton>(dialog, 1), Qt::LeftButton);
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(MacHandOff.macText, (MacTexts{"AB", "02", "03", "04", "05", "06"}));
-    EXPECT_EQ(MacHandOff.ready, 0);
-}
-
-TEST_F(GetMacDialogTest, EscapeDiscardsTheEdits) {
-    CGetMacDlg dialog(nullptr, Hooks());
-    dialog.show();
-    QLineEdit* last = Control<QLineEdit>(dialog, 1013);
-    last->setFocus();
-    last->setText("7F");
-    QTest::keyClick(last, Qt::Key_Escape);
-    EXPECT_EQ(dialog.result(), QDialog::Rejected);
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(MacHandOff.macText[5], "06");
-}
-
-TEST_F(GetMacDialogTest, EnterMeansExitUnlessGetMacHasTheFocus) {
-    {
+TEST_F(GetMacDialogTest, EnterAndExitStoreUpperCaseEditsEscapeDiscardsEnterOnGetMacLooksUp) {
+    const struct { const char* how; int focus, key; bool stored, open; } cases[] = {
+        {"Exit clicked", EXIT, 0, true, false},        {"Enter in a MAC edit", FIRST_MAC, Qt::Key_Return, true, false},
+        {"Enter in the list", ADAPTERS, Qt::Key_Return, true, false}, {"keypad Enter in the address", -1, Qt::Key_Enter, true, false},
+        {"Escape", FIRST_MAC + 5, Qt::Key_Escape, false, false},   {"Enter on Get MAC", GET_MAC, Qt::Key_Return, false, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.how);
+        MacHandOff = {{"01", "02", "03", "04", "05", "06"}, 0};
+        outcome = GetMacOutcome::NotFound;
+        calls.clear();
         CGetMacDlg dialog(nullptr, Hooks());
         dialog.show();
-        QPushButton* getMac = Control<QPushButton>(dialog, 5);
-        getMac->setFocus();
-        QTest::keyClick(getMac, Qt::Key_Return);
-        EXPECT_EQ(calls.size(), 1u);
-        EXPECT_TRUE(dialog.isVisible());
-    }
-    for (int id : {1008, 1014}) {
-        CGetMacDlg dialog(nullptr, Hooks());
-        dialog.show();
-        QWidget* focus = Control<QWidget>(dialog, id);
-        Control<QLineEdit>(dialog, 1009)->setText("9A");
+        QLineEdit* second = Control<QLineEdit>(dialog, FIRST_MAC + 1);
+        second->clear();
+        QTest::keyClicks(second, "9ab");
+        EXPECT_EQ(second->text(), "9A");
+        QWidget* focus = c.focus < 0 ? Field(dialog, 2) : Control(dialog, c.focus);
         focus->setFocus();
-        QTest::keyClick(focus, Qt::Key_Return);
-        EXPECT_EQ(dialog.result(), QDialog::Accepted) << id;
-        EXPECT_EQ(MacHandOff.macText[1], "9A") << id;
+        if (c.key == 0) QTest::mouseClick(focus, Qt::LeftButton);
+        else QTest::keyClick(focus, Qt::Key(c.key), c.key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        EXPECT_EQ(dialog.isVisible(), c.open);
+        EXPECT_EQ(calls.size(), c.open ? 1u : 0u);
+        EXPECT_EQ(dialog.result(), c.stored ? QDialog::Accepted : QDialog::Rejected);
+        EXPECT_EQ(MacHandOff.macText[1], c.stored ? "9A" : "02");
+        EXPECT_EQ(MacHandOff.ready, 0);
     }
-    CGetMacDlg dialog(nullptr, Hooks());
-    dialog.show();
-    Address(dialog)->Field(2)->setFocus();
-    QTest::keyClick(Address(dialog)->Field(2), Qt::Key_Enter, Qt::KeypadModifier);
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(calls.size(), 1u);
 }
 
 }  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

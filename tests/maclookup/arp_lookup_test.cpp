@@ -1,0 +1,192 @@
+// The neighbour-table reader and the Get MAC cycle over a hand-made table.
+#include <gtest/gtest.h>
+#include <linux/neighbour.h>
+
+#include <array>
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "device/debug_output.h"
+#include "maclookup/mac_handoff.h"
+#include "maclookup/mac_lookup.h"
+#include "maclookup/network_adapters.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using MacTexts = std::array<std::string, 6>;
+
+NeighbourRow Row(int interfaceIndex, const Bytes& ipv4, const Bytes& mac, std::uint16_t state) {
+    NeighbourRow row;
+    row.interfaceIndex = interfaceIndex;
+    std::copy(ipv4.begin(), ipv4.end(), row.ipv4);
+    std::copy(mac.begin(), mac.end(), row.mac);
+    row.macLength = mac.size();
+    row.state = state;
+    return row;
+}
+
+class FakeTable final : public NeighbourTableSource {
+public:
+    std::vector<NeighbourRow> rows;
+    bool opens = true, lists = true;
+    int openCalls = 0, listCalls = 0;
+    bool Open() override { return ++openCalls, opens; }
+    bool ListRows(std::vector<NeighbourRow>& out) override { return ++listCalls, out = rows, lists; }
+};
+
+class NeighbourTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::memset(entries, 0xAA, sizeof entries);
+        MacHandOff.macText = before;
+        MacHandOff.ready = 1;
+        SetDebugSink([this](std::string_view text) { debug.emplace_back(text); });
+    }
+    void TearDown() override { SetDebugSink(nullptr); }
+
+    ReaderMessage Messages() { return [this](const std::string& text) { messages.push_back(text); }; }
+    int Read(int maxRows, int interfaceIndex) {
+        CArpTableReader reader(table, Messages());
+        return reader.ReadEntries(entries, maxRows, interfaceIndex);
+    }
+    std::string Address(int i) const {
+        const std::uint8_t* ip = entries[i].ipAddress;
+        return std::to_string(ip[0]) + "." + std::to_string(ip[1]) + "." + std::to_string(ip[2]) + "." +
+               std::to_string(ip[3]);
+    }
+    bool Untouched(int i) const { return entries[i].type == 0xAAAAAAAAu; }
+
+    FakeTable table;
+    std::vector<std::string> debug, messages;
+    ArpEntry entries[ARP_MAX_ENTRIES + 1];
+    const MacTexts before{"AA", "BB", "CC", "DD", "EE", "FF"};
+};
+
+TEST_F(NeighbourTest, ReaderKeepsOneInterfaceOrderedNumberByNumber) {
+    table.rows = {Row(7, {10, 0, 0, 20}, {1}, NUD_STALE),        Row(3, {10, 0, 0, 1}, {2}, NUD_STALE),
+                  Row(7, {192, 168, 1, 2}, {3}, NUD_STALE),      Row(70, {10, 0, 0, 4}, {7}, NUD_STALE),
+                  Row(7, {10, 0, 0, 3}, {0, 0x11, 0x22, 0x33, 0x44, 0x55}, NUD_REACHABLE),
+                  Row(7, {9, 255, 255, 255}, {6}, NUD_STALE)};
+    ASSERT_EQ(Read(ARP_MAX_ENTRIES, 7), 4);
+    EXPECT_EQ(Address(0) + " " + Address(1) + " " + Address(2) + " " + Address(3),
+              "9.255.255.255 10.0.0.3 10.0.0.20 192.168.1.2");
+    EXPECT_EQ(entries[1].type, 3u);
+    EXPECT_EQ(Bytes(entries[1].macAddress, entries[1].macAddress + 6), (Bytes{0, 0x11, 0x22, 0x33, 0x44, 0x55}));
+    EXPECT_EQ(Read(ARP_MAX_ENTRIES, 4), 0) << "an interface without rows";
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(NeighbourTest, ReaderTakesTheLowestAddressesUpToTheLimitAndZeroesTheRest) {
+    const struct { int tableRows, maxRows, expected; } cases[] = {
+        {300, ARP_MAX_ENTRIES, ARP_MAX_ENTRIES}, {300, 3, 3}, {1, 5, 1}, {300, 0, 0}, {300, -1, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.tableRows) + " rows, limit " + std::to_string(c.maxRows));
+        std::memset(entries, 0xAA, sizeof entries);
+        table.rows.clear();
+        for (int i = c.tableRows - 1; i >= 0; --i)
+            table.rows.push_back(Row(4, {10, 0, std::uint8_t(i / 256), std::uint8_t(i % 256)}, {1}, NUD_STALE));
+        ASSERT_EQ(Read(c.maxRows, 4), c.expected);
+        EXPECT_EQ(c.expected > 0 ? Address(c.expected - 1) : "", c.expected > 0 ? "10.0.0." + std::to_string(c.expected - 1) : "");
+        for (int i = c.expected; i < c.maxRows; ++i) EXPECT_EQ(entries[i].type + entries[i].ipAddress[0], 0u) << i;
+        EXPECT_TRUE(Untouched(std::max(c.maxRows, 0))) << "wrote past the limit";
+    }
+}
+
+TEST_F(NeighbourTest, ReaderZeroFillsShortMacsCutsLongOnesAndMapsStates) {
+    const struct { std::uint16_t state; Bytes mac, stored; std::uint32_t type; } cases[] = {
+        {NUD_PERMANENT, {1, 2, 3, 4, 5, 6, 7, 8}, {1, 2, 3, 4, 5, 6}, 4}, {NUD_REACHABLE, {0x11, 0x22}, {0x11, 0x22, 0, 0, 0, 0}, 3},
+        {NUD_STALE, {}, {0, 0, 0, 0, 0, 0}, 3}, {NUD_DELAY, {}, {0, 0, 0, 0, 0, 0}, 3},
+        {NUD_PROBE, {}, {0, 0, 0, 0, 0, 0}, 3}, {NUD_INCOMPLETE, {}, {0, 0, 0, 0, 0, 0}, 2},
+        {NUD_FAILED, {}, {0, 0, 0, 0, 0, 0}, 2}, {NUD_NOARP, {}, {0, 0, 0, 0, 0, 0}, 1},
+        {NUD_NONE, {}, {0, 0, 0, 0, 0, 0}, 1}};
+    std::uint8_t last = 0;
+    for (const auto& c : cases) table.rows.push_back(Row(5, {10, 0, 0, ++last}, c.mac, c.state));
+    ASSERT_EQ(Read(ARP_MAX_ENTRIES, 5), int(std::size(cases)));
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(entries[i].type, cases[i].type) << "state " << cases[i].state;
+        EXPECT_EQ(Bytes(entries[i].macAddress, entries[i].macAddress + 6), cases[i].stored) << i;
+    }
+    for (std::uint32_t state = 0; state <= 0xFFFF; ++state)  // mixed bits too: never outside 1..4
+        ASSERT_LT(ArpTypeFromState(std::uint16_t(state)) - 1u, 4u) << state;
+}
+
+TEST_F(NeighbourTest, UnreachableTableSaysLoadLibraryFailAndFailedListingStaysQuiet) {
+    table.rows = {Row(1, {10, 0, 0, 1}, {1, 2, 3, 4, 5, 6}, NUD_REACHABLE)};
+    table.opens = false;
+    EXPECT_EQ(Read(ARP_MAX_ENTRIES, 1), 0);
+    EXPECT_EQ(messages, std::vector<std::string>{"Load library fail"});
+    EXPECT_EQ(table.listCalls, 0);
+    EXPECT_TRUE(Untouched(0));
+    table.opens = true;
+    table.lists = false;
+    messages.clear();
+    EXPECT_EQ(Read(ARP_MAX_ENTRIES, 1), 0);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(NeighbourTest, LookupTakesTheLastUsableExactMatchOnTheChosenAdapter) {
+    table.rows = {Row(7, {10, 0, 0, 10}, {0x10, 0x10, 0x10, 0x10, 0x10, 0x10}, NUD_REACHABLE),
+                  Row(8, {10, 0, 0, 1}, {0x88, 0x88, 0x88, 0x88, 0x88, 0x88}, NUD_REACHABLE),
+                  Row(7, {10, 0, 0, 5}, {0x11, 0x11, 0x11, 0x11, 0x11, 0x11}, NUD_REACHABLE),
+                  Row(7, {10, 0, 0, 5}, {0x22, 0x22, 0x22, 0x22, 0x22, 0x22}, NUD_PERMANENT),
+                  Row(7, {10, 0, 0, 5}, {}, NUD_FAILED), Row(7, {10, 0, 0, 2}, {}, NUD_INCOMPLETE)};
+    const struct { const char* ip; std::optional<int> adapter; const char* found; } cases[] = {
+        {"10.0.0.5", 7, "22"},  {"10.0.0.1", 8, "88"},  {"10.0.0.10", 7, "10"}, {"10.0.0.1", 7, nullptr},
+        {"010.0.0.10", 7, nullptr}, {"10.0.0.2", 7, nullptr}, {"10.0.0.1", std::nullopt, nullptr}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.ip + std::string(" on ") + std::to_string(c.adapter.value_or(-1)));
+        MacHandOff.macText = before;
+        MacHandOff.ready = 1;
+        table.listCalls = 0;
+        CArpTableReader reader(table, Messages());
+        EXPECT_EQ(LookUpMac(reader, c.adapter, c.ip), c.found != nullptr);
+        EXPECT_EQ(MacHandOff.ready, c.found != nullptr ? 1 : 0);
+        EXPECT_EQ(MacHandOff.macText, (c.found ? MacTexts{c.found, c.found, c.found, c.found, c.found, c.found} : before));
+        EXPECT_EQ(table.listCalls, c.adapter ? 1 : 0);
+    }
+}
+
+TEST_F(NeighbourTest, LookupWritesAddressAndMacOfEveryRowAsDebugLines) {
+    table.rows = {Row(7, {192, 168, 255, 9}, {1, 2, 3, 4, 5, 6}, NUD_STALE),
+                  Row(7, {192, 168, 255, 1}, {0x00, 0x0C, 0x29, 0x3A, 0x4B, 0x5C}, NUD_REACHABLE)};
+    CArpTableReader reader(table, Messages());
+    EXPECT_TRUE(LookUpMac(reader, 7, "192.168.255.1"));
+    EXPECT_EQ(debug, (std::vector<std::string>{"192.168.255.1", "00-0C-29-3A-4B-5C", "192.168.255.9",
+                                               "01-02-03-04-05-06"}));
+}
+
+TEST_F(NeighbourTest, CycleReadsTheTableAfreshOnlyWhenTheProbeWasAnswered) {
+    table.rows = {Row(7, {192, 168, 255, 1}, {0x00, 0x0C, 0x29, 0x3A, 0x4B, 0x5C}, NUD_REACHABLE)};
+    const struct { ProbeOutcome probe; const char* ip; GetMacOutcome outcome; int opens; } cases[] = {
+        {ProbeOutcome::NoReply, "192.168.255.1", GetMacOutcome::ProbeFailed, 0},
+        {ProbeOutcome::NoPermission, "192.168.255.1", GetMacOutcome::NoPermission, 0},
+        {ProbeOutcome::Answered, "192.168.255.2", GetMacOutcome::NotFound, 1},
+        {ProbeOutcome::Answered, "192.168.255.1", GetMacOutcome::Found, 2}};
+    for (const auto& c : cases) {
+        std::string probed;
+        const auto probe = [&](const std::string& address) { return probed = address, c.probe; };
+        EXPECT_EQ(GetMacAddress(c.ip, 7, probe, table, Messages()), c.outcome) << c.ip;
+        EXPECT_EQ(probed, c.ip);
+        EXPECT_EQ(table.openCalls, c.opens) << c.ip;
+        if (c.opens > 0) continue;
+        EXPECT_EQ(MacHandOff.ready, 1) << "a failed probe leaves the hand-off alone";
+        EXPECT_TRUE(debug.empty());
+    }
+    EXPECT_EQ(MacHandOff.macText, (MacTexts{"00", "0C", "29", "3A", "4B", "5C"}));
+}
+
+TEST(NetworkAdaptersTest, HostListHasDistinctIndexesFoundByName) {
+    const auto adapters = ListHostAdapters();
+    ASSERT_FALSE(adapters.empty()) << "every namespace has at least lo";
+    std::set<int> indexes;
+    for (const auto& adapter : adapters) {
+        EXPECT_TRUE(indexes.insert(adapter.interfaceIndex).second && adapter.interfaceIndex > 0) << adapter.name;
+        EXPECT_EQ(FindHostAdapterIndex(adapter.name), adapter.interfaceIndex);
+    }
+    EXPECT_EQ(FindHostAdapterIndex("no-such-adapter-name"), std::nullopt);
+}
+
+}  // namespace
