@@ -6,55 +6,31 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
-
-ModuleParamSet StoredEncryption(std::uint8_t encryption) {
-    ModuleParamSet params;
-    params.encryption = encryption;
-    return params;
-}
 
 std::string Area(const char (&area)[PARAM_TEXT_AREA]) {
     return std::string(area, strnlen(area, PARAM_TEXT_AREA));
 }
 
-bool AreaTailIsZero(const char (&area)[PARAM_TEXT_AREA], std::size_t from) {
-    for (std::size_t i = from; i < PARAM_TEXT_AREA; ++i)
-        if (area[i] != 0) return false;
-    return true;
-}
-
 }  // namespace
 
-TEST(StartFieldsTest, MatchTheWindowStartState) {
-    const ParamFields fields = StartFields();
-    EXPECT_EQ(fields.modeSelection, MODE_ADHOC);
-    EXPECT_EQ(fields.channelSelection, 2);
-    EXPECT_EQ(fields.encryptionSelection, ENCRYPTION_NONE);
-    EXPECT_EQ(fields.encryptionItemCount, 3);
-    EXPECT_EQ(fields.ssidText, "LQ-3860");
-    EXPECT_EQ(fields.keyText, "");
-    for (const std::string& text : fields.macText) EXPECT_EQ(text, "FF");
-}
-
 TEST(HexFilterTest, RemovesOneNonHexCharacterPerPass) {
-    struct Case {
-        const char* before;
-        const char* after;  // null: nothing to remove
-    };
-    // 0xE1 is 'a' with the high bit set: not a digit.
-    const Case cases[] = {{"g", ""}, {"1g", "1"}, {"zz", "z"}, {"a-b:c", "ab:c"}, {"\xE1" "1", "1"},
-                          {"09afAF", nullptr}, {"", nullptr}};
-    for (const Case& c : cases) {
-        std::string text = c.before;
-        EXPECT_EQ(RemoveFirstNonHexDigit(text), c.after != nullptr) << c.before;
-        EXPECT_EQ(text, c.after ? c.after : c.before);
+    // 0xE1 is 'a' with the high bit set: not a digit. A null result: nothing to remove.
+    const std::pair<const char*, const char*> rows[] = {{"g", ""},       {"1g", "1"},     {"zz", "z"},
+                                                         {"a-b:c", "ab:c"}, {"\xE1" "1", "1"}, {"09afAF", nullptr},
+                                                         {"", nullptr}};
+    for (const auto& [before, after] : rows) {
+        SCOPED_TRACE(before);
+        std::string text = before;
+        EXPECT_EQ(RemoveFirstNonHexDigit(text), after != nullptr);
+        EXPECT_EQ(text, after ? after : before);
     }
 }
 
 TEST(KeyLengthRuleTest, EachEncryptionJudgesOnlyTheLength) {
-    struct Case {
+    struct Row {
         int encryption;
         std::size_t length;
         KeyVerdict verdict;
@@ -63,196 +39,86 @@ TEST(KeyLengthRuleTest, EachEncryptionJudgesOnlyTheLength) {
     const char* wep64 = "The KEY must be 10 characters!";
     const char* wep128 = "The KEY must be 26 characters!";
     const char* wpa = "The KEY must between 8~63 characters!";
-    const Case cases[] = {
-        {1, 10, KeyVerdict::Accepted, nullptr}, {1, 9, KeyVerdict::Refused, wep64},
-        {1, 11, KeyVerdict::Refused, wep64},    {1, 0, KeyVerdict::Refused, wep64},
-        {2, 26, KeyVerdict::Accepted, nullptr}, {2, 25, KeyVerdict::Refused, wep128},
-        {2, 27, KeyVerdict::Refused, wep128},   {3, 8, KeyVerdict::Accepted, nullptr},
-        {3, 63, KeyVerdict::Accepted, nullptr}, {3, 7, KeyVerdict::Refused, wpa},
-        {4, 64, KeyVerdict::Refused, wpa},      {4, 8, KeyVerdict::Accepted, nullptr},
-        {0, 12, KeyVerdict::Cleared, nullptr},  {-1, 3, KeyVerdict::Accepted, nullptr},
-        {5, 3, KeyVerdict::Accepted, nullptr},
-    };
-    for (const Case& c : cases) {
-        const KeyCheck check = CheckKeyLength(c.encryption, c.length);
-        EXPECT_EQ(check.verdict, c.verdict) << c.encryption << "/" << c.length;
-        if (c.message) {
-            EXPECT_STREQ(check.message, c.message);
-        } else {
-            EXPECT_EQ(check.message, nullptr);
-        }
+    const auto ok = KeyVerdict::Accepted;
+    const auto no = KeyVerdict::Refused;
+    const Row rows[] = {{1, 10, ok, nullptr}, {1, 9, no, wep64},    {1, 11, no, wep64},   {1, 0, no, wep64},
+                        {2, 26, ok, nullptr}, {2, 25, no, wep128},  {2, 27, no, wep128},  {3, 8, ok, nullptr},
+                        {3, 63, ok, nullptr}, {3, 7, no, wpa},      {4, 64, no, wpa},     {4, 8, ok, nullptr},
+                        {0, 12, KeyVerdict::Cleared, nullptr},      {-1, 3, ok, nullptr}, {5, 3, ok, nullptr}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::to_string(row.encryption) + "/" + std::to_string(row.length));
+        const KeyCheck check = CheckKeyLength(row.encryption, row.length);
+        EXPECT_EQ(check.verdict, row.verdict);
+        EXPECT_STREQ(check.message, row.message);
     }
 }
 
-TEST(ModeRuleTest, AdHocOffersThreeItemsAndSelectsTheStoredEncryption) {
-    ParamFields fields = StartFields();
-    fields.modeSelection = MODE_ADHOC;
-    fields.encryptionSelection = 2;  // chosen in the window, not stored
-    ApplyModeRule(fields, StoredEncryption(1));
-    EXPECT_EQ(fields.encryptionItemCount, 3);
-    EXPECT_EQ(fields.encryptionSelection, 1);
-}
-
-TEST(ModeRuleTest, StoredWpaUnderAdHocLeavesNoSelectionAndComesBackUnderAp) {
-    ParamFields fields = StartFields();
-    const ModuleParamSet stored = StoredEncryption(4);
-    fields.modeSelection = MODE_ADHOC;
-    ApplyModeRule(fields, stored);
-    EXPECT_EQ(fields.encryptionSelection, -1);
-    EXPECT_EQ(CheckKeyLength(fields.encryptionSelection, 1).verdict, KeyVerdict::Accepted);
-
-    fields.modeSelection = MODE_AP;
-    ApplyModeRule(fields, stored);
-    EXPECT_EQ(fields.encryptionItemCount, 5);
-    EXPECT_EQ(fields.encryptionSelection, 4);
-}
-
-TEST(ModeRuleTest, AdHocMovesChannelZeroToOneAndApLeavesIt) {
-    ParamFields fields = StartFields();
-    fields.modeSelection = MODE_AP;
-    fields.channelSelection = 0;
-    ApplyModeRule(fields, ModuleParamSet{});
-    EXPECT_EQ(fields.channelSelection, 0);
-
-    fields.modeSelection = MODE_ADHOC;
-    ApplyModeRule(fields, ModuleParamSet{});
-    EXPECT_EQ(fields.channelSelection, 1);
-
-    fields.modeSelection = MODE_AP;
-    ApplyModeRule(fields, ModuleParamSet{});
-    EXPECT_EQ(fields.channelSelection, 1);
-}
-
-TEST(ChannelRuleTest, OnlyAdHocChannelZeroChanges) {
-    ParamFields fields = StartFields();
-    fields.channelSelection = 0;
-    ApplyChannelRule(fields);
-    EXPECT_EQ(fields.channelSelection, 1);
-
-    fields.modeSelection = MODE_AP;
-    fields.channelSelection = 0;
-    ApplyChannelRule(fields);
-    EXPECT_EQ(fields.channelSelection, 0);
-}
-
-TEST(ShowParamsTest, ShowsSelectionsMacAndTexts) {
+TEST(ShowParamsTest, OddStoredValuesShowSafelyAndTheSetStaysUnchanged) {
     ModuleParamSet params;
-    params.mode = MODE_AP;
-    params.channel = 13;
-    params.encryption = 3;
-    std::strcpy(params.ssid, "office");
-    std::strcpy(params.key, "secret-key");
-    const std::uint8_t mac[MAC_LENGTH] = {0x00, 0x0A, 0x1B, 0xFF, 0x7f, 0xc3};
-    std::memcpy(params.mac, mac, MAC_LENGTH);
-
-    ParamFields fields = StartFields();
-    ShowParams(params, fields);
-    EXPECT_EQ(fields.modeSelection, MODE_AP);
-    EXPECT_EQ(fields.channelSelection, 13);
-    EXPECT_EQ(fields.encryptionItemCount, 5);
-    EXPECT_EQ(fields.encryptionSelection, 3);
-    EXPECT_EQ(fields.ssidText, "office");
-    EXPECT_EQ(fields.keyText, "secret-key");
-    const char* expected[MAC_LENGTH] = {"00", "0A", "1B", "FF", "7F", "C3"};
-    for (std::size_t i = 0; i < MAC_LENGTH; ++i) EXPECT_EQ(fields.macText[i], expected[i]);
-}
-
-TEST(ShowParamsTest, OutOfRangeIndexesShowNoSelectionAndParamsStayUnchanged) {
-    ModuleParamSet params;
-    params.mode = 2;
+    params.mode = 2;  // out-of-range indexes select nothing
     params.channel = 14;
     params.encryption = 7;
+    std::memset(params.key, 'K', PARAM_TEXT_AREA);  // unterminated: must stay inside its area
+    const std::uint8_t mac[MAC_LENGTH] = {0x00, 0x0A, 0x1B, 0xFF, 0x7f, 0xc3};
+    std::memcpy(params.mac, mac, MAC_LENGTH);
+    const ModuleParamSet before = params;
     ParamFields fields = StartFields();
     ShowParams(params, fields);
-    EXPECT_EQ(fields.modeSelection, -1);
-    EXPECT_EQ(fields.channelSelection, -1);
-    EXPECT_EQ(fields.encryptionSelection, -1);
-    EXPECT_EQ(params.mode, 2);
-    EXPECT_EQ(params.encryption, 7);
-}
+    EXPECT_EQ(std::vector<int>({fields.modeSelection, fields.channelSelection, fields.encryptionSelection}),
+              std::vector<int>({-1, -1, -1}));
+    EXPECT_EQ(fields.keyText, std::string(PARAM_TEXT_AREA, 'K'));
+    EXPECT_EQ(fields.macText, (std::array<std::string, MAC_LENGTH>{"00", "0A", "1B", "FF", "7F", "C3"}));
+    EXPECT_EQ(std::memcmp(&params, &before, sizeof params), 0);
 
-TEST(ShowParamsTest, AdHocChannelZeroShowsOneButStaysStored) {
-    ModuleParamSet params;
     params.mode = MODE_ADHOC;
     params.channel = 0;
-    ParamFields fields = StartFields();
     ShowParams(params, fields);
-    EXPECT_EQ(fields.channelSelection, 1);
+    EXPECT_EQ(fields.channelSelection, 1);  // shown as 1, stored as 0
     EXPECT_EQ(params.channel, 0);
 }
 
-TEST(ShowParamsTest, UnterminatedTextAreaStaysInsideItsArea) {
-    ModuleParamSet params;
-    std::memset(params.ssid, 'S', PARAM_TEXT_AREA);
-    std::memset(params.key, 'K', PARAM_TEXT_AREA);
-    ParamFields fields = StartFields();
-    ShowParams(params, fields);
-    EXPECT_EQ(fields.ssidText, std::string(PARAM_TEXT_AREA, 'S'));
-    EXPECT_EQ(fields.keyText, std::string(PARAM_TEXT_AREA, 'K'));
-}
-
-TEST(CollectTest, NoSelectionIsCollectedAs255) {
-    ParamFields fields = StartFields();
-    fields.modeSelection = -1;
-    fields.channelSelection = 3;
-    fields.encryptionSelection = -1;
-    ModuleParamSet params;
-    CollectSelections(fields, params);
-    EXPECT_EQ(params.mode, 255);
-    EXPECT_EQ(params.channel, 3);
-    EXPECT_EQ(params.encryption, 255);
-}
-
-TEST(CollectTest, SsidKeepsTwentyCharactersAndNothingOfTheEarlierText) {
+TEST(CollectTest, SelectionsAndTextsAreCutToWhatTheModuleTakes) {
     ModuleParamSet params;
     std::memset(params.ssid, 'x', PARAM_TEXT_AREA - 1);  // a loaded 63-character SSID
     ParamFields fields = StartFields();
-    fields.ssidText = "abcdefghijklmnopqrstuvwxyz0123";  // 30 characters
-    CollectSsid(fields, params);
-    EXPECT_EQ(Area(params.ssid), "abcdefghijklmnopqrst");
-    EXPECT_TRUE(AreaTailIsZero(params.ssid, 20));
-}
-
-TEST(CollectTest, KeyKeepsSixtyThreeCharactersUnlessEncryptionIsNone) {
-    ParamFields fields = StartFields();
+    fields.modeSelection = -1;
+    fields.channelSelection = 3;
+    fields.encryptionSelection = 3;
+    fields.ssidText = "abcdefghijklmnopqrstuvwxyz0123";
     fields.keyText = std::string(70, 'k');
-    ModuleParamSet params;
-    params.encryption = 3;
-    CollectKey(fields, params);
+    CollectParams(fields, params);
+    EXPECT_EQ(params.mode, 255);  // no selection travels as 255
+    EXPECT_EQ(params.channel, 3);
+    EXPECT_EQ(params.encryption, 3);
     EXPECT_EQ(Area(params.key), std::string(63, 'k'));
-
-    params.encryption = ENCRYPTION_NONE;
-    CollectKey(fields, params);
-    EXPECT_TRUE(AreaTailIsZero(params.key, 0));
-    EXPECT_EQ(fields.keyText, std::string(70, 'k'));  // the edit keeps its text
+    // The first 20 characters and nothing of the earlier, longer text.
+    EXPECT_EQ(std::string(params.ssid, PARAM_TEXT_AREA), "abcdefghijklmnopqrst" + std::string(PARAM_TEXT_AREA - 20, '\0'));
 }
 
-TEST(CollectTest, CollectParamsClearsTheKeyByTheSelectionItCollected) {
+TEST(CollectTest, TheCollectedNoneSelectionClearsTheKeyButNotTheEdit) {
     ParamFields fields = StartFields();
     fields.keyText = "0123456789";
     fields.encryptionSelection = 0;
     ModuleParamSet params;
-    params.encryption = 1;  // stale stored value must not decide
+    params.encryption = 1;  // a stale stored value must not decide
+    std::memset(params.key, 'z', PARAM_TEXT_AREA - 1);
     CollectParams(fields, params);
     EXPECT_EQ(params.encryption, 0);
-    EXPECT_EQ(Area(params.key), "");
+    EXPECT_EQ(std::string(params.key, PARAM_TEXT_AREA), std::string(PARAM_TEXT_AREA, '\0'));
+    EXPECT_EQ(fields.keyText, "0123456789");
 
     fields.encryptionSelection = 1;
     CollectParams(fields, params);
     EXPECT_EQ(Area(params.key), "0123456789");
 }
 
-TEST(CollectTest, MacReadsLeadingHexDigitsAndFillsEmptyEdits) {
+TEST(CollectTest, MacReadsLeadingHexDigitsAndFillsOnlyEmptyEdits) {
     ParamFields fields = StartFields();
     fields.macText = {"", "0a", "F", "1g", "zz", "1FF"};
     ModuleParamSet params;
     CollectMac(fields, params);
-    EXPECT_EQ(fields.macText[0], "FF");
-    EXPECT_EQ(params.mac[0], 0xFF);
-    EXPECT_EQ(params.mac[1], 0x0A);
-    EXPECT_EQ(params.mac[2], 0x0F);
-    EXPECT_EQ(params.mac[3], 0x01);
-    EXPECT_EQ(params.mac[4], 0x00);
-    EXPECT_EQ(fields.macText[4], "zz");  // only empty edits are filled
-    EXPECT_EQ(params.mac[5], 0xFF);      // low 8 bits of 0x1FF
+    EXPECT_EQ(fields.macText, (std::array<std::string, MAC_LENGTH>{"FF", "0a", "F", "1g", "zz", "1FF"}));
+    // 0x1FF keeps its low 8 bits.
+    const std::uint8_t expected[MAC_LENGTH] = {0xFF, 0x0A, 0x0F, 0x01, 0x00, 0xFF};
+    EXPECT_EQ(std::memcmp(params.mac, expected, MAC_LENGTH), 0);
 }

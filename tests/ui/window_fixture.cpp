@@ -5,37 +5,13 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
+
 #include "device/debug_output.h"
 #include "device/hid_device_table.h"
 #include "maclookup/mac_handoff.h"
 #include "params/module_params.h"
 #include "ui/signal_lamps.h"
-
-void RecordingServices::WindowMessage(const std::string& text) {
-    messages.push_back(text);
-    if (duringMessage) duringMessage();
-}
-
-void RecordingServices::ApplicationMessage(const std::string& text, bool) {
-    messages.push_back(text);
-}
-
-std::string RecordingServices::AskOpenFileName(const std::string& filter) {
-    openFilters.push_back(filter);
-    if (fileAnswers.empty()) return std::string();
-    std::string answer = fileAnswers.front();
-    fileAnswers.pop_front();
-    return answer;
-}
-
-std::string RecordingServices::AskSaveFileName(const std::string& filter, const std::string& defaultSuffix) {
-    saveFilters.push_back(filter);
-    saveSuffixes.push_back(defaultSuffix);
-    if (fileAnswers.empty()) return std::string();
-    std::string answer = fileAnswers.front();
-    fileAnswers.pop_front();
-    return answer;
-}
 
 void WindowTest::SetUp() {
     // Process-wide state starts as at program start.
@@ -61,16 +37,15 @@ void WindowTest::TearDown() {
     SetServices(previousServices_);
 }
 
-CUtilityDlg& WindowTest::OpenWindow() {
+void WindowTest::OpenWindow() {
+    window.reset();  // one window at a time
     window = std::make_unique<CUtilityDlg>();
     window->Timer()->stop();
-    return *window;
 }
 
 QStringList WindowTest::Items(int id) const {
     QStringList items;
-    QComboBox* combo = Combo(id);
-    for (int i = 0; i < combo->count(); ++i) items << combo->itemText(i);
+    for (int i = 0; i < Combo(id)->count(); ++i) items << Combo(id)->itemText(i);
     return items;
 }
 
@@ -80,34 +55,41 @@ QStringList WindowTest::MacTexts() const {
     return texts;
 }
 
-void WindowTest::Choose(int comboId, int position) {
-    QComboBox* combo = Combo(comboId);
-    combo->setCurrentIndex(position);
-    emit combo->activated(position);
+QStringList WindowTest::Shown(std::initializer_list<int> ids) const {
+    QStringList texts;
+    for (int id : ids) {
+        QWidget* control = Control<QWidget>(id);
+        if (auto* combo = qobject_cast<QComboBox*>(control)) texts << combo->currentText();
+        if (auto* edit = qobject_cast<QLineEdit*>(control)) texts << edit->text();
+        if (auto* label = qobject_cast<QLabel*>(control)) texts << label->text();
+    }
+    return texts;
 }
 
-void WindowTest::Leave(int editId) {
-    QFocusEvent event(QEvent::FocusOut, Qt::TabFocusReason);
+bool WindowTest::DebugSaid(const std::string& text) const {
+    return std::find(debug.begin(), debug.end(), text) != debug.end();
+}
+
+void WindowTest::Choose(int comboId, int position) {
+    Combo(comboId)->setCurrentIndex(position);
+    emit Combo(comboId)->activated(position);
+}
+
+void WindowTest::Leave(int editId, Qt::FocusReason reason) {
+    QFocusEvent event(QEvent::FocusOut, reason);
     QApplication::sendEvent(Edit(editId), &event);
 }
 
 void WindowTest::Type(int editId, const QString& text) {
-    QLineEdit* edit = Edit(editId);
-    edit->setCursorPosition(static_cast<int>(edit->text().size()));
-    QTest::keyClicks(edit, text);
-}
-
-void WindowTest::ReplaceText(int editId, const QString& text) {
-    Edit(editId)->selectAll();
+    Edit(editId)->end(false);
     QTest::keyClicks(Edit(editId), text);
 }
 
-int WindowTest::WrittenCount(std::size_t interfacePosition) {
-    return static_cast<int>(platform.Interface(interfacePosition).written.size());
-}
-
-bool WindowTest::DebugSaid(const std::string& text) const {
-    for (const std::string& line : debug)
-        if (line == text) return true;
-    return false;
+// Widget tests run without a display on Qt's offscreen platform.
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("lq3860-utility"));
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
 }

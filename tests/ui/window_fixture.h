@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,19 +21,33 @@
 #include "ui/user_services.h"
 #include "ui/utility_dlg.h"
 
+using Texts = std::vector<std::string>;
+
 class RecordingServices : public UserServices {
 public:
-    void WindowMessage(const std::string& text) override;
-    void ApplicationMessage(const std::string& text, bool errorIcon) override;
-    std::string AskOpenFileName(const std::string& filter) override;
-    std::string AskSaveFileName(const std::string& filter, const std::string& defaultSuffix) override;
+    void WindowMessage(const std::string& text) override {
+        messages.push_back(text);
+        if (duringMessage) duringMessage();
+    }
+    void ApplicationMessage(const std::string& text, bool) override { messages.push_back(text); }
+    std::string AskOpenFileName(const std::string& filter) override { return Answer("open " + filter); }
+    std::string AskSaveFileName(const std::string& filter, const std::string& suffix) override {
+        return Answer("save " + filter + " " + suffix);
+    }
 
-    std::vector<std::string> messages;        // window messages, in order
-    std::deque<std::string> fileAnswers;      // next answers of the file dialogs ("" = cancel)
-    std::vector<std::string> openFilters;
-    std::vector<std::string> saveFilters;
-    std::vector<std::string> saveSuffixes;
-    std::function<void()> duringMessage;      // runs while a message is "open"
+    Texts messages;                      // window and application messages, in order
+    std::deque<std::string> fileAnswers; // next answers of the file dialogs ("" = cancel)
+    Texts fileDialogs;                   // "open <filter>" or "save <filter> <suffix>"
+    std::function<void()> duringMessage; // runs while a window message is "open"
+
+private:
+    std::string Answer(const std::string& dialog) {
+        fileDialogs.push_back(dialog);
+        if (fileAnswers.empty()) return std::string();
+        std::string answer = fileAnswers.front();
+        fileAnswers.pop_front();
+        return answer;
+    }
 };
 
 class WindowTest : public ::testing::Test {
@@ -41,7 +56,7 @@ protected:
     void TearDown() override;
 
     // Builds the window (start-up runs) with its timer stopped: tests tick it.
-    CUtilityDlg& OpenWindow();
+    void OpenWindow();
 
     template <typename T>
     T* Control(int id) const {
@@ -53,20 +68,18 @@ protected:
     QLineEdit* Edit(int id) const { return Control<QLineEdit>(id); }
     QStringList Items(int id) const;
     QStringList MacTexts() const;
+    QStringList Shown(std::initializer_list<int> ids) const;  // current texts of combos, edits and labels
+    bool DebugSaid(const std::string& text) const;
 
     // What the user does.
     void Choose(int comboId, int position);
-    void Leave(int editId);
-    void Type(int editId, const QString& text);
-    void ReplaceText(int editId, const QString& text);  // select all, then type
-
-    int WrittenCount(std::size_t interfacePosition);
-    bool DebugSaid(const std::string& text) const;
+    void Leave(int editId, Qt::FocusReason reason = Qt::TabFocusReason);
+    void Type(int editId, const QString& text);  // at the end of the text
 
     SimulatedPlatform platform;
     RecordingServices services;
     std::vector<unsigned> pauses;
-    std::vector<std::string> debug;
+    Texts debug;
     std::unique_ptr<CUtilityDlg> window;
 
     static constexpr int MAC_IDS[6] = {1009, 1012, 1013, 1014, 1015, 1016};

@@ -1,5 +1,5 @@
 // Start-up state, the device list at start and on the timer's ticks, the
-// Enter/Escape behaviour and what assistive tools find.
+// Enter/Escape behaviour, the dialogs it opens and what assistive tools find.
 #include <QAccessible>
 #include <QApplication>
 #include <QGroupBox>
@@ -9,78 +9,50 @@
 #include <QTimer>
 
 #include <cstring>
-#include <functional>
 
 #include "ui/about_dlg.h"
 #include "ui/signal_lamps.h"
 #include "window_fixture.h"
 
-namespace {
-const QStringList EMPTY;
-}
-
-TEST_F(WindowTest, StartStateShowsTheDescribedDefaults) {
-    platform.AddModule();
+TEST_F(WindowTest, StartStateShowsTheDefaultsAndCapsTyping) {
     OpenWindow();
     EXPECT_EQ(window->windowTitle(), "LQ-3860 Utility v1.1");
-    EXPECT_EQ(Combo(1004)->currentText(), "Ad-Hoc");
-    EXPECT_EQ(Combo(1007)->currentText(), "2");
+    EXPECT_EQ(Shown({1004, 1007, 1008, 1005, 1006, 1003, 1017}),
+              QStringList({"Ad-Hoc", "2", "NONE", "LQ-3860", "", "###", "###"}));
     EXPECT_EQ(Items(1008), QStringList({"NONE", "WEP64", "WEP128"}));
-    EXPECT_EQ(Combo(1008)->currentIndex(), 0);
-    EXPECT_EQ(Edit(1006)->text(), "");
-    EXPECT_EQ(Edit(1005)->text(), "LQ-3860");
     EXPECT_EQ(MacTexts(), QStringList({"FF", "FF", "FF", "FF", "FF", "FF"}));
-    EXPECT_EQ(Control<QLabel>(1003)->text(), "###");
-    EXPECT_EQ(Control<QLabel>(1017)->text(), "###");
     EXPECT_TRUE(Control<QProgressBar>(1010)->isHidden());
-    for (int id : {1045, 1046, 1047}) EXPECT_TRUE(Control<QLabel>(id)->accessibleName().endsWith(": off"));
-    EXPECT_EQ(window->Link().deviceOpen, 0);
-    EXPECT_EQ(window->Link().rescanNeeded, 1);
     EXPECT_EQ(window->KeyInvalid(), 0);
-    EXPECT_EQ(ModuleParams.mode, 0);  // the window's start values are not collected yet
-}
+    EXPECT_EQ(ModuleParams.channel, 0);  // the window's start values are not collected yet
 
-TEST_F(WindowTest, TypingIsCappedAtTheBoundLimits) {
-    OpenWindow();
-    ReplaceText(1005, QString(25, 's'));
-    EXPECT_EQ(Edit(1005)->text(), QString(20, 's'));
+    Edit(1005)->clear();
+    Type(1005, QString(25, 's'));
     Type(1006, QString(70, 'k'));
-    EXPECT_EQ(Edit(1006)->text().size(), 63);
-    ReplaceText(1009, "abc");
-    EXPECT_EQ(Edit(1009)->text(), "ab");
+    Edit(1009)->clear();
+    Type(1009, "abc");
+    EXPECT_EQ(Shown({1005, 1006, 1009}), QStringList({QString(20, 's'), QString(63, 'k'), "ab"}));
 }
 
-TEST_F(WindowTest, NoModuleListsNoneThenEmptiesAndFindsAModulePluggedInLater) {
+TEST_F(WindowTest, NoModuleListsNoneThenEmptiesAndFindsModulesPluggedInLaterInSlotOrder) {
     OpenWindow();
     EXPECT_EQ(Items(1001), QStringList({"<None>"}));
     EXPECT_EQ(Combo(1001)->currentIndex(), 0);
-
     window->OnTimer();
-    EXPECT_EQ(Items(1001), EMPTY);
+    EXPECT_EQ(Items(1001), QStringList());
+    window->OnGetSignal();  // Get without a module fails its write
+    EXPECT_TRUE(DebugSaid("HID_Write Err\n"));
     EXPECT_EQ(window->Link().rescanNeeded, 1);
-    EXPECT_TRUE(pauses.empty());  // no 100 ms pause without a module
+    EXPECT_TRUE(pauses.empty());  // no pauses without a module
 
-    platform.AddModule(u"Plugged");
+    platform.AddModule(u"First");
+    platform.AddModule(u"Second");
     window->OnTimer();
-    EXPECT_EQ(Items(1001), QStringList({"<None>", "Plugged"}));
+    const QStringList expected({"<None>", "First", "Second"});
+    EXPECT_EQ(Items(1001), expected);
     EXPECT_EQ(Combo(1001)->currentIndex(), -1);
     EXPECT_EQ(window->Link().rescanNeeded, 0);
     EXPECT_EQ(pauses, std::vector<unsigned>({100}));
-    EXPECT_TRUE(DebugSaid("Plugged"));
-}
-
-TEST_F(WindowTest, TwoModulesAreListedInSlotOrderAndRebuiltOnlyOnce) {
-    platform.AddModule(u"First");
-    platform.AddModule(u"Second");
-    OpenWindow();
-    const QStringList expected({"<None>", "First", "Second"});
-    EXPECT_EQ(Items(1001), expected);
-    EXPECT_EQ(Combo(1001)->currentIndex(), 0);
-
-    window->OnTimer();
-    EXPECT_EQ(Items(1001), expected);
-    EXPECT_EQ(Combo(1001)->currentIndex(), -1);
-
+    EXPECT_TRUE(DebugSaid("Second"));
     platform.AddModule(u"Third");
     window->OnTimer();
     EXPECT_EQ(Items(1001), expected);  // an idle, current list is left alone
@@ -114,40 +86,32 @@ TEST_F(WindowTest, UnreadableNameAtStartIsNumberedAndDropsTheRebuildOnATick) {
 TEST_F(WindowTest, ModuleWithoutPermissionIsExplainedOnce) {
     platform.AddModule().denyAccess = true;
     OpenWindow();
+    window->OnTimer();
+    window->OnTimer();
     ASSERT_EQ(services.messages.size(), 1u);
     EXPECT_NE(services.messages[0].find("no permission"), std::string::npos);
-    window->OnTimer();
-    window->OnTimer();
-    EXPECT_EQ(services.messages.size(), 1u);
 }
 
-TEST_F(WindowTest, EnterClosesOnlyWhenTheTransferSucceeds) {
+TEST_F(WindowTest, EscapeClosesWithoutTransferAndEnterOnlyWhenTheTransferSucceeds) {
     OpenWindow();
-    window->show();
     ModuleParams.mode = MODE_AP;
-    std::memset(ModuleParams.ssid, 'x', 30);  // a loaded 30-character SSID
+    std::memset(ModuleParams.ssid, 'x', 30);  // a loaded 30-character SSID, shown whole
     window->ShowParams();
-    EXPECT_EQ(Edit(1005)->text().size(), 30);  // shown whole
+    EXPECT_EQ(Edit(1005)->text().size(), 30);
+    window->show();
+    QTest::keyClick(Edit(1005), Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(services.messages.empty());
 
+    window->show();
     QTest::keyClick(Edit(1005), Qt::Key_Return);
     EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(services.messages, std::vector<std::string>({SSID_TOO_LONG_MESSAGE}));
+    EXPECT_EQ(services.messages, Texts({SSID_TOO_LONG_MESSAGE}));
 
     Edit(1005)->setText("short");
     QTest::keyClick(Edit(1005), Qt::Key_Return);
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(window->result(), QDialog::Accepted);
-}
-
-TEST_F(WindowTest, EscapeClosesWithoutTransfer) {
-    OpenWindow();
-    window->show();
-    ModuleParams.mode = MODE_AP;
-    std::memset(ModuleParams.ssid, 'x', 30);
-    window->ShowParams();
-    QTest::keyClick(Edit(1005), Qt::Key_Escape);
-    EXPECT_FALSE(window->isVisible());
-    EXPECT_TRUE(services.messages.empty());
 }
 
 TEST_F(WindowTest, LayoutKeepsControlsApartAndTabsInTemplateOrder) {
@@ -156,11 +120,9 @@ TEST_F(WindowTest, LayoutKeepsControlsApartAndTabsInTemplateOrder) {
     const QRect client = controls.first()->parentWidget()->rect();
     for (QWidget* a : controls) {
         EXPECT_TRUE(client.contains(a->geometry())) << a->objectName().toStdString();
-        for (QWidget* b : controls) {
-            if (a == b) continue;
-            EXPECT_FALSE(a->geometry().intersects(b->geometry()))
+        for (QWidget* b : controls)
+            EXPECT_TRUE(a == b || !a->geometry().intersects(b->geometry()))
                 << a->objectName().toStdString() << "/" << b->objectName().toStdString();
-        }
     }
     QStringList tabOrder;
     for (QWidget* w = Combo(1001); tabOrder.size() < 17; w = w->nextInFocusChain())
@@ -171,80 +133,58 @@ TEST_F(WindowTest, LayoutKeepsControlsApartAndTabsInTemplateOrder) {
 
 TEST_F(WindowTest, ControlsAreFoundByAssistiveTools) {
     OpenWindow();
-    auto name = [](QWidget* widget) { return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name); };
-    auto description = [](QWidget* widget) {
-        return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Description);
+    auto text = [](QObject* object, QAccessible::Text kind) {
+        return QAccessible::queryAccessibleInterface(object)->text(kind).toStdString();
     };
-    EXPECT_EQ(name(Edit(1005)), "SSID");
-    EXPECT_EQ(name(Edit(1006)), "WLK");
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(name(Edit(MAC_IDS[i])), QString("MAC byte %1").arg(i + 1));
-    EXPECT_EQ(description(Combo(1001)), "Select Device");
-    EXPECT_EQ(description(Combo(1004)), "Wi-Fi Connection Mode");
-    EXPECT_EQ(description(Combo(1007)), "WLCH");
-    EXPECT_EQ(description(Combo(1008)), "Encryption");
-    EXPECT_EQ(Control<QLabel>(1003)->accessibleName(), "");
-    EXPECT_EQ(description(Control<QLabel>(1003)), "Firmware version");
-    EXPECT_EQ(description(Control<QLabel>(1017)), "Firmware date");
-    EXPECT_EQ(name(Control<QLabel>(1045)), "Signal lamp left: off");
-    EXPECT_EQ(name(Control<QLabel>(1046)), "Signal lamp middle: off");
-    EXPECT_EQ(name(Control<QLabel>(1047)), "Signal lamp right: off");
-    for (auto [id, text] : {std::pair{1021, "Get"}, {1018, "Get MAC Address"}, {1011, "Read para"}, {1002, "Write para"}})
-        EXPECT_EQ(name(Control<QPushButton>(id)), text);
+    const std::pair<int, const char*> names[] = {
+        {1005, "SSID"}, {1006, "WLK"}, {1009, "MAC byte 1"}, {1016, "MAC byte 6"},
+        {1045, "Signal lamp left: off"}, {1046, "Signal lamp middle: off"}, {1047, "Signal lamp right: off"},
+        {1021, "Get"}, {1018, "Get MAC Address"}, {1011, "Read para"}, {1002, "Write para"}};
+    for (auto [id, name] : names) EXPECT_EQ(text(Control<QWidget>(id), QAccessible::Name), name) << id;
+    const std::pair<int, const char*> descriptions[] = {{1001, "Select Device"}, {1004, "Wi-Fi Connection Mode"},
+                                                        {1007, "WLCH"},          {1008, "Encryption"},
+                                                        {1003, "Firmware version"}, {1017, "Firmware date"}};
+    for (auto [id, description] : descriptions)
+        EXPECT_EQ(text(Control<QWidget>(id), QAccessible::Description), description) << id;
 
-    QStringList groups;
-    for (QGroupBox* box : window->findChildren<QGroupBox*>()) groups << name(box);
+    Texts groups;
+    for (QGroupBox* box : window->findChildren<QGroupBox*>()) groups.push_back(text(box, QAccessible::Name));
     for (const char* title : {"Select Device", "Signal Strength", "Wi-Fi Connection Mode", "SSID", "WLCH",
                               "Encryption", "WLK", "MAC Address", "Firmware Information"})
-        EXPECT_TRUE(groups.contains(title)) << title;
+        EXPECT_NE(std::find(groups.begin(), groups.end(), title), groups.end()) << title;
 
     // Every control with an id can be reached through the accessibility tree.
-    QAccessibleInterface* root = QAccessible::queryAccessibleInterface(window.get());
     std::function<int(QAccessibleInterface*)> count = [&](QAccessibleInterface* node) {
         int found = node->object() && node->object()->property("controlId").isValid() ? 1 : 0;
         for (int i = 0; i < node->childCount(); ++i) found += count(node->child(i));
         return found;
     };
-    EXPECT_EQ(count(root), static_cast<int>(window->findChildren<QWidget*>(QRegularExpression("^\\d+$")).size()));
+    EXPECT_EQ(count(QAccessible::queryAccessibleInterface(window.get())),
+              window->findChildren<QWidget*>(QRegularExpression("^\\d+$")).size());
 }
 
-namespace {
-
-// Closes the modal dialog that a handler opens and tells its window title.
-QString TitleOfNextModalDialog(const std::function<void()>& open) {
-    QString title;
-    QTimer::singleShot(0, [&title] {
-        if (QWidget* dialog = QApplication::activeModalWidget()) {
-            title = dialog->windowTitle();
-            dialog->close();
-        }
-    });
-    open();
-    return title;
-}
-
-}  // namespace
-
-TEST_F(WindowTest, AboutOnTheMenuBarShowsTheAboutBox) {
+TEST_F(WindowTest, MenuAndButtonOpenTheAboutBoxAndTheLookupDialog) {
     OpenWindow();
-    QMenuBar* bar = window->findChild<QMenuBar*>();
-    ASSERT_NE(bar, nullptr);
-    QAction* about = bar->actions().value(1);
+    // Closes the modal dialog that a handler opens and tells its window title.
+    auto titleOfNextModalDialog = [](const std::function<void()>& open) {
+        QString title;
+        QTimer::singleShot(0, [&title] {
+            if (QWidget* dialog = QApplication::activeModalWidget()) {
+                title = dialog->windowTitle();
+                dialog->close();
+            }
+        });
+        open();
+        return title;
+    };
+    QAction* about = window->findChild<QMenuBar*>()->actions().value(1);
     ASSERT_NE(about, nullptr);
     EXPECT_EQ(about->text(), "&About");
-    EXPECT_EQ(TitleOfNextModalDialog([about] { about->trigger(); }), "About LQ-3860 Utility");
-}
+    EXPECT_EQ(titleOfNextModalDialog([about] { about->trigger(); }), "About LQ-3860 Utility");
+    EXPECT_EQ(titleOfNextModalDialog([this] { Control<QPushButton>(1018)->click(); }), "Get MAC Address Dialog");
 
-TEST_F(WindowTest, GetMacAddressButtonOpensTheLookupDialog) {
-    OpenWindow();
-    EXPECT_EQ(TitleOfNextModalDialog([this] { Control<QPushButton>(1018)->click(); }), "Get MAC Address Dialog");
-}
-
-TEST_F(WindowTest, AboutBoxCarriesTheProgramLineAndClosesOnEnter) {
-    CAboutDlg about;
+    CAboutDlg box;
     QStringList texts;
-    for (QLabel* label : about.findChildren<QLabel*>()) texts << label->text();
+    for (QLabel* label : box.findChildren<QLabel*>()) texts << label->text();
     EXPECT_TRUE(texts.contains("LQ-3860 Utility Ver. 1.1"));
-    about.show();
-    QTest::keyClick(&about, Qt::Key_Return);
-    EXPECT_FALSE(about.isVisible());
 }
