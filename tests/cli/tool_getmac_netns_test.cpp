@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include "json_checker.h"
 #include "tool_process.h"
 
 namespace {
@@ -57,11 +56,7 @@ TEST_F(GetMacNamespaces, FindsThePeerOnTheNamedAndOnTheDefaultAdapter) {
 
     const ToolRun byDefault = InHost({"--json", "getmac", "192.168.255.1"});
     EXPECT_EQ(byDefault.status, 0) << byDefault.err;
-    const auto value = ParseJson(byDefault.out);
-    ASSERT_TRUE(value.has_value()) << byDefault.out;
-    EXPECT_EQ((*value)["mac"].text, "00-0C-29-3A-4B-5C");
-    EXPECT_EQ((*value)["adapter"].text, "alq0");
-    EXPECT_EQ((*value)["ip"].text, "192.168.255.1");
+    EXPECT_EQ(DecodeJson(byDefault.out), R"({"adapter":"alq0","ip":"192.168.255.1","mac":"00-0C-29-3A-4B-5C"})");
 }
 
 TEST_F(GetMacNamespaces, AddressOnlyInAnotherAdaptersRowsIsNotFound) {

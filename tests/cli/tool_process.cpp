@@ -1,33 +1,29 @@
 #include "tool_process.h"
 
-#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 namespace {
 
-// A temporary file that the child writes one stream into.
-struct CaptureFile {
-    std::string path;
-    int fd = -1;
-    explicit CaptureFile(const std::string& directory) : path(directory + "/capture-XXXXXX") {
-        fd = mkstemp(path.data());
-    }
-    ~CaptureFile() {
-        if (fd >= 0) close(fd);
-        unlink(path.c_str());
-    }
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
 };
+using TempFile = std::unique_ptr<std::FILE, FileCloser>;
 
-std::string TempRoot() {
-    const char* root = std::getenv("TMPDIR");
-    return root != nullptr && *root != '\0' ? root : "/tmp";
+std::string ReadBack(std::FILE* file) {
+    std::string text;
+    std::rewind(file);
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
+    return text;
 }
 
 }  // namespace
@@ -38,45 +34,59 @@ ToolRun RunLq3860ctl(const std::vector<std::string>& arguments) {
     return RunProgram(argv);
 }
 
-ToolRun RunProgram(const std::vector<std::string>& arguments) {
+ToolRun RunProgram(const std::vector<std::string>& arguments, const std::string& input) {
     ToolRun run;
-    CaptureFile out(TempRoot());
-    CaptureFile err(TempRoot());
-    if (out.fd < 0 || err.fd < 0) return run;
+    const TempFile in(std::tmpfile()), out(std::tmpfile()), err(std::tmpfile());
+    if (!in || !out || !err || arguments.empty()) return run;
+    std::fwrite(input.data(), 1, input.size(), in.get());
+    std::rewind(in.get());  // flushes, and the child reads from the start
 
-    if (arguments.empty()) return run;
     std::vector<std::string> copies = arguments;
     std::vector<char*> argv;
     for (std::string& argument : copies) argv.push_back(argument.data());
     argv.push_back(nullptr);
-
     const pid_t child = fork();
     if (child == 0) {
-        const int devNull = open("/dev/null", O_RDONLY);
-        dup2(devNull, STDIN_FILENO);
-        dup2(out.fd, STDOUT_FILENO);
-        dup2(err.fd, STDERR_FILENO);
+        dup2(fileno(in.get()), STDIN_FILENO);
+        dup2(fileno(out.get()), STDOUT_FILENO);
+        dup2(fileno(err.get()), STDERR_FILENO);
         execvp(argv[0], argv.data());
         _exit(127);
     }
-    if (child < 0) return run;
     int status = 0;
+    if (child < 0) return run;
     while (waitpid(child, &status, 0) < 0) {
         if (errno != EINTR) return run;
     }
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = ReadWholeFile(out.path);
-    run.err = ReadWholeFile(err.path);
+    run.out = ReadBack(out.get());
+    run.err = ReadBack(err.get());
     return run;
 }
 
+std::optional<std::string> DecodeJson(const std::string& text) {
+    static const char* const script = R"(
+import json, sys
+def unique(pairs):
+    if len({key for key, _ in pairs}) != len(pairs): raise ValueError("repeated key")
+    return dict(pairs)
+value = json.loads(sys.stdin.buffer.read(), object_pairs_hook=unique)
+if not isinstance(value, str):
+    value = json.dumps(value, sort_keys=True, ensure_ascii=False, separators=(",", ":"))
+sys.stdout.buffer.write(value.encode())
+)";
+    const ToolRun run = RunProgram({"python3", "-c", script}, text);
+    if (run.status != 0) return std::nullopt;
+    return run.out;
+}
+
 TempDir::TempDir() {
-    std::string pattern = TempRoot() + "/lq3860ctl-test-XXXXXX";
-    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+    std::string pattern = (std::filesystem::temp_directory_path() / "lq3860ctl-test-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) std::abort();  // no safe place for the test files
+    path_ = pattern;
 }
 
 TempDir::~TempDir() {
-    if (path_.empty()) return;
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
 }

@@ -1,5 +1,7 @@
 #pragma once
-// Runs the built lq3860ctl as a separate process and keeps what it printed.
+// Helpers for running programs (the built lq3860ctl, ip, python3) and for
+// temporary files.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,11 +11,16 @@ struct ToolRun {
     std::string err;
 };
 
-// Runs argv[0] (searched in PATH when it has no slash) with the rest as arguments.
-ToolRun RunProgram(const std::vector<std::string>& argv);
+// Runs argv[0] (searched in PATH when it has no slash) with `input` as stdin.
+ToolRun RunProgram(const std::vector<std::string>& argv, const std::string& input = "");
 ToolRun RunLq3860ctl(const std::vector<std::string>& arguments);
 
-// A fresh directory under $TMPDIR (or /tmp), removed with its files at the end.
+// Python's strict reading of `text`: a string value as its UTF-8 text, any
+// other value written back with sorted keys and no spaces; nullopt when
+// `text` is not exactly one JSON value (or repeats a key).
+std::optional<std::string> DecodeJson(const std::string& text);
+
+// A fresh directory under the temporary directory, removed with its files at the end.
 class TempDir {
 public:
     TempDir();

@@ -1,0 +1,53 @@
+// The built tool as a process: exit status, --help, --version, and a memory
+// file that outlives one run.
+#include <gtest/gtest.h>
+
+#include "tool_process.h"
+
+namespace {
+
+TEST(ToolProcess, WrongUsageExitsWithTwoAndSaysWhy) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> rows = {
+        {{}, "COMMAND"}, {{"frobnicate"}, "frobnicate"}, {{"--simulate", "write"}, "FILE"},
+        {{"--simulate", "--device", "first", "info"}, "first"}, {{"--simulate", "getmac"}, "IPV4"},
+        {{"--simulate", "info", "--save", "x.txt"}, "--save"},
+    };
+    for (const auto& [arguments, named] : rows) {
+        const ToolRun run = RunLq3860ctl(arguments);
+        EXPECT_EQ(run.status, 2) << named;
+        EXPECT_EQ(run.out, "");
+        EXPECT_NE(run.err.find(named), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("--help"), std::string::npos) << run.err;
+    }
+}
+
+TEST(ToolProcess, HelpDocumentsEveryCommandOptionAndExitStatus) {
+    const ToolRun run = RunLq3860ctl({"--help"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    for (const char* word : {"list", "info", "signal", "read [--save FILE]", "write FILE", "getmac IPV4",
+                             "--adapter NAME", "--simulate[=FILE]", "--device N", "--json", "--version",
+                             "Upload Parameter NG", "  0  success", "  1  no module", "  2  wrong usage",
+                             "  3  refused input", "  4  MAC not found"}) {
+        EXPECT_NE(run.out.find(word), std::string::npos) << word;
+    }
+    const ToolRun version = RunLq3860ctl({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, std::string("lq3860ctl ") + LQ3860_VERSION + "\n");
+}
+
+TEST(ToolProcess, WriteThenReadInTwoRunsSeeTheSameModule) {
+    TempDir dir;
+    const std::string memory = "--simulate=" + dir.File("module.txt");
+    const std::string wanted = "[G1]\r\n00,11,02,\r\n[G2]\r\nOffice, 2nd floor,\r\n[G3]\r\n0123456789abcdef0123456789,"
+                               "\r\n[G4]\r\n02,1A,2B,3C,4D,5E,\r\n[END]\r\n";
+    WriteWholeFile(dir.File("in.txt"), wanted);
+    const ToolRun write = RunLq3860ctl({memory, "write", dir.File("in.txt")});
+    EXPECT_EQ(write.status, 0) << write.err;
+    EXPECT_EQ(write.out, "Upload Parameter OK\n");
+    const ToolRun read = RunLq3860ctl({"read", memory});
+    EXPECT_EQ(read.status, 0) << read.err;
+    EXPECT_EQ(read.out, wanted);
+}
+
+}  // namespace
