@@ -31,37 +31,31 @@ protected:
         ASSERT_TRUE(OpenModule(link, 0));
         debugTexts.clear();
     }
-    void ExpectDropped() {
-        EXPECT_EQ(link.deviceOpen, 0);
-        EXPECT_EQ(link.rescanNeeded, 1);
-    }
+    // deviceOpen and rescanNeeded.
+    std::pair<int, int> Flags() const { return {link.deviceOpen, link.rescanNeeded}; }
+    static constexpr std::pair<int, int> DROPPED{0, 1};
 
     SimulatedInterface* module = nullptr;
     LinkState link;
     HidReport reply{};
 };
 
-TEST_F(ModuleLink, OpenModuleReportsItAndClosesTheOpenOneFirst) {
+TEST_F(ModuleLink, OpenModuleClosesTheOpenOneFirstAndCloseLinkAsksForARescan) {
     link.rescanNeeded = 0;
     ASSERT_TRUE(OpenModule(link, 0));
-    EXPECT_EQ(link.deviceOpen, 1);
-    EXPECT_EQ(link.rescanNeeded, 0);
+    EXPECT_EQ(Flags(), std::make_pair(1, 0));
     EXPECT_EQ(debugTexts, Texts{"HID_Open\n"});
-
     module->failOpen = true;
     EXPECT_FALSE(OpenModule(link, 0));
-    ExpectDropped();
-    // The old handle was closed: nothing reaches the module any more.
-    EXPECT_FALSE(ExchangeCommand(link, CMD_FIRMWARE, 0, reply));
-    EXPECT_TRUE(module->written.empty());
-}
+    EXPECT_EQ(Flags(), DROPPED);
+    EXPECT_FALSE(WriteCommand(link, CMD_FIRMWARE));  // the old handle was closed
 
-TEST_F(ModuleLink, CloseLinkClosesAndAsksForARescan) {
+    module->failOpen = false;
     OpenLink();
     link.rescanNeeded = 0;
     CloseLink(link);
-    ExpectDropped();
-    EXPECT_FALSE(ExchangeCommand(link, CMD_FIRMWARE, 0, reply));
+    EXPECT_EQ(Flags(), DROPPED);
+    EXPECT_FALSE(WriteCommand(link, CMD_FIRMWARE));
     EXPECT_TRUE(module->written.empty());
 }
 
@@ -81,21 +75,16 @@ TEST_F(ModuleLink, ExchangeWritesTheCommandWaitsAndReads) {
 }
 
 TEST_F(ModuleLink, FailedTransferReportsAndDropsTheLink) {
-    struct Row {
-        const char* what;
-        void (*inject)(SimulatedInterface&);
-        const char* text;
-        std::vector<unsigned> waits;
-        std::size_t unreadAfter;
-    };
+    struct Row { const char* what; void (*inject)(SimulatedInterface&); const char* text;
+                 std::vector<unsigned> waits; std::size_t unreadAfter; };
     const std::vector<Row> rows = {
         // A failed write reads nothing: the queued reply stays unread.
         {"write fails", [](SimulatedInterface& m) { m.failWrite = true; m.pendingInput.push_back(SignalReply('2')); },
          "HID_Write Err\n", {}, 1},
+        {"handle closed", [](SimulatedInterface&) { HID_Close(); }, "HID_Write Err\n", {}, 0},
         {"silent", [](SimulatedInterface& m) { m.silent = true; }, "HID_Read Err\n",
          {SIGNAL_REPLY_WAIT_MS, HID_READ_TIMEOUT_MS}, 0},
-        {"pulled out", [](SimulatedInterface& m) { m.unplugAfterReports = 1; }, "HID_Read Err\n",
-         {SIGNAL_REPLY_WAIT_MS}, 1},
+        {"pulled out", [](SimulatedInterface& m) { m.unplugAfterReports = 1; }, "HID_Read Err\n", {SIGNAL_REPLY_WAIT_MS}, 1},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -107,37 +96,35 @@ TEST_F(ModuleLink, FailedTransferReportsAndDropsTheLink) {
         pauses.clear();
         link.rescanNeeded = 0;
         row.inject(*module);
-        EXPECT_FALSE(ExchangeCommand(link, CMD_SIGNAL, SIGNAL_REPLY_WAIT_MS, reply));
+        std::uint8_t level = '2';
+        EXPECT_EQ(QuerySignal(link, reply, level), ReplyOutcome::LinkFailed);
+        EXPECT_EQ(level, '2');
         EXPECT_EQ(debugTexts, Texts{row.text});
         EXPECT_EQ(pauses, row.waits);
         EXPECT_EQ(module->pendingInput.size(), row.unreadAfter);
-        ExpectDropped();
+        EXPECT_EQ(Flags(), DROPPED);
     }
 }
 
-TEST_F(ModuleLink, FirmwareAcceptedRefusedOrLinkFailed) {
+TEST_F(ModuleLink, FirmwareAcceptedOrRefusedByAnOlderUnreadReport) {
     FirmwareInfo info;
     EXPECT_EQ(QueryFirmware(link, reply, info), ReplyOutcome::LinkFailed);
-    EXPECT_EQ(debugTexts, Texts{"HID_Write Err\n"});
-
     OpenLink();
     module->module->SetFirmware('2', '1', "130715");
     ASSERT_EQ(QueryFirmware(link, reply, info), ReplyOutcome::Accepted);
-    EXPECT_EQ(info.versionText, "2.1");
-    EXPECT_EQ(info.dateText, "2013/07/15 ");
-    EXPECT_EQ(debugTexts, Texts{"OK"});
+    EXPECT_EQ(info.versionText + info.dateText, "2.12013/07/15 ");
     EXPECT_TRUE(pauses.empty());
 
-    HidReport refused{};
-    refused[16] = 'O';
-    refused[17] = 'K';
-    module->nextReply = refused;
-    debugTexts.clear();
+    // A stale signal reply is read first and fails the firmware test; the link stays.
+    module->pendingInput.push_back(SignalReply('1'));
+    module->module->SetFirmware('3', '0', "140101");
     EXPECT_EQ(QueryFirmware(link, reply, info), ReplyOutcome::Refused);
+    EXPECT_EQ(reply, SignalReply('1'));
     EXPECT_EQ(info.versionText, "2.1");
-    EXPECT_EQ(debugTexts, Texts{"NG"});
-    EXPECT_EQ(link.deviceOpen, 1);  // a refusal keeps the link
-    EXPECT_EQ(reply, refused);
+    EXPECT_EQ(link.deviceOpen, 1);
+    EXPECT_EQ(QueryFirmware(link, reply, info), ReplyOutcome::Accepted);
+    EXPECT_EQ(info.versionText, "3.0");
+    EXPECT_EQ(debugTexts, (Texts{"OK", "NG", "OK"}));
 }
 
 TEST_F(ModuleLink, SignalReportsThePreviousLevelThenStoresTheNewOne) {
@@ -156,14 +143,4 @@ TEST_F(ModuleLink, SignalReportsThePreviousLevelThenStoresTheNewOne) {
     EXPECT_EQ(QuerySignal(link, reply, signalLevel), ReplyOutcome::Refused);
     EXPECT_EQ(signalLevel, 0x35);
     EXPECT_EQ(debugTexts, (Texts{"OK", "RSSI= 0", "OK", "RSSI= 51", "NG"}));
-}
-
-TEST_F(ModuleLink, OlderUnreadReportIsTakenAsTheReply) {
-    OpenLink();
-    module->pendingInput.push_back(SignalReply('1'));
-    FirmwareInfo info;
-    // The stale signal reply comes first and fails the firmware test.
-    EXPECT_EQ(QueryFirmware(link, reply, info), ReplyOutcome::Refused);
-    EXPECT_EQ(reply[10], '1');
-    EXPECT_EQ(QueryFirmware(link, reply, info), ReplyOutcome::Accepted);
 }
