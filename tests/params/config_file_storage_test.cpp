@@ -17,6 +17,8 @@
 
 namespace fs = std::filesystem;
 
+const ModuleParamSet SAVED = MakeParams(0, 9, 3, "office,1", "pass,word!", {0x00, 0x1C, 0x42, 0xAB, 0xCD, 0xEF});
+
 class ConfigStorage : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -46,16 +48,15 @@ protected:
 };
 
 TEST_F(ConfigStorage, SaveReplacesTheFileWithExactBytesThatLoadBack) {
-    const ModuleParamSet saved = MakeParams(0, 9, 3, "office,1", "pass,word!", {0x00, 0x1C, 0x42, 0xAB, 0xCD, 0xEF});
     const std::string path = Path("set.txt");
     WriteBytes(path, std::string(500, 'x'));
-    ASSERT_TRUE(WriteFileAtomically(path, FormatConfiguration(saved)));
-    EXPECT_EQ(ReadBytes(path), FormatConfiguration(saved));
+    ASSERT_TRUE(WriteFileAtomically(path, FormatConfiguration(SAVED)));
+    EXPECT_EQ(ReadBytes(path), FormatConfiguration(SAVED));
     EXPECT_EQ(EntryCount(), 1);
 
     ModuleParamSet loaded = Sentinel();
     EXPECT_TRUE(LoadConfigurationFile(path, loaded).ok);
-    EXPECT_EQ(Dump(loaded), Dump(saved));
+    EXPECT_EQ(Dump(loaded), Dump(SAVED));
 }
 
 TEST_F(ConfigStorage, NewFileGetsUmaskModeExistingKeepsItsMode) {
@@ -93,7 +94,7 @@ TEST_F(ConfigStorage, WriteErrorLeavesTheOldFileIntact) {
     // A file size limit makes the write itself fail (as a full disk would),
     // even for a privileged user.
     const std::string path = Path("set.txt");
-    const std::string original = FormatConfiguration(StartStateParams());
+    const std::string original = FormatConfiguration(SAVED);
     WriteBytes(path, original);
 
     rlimit saved {};
@@ -115,7 +116,7 @@ TEST_F(ConfigStorage, WriteErrorLeavesTheOldFileIntact) {
 // FIFO (which must not wait for a writer), an empty path and an empty file
 // are refused and change nothing.
 TEST_F(ConfigStorage, LoadLimitsAndRefusals) {
-    std::string text = FormatConfiguration(StartStateParams());
+    std::string text = FormatConfiguration(SAVED);
     text.resize(CONFIG_FILE_MAX, ' ');
     WriteBytes(Path("limit.txt"), text);
     WriteBytes(Path("over.txt"), text + " ");
@@ -125,7 +126,7 @@ TEST_F(ConfigStorage, LoadLimitsAndRefusals) {
 
     ModuleParamSet params = Sentinel();
     EXPECT_TRUE(LoadConfigurationFile(Path("limit.txt"), params).ok);
-    EXPECT_EQ(Dump(params), Dump(StartStateAsLoaded()));
+    EXPECT_EQ(Dump(params), Dump(SAVED));
 
     const char* const openFailure = "Open database file failure";
     const struct {

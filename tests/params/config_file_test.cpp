@@ -42,7 +42,7 @@ TEST(ConfigRoundTrip, StartStateGivesTheExact76ByteFile) {
               "[G1]\r\n01,02,00,\r\n[G2]\r\nLQ-3860,\r\n[G3]\r\n*,\r\n"
               "[G4]\r\nFF,FF,FF,FF,FF,FF,\r\n[END]\r\n");
     EXPECT_EQ(text.size(), 76u);
-    ExpectLoads(text, StartStateAsLoaded());
+    ExpectLoads(text, MakeParams(1, 2, 0, "LQ-3860", "*", {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
 }
 
 // Two-digit decimal and upper-case hex numbers, "*" for empty texts (which

@@ -22,24 +22,12 @@ inline ModuleParamSet StartStateParams() {
     return MakeParams(1, 2, 0, "LQ-3860", "", {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF});
 }
 
-// The start state as it loads back from its file: the empty key was saved as "*".
-inline ModuleParamSet StartStateAsLoaded() {
-    ModuleParamSet params = StartStateParams();
-    StoreParamText(params.key, "*");
-    return params;
-}
-
 // A set that a failed load or read must leave as it was. Its long texts also
 // show when a shorter text leaves stale bytes behind.
 inline ModuleParamSet Sentinel() {
     return MakeParams(9, 99, 9, std::string(40, 's'), std::string(60, 'k'), {7, 7, 7, 7, 7, 7});
 }
 
-// Every field, texts as whole areas (stale bytes after the terminator count).
-inline std::string Dump(const ModuleParamSet& p) {
-    std::string out = std::to_string(p.mode) + "," + std::to_string(p.channel) + "," +
-                      std::to_string(p.encryption) + "|" + std::string(p.ssid, PARAM_TEXT_AREA) + "|" +
-                      std::string(p.key, PARAM_TEXT_AREA) + "|";
-    for (std::uint8_t byte : p.mac) out += std::to_string(byte) + ",";
-    return out;
-}
+// Every byte of the set: stale bytes after a text's terminator count too.
+static_assert(sizeof(ModuleParamSet) == 3 + 2 * PARAM_TEXT_AREA + MAC_LENGTH, "the set has no padding");
+inline std::string Dump(const ModuleParamSet& p) { return {reinterpret_cast<const char*>(&p), sizeof p}; }
