@@ -31,6 +31,13 @@ protected:
         ASSERT_TRUE(OpenModule(link, 0));
         debugTexts.clear();
     }
+    // Clears every injected fault; open connections stay.
+    void ResetModule() {
+        SimulatedInterface fresh;
+        fresh.path = module->path;
+        fresh.module = std::make_shared<ModuleBehaviour>();
+        *module = fresh;
+    }
     // deviceOpen and rescanNeeded.
     std::pair<int, int> Flags() const { return {link.deviceOpen, link.rescanNeeded}; }
     static constexpr std::pair<int, int> DROPPED{0, 1};
@@ -88,10 +95,7 @@ TEST_F(ModuleLink, FailedTransferReportsAndDropsTheLink) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        SimulatedInterface fresh;
-        fresh.path = module->path;
-        fresh.module = std::make_shared<ModuleBehaviour>();
-        *module = fresh;
+        ResetModule();
         OpenLink();
         pauses.clear();
         link.rescanNeeded = 0;
@@ -103,6 +107,8 @@ TEST_F(ModuleLink, FailedTransferReportsAndDropsTheLink) {
         EXPECT_EQ(pauses, row.waits);
         EXPECT_EQ(module->pendingInput.size(), row.unreadAfter);
         EXPECT_EQ(Flags(), DROPPED);
+        ResetModule();  // working again, but the handle was closed
+        EXPECT_EQ(HID_Write(reply.data(), HID_REPORT_SIZE, nullptr), 0);
     }
 }
 
