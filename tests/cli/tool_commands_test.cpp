@@ -26,6 +26,11 @@ std::string ConfigText(const std::string& g1, const std::string& ssid, const std
 const std::string DEFAULT_MODULE = ConfigText("00,06,04,", "LQ-3860", "lq3860-default", "00,0C,29,38,60,01,");
 const std::string WPA_CONFIG = ConfigText("00,04,03,", "Net", "passphrase", "01,02,03,04,05,06,");
 
+std::string CommandText(const HidReport& report) {
+    const char* text = reinterpret_cast<const char*>(report.data() + 1);
+    return std::string(text, strnlen(text, HID_REPORT_SIZE - 1));
+}
+
 class Tool : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -33,7 +38,7 @@ protected:
     }
     void TearDown() override { SetPauseFunction(previousPause_); }
 
-    ToolRun RunOn(HidPlatform* platform, const std::vector<std::string>& arguments) {
+    static ToolRun RunOn(HidPlatform* platform, const std::vector<std::string>& arguments) {
         std::ostringstream out, err;
         const int status = RunTool(arguments, out, err, platform);
         return {status, out.str(), err.str()};
@@ -44,19 +49,11 @@ protected:
         arguments.insert(arguments.begin(), "--simulate=" + memory_);
         return RunOn(nullptr, arguments);
     }
-    std::string Config(const std::string& text, const std::string& name = "in.txt") {
-        WriteWholeFile(dir_.File(name), text);
-        return dir_.File(name);
-    }
-
-    // Text of the command reports the host sent, in order.
-    static std::vector<std::string> Commands(const SimulatedInterface& module) {
-        std::vector<std::string> commands;
-        for (const HidReport& report : module.written) {
-            const char* text = reinterpret_cast<const char*>(report.data() + 1);
-            commands.emplace_back(text, strnlen(text, HID_REPORT_SIZE - 1));
-        }
-        return commands;
+    // A configuration file holding `text`, new for every call.
+    std::string Config(const std::string& text) {
+        const std::string path = dir_.File("in" + std::to_string(++files_) + ".txt");
+        WriteWholeFile(path, text);
+        return path;
     }
 
     SimulatedPlatform platform_;
@@ -66,31 +63,26 @@ protected:
 
 private:
     PauseFunction previousPause_;
+    int files_ = 0;
 };
 
 TEST_F(Tool, ListNamesEveryModuleLikeTheWindow) {
-    EXPECT_EQ(Run({"--json", "list"}).out, "{\"modules\":[]}\n");
-    EXPECT_EQ(Run({"list"}).out, "");
+    EXPECT_EQ(Run({"--json", "list"}), (ToolRun{0, "{\"modules\":[]}\n", ""}));
+    EXPECT_EQ(Run({"list"}), (ToolRun{0, "", ""}));
     platform_.AddModule(u"First");
     SimulatedInterface other;
     other.vendorId = 0x1234;  // another vendor's device is not listed
     platform_.AddInterface(other);
     platform_.AddModule(std::nullopt);  // unreadable name
     platform_.AddModule(u"Tab\tand\nnewline");
-    const ToolRun list = Run({"list"});
-    EXPECT_EQ(list.status, 0);
-    EXPECT_EQ(list.out, "0\tFirst\tsim:0\n1\tDevice 1\tsim:2\n2\tTab and newline\tsim:3\n");
-    EXPECT_EQ(list.err, "");
+    EXPECT_EQ(Run({"list"}), (ToolRun{0, "0\tFirst\tsim:0\n1\tDevice 1\tsim:2\n2\tTab and newline\tsim:3\n", ""}));
     EXPECT_EQ(DecodeJson(Sim({"--json", "list"}).out),
               R"j({"modules":[{"index":0,"name":"LQ-3860 (simulated)","path":"sim:0"}]})j");
 }
 
 TEST_F(Tool, ModuleWithoutPermissionIsExplained) {
     platform_.AddModule().denyAccess = true;
-    const ToolRun list = Run({"list"});
-    EXPECT_EQ(list.status, 0);
-    EXPECT_EQ(list.out, "");
-    EXPECT_EQ(list.err, std::string(DEVICE_ACCESS_DENIED_MESSAGE) + "\n");
+    EXPECT_EQ(Run({"list"}), (ToolRun{0, "", std::string(DEVICE_ACCESS_DENIED_MESSAGE) + "\n"}));
     const ToolRun info = Run({"info"});
     EXPECT_EQ(info.status, 1);
     EXPECT_NE(info.err.find(DEVICE_ACCESS_DENIED_MESSAGE), std::string::npos) << info.err;
@@ -99,12 +91,9 @@ TEST_F(Tool, ModuleWithoutPermissionIsExplained) {
 TEST_F(Tool, InfoAndDeviceOptionPickTheSlot) {
     platform_.AddModule(u"A").module->SetFirmware('1', '0', "250101");
     platform_.AddModule(u"B").module->SetFirmware('2', '7', "131231");
-    EXPECT_EQ(Run({"--device", "1", "info"}).out, "version 2.7\ndate 2013/12/31\n");
+    EXPECT_EQ(Run({"--device", "1", "info"}), (ToolRun{0, "version 2.7\ndate 2013/12/31\n", ""}));
     EXPECT_EQ(Run({"info"}).out, "version 1.0\ndate 2025/01/01\n");
-    const ToolRun absent = Run({"--device", "2", "info"});
-    EXPECT_EQ(absent.status, 1);
-    EXPECT_EQ(absent.out, "");
-    EXPECT_NE(absent.err.find("slot 2"), std::string::npos) << absent.err;
+    EXPECT_EQ(Run({"--device", "2", "info"}), (ToolRun{1, "", "No LQ-3860 module in slot 2.\n"}));
     EXPECT_EQ(DecodeJson(Sim({"--json", "info"}).out), R"({"date":"2026/12/06","version":"1.1"})");
 }
 
@@ -117,13 +106,9 @@ TEST_F(Tool, LinkFailuresAreNamed) {
         {[](SimulatedInterface& m) { m.failRead = true; }, "read", "Download Parameter NG\n"},
     };
     for (const auto& [fault, command, message] : rows) {
-        SCOPED_TRACE(message);
         SimulatedPlatform platform;
         fault(platform.AddModule());
-        const ToolRun run = RunOn(&platform, {command});
-        EXPECT_EQ(run.status, 1);
-        EXPECT_EQ(run.err, message);
-        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(RunOn(&platform, {command}), (ToolRun{1, "", message}));
     }
 }
 
@@ -136,7 +121,7 @@ TEST_F(Tool, SignalLevelOutsideZeroToThreeShowsItsByte) {
     module.module->SetSignalLevel('0');
     EXPECT_EQ(Run({"signal"}).out, "signal 0\n");
     EXPECT_EQ(pausedMs_, 3u * SIGNAL_REPLY_WAIT_MS);  // the reply wait of every request
-    EXPECT_EQ(Sim({"signal"}).out, "signal 3\n");
+    EXPECT_EQ(Sim({"signal"}), (ToolRun{0, "signal 3\n", ""}));
 }
 
 TEST_F(Tool, ReadShowsWhatTheWindowWouldSave) {
@@ -149,23 +134,17 @@ TEST_F(Tool, ReadShowsWhatTheWindowWouldSave) {
     platform_.AddModule().module->SetParams(params);
     EXPECT_EQ(Run({"read"}).out, ConfigText("01,01,255,", "*", "any", "00,00,00,00,00,00,"));
 
-    EXPECT_EQ(Sim({"read"}).out, DEFAULT_MODULE);
-    const ToolRun saved = Sim({"read", "--save", dir_.File("saved.txt")});
-    EXPECT_EQ(saved.status, 0) << saved.err;
-    EXPECT_EQ(saved.out, "");
+    EXPECT_EQ(Sim({"read"}), (ToolRun{0, DEFAULT_MODULE, ""}));
+    EXPECT_EQ(Sim({"read", "--save", dir_.File("saved.txt")}), (ToolRun{0, "", ""}));
     EXPECT_EQ(ReadWholeFile(dir_.File("saved.txt")), DEFAULT_MODULE);
-    const ToolRun unsaved = Sim({"read", "--save", dir_.File("no-such-dir/x.txt")});
-    EXPECT_EQ(unsaved.status, 1);
-    EXPECT_EQ(unsaved.err, "Save database file failure\n");
+    EXPECT_EQ(Sim({"read", "--save", dir_.File("no-such-dir/x.txt")}), (ToolRun{1, "", "Save database file failure\n"}));
 }
 
 TEST_F(Tool, WriteSendsTheHandshakeThenTheTwoParameterReports) {
     SimulatedInterface& module = platform_.AddModule();
-    const ToolRun write = Run({"write", Config(WPA_CONFIG)});
-    EXPECT_EQ(write.status, 0) << write.err;
-    EXPECT_EQ(write.out, "Upload Parameter OK\n");
+    EXPECT_EQ(Run({"write", Config(WPA_CONFIG)}), (ToolRun{0, "Upload Parameter OK\n", ""}));
     ASSERT_EQ(module.written.size(), 3u);
-    EXPECT_EQ(Commands(module)[0], CMD_ANNOUNCE_UPLOAD);
+    EXPECT_EQ(CommandText(module.written[0]), CMD_ANNOUNCE_UPLOAD);
     EXPECT_STREQ(module.module->Params().key, "passphrase");
     EXPECT_EQ(pausedMs_, 850u);  // the upload's waits, nothing more
 }
@@ -175,15 +154,11 @@ TEST_F(Tool, WriteFailuresAreUploadNg) {
     HidReport reply{};
     std::memcpy(reply.data() + 1, "AT+iWP OK\r\n", 11);
     wrongAck.nextReply = reply;
-    SimulatedInterface& unplugged = platform_.AddModule();
-    unplugged.unplugAfterReports = 2;  // the handshake and the first parameter report arrive
-    for (const char* slot : {"0", "1"}) {
-        const ToolRun write = Run({"--device", slot, "write", Config(WPA_CONFIG)});
-        EXPECT_EQ(write.status, 1) << slot;
-        EXPECT_EQ(write.err, "Upload Parameter NG\n") << slot;
-        EXPECT_EQ(write.out, "") << slot;
-    }
-    EXPECT_EQ(Commands(wrongAck), std::vector<std::string>{CMD_ANNOUNCE_UPLOAD});  // stops before the parameters
+    platform_.AddModule().unplugAfterReports = 2;  // the handshake and the first parameter report arrive
+    EXPECT_EQ(Run({"--device", "0", "write", Config(WPA_CONFIG)}), (ToolRun{1, "", "Upload Parameter NG\n"}));
+    EXPECT_EQ(Run({"--device", "1", "write", Config(WPA_CONFIG)}), (ToolRun{1, "", "Upload Parameter NG\n"}));
+    ASSERT_EQ(wrongAck.written.size(), 1u);  // stops before the parameters
+    EXPECT_EQ(CommandText(wrongAck.written[0]), CMD_ANNOUNCE_UPLOAD);
 }
 
 TEST_F(Tool, WriteAppliesTheWindowFieldRules) {
@@ -200,10 +175,7 @@ TEST_F(Tool, WriteAppliesTheWindowFieldRules) {
          std::string(SSID_TOO_LONG_MESSAGE) + "\n"},
     };
     for (const auto& [input, stored, message] : rows) {
-        SCOPED_TRACE(input);
-        const ToolRun write = Sim({"write", Config(input)});
-        EXPECT_EQ(write.status, 0);
-        EXPECT_EQ(write.err, message);
+        EXPECT_EQ(Sim({"write", Config(input)}), (ToolRun{0, "Upload Parameter OK\n", message}));
         EXPECT_EQ(ReadWholeFile(memory_), stored);
         EXPECT_EQ(Sim({"read"}).out, stored);
     }
@@ -214,36 +186,26 @@ TEST_F(Tool, RefusedInputSendsNothing) {
     WriteWholeFile(memory_, before);
     const std::vector<std::pair<std::string, std::string>> rows = {
         {Config(ConfigText("00,01,01,", "New", "123456789", "00,00,00,00,00,05,")), "The KEY must be 10 characters!\n"},
-        {Config(ConfigText("00,01,04,", "New", "short", "00,00,00,00,00,05,"), "wpa.txt"),
-         "The KEY must between 8~63 characters!\n"},
-        {Config("[G1]\r\n00,01,00,\r\n[G3]\r\n*,\r\n[G4]\r\n00,00,00,00,00,05,\r\n", "no-g2.txt"), "[G2] format error\n"},
+        {Config(ConfigText("00,01,04,", "New", "short", "00,00,00,00,00,05,")), "The KEY must between 8~63 characters!\n"},
+        {Config("[G1]\r\n00,01,00,\r\n[G3]\r\n*,\r\n[G4]\r\n00,00,00,00,00,05,\r\n"), "[G2] format error\n"},
         {dir_.File("absent.txt"), "Open database file failure\n"},
     };
     for (const auto& [file, message] : rows) {
-        const ToolRun write = Sim({"write", file});
-        EXPECT_EQ(write.status, 3) << message;
-        EXPECT_EQ(write.err, message);
-        EXPECT_EQ(write.out, "");
+        EXPECT_EQ(Sim({"write", file}), (ToolRun{3, "", message}));
         EXPECT_EQ(ReadWholeFile(memory_), before);
     }
-    // A refused key touches no module; with no module, the file is still checked first.
+    // A refused key touches no module; with no module the file is still checked first.
     SimulatedInterface& module = platform_.AddModule();
     const std::string key26 = Config(ConfigText("00,04,02,", "Net", "short", "00,00,00,00,00,00,"));
-    EXPECT_EQ(RunOn(&platform_, {"write", key26}).err, "The KEY must be 26 characters!\n");
+    EXPECT_EQ(Run({"write", key26}), (ToolRun{3, "", "The KEY must be 26 characters!\n"}));
     EXPECT_TRUE(module.written.empty());
     EXPECT_EQ(module.openCount, 0);
     SimulatedPlatform none;
-    EXPECT_EQ(RunOn(&none, {"write", dir_.File("absent.txt")}).status, 3);
-    const ToolRun noModule = RunOn(&none, {"write", Config(WPA_CONFIG)});
-    EXPECT_EQ(noModule.status, 1);
-    EXPECT_NE(noModule.err.find("slot 0"), std::string::npos) << noModule.err;
-}
-
-TEST_F(Tool, UnreadableMemoryFileIsRefusedInput) {
+    EXPECT_EQ(RunOn(&none, {"write", key26}).status, 3);
+    EXPECT_EQ(RunOn(&none, {"write", Config(WPA_CONFIG)}), (ToolRun{1, "", "No LQ-3860 module in slot 0.\n"}));
+    // A memory file that is no configuration is refused and left as it is.
     WriteWholeFile(memory_, "not a configuration\r\n");
-    const ToolRun run = Sim({"read"});
-    EXPECT_EQ(run.status, 3);
-    EXPECT_EQ(run.err, "[G1] format error\n");
+    EXPECT_EQ(Sim({"read"}), (ToolRun{3, "", "[G1] format error\n"}));
     EXPECT_EQ(ReadWholeFile(memory_), "not a configuration\r\n");
 }
 
@@ -256,10 +218,7 @@ TEST_F(Tool, JsonOutputOfReadAndWrite) {
     EXPECT_EQ(write.status, 0) << write.err;
     EXPECT_EQ(DecodeJson(write.out), "{" + params + "\"result\":\"Upload Parameter OK\"," + ssid + "}");
     EXPECT_EQ(DecodeJson(Sim({"--json", "read"}).out), "{" + params + ssid + "}");
-    // A failed command prints no JSON at all.
-    const ToolRun failed = Sim({"--json", "--device", "4", "read"});
-    EXPECT_EQ(failed.status, 1);
-    EXPECT_EQ(failed.out, "");
+    EXPECT_EQ(Sim({"--json", "--device", "4", "read"}).out, "");  // a failed command prints no JSON at all
 }
 
 }  // namespace

@@ -12,32 +12,23 @@
 
 namespace {
 
-bool Quiet(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
-
 // Host namespace: "alq0" (192.168.255.2/24, sorts before "lo", so it is the
 // default adapter) and "zlq1", whose only neighbour row is elsewhere.
 class GetMacNamespaces : public ::testing::Test {
 protected:
     void SetUp() override {
         if (geteuid() != 0) GTEST_SKIP() << "needs root to create network namespaces";
-        const std::string id = std::to_string(getpid());
-        host_ = "lqcli" + id + "h";
-        peer_ = "lqcli" + id + "p";
-        const std::string h = "ip -n " + host_ + " ";
-        const std::string p = "ip -n " + peer_ + " ";
-        const bool up = Quiet("ip netns add " + host_) && Quiet("ip netns add " + peer_) &&
-                        Quiet("ip link add alq0 netns " + host_ + " type veth peer name blq0 netns " + peer_) &&
-                        Quiet(p + "link set blq0 address 00:0c:29:3a:4b:5c") &&
-                        Quiet(p + "addr add 192.168.255.1/24 dev blq0") && Quiet(p + "link set blq0 up") &&
-                        Quiet(h + "addr add 192.168.255.2/24 dev alq0") && Quiet(h + "link set alq0 up") &&
-                        Quiet(h + "link set lo up") && Quiet(h + "link add zlq1 type veth peer name zlq2") &&
-                        Quiet(h + "neigh add 192.168.255.200 lladdr 02:00:00:00:00:c8 dev zlq1 nud permanent");
-        ASSERT_TRUE(up) << "cannot build the namespaces";
+        const std::string h = "ip -n " + host_ + " ", p = "ip -n " + peer_ + " ";
+        const std::string script =
+            "ip netns add " + host_ + " && ip netns add " + peer_ + " && ip link add alq0 netns " + host_ +
+            " type veth peer name blq0 netns " + peer_ + " && " + p + "link set blq0 address 00:0c:29:3a:4b:5c && " +
+            p + "addr add 192.168.255.1/24 dev blq0 && " + p + "link set blq0 up && " + h +
+            "addr add 192.168.255.2/24 dev alq0 && " + h + "link set alq0 up && " + h + "link set lo up && " + h +
+            "link add zlq1 type veth peer name zlq2 && " + h +
+            "neigh add 192.168.255.200 lladdr 02:00:00:00:00:c8 dev zlq1 nud permanent";
+        ASSERT_EQ(RunProgram({"sh", "-c", script}), (ToolRun{0, "", ""})) << "cannot build the namespaces";
     }
-    void TearDown() override {
-        if (!host_.empty()) Quiet("ip netns del " + host_);
-        if (!peer_.empty()) Quiet("ip netns del " + peer_);
-    }
+    void TearDown() override { RunProgram({"sh", "-c", "ip netns del " + host_ + "; ip netns del " + peer_}); }
 
     ToolRun InHost(const std::vector<std::string>& arguments) const {
         std::vector<std::string> argv{"ip", "netns", "exec", host_, LQ3860CTL_PATH};
@@ -45,38 +36,32 @@ protected:
         return RunProgram(argv);
     }
 
-    std::string host_;
-    std::string peer_;
+    const std::string host_ = "lqcli" + std::to_string(getpid()) + "h";
+    const std::string peer_ = "lqcli" + std::to_string(getpid()) + "p";
 };
 
 TEST_F(GetMacNamespaces, FindsThePeerOnTheNamedAndOnTheDefaultAdapter) {
-    const ToolRun named = InHost({"getmac", "192.168.255.1", "--adapter", "alq0"});
-    EXPECT_EQ(named.status, 0) << named.err;
-    EXPECT_EQ(named.out, "00-0C-29-3A-4B-5C\n");
-
+    EXPECT_EQ(InHost({"getmac", "192.168.255.1", "--adapter", "alq0"}), (ToolRun{0, "00-0C-29-3A-4B-5C\n", ""}));
     const ToolRun byDefault = InHost({"--json", "getmac", "192.168.255.1"});
     EXPECT_EQ(byDefault.status, 0) << byDefault.err;
     EXPECT_EQ(DecodeJson(byDefault.out), R"({"adapter":"alq0","ip":"192.168.255.1","mac":"00-0C-29-3A-4B-5C"})");
 }
 
-TEST_F(GetMacNamespaces, AddressOnlyInAnotherAdaptersRowsIsNotFound) {
-    const ToolRun run = InHost({"getmac", "192.168.255.1", "--adapter", "zlq1"});
-    EXPECT_EQ(run.status, 4);
-    EXPECT_TRUE(run.out.empty()) << run.out;
-    EXPECT_FALSE(run.err.empty());
-}
-
-TEST_F(GetMacNamespaces, SilentHostIsAProbeFailure) {
-    const ToolRun run = InHost({"getmac", "192.168.255.77", "--adapter", "alq0"});
-    EXPECT_EQ(run.status, 4);
-    EXPECT_EQ(run.err, "Get MAC Address Error\n");
-    EXPECT_TRUE(run.out.empty());
-}
-
-TEST_F(GetMacNamespaces, UnknownAdapterOrAddressIsWrongUsage) {
-    EXPECT_EQ(InHost({"getmac", "192.168.255.1", "--adapter", "nosuch0"}).status, 2);
-    EXPECT_EQ(InHost({"getmac", "192.168.255.256"}).status, 2);
-    EXPECT_EQ(InHost({"getmac", "192.168.255"}).status, 2);
+TEST_F(GetMacNamespaces, NotFoundAndWrongUsage) {
+    const std::vector<std::pair<std::vector<std::string>, int>> rows = {
+        {{"192.168.255.1", "--adapter", "zlq1"}, 4},     // the address is only in another adapter's rows
+        {{"192.168.255.77", "--adapter", "alq0"}, 4},    // silent host: the probe fails
+        {{"192.168.255.1", "--adapter", "nosuch0"}, 2},  // unknown adapter
+        {{"192.168.255.256"}, 2}, {{"192.168.255"}, 2},  // no IPv4 address
+    };
+    for (auto [arguments, status] : rows) {
+        arguments.insert(arguments.begin(), "getmac");
+        const ToolRun run = InHost(arguments);
+        EXPECT_EQ(run.status, status) << arguments[1];
+        EXPECT_EQ(run.out, "") << arguments[1];
+        EXPECT_FALSE(run.err.empty()) << arguments[1];
+    }
+    EXPECT_EQ(InHost({"getmac", "192.168.255.77", "--adapter", "alq0"}).err, "Get MAC Address Error\n");
 }
 
 }  // namespace

@@ -8,21 +8,17 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <sstream>
 
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using TempFile = std::unique_ptr<std::FILE, FileCloser>;
-
+// The whole of a temporary file, which is then closed.
 std::string ReadBack(std::FILE* file) {
     std::string text;
     std::rewind(file);
     char buffer[4096];
     for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
+    std::fclose(file);
     return text;
 }
 
@@ -35,11 +31,12 @@ ToolRun RunLq3860ctl(const std::vector<std::string>& arguments) {
 }
 
 ToolRun RunProgram(const std::vector<std::string>& arguments, const std::string& input) {
-    ToolRun run;
-    const TempFile in(std::tmpfile()), out(std::tmpfile()), err(std::tmpfile());
-    if (!in || !out || !err || arguments.empty()) return run;
-    std::fwrite(input.data(), 1, input.size(), in.get());
-    std::rewind(in.get());  // flushes, and the child reads from the start
+    std::FILE* const in = std::tmpfile();  // left open on failure: the test fails anyway
+    std::FILE* const out = std::tmpfile();
+    std::FILE* const err = std::tmpfile();
+    if (in == nullptr || out == nullptr || err == nullptr || arguments.empty()) return {};
+    std::fwrite(input.data(), 1, input.size(), in);
+    std::rewind(in);  // flushes, and the child reads from the start
 
     std::vector<std::string> copies = arguments;
     std::vector<char*> argv;
@@ -47,21 +44,17 @@ ToolRun RunProgram(const std::vector<std::string>& arguments, const std::string&
     argv.push_back(nullptr);
     const pid_t child = fork();
     if (child == 0) {
-        dup2(fileno(in.get()), STDIN_FILENO);
-        dup2(fileno(out.get()), STDOUT_FILENO);
-        dup2(fileno(err.get()), STDERR_FILENO);
+        dup2(fileno(in), STDIN_FILENO);
+        dup2(fileno(out), STDOUT_FILENO);
+        dup2(fileno(err), STDERR_FILENO);
         execvp(argv[0], argv.data());
         _exit(127);
     }
-    int status = 0;
-    if (child < 0) return run;
-    while (waitpid(child, &status, 0) < 0) {
-        if (errno != EINTR) return run;
+    int status = -1;  // not "exited" unless waitpid says so
+    while (child > 0 && waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = ReadBack(out.get());
-    run.err = ReadBack(err.get());
-    return run;
+    std::fclose(in);
+    return {WIFEXITED(status) && child > 0 ? WEXITSTATUS(status) : -1, ReadBack(out), ReadBack(err)};
 }
 
 std::optional<std::string> DecodeJson(const std::string& text) {

@@ -2,6 +2,7 @@
 // Helpers for running programs (the built lq3860ctl, ip, python3) and for
 // temporary files.
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -9,7 +10,11 @@ struct ToolRun {
     int status = -1;  // exit status; -1 when the process did not exit normally
     std::string out;
     std::string err;
+    bool operator==(const ToolRun&) const = default;
 };
+inline void PrintTo(const ToolRun& run, std::ostream* os) {
+    *os << "{status " << run.status << ", out \"" << run.out << "\", err \"" << run.err << "\"}";
+}
 
 // Runs argv[0] (searched in PATH when it has no slash) with `input` as stdin.
 ToolRun RunProgram(const std::vector<std::string>& argv, const std::string& input = "");
