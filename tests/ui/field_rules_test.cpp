@@ -77,7 +77,7 @@ TEST(ShowParamsTest, OddStoredValuesShowSafelyAndTheSetStaysUnchanged) {
     EXPECT_EQ(params.channel, 0);
 }
 
-TEST(CollectTest, SelectionsAndTextsAreCutToWhatTheModuleTakes) {
+TEST(CollectTest, SelectionsTextsAndMacAreCutToWhatTheModuleTakes) {
     ModuleParamSet params;
     std::memset(params.ssid, 'x', PARAM_TEXT_AREA - 1);  // a loaded 63-character SSID
     ParamFields fields = StartFields();
@@ -86,6 +86,7 @@ TEST(CollectTest, SelectionsAndTextsAreCutToWhatTheModuleTakes) {
     fields.encryptionSelection = 3;
     fields.ssidText = "abcdefghijklmnopqrstuvwxyz0123";
     fields.keyText = std::string(70, 'k');
+    fields.macText = {"", "0a", "F", "1g", "zz", "1FF"};
     CollectParams(fields, params);
     EXPECT_EQ(params.mode, 255);  // no selection travels as 255
     EXPECT_EQ(params.channel, 3);
@@ -93,6 +94,10 @@ TEST(CollectTest, SelectionsAndTextsAreCutToWhatTheModuleTakes) {
     EXPECT_EQ(Area(params.key), std::string(63, 'k'));
     // The first 20 characters and nothing of the earlier, longer text.
     EXPECT_EQ(std::string(params.ssid, PARAM_TEXT_AREA), "abcdefghijklmnopqrst" + std::string(PARAM_TEXT_AREA - 20, '\0'));
+    // The MAC takes the leading hex digits in their low 8 bits; only empty edits are filled.
+    EXPECT_EQ(fields.macText, (std::array<std::string, MAC_LENGTH>{"FF", "0a", "F", "1g", "zz", "1FF"}));
+    const std::uint8_t expected[MAC_LENGTH] = {0xFF, 0x0A, 0x0F, 0x01, 0x00, 0xFF};
+    EXPECT_EQ(std::memcmp(params.mac, expected, MAC_LENGTH), 0);
 }
 
 TEST(CollectTest, TheCollectedNoneSelectionClearsTheKeyButNotTheEdit) {
@@ -110,15 +115,4 @@ TEST(CollectTest, TheCollectedNoneSelectionClearsTheKeyButNotTheEdit) {
     fields.encryptionSelection = 1;
     CollectParams(fields, params);
     EXPECT_EQ(Area(params.key), "0123456789");
-}
-
-TEST(CollectTest, MacReadsLeadingHexDigitsAndFillsOnlyEmptyEdits) {
-    ParamFields fields = StartFields();
-    fields.macText = {"", "0a", "F", "1g", "zz", "1FF"};
-    ModuleParamSet params;
-    CollectMac(fields, params);
-    EXPECT_EQ(fields.macText, (std::array<std::string, MAC_LENGTH>{"FF", "0a", "F", "1g", "zz", "1FF"}));
-    // 0x1FF keeps its low 8 bits.
-    const std::uint8_t expected[MAC_LENGTH] = {0xFF, 0x0A, 0x0F, 0x01, 0x00, 0xFF};
-    EXPECT_EQ(std::memcmp(params.mac, expected, MAC_LENGTH), 0);
 }

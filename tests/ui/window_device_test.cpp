@@ -32,7 +32,7 @@ protected:
     SimulatedInterface* module = nullptr;
 };
 
-TEST_F(ConnectedWindowTest, SelectingReadsTheFirmwareAndReselectingAsksAgain) {
+TEST_F(ConnectedWindowTest, SelectingReadsTheFirmwareAndReselectingReopensAndAsksAgain) {
     EXPECT_EQ(Shown({1003, 1017}), QStringList({"2.1", "2013/07/15 "}));
     EXPECT_TRUE(DebugSaid("HID_Open\n") && DebugSaid("OK"));
 
@@ -44,6 +44,11 @@ TEST_F(ConnectedWindowTest, SelectingReadsTheFirmwareAndReselectingAsksAgain) {
     EXPECT_EQ(window->Link().deviceOpen, 1);
     EXPECT_EQ(window->Link().rescanNeeded, 1);  // the close before the new open asks for a rebuild
     EXPECT_EQ(module->written.size(), 2u);
+
+    module->failOpen = true;  // a module that cannot be opened any more stays closed, silently
+    Choose(1001, 1);
+    EXPECT_EQ(window->Link().deviceOpen, 0);
+    EXPECT_TRUE(services.messages.empty());
 }
 
 TEST_F(ConnectedWindowTest, NoRebuildWhileConnectedButChoosingNoneClosesAndTheNextTickRebuilds) {
@@ -57,14 +62,6 @@ TEST_F(ConnectedWindowTest, NoRebuildWhileConnectedButChoosingNoneClosesAndTheNe
     EXPECT_EQ(Items(1001), QStringList({"<None>", "LQ-3860 (simulated)", "Another"}));
     EXPECT_EQ(Combo(1001)->currentIndex(), -1);
     EXPECT_EQ(window->Link().rescanNeeded, 0);
-}
-
-TEST_F(ConnectedWindowTest, ModuleThatCannotBeOpenedAnyMoreStaysClosedSilently) {
-    module->failOpen = true;
-    Choose(1001, 1);
-    EXPECT_EQ(window->Link().deviceOpen, 0);
-    EXPECT_EQ(window->Link().rescanNeeded, 1);
-    EXPECT_TRUE(services.messages.empty());
 }
 
 TEST_F(ConnectedWindowTest, LampsFollowANewLevelOnTheNextTickOnly) {

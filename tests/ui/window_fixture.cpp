@@ -49,12 +49,6 @@ QStringList WindowTest::Items(int id) const {
     return items;
 }
 
-QStringList WindowTest::MacTexts() const {
-    QStringList texts;
-    for (int id : MAC_IDS) texts << Edit(id)->text();
-    return texts;
-}
-
 QStringList WindowTest::Shown(std::initializer_list<int> ids) const {
     QStringList texts;
     for (int id : ids) {

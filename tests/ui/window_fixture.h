@@ -67,7 +67,7 @@ protected:
     QComboBox* Combo(int id) const { return Control<QComboBox>(id); }
     QLineEdit* Edit(int id) const { return Control<QLineEdit>(id); }
     QStringList Items(int id) const;
-    QStringList MacTexts() const;
+    QStringList MacTexts() const { return Shown({1009, 1012, 1013, 1014, 1015, 1016}); }  // left to right
     QStringList Shown(std::initializer_list<int> ids) const;  // current texts of combos, edits and labels
     bool DebugSaid(const std::string& text) const;
 
@@ -81,8 +81,6 @@ protected:
     std::vector<unsigned> pauses;
     Texts debug;
     std::unique_ptr<CUtilityDlg> window;
-
-    static constexpr int MAC_IDS[6] = {1009, 1012, 1013, 1014, 1015, 1016};
 
 private:
     UserServices* previousServices_ = nullptr;

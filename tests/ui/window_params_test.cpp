@@ -96,16 +96,6 @@ TEST_F(ParamsWindowTest, RefusedKeySendsNothingAtAll) {
     EXPECT_TRUE(module->written.empty());
 }
 
-TEST_F(ParamsWindowTest, UnacknowledgedAnnouncementSaysNgAndKeepsTheLink) {
-    HidReport reply{};
-    std::memcpy(reply.data() + 1, "AT+iWP OK\r\n", 11);
-    module->nextReply = reply;
-    window->OnWritePara();
-    EXPECT_EQ(services.messages, Texts({"Upload Parameter NG"}));
-    EXPECT_EQ(module->written.size(), 1u);
-    EXPECT_EQ(window->Link().deviceOpen, 1);
-}
-
 TEST_F(ParamsWindowTest, LostModuleDuringTheUploadSaysNgAfterAllWaits) {
     module->unplugAfterReports = 3;  // firmware query, announcement and first parameter report get through
     window->OnWritePara();

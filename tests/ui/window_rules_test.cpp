@@ -7,7 +7,7 @@
 
 #include "window_fixture.h"
 
-TEST_F(WindowTest, MacEditsKeepOnlyHexDigitsAndAreFilledWhenLeftEmpty) {
+TEST_F(WindowTest, MacEditsKeepOnlyHexDigitsAndEmptiedEditsGetTheirDefaultOnLeaving) {
     OpenWindow();
     Edit(1009)->clear();
     Type(1009, "g1g");
@@ -25,15 +25,12 @@ TEST_F(WindowTest, MacEditsKeepOnlyHexDigitsAndAreFilledWhenLeftEmpty) {
     Leave(1015);
     EXPECT_EQ(Edit(1015)->text(), "FF");
     EXPECT_EQ(Edit(1005)->text(), "LQ-3860");  // leaving writes the bound texts back
-}
 
-TEST_F(WindowTest, LeavingTheSsidEmptyRestoresTheDefault) {
-    OpenWindow();
     Edit(1005)->clear();
     Leave(1005);
     EXPECT_EQ(Edit(1005)->text(), "LQ-3860");
     Edit(1005)->setText(" ");
-    Leave(1005);
+    Leave(1005);  // only an empty SSID gets the default
     EXPECT_EQ(Edit(1005)->text(), " ");
 }
 
