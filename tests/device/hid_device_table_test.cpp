@@ -1,6 +1,5 @@
 // The device table: which interfaces a scan keeps, naming, open/close and the
 // report transfers on the shared handle.
-#include <cstring>
 #include <optional>
 #include <string>
 

@@ -1,7 +1,5 @@
 // The single-command exchanges: what is written, waited and read, the debug
 // texts, and how a failure drops the link.
-#include <cstring>
-
 #include "device/module_link.h"
 #include "link_fixture.h"
 
@@ -66,21 +64,6 @@ TEST_F(ModuleLink, OpenModuleClosesTheOpenOneFirstAndCloseLinkAsksForARescan) {
     EXPECT_TRUE(module->written.empty());
 }
 
-TEST_F(ModuleLink, ExchangeWritesTheCommandWaitsAndReads) {
-    OpenLink();
-    ASSERT_TRUE(ExchangeCommand(link, CMD_READ_PARAMS1, 200, reply));
-    HidReport command{};
-    std::memcpy(command.data() + 1, "AT+iRP1\r\n", 9);
-    EXPECT_EQ(module->written, std::vector<HidReport>{command});
-    EXPECT_EQ(pauses, std::vector<unsigned>{200});
-    EXPECT_EQ(reply[2], 6);  // the fresh module's channel
-    EXPECT_TRUE(debugTexts.empty());
-
-    command[1] = 0x42;
-    ASSERT_TRUE(WriteReport(link, command));
-    EXPECT_EQ(module->written.back(), command);
-}
-
 TEST_F(ModuleLink, FailedTransferReportsAndDropsTheLink) {
     struct Row { const char* what; void (*inject)(SimulatedInterface&); const char* text;
                  std::vector<unsigned> waits; std::size_t unreadAfter; };
@@ -133,7 +116,7 @@ TEST_F(ModuleLink, FirmwareAcceptedOrRefusedByAnOlderUnreadReport) {
     EXPECT_EQ(debugTexts, (Texts{"OK", "NG", "OK"}));
 }
 
-TEST_F(ModuleLink, SignalReportsThePreviousLevelThenStoresTheNewOne) {
+TEST_F(ModuleLink, SignalWaitsThenReportsThePreviousLevelAndStoresTheNewOne) {
     OpenLink();
     std::uint8_t signalLevel = 0;
     module->module->SetSignalLevel('3');
@@ -141,6 +124,9 @@ TEST_F(ModuleLink, SignalReportsThePreviousLevelThenStoresTheNewOne) {
     EXPECT_EQ(signalLevel, '3');
     EXPECT_EQ(debugTexts, (Texts{"OK", "RSSI= 0"}));
     EXPECT_EQ(pauses, std::vector<unsigned>{SIGNAL_REPLY_WAIT_MS});
+    HidReport command;
+    BuildCommandReport(CMD_SIGNAL, command);
+    EXPECT_EQ(module->written, std::vector<HidReport>{command});
 
     module->nextReply = SignalReply(0x35);
     ASSERT_EQ(QuerySignal(link, reply, signalLevel), ReplyOutcome::Accepted);

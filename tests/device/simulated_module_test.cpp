@@ -32,19 +32,6 @@ TEST(ModuleBehaviourAnswers, FreshModuleHoldsTheFactorySettings) {
     EXPECT_EQ(std::memcmp(&module.Params(), &expected, sizeof expected), 0);
 }
 
-TEST(ModuleBehaviourAnswers, FirmwareAndSignalRepliesPassTheHostTests) {
-    ModuleBehaviour module;
-    module.SetFirmware('3', '4', "240229");
-    module.SetSignalLevel('2');
-    const auto firmware = module.HandleOutputReport(Command(CMD_FIRMWARE));
-    const auto signal = module.HandleOutputReport(Command(CMD_SIGNAL));
-    FirmwareInfo info;
-    std::uint8_t level = 0;
-    ASSERT_TRUE(firmware && DecodeFirmwareReply(*firmware, info) && signal && DecodeSignalReply(*signal, level));
-    EXPECT_EQ(info.versionText + info.dateText, "3.42024/02/29 ");
-    EXPECT_EQ(level, '2');
-}
-
 TEST(ModuleBehaviourAnswers, UnknownOrIncompleteCommandsGetNoAnswer) {
     HidReport trailing = Command(CMD_FIRMWARE);
     trailing[9] = 'x';
