@@ -69,17 +69,13 @@ TEST_F(ParameterTransfer, DownloadOutcomesWaitsAndFields) {
     std::memcpy(firstReport.key, Sentinel().key, PARAM_TEXT_AREA);
     module->module->SetParams(stored);
     const struct {
-        const char* name;
-        bool open, silent;
-        int failFrom;
-        ModuleParamSet expected;
-        Texts debug;
-        Waits waits;
+        const char* name; ModuleParamSet expected; Texts debug;
+        bool open = true, silent = false; int failFrom = -1; Waits waits = DOWNLOAD_WAITS;
     } rows[] = {
-        {"answers", true, false, -1, stored, {}, DOWNLOAD_WAITS},
-        {"no module", false, false, -1, Sentinel(), {W, R, W, R}, DOWNLOAD_WAITS},
-        {"pulled out after the first exchange", true, false, 500, firstReport, {W, R}, DOWNLOAD_WAITS},
-        {"silent", true, true, -1, Sentinel(), {R, W, R}, {200, HID_READ_TIMEOUT_MS, 200, 200, 200, 200}},
+        {"answers", stored, {}},
+        {"no module", Sentinel(), {W, R, W, R}, false},
+        {"pulled out after the first exchange", firstReport, {W, R}, true, false, 500},
+        {"silent", Sentinel(), {R, W, R}, true, true, -1, {200, HID_READ_TIMEOUT_MS, 200, 200, 200, 200}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -100,15 +96,12 @@ TEST_F(ParameterTransfer, AnnouncementOutcomes) {
     using enum AnnounceOutcome;
     const struct {
         const char* reply;  // null: the module's own answer
-        bool open, silent;
-        AnnounceOutcome outcome;
-        Texts debug;
-        Waits waits;
+        AnnounceOutcome outcome; bool open = true, silent = false; Texts debug = {}; Waits waits = {};
     } rows[] = {
-        {nullptr, true, false, Acknowledged, {}, {}},         {"AT+iWP OK\r\n", true, false, NotAcknowledged, {}, {}},
-        {"at+iwp ok", true, false, NotAcknowledged, {}, {}},  {"AT+iWP O", true, false, NotAcknowledged, {}, {}},
-        {"AT+iWP NG", true, false, NotAcknowledged, {}, {}},  {"", true, false, NotAcknowledged, {}, {}},
-        {nullptr, false, false, LinkFailed, {W}, {}},         {nullptr, true, true, LinkFailed, {R}, {HID_READ_TIMEOUT_MS}},
+        {nullptr, Acknowledged},           {"AT+iWP OK\r\n", NotAcknowledged}, {"at+iwp ok", NotAcknowledged},
+        {"AT+iWP O", NotAcknowledged},     {"AT+iWP NG", NotAcknowledged},     {"", NotAcknowledged},
+        {nullptr, LinkFailed, false, false, {W}},
+        {nullptr, LinkFailed, true, true, {R}, {HID_READ_TIMEOUT_MS}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.reply ? row.reply : "(module)");
@@ -124,33 +117,33 @@ TEST_F(ParameterTransfer, AnnouncementOutcomes) {
     }
 }
 
-TEST_F(ParameterTransfer, ReportsCarryExactlyWhatTheSetHolds) {
-    Start();
-    // The NONE key clearing is the collection's job: what the set holds goes out.
+// What the set holds goes out (clearing the key under NONE is the
+// collection's job). A failed report write fails the upload but keeps every
+// wait and position; nothing more is sent on the dropped link.
+TEST_F(ParameterTransfer, UploadReportsWaitsAndFailures) {
     const ModuleParamSet params =
         MakeParams(1, 13, NO_SELECTION, "exactly-20-chars-ssi", "abc", {0xFF, 0x00, 0x0A, 0xA0, 0x5A, 0xA5});
-    EXPECT_TRUE(SendParamReports(link, params, Recorder()));
     HidReport first{0, 1, 13, 255, 0xFF, 0x00, 0x0A, 0xA0, 0x5A, 0xA5};
     std::memcpy(first.data() + 11, "exactly-20-chars-ssi", 20);
-    EXPECT_EQ(module->written, (std::vector<HidReport>{first, HidReport{0, 'a', 'b', 'c'}}));
-    EXPECT_EQ(pauses, UPLOAD_WAITS);
-    EXPECT_EQ(positions, UPLOAD_POSITIONS);
-    EXPECT_TRUE(debugTexts.empty());
-}
-
-// A failed report write fails the upload but keeps every wait and position.
-TEST_F(ParameterTransfer, FailedReportWritesKeepAllWaitsAndFail) {
-    for (int failFrom : {0, 750}) {  // 0: no write gets through; 750: only the second fails
-        SCOPED_TRACE(failFrom);
+    const HidReport second{0, 'a', 'b', 'c'};
+    const struct { int failFrom; std::vector<HidReport> written; Texts debug; int delivered; } rows[] = {
+        {-1, {first, second}, {}, 2},
+        {0, {first}, {W, W}, 0},  // 0: no write gets through
+        {750, {first, second}, {W}, 1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.failFrom);
         Start();
-        module->failWrite = failFrom == 0;
+        module->failWrite = row.failFrom == 0;
+        module->written.clear();
         module->deliveredReports = 0;
-        EXPECT_FALSE(SendParamReports(link, StartStateParams(), Recorder(failFrom)));
+        EXPECT_EQ(SendParamReports(link, params, Recorder(row.failFrom)), row.debug.empty());
+        EXPECT_EQ(module->written, row.written);
+        EXPECT_EQ(module->deliveredReports, row.delivered);
         EXPECT_EQ(pauses, UPLOAD_WAITS);
         EXPECT_EQ(positions, UPLOAD_POSITIONS);
-        EXPECT_EQ(debugTexts, Texts(failFrom == 0 ? 2 : 1, W));
-        EXPECT_EQ(module->deliveredReports, failFrom == 0 ? 0 : 1);
-        ExpectLinkKept(false);
+        EXPECT_EQ(debugTexts, row.debug);
+        ExpectLinkKept(row.debug.empty());
     }
 }
 
