@@ -12,18 +12,11 @@ CommandLine Parsed(const std::vector<std::string>& arguments) {
 
 TEST(CommandLine, ToolOptionsStandBeforeOrAfterTheCommand) {
     const CommandLine before = Parsed({"--simulate=mem.txt", "--device", "3", "--json", "info"});
-    EXPECT_EQ(before.command, ToolCommand::Info);
-    EXPECT_TRUE(before.simulate);
-    EXPECT_EQ(before.simulateFile, "mem.txt");
-    EXPECT_EQ(before.deviceIndex, 3);
-    EXPECT_TRUE(before.json);
-
+    EXPECT_EQ(std::tuple(before.command, before.simulate, before.simulateFile, before.deviceIndex, before.json),
+              std::tuple(ToolCommand::Info, true, "mem.txt", 3, true));
     const CommandLine after = Parsed({"signal", "--device=2", "--simulate"});
-    EXPECT_EQ(after.command, ToolCommand::Signal);
-    EXPECT_EQ(after.deviceIndex, 2);
-    EXPECT_TRUE(after.simulate);
-    EXPECT_TRUE(after.simulateFile.empty());
-    EXPECT_FALSE(after.json);
+    EXPECT_EQ(std::tuple(after.command, after.simulate, after.simulateFile, after.deviceIndex, after.json),
+              std::tuple(ToolCommand::Signal, true, "", 2, false));
 }
 
 TEST(CommandLine, CommandArguments) {

@@ -82,10 +82,9 @@ TEST_F(Tool, ListNamesEveryModuleLikeTheWindow) {
 
 TEST_F(Tool, ModuleWithoutPermissionIsExplained) {
     platform_.AddModule().denyAccess = true;
-    EXPECT_EQ(Run({"list"}), (ToolRun{0, "", std::string(DEVICE_ACCESS_DENIED_MESSAGE) + "\n"}));
-    const ToolRun info = Run({"info"});
-    EXPECT_EQ(info.status, 1);
-    EXPECT_NE(info.err.find(DEVICE_ACCESS_DENIED_MESSAGE), std::string::npos) << info.err;
+    const ToolRun list = Run({"list"});
+    EXPECT_EQ(list, (ToolRun{0, "", std::string(DEVICE_ACCESS_DENIED_MESSAGE) + "\n"}));
+    EXPECT_EQ(Run({"info"}), (ToolRun{1, "", "No LQ-3860 module in slot 0.\n" + list.err}));
 }
 
 TEST_F(Tool, InfoAndDeviceOptionPickTheSlot) {
@@ -177,7 +176,6 @@ TEST_F(Tool, WriteAppliesTheWindowFieldRules) {
     for (const auto& [input, stored, message] : rows) {
         EXPECT_EQ(Sim({"write", Config(input)}), (ToolRun{0, "Upload Parameter OK\n", message}));
         EXPECT_EQ(ReadWholeFile(memory_), stored);
-        EXPECT_EQ(Sim({"read"}).out, stored);
     }
 }
 

@@ -60,9 +60,8 @@ ToolRun RunProgram(const std::vector<std::string>& arguments, const std::string&
 std::optional<std::string> DecodeJson(const std::string& text) {
     static const char* const script = R"(
 import json, sys
-def unique(pairs):
-    if len({key for key, _ in pairs}) != len(pairs): raise ValueError("repeated key")
-    return dict(pairs)
+def unique(pairs):  # a repeated key is refused
+    return dict(pairs) if len(dict(pairs)) == len(pairs) else sys.exit(1)
 value = json.loads(sys.stdin.buffer.read(), object_pairs_hook=unique)
 if not isinstance(value, str):
     value = json.dumps(value, sort_keys=True, ensure_ascii=False, separators=(",", ":"))
@@ -73,15 +72,8 @@ sys.stdout.buffer.write(value.encode())
     return run.out;
 }
 
-TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "lq3860ctl-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) std::abort();  // no safe place for the test files
-    path_ = pattern;
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
+TempDir::TempDir() : path((std::filesystem::temp_directory_path() / "lq3860ctl-test-XXXXXX").string()) {
+    if (mkdtemp(path.data()) == nullptr) std::abort();  // no safe place for the test files
 }
 
 std::string ReadWholeFile(const std::string& path) {

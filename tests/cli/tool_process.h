@@ -1,6 +1,7 @@
 #pragma once
 // Helpers for running programs (the built lq3860ctl, ip, python3) and for
 // temporary files.
+#include <filesystem>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -26,16 +27,14 @@ ToolRun RunLq3860ctl(const std::vector<std::string>& arguments);
 std::optional<std::string> DecodeJson(const std::string& text);
 
 // A fresh directory under the temporary directory, removed with its files at the end.
-class TempDir {
-public:
+struct TempDir {
     TempDir();
-    ~TempDir();
+    ~TempDir() { std::filesystem::remove_all(path, ignored); }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
-    std::string File(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
+    std::string File(const std::string& name) const { return path + "/" + name; }
+    std::string path;
+    std::error_code ignored;
 };
 
 std::string ReadWholeFile(const std::string& path);  // empty when missing
