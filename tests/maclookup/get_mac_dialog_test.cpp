@@ -37,8 +37,7 @@ class GetMacDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
         previous = SetServices(&services);
-        MacHandOff.macText = {"01", "02", "03", "04", "05", "06"};
-        MacHandOff.ready = 0;
+        MacHandOff = {{"01", "02", "03", "04", "05", "06"}, 0};
     }
     void TearDown() override { SetServices(previous); }
 
@@ -70,7 +69,7 @@ protected:
     RecordingServices services;
     UserServices* previous = nullptr;
     std::vector<AdapterRecord> adapters = {{"", "wlan0", 3}, {"", "eth0", 2}, {"Zeta card", "enp3s0", 9}, {"", "lo", 1}};
-    std::vector<std::pair<std::string, std::optional<int>>> calls;
+    std::vector<std::pair<std::string, std::optional<int>>> calls;  // address text, adapter
     GetMacOutcome outcome = GetMacOutcome::Found;
     std::string readerMessage;
 };
@@ -92,25 +91,46 @@ TEST_F(GetMacDialogTest, OpensWithHandOffTextsStartAddressAndSortedAdapters) {
             << widget->objectName().toStdString();
 }
 
-TEST_F(GetMacDialogTest, GetMacLooksUpTheAddressWithBlankNumbersAsZeroOnTheChosenAdapter) {
-    const struct { const char* fields[4]; bool noAdapters; const char* ip; std::optional<int> index; } cases[] = {
-        {{"", "", "", ""}, false, nullptr, std::nullopt}, {{"10", "", "", ""}, false, "10.0.0.0", 2},
-        {{"172", "", "", "9"}, false, "172.0.0.9", 2}, {{"192", "168", "255", "1"}, true, "192.168.255.1", std::nullopt}};
+// Blank numbers count as 0; an all-blank address is refused before any lookup.
+TEST_F(GetMacDialogTest, GetMacLooksUpOnTheChosenAdapterThenShowsTheMacReloadsTheEditsOrReportsTheError) {
+    const MacTexts found{"00", "0C", "29", "3A", "4B", "5C"}, handOff{"01", "02", "03", "04", "05", "06"},
+        typed{"EE", "02", "03", "04", "05", "06"};
+    const Message error{"Get MAC Address Error", true};
+    const struct {
+        const char* fields[4];
+        bool noAdapters;
+        GetMacOutcome outcome;
+        const char *readerMessage, *ip;
+        std::optional<int> index;
+        MacTexts edits;
+        std::vector<Message> messages;
+        const char* status;
+    } cases[] = {
+        {{"", "", "", ""}, false, GetMacOutcome::Found, "", nullptr, {}, typed, {{"Please, Enter IP Address", false}}, ""},
+        {{"10", "", "", ""}, false, GetMacOutcome::Found, "", "10.0.0.0", 2, found, {}, ""},
+        {{"172", "", "", "9"}, false, GetMacOutcome::NotFound, "Load library fail", "172.0.0.9", 2, handOff,
+         {{"Load library fail", false}}, "No entry"},
+        {{"192", "168", "255", "1"}, false, GetMacOutcome::NoPermission, "", "192.168.255.1", 2, typed, {error},
+         "permission"},
+        {{"192", "168", "255", "1"}, true, GetMacOutcome::ProbeFailed, "", "192.168.255.1", {}, typed, {error}, ""}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.ip ? c.ip : "blank");
         calls.clear();
         services.messages.clear();
-        if (c.noAdapters) adapters.clear();
+        MacHandOff.macText = handOff;
+        outcome = c.outcome;
+        readerMessage = c.readerMessage;
+        if (c.noAdapters) adapters.clear();  // the last case
         CGetMacDlg dialog(nullptr, Hooks());
         for (int i = 0; i < 4; ++i) Field(dialog, i)->setText(c.fields[i]);
+        Control<QLineEdit>(dialog, FIRST_MAC)->setText("EE");
         QTest::mouseClick(Control<QPushButton>(dialog, GET_MAC), Qt::LeftButton);
-        if (c.ip == nullptr) {
-            EXPECT_TRUE(calls.empty());
-            EXPECT_EQ(services.messages, (std::vector<Message>{{"Please, Enter IP Address", false}}));
-            continue;
-        }
-        EXPECT_EQ(calls, (std::vector<std::pair<std::string, std::optional<int>>>{{c.ip, c.index}}));
-        EXPECT_EQ(dialog.IpText(), c.ip);
+        using Calls = std::vector<std::pair<std::string, std::optional<int>>>;
+        EXPECT_EQ(calls, (c.ip ? Calls{{c.ip, c.index}} : Calls{}));
+        EXPECT_EQ(EditTexts(dialog), c.edits);
+        EXPECT_EQ(services.messages, c.messages);
+        EXPECT_EQ(StatusText(dialog).isEmpty(), *c.status == '\0') << StatusText(dialog).toStdString();
+        EXPECT_TRUE(StatusText(dialog).contains(c.status)) << StatusText(dialog).toStdString();
     }
 }
 
@@ -129,30 +149,6 @@ TEST_F(GetMacDialogTest, AddressFieldsTakeOnlyNumbersUpTo255) {
     QTest::keyClicks(Field(dialog, 1), "\b255");
     EXPECT_TRUE(Field(dialog, 2)->hasFocus()) << "a full number moves on";
     EXPECT_EQ(Control<IpAddressEdit>(dialog, ADDRESS)->GetAddress(), (std::array<std::uint8_t, 4>{30, 255, 0, 0}));
-}
-
-TEST_F(GetMacDialogTest, OutcomesShowTheMacReloadTheEditsOrReportTheError) {
-    const MacTexts found{"00", "0C", "29", "3A", "4B", "5C"}, handOff{"01", "02", "03", "04", "05", "06"},
-        typed{"EE", "02", "03", "04", "05", "06"};
-    const struct { GetMacOutcome outcome; const char* readerMessage; MacTexts edits; std::vector<Message> messages; const char* status; } cases[] = {
-        {GetMacOutcome::Found, "", found, {}, ""},
-        {GetMacOutcome::NotFound, "Load library fail", handOff, {{"Load library fail", false}}, "No entry"},
-        {GetMacOutcome::ProbeFailed, "", typed, {{"Get MAC Address Error", true}}, ""},
-        {GetMacOutcome::NoPermission, "", typed, {{"Get MAC Address Error", true}}, "permission"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(int(c.outcome));
-        outcome = c.outcome;
-        readerMessage = c.readerMessage;
-        services.messages.clear();
-        MacHandOff.macText = handOff;
-        CGetMacDlg dialog(nullptr, Hooks());
-        Control<QLineEdit>(dialog, FIRST_MAC)->setText("EE");
-        QTest::mouseClick(Control<QPushButton>(dialog, GET_MAC), Qt::LeftButton);
-        EXPECT_EQ(EditTexts(dialog), c.edits);
-        EXPECT_EQ(services.messages, c.messages);
-        EXPECT_EQ(StatusText(dialog).isEmpty(), *c.status == '\0') << StatusText(dialog).toStdString();
-        EXPECT_TRUE(StatusText(dialog).contains(c.status)) << StatusText(dialog).toStdString();
-    }
 }
 
 TEST_F(GetMacDialogTest, EnterAndExitStoreUpperCaseEditsEscapeDiscardsEnterOnGetMacLooksUp) {
