@@ -18,8 +18,7 @@ std::string ReplaceAll(std::string text, std::string_view from, std::string_view
     return text;
 }
 
-std::string Sections(const std::string& g1, const std::string& g2, const std::string& g3,
-                     const std::string& g4) {
+std::string Sections(const std::string& g1, const std::string& g2, const std::string& g3, const std::string& g4) {
     return "[G1]\r\n" + g1 + "\r\n[G2]\r\n" + g2 + "\r\n[G3]\r\n" + g3 + "\r\n[G4]\r\n" + g4 + "\r\n[END]\r\n";
 }
 
@@ -37,8 +36,9 @@ const std::string MAC_LINE = "01,02,03,04,05,06,";
 
 }  // namespace
 
+// The window's start state: Ad-Hoc, channel 2, NONE, "LQ-3860", no key, FF x6.
 TEST(ConfigRoundTrip, StartStateGivesTheExact76ByteFile) {
-    const std::string text = FormatConfiguration(StartStateParams());
+    const std::string text = FormatConfiguration(MakeParams(1, 2, 0, "LQ-3860", "", {255, 255, 255, 255, 255, 255}));
     EXPECT_EQ(text,
               "[G1]\r\n01,02,00,\r\n[G2]\r\nLQ-3860,\r\n[G3]\r\n*,\r\n"
               "[G4]\r\nFF,FF,FF,FF,FF,FF,\r\n[END]\r\n");

@@ -17,11 +17,6 @@ inline ModuleParamSet MakeParams(std::uint8_t mode, std::uint8_t channel, std::u
     return params;
 }
 
-// The window's start state: Ad-Hoc, channel 2, NONE, "LQ-3860", no key, FF x6.
-inline ModuleParamSet StartStateParams() {
-    return MakeParams(1, 2, 0, "LQ-3860", "", {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF});
-}
-
 // A set that a failed load or read must leave as it was. Its long texts also
 // show when a shorter text leaves stale bytes behind.
 inline ModuleParamSet Sentinel() {
