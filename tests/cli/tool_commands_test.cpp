@@ -17,8 +17,7 @@
 
 namespace {
 
-std::string ConfigText(const std::string& g1, const std::string& ssid, const std::string& key,
-                       const std::string& mac) {
+std::string ConfigText(const std::string& g1, const std::string& ssid, const std::string& key, const std::string& mac) {
     return "[G1]\r\n" + g1 + "\r\n[G2]\r\n" + ssid + ",\r\n[G3]\r\n" + key + ",\r\n[G4]\r\n" + mac + "\r\n[END]\r\n";
 }
 
@@ -33,9 +32,7 @@ std::string CommandText(const HidReport& report) {
 
 class Tool : public ::testing::Test {
 protected:
-    void SetUp() override {
-        previousPause_ = SetPauseFunction([this](unsigned milliseconds) { pausedMs_ += milliseconds; });
-    }
+    void SetUp() override { previousPause_ = SetPauseFunction([this](unsigned ms) { pausedMs_ += ms; }); }
     void TearDown() override { SetPauseFunction(previousPause_); }
 
     static ToolRun RunOn(HidPlatform* platform, const std::vector<std::string>& arguments) {
@@ -60,8 +57,6 @@ protected:
     unsigned pausedMs_ = 0;
     TempDir dir_;
     const std::string memory_ = dir_.File("module.txt");
-
-private:
     PauseFunction previousPause_;
     int files_ = 0;
 };
@@ -136,7 +131,7 @@ TEST_F(Tool, ReadShowsWhatTheWindowWouldSave) {
     EXPECT_EQ(Sim({"read"}), (ToolRun{0, DEFAULT_MODULE, ""}));
     EXPECT_EQ(Sim({"read", "--save", dir_.File("saved.txt")}), (ToolRun{0, "", ""}));
     EXPECT_EQ(ReadWholeFile(dir_.File("saved.txt")), DEFAULT_MODULE);
-    EXPECT_EQ(Sim({"read", "--save", dir_.File("no-such-dir/x.txt")}), (ToolRun{1, "", "Save database file failure\n"}));
+    EXPECT_EQ(Sim({"read", "--save", dir_.File("no/x.txt")}), (ToolRun{1, "", "Save database file failure\n"}));
 }
 
 TEST_F(Tool, WriteSendsTheHandshakeThenTheTwoParameterReports) {
@@ -176,6 +171,7 @@ TEST_F(Tool, WriteAppliesTheWindowFieldRules) {
     for (const auto& [input, stored, message] : rows) {
         EXPECT_EQ(Sim({"write", Config(input)}), (ToolRun{0, "Upload Parameter OK\n", message}));
         EXPECT_EQ(ReadWholeFile(memory_), stored);
+        EXPECT_EQ(Sim({"read"}).out, stored);  // a later run loads the module from its memory file
     }
 }
 
@@ -184,7 +180,8 @@ TEST_F(Tool, RefusedInputSendsNothing) {
     WriteWholeFile(memory_, before);
     const std::vector<std::pair<std::string, std::string>> rows = {
         {Config(ConfigText("00,01,01,", "New", "123456789", "00,00,00,00,00,05,")), "The KEY must be 10 characters!\n"},
-        {Config(ConfigText("00,01,04,", "New", "short", "00,00,00,00,00,05,")), "The KEY must between 8~63 characters!\n"},
+        {Config(ConfigText("00,01,04,", "New", "short", "00,00,00,00,00,05,")),
+         "The KEY must between 8~63 characters!\n"},
         {Config("[G1]\r\n00,01,00,\r\n[G3]\r\n*,\r\n[G4]\r\n00,00,00,00,00,05,\r\n"), "[G2] format error\n"},
         {dir_.File("absent.txt"), "Open database file failure\n"},
     };

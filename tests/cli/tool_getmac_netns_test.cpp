@@ -31,9 +31,7 @@ protected:
     void TearDown() override { RunProgram({"sh", "-c", "ip netns del " + host_ + "; ip netns del " + peer_}); }
 
     ToolRun InHost(const std::vector<std::string>& arguments) const {
-        std::vector<std::string> argv{"ip", "netns", "exec", host_, LQ3860CTL_PATH};
-        argv.insert(argv.end(), arguments.begin(), arguments.end());
-        return RunProgram(argv);
+        return RunLq3860ctl(arguments, {"ip", "netns", "exec", host_});
     }
 
     const std::string host_ = "lqcli" + std::to_string(getpid()) + "h";

@@ -24,10 +24,10 @@ std::string ReadBack(std::FILE* file) {
 
 }  // namespace
 
-ToolRun RunLq3860ctl(const std::vector<std::string>& arguments) {
-    std::vector<std::string> argv{LQ3860CTL_PATH};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    return RunProgram(argv);
+ToolRun RunLq3860ctl(const std::vector<std::string>& arguments, std::vector<std::string> launcher) {
+    launcher.push_back(LQ3860CTL_PATH);
+    launcher.insert(launcher.end(), arguments.begin(), arguments.end());
+    return RunProgram(launcher);
 }
 
 ToolRun RunProgram(const std::vector<std::string>& arguments, const std::string& input) {
@@ -38,9 +38,8 @@ ToolRun RunProgram(const std::vector<std::string>& arguments, const std::string&
     std::fwrite(input.data(), 1, input.size(), in);
     std::rewind(in);  // flushes, and the child reads from the start
 
-    std::vector<std::string> copies = arguments;
-    std::vector<char*> argv;
-    for (std::string& argument : copies) argv.push_back(argument.data());
+    std::vector<char*> argv;  // execvp does not change the texts
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
     const pid_t child = fork();
     if (child == 0) {

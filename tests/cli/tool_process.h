@@ -19,7 +19,8 @@ inline void PrintTo(const ToolRun& run, std::ostream* os) {
 
 // Runs argv[0] (searched in PATH when it has no slash) with `input` as stdin.
 ToolRun RunProgram(const std::vector<std::string>& argv, const std::string& input = "");
-ToolRun RunLq3860ctl(const std::vector<std::string>& arguments);
+// The built lq3860ctl, started through `launcher` (say "ip netns exec NAME") when given.
+ToolRun RunLq3860ctl(const std::vector<std::string>& arguments, std::vector<std::string> launcher = {});
 
 // Python's strict reading of `text`: a string value as its UTF-8 text, any
 // other value written back with sorted keys and no spaces; nullopt when

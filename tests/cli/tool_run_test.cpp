@@ -1,5 +1,4 @@
-// The built tool as a process: exit status, --help, --version, and a memory
-// file that outlives one run.
+// The built tool as a process: exit status, --help, --version.
 #include <gtest/gtest.h>
 
 #include "tool_process.h"
@@ -34,20 +33,6 @@ TEST(ToolProcess, HelpDocumentsEveryCommandOptionAndExitStatus) {
     const ToolRun version = RunLq3860ctl({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, std::string("lq3860ctl ") + LQ3860_VERSION + "\n");
-}
-
-TEST(ToolProcess, WriteThenReadInTwoRunsSeeTheSameModule) {
-    TempDir dir;
-    const std::string memory = "--simulate=" + dir.File("module.txt");
-    const std::string wanted = "[G1]\r\n00,11,02,\r\n[G2]\r\nOffice, 2nd floor,\r\n[G3]\r\n0123456789abcdef0123456789,"
-                               "\r\n[G4]\r\n02,1A,2B,3C,4D,5E,\r\n[END]\r\n";
-    WriteWholeFile(dir.File("in.txt"), wanted);
-    const ToolRun write = RunLq3860ctl({memory, "write", dir.File("in.txt")});
-    EXPECT_EQ(write.status, 0) << write.err;
-    EXPECT_EQ(write.out, "Upload Parameter OK\n");
-    const ToolRun read = RunLq3860ctl({"read", memory});
-    EXPECT_EQ(read.status, 0) << read.err;
-    EXPECT_EQ(read.out, wanted);
 }
 
 }  // namespace
