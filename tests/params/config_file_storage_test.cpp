@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <string>
 
 #include "param_set_helpers.h"
@@ -36,9 +35,8 @@ protected:
         std::ofstream(path, std::ios::binary) << bytes;
     }
     static std::string ReadBytes(const std::string& path) {
-        std::ostringstream out;
-        out << std::ifstream(path, std::ios::binary).rdbuf();
-        return out.str();
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 
     std::string dir_;
