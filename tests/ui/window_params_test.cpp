@@ -18,8 +18,12 @@ protected:
         ASSERT_EQ(window->Link().deviceOpen, 1);
         module->written.clear();
         pauses.clear();
+        // Records the progress bar's positions as the procedures repaint it.
+        auto* bar = Control<QProgressBar>(1010);
+        QObject::connect(bar, &QProgressBar::valueChanged, bar, [this](int value) { positions.push_back(value); });
     }
     SimulatedInterface* module = nullptr;
+    std::vector<int> positions;
 };
 
 TEST_F(ParamsWindowTest, ReadParaShowsTheModuleParametersStepByStep) {
@@ -30,20 +34,20 @@ TEST_F(ParamsWindowTest, ReadParaShowsTheModuleParametersStepByStep) {
     std::strcpy(params.key, "0123456789");
     params.mac[1] = 0x0A;
     module->module->SetParams(params);
-    std::vector<int> positions;
-    auto* bar = Control<QProgressBar>(1010);
-    QObject::connect(bar, &QProgressBar::valueChanged, bar, [&positions](int value) { positions.push_back(value); });
     window->OnReadPara();
     EXPECT_EQ(services.messages, Texts({"Download Parameter OK"}));
     EXPECT_EQ(Shown({1004, 1007, 1008, 1005, 1006}), QStringList({"AP", "0", "WEP64", "workshop", "0123456789"}));
     EXPECT_EQ(MacTexts(), QStringList({"00", "0A", "00", "00", "00", "00"}));
-    EXPECT_TRUE(bar->isHidden());
+    EXPECT_TRUE(Control<QProgressBar>(1010)->isHidden());
     EXPECT_EQ(positions, std::vector<int>({0, 250, 500, 750, 1000}));
     EXPECT_EQ(pauses, std::vector<unsigned>(5, 200));
 }
 
 TEST_F(ParamsWindowTest, FailedReadParaLeavesTheWindowAndSaysNg) {
-    module->module->SetParams(ModuleParamSet{});
+    ModuleParamSet params;
+    params.mode = MODE_AP;
+    std::strcpy(params.ssid, "workshop");
+    module->module->SetParams(params);
     module->failRead = true;
     // Ticks go on while the message is open: the dropped link is rebuilt then.
     QStringList listDuringMessage;
@@ -85,6 +89,7 @@ TEST_F(ParamsWindowTest, WriteParaSendsTheWindowFields) {
     EXPECT_EQ(std::string(stored.ssid) + "/" + stored.key, "site-7/a-wpa-passphrase");
     EXPECT_EQ(Edit(1012)->text(), "FF");  // the emptied edit shows what was sent
     EXPECT_EQ(ModuleParams.encryption, 4);
+    EXPECT_EQ(positions, std::vector<int>({0, 200, 250, 500, 750, 900, 1000}));
     EXPECT_EQ(pauses, std::vector<unsigned>({200, 50, 200, 200, 200}));
 }
 
