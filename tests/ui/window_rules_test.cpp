@@ -3,8 +3,6 @@
 #include <QKeyEvent>
 #include <QTest>
 
-#include <cstring>
-
 #include "window_fixture.h"
 
 TEST_F(WindowTest, MacEditsKeepOnlyHexDigitsAndEmptiedEditsGetTheirDefaultOnLeaving) {
@@ -76,21 +74,6 @@ TEST_F(WindowTest, ModeAndChannelRulesFollowTheStoredEncryption) {
     Leave(1006);  // no selection: any key passes
     EXPECT_EQ(services.messages, Texts());
     EXPECT_EQ(Edit(1006)->text(), "x");
-}
-
-TEST_F(WindowTest, LongProgramTextStaysWholeButTypingCannotGrowIt) {
-    OpenWindow();
-    std::memset(ModuleParams.ssid, 's', 30);
-    window->ShowParams();
-    EXPECT_EQ(Edit(1005)->text().size(), 30);
-    QTest::keyClick(Edit(1005), Qt::Key_Backspace);
-    Type(1005, "ab");
-    EXPECT_EQ(Edit(1005)->text().size(), 29);
-    std::memset(ModuleParams.ssid, 0, PARAM_TEXT_AREA);
-    std::memset(ModuleParams.ssid, 'q', 15);
-    window->ShowParams();  // a shorter program text brings the limit back
-    Type(1005, "0123456789");
-    EXPECT_EQ(Edit(1005)->text().size(), 20);
 }
 
 TEST_F(WindowTest, TextsOutsideLatin1CannotBeTyped) {

@@ -92,23 +92,30 @@ TEST_F(WindowTest, ModuleWithoutPermissionIsExplainedOnce) {
     EXPECT_NE(services.messages[0].find("no permission"), std::string::npos);
 }
 
-TEST_F(WindowTest, EscapeClosesWithoutTransferAndEnterOnlyWhenTheTransferSucceeds) {
+TEST_F(WindowTest, LongLoadedSsidStaysWholeCannotGrowAndKeepsEnterFromClosing) {
     OpenWindow();
     ModuleParams.mode = MODE_AP;
     std::memset(ModuleParams.ssid, 'x', 30);  // a loaded 30-character SSID, shown whole
     window->ShowParams();
     EXPECT_EQ(Edit(1005)->text().size(), 30);
+    QTest::keyClick(Edit(1005), Qt::Key_Backspace);
+    Type(1005, "ab");
+    EXPECT_EQ(Edit(1005)->text().size(), 29);
+
     window->show();
-    QTest::keyClick(Edit(1005), Qt::Key_Escape);
+    QTest::keyClick(Edit(1005), Qt::Key_Escape);  // closes without any transfer
     EXPECT_FALSE(window->isVisible());
     EXPECT_TRUE(services.messages.empty());
-
     window->show();
     QTest::keyClick(Edit(1005), Qt::Key_Return);
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(services.messages, Texts({SSID_TOO_LONG_MESSAGE}));
 
-    Edit(1005)->setText("short");
+    std::memset(ModuleParams.ssid, 0, PARAM_TEXT_AREA);
+    std::memset(ModuleParams.ssid, 'q', 15);
+    window->ShowParams();  // a shorter program text brings the limit back
+    Type(1005, "0123456789");
+    EXPECT_EQ(Edit(1005)->text(), QString(15, 'q') + "01234");
     QTest::keyClick(Edit(1005), Qt::Key_Return);
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(window->result(), QDialog::Accepted);
