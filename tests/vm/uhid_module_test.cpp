@@ -135,11 +135,11 @@ TEST(VirtualModuleEvents, FeatureRequestsAreRefusedInsteadOfLeftWaiting) {
     get.u.get_report.id = 41;
     set.type = UHID_SET_REPORT;
     set.u.set_report.id = 42;
-    const auto got = module.HandleEvent(get).events, setReply = module.HandleEvent(set).events;
-    ASSERT_TRUE(got.size() == 1 && setReply.size() == 1);
+    const auto got = module.HandleEvent(get).events, put = module.HandleEvent(set).events;
+    ASSERT_TRUE(got.size() == 1 && put.size() == 1);
     EXPECT_EQ(std::make_tuple(got[0].type, got[0].u.get_report_reply.id, got[0].u.get_report_reply.err != 0),
               std::make_tuple(__u32{UHID_GET_REPORT_REPLY}, 41u, true));
-    EXPECT_EQ(std::make_tuple(setReply[0].type, setReply[0].u.set_report_reply.id, setReply[0].u.set_report_reply.err != 0),
+    EXPECT_EQ(std::make_tuple(put[0].type, put[0].u.set_report_reply.id, put[0].u.set_report_reply.err != 0),
               std::make_tuple(__u32{UHID_SET_REPORT_REPLY}, 42u, true));
 }
 
