@@ -81,12 +81,11 @@ TEST_F(NeighbourTest, ReaderTakesTheLowestAddressesOfItsInterfaceUpToTheLimitAnd
 }
 
 TEST_F(NeighbourTest, ReaderZeroFillsShortMacsCutsLongOnesAndMapsStates) {
+    const Bytes none(6, 0);
     const struct { std::uint16_t state; Bytes mac, stored; std::uint32_t type; } cases[] = {
         {NUD_PERMANENT, {1, 2, 3, 4, 5, 6, 7, 8}, {1, 2, 3, 4, 5, 6}, 4}, {NUD_REACHABLE, {0x11, 0x22}, {0x11, 0x22, 0, 0, 0, 0}, 3},
-        {NUD_STALE, {}, {0, 0, 0, 0, 0, 0}, 3}, {NUD_DELAY, {}, {0, 0, 0, 0, 0, 0}, 3},
-        {NUD_PROBE, {}, {0, 0, 0, 0, 0, 0}, 3}, {NUD_INCOMPLETE, {}, {0, 0, 0, 0, 0, 0}, 2},
-        {NUD_FAILED, {}, {0, 0, 0, 0, 0, 0}, 2}, {NUD_NOARP, {}, {0, 0, 0, 0, 0, 0}, 1},
-        {NUD_NONE, {}, {0, 0, 0, 0, 0, 0}, 1}};
+        {NUD_STALE, {}, none, 3}, {NUD_DELAY, {}, none, 3}, {NUD_PROBE, {}, none, 3}, {NUD_INCOMPLETE, {}, none, 2},
+        {NUD_FAILED, {}, none, 2}, {NUD_NOARP, {}, none, 1}, {NUD_NONE, {}, none, 1}};
     std::uint8_t last = 0;
     for (const auto& c : cases) table.rows.push_back(Row(5, {10, 0, 0, ++last}, c.mac, c.state));
     ASSERT_EQ(Read(ARP_MAX_ENTRIES, 5), int(std::size(cases)));
