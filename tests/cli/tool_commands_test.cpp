@@ -118,7 +118,7 @@ TEST_F(Tool, SignalLevelOutsideZeroToThreeShowsItsByte) {
     EXPECT_EQ(Sim({"signal"}), (ToolRun{0, "signal 3\n", ""}));
 }
 
-TEST_F(Tool, ReadShowsWhatTheWindowWouldSave) {
+TEST_F(Tool, ReadShowsWhatTheWindowWouldSaveAndNamesSaveFailures) {
     ModuleParamSet params;
     params.mode = 1;        // Ad-Hoc
     params.channel = 0;     // shown as 1
@@ -132,6 +132,9 @@ TEST_F(Tool, ReadShowsWhatTheWindowWouldSave) {
     EXPECT_EQ(Sim({"read", "--save", dir_.File("saved.txt")}), (ToolRun{0, "", ""}));
     EXPECT_EQ(ReadWholeFile(dir_.File("saved.txt")), DEFAULT_MODULE);
     EXPECT_EQ(Sim({"read", "--save", dir_.File("no/x.txt")}), (ToolRun{1, "", "Save database file failure\n"}));
+    const std::string lostMemory = "--simulate=" + dir_.File("no/module.txt");  // a store that cannot be kept
+    EXPECT_EQ(RunOn(nullptr, {lostMemory, "write", Config(WPA_CONFIG)}),
+              (ToolRun{1, "", "Save database file failure\n"}));
 }
 
 TEST_F(Tool, WriteSendsTheHandshakeThenTheTwoParameterReports) {
