@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
+#include "cli/run_tool.h"
+
 namespace {
 
 CommandLine Parsed(const std::vector<std::string>& arguments) {
@@ -36,22 +40,23 @@ TEST(CommandLine, HelpAndVersionWinOverEverythingElse) {
     EXPECT_EQ(Parsed({"list", "--version"}).command, ToolCommand::Version);
 }
 
-TEST(CommandLine, RefusesWrongUsage) {
-    const std::vector<std::vector<std::string>> wrong = {
-        {}, {"frobnicate"}, {"--verbose", "list"},            // no/unknown command, unknown option
-        {"write"}, {"write", "a.txt", "b.txt"}, {"getmac"},  // FILE or IPV4 missing, one FILE too many
-        {"info", "extra"}, {"read", "--save"}, {"read", "--save="},
-        {"info", "--save", "x.txt"}, {"list", "--adapter", "eth0"},  // options of another command
-        {"--simulate=", "list"}, {"--json=1", "list"}, {"--help=all"},
-        {"--device", "list"}, {"--device", "-1", "list"}, {"--device", "1x", "list"}, {"--device", " 1", "list"},
-        {"--device", "+1", "list"}, {"--device", "99999999999999999999", "list"}, {"list", "--device"},
+TEST(CommandLine, WrongUsageExitsWithTwoAndSaysWhy) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> rows = {
+        {{}, "COMMAND"}, {{"frobnicate"}, "'frobnicate'"}, {{"--verbose", "list"}, "'--verbose'"},
+        {{"write"}, "FILE"}, {{"write", "a.txt", "b.txt"}, "'b.txt'"}, {{"getmac"}, "IPV4"},
+        {{"info", "extra"}, "'extra'"}, {{"read", "--save"}, "--save"}, {{"read", "--save="}, "--save"},
+        {{"info", "--save", "x.txt"}, "read"}, {{"list", "--adapter", "eth0"}, "getmac"},  // another command's
+        {{"--simulate=", "list"}, "FILE"}, {{"--json=1", "list"}, "'--json=1'"}, {{"--help=all"}, "'--help=all'"},
+        {{"--device", "list"}, "'list'"}, {{"--device", "-1", "list"}, "'-1'"}, {{"--device", "1x", "list"}, "'1x'"},
+        {{"--device", " 1", "list"}, "' 1'"}, {{"--device", "+1", "list"}, "'+1'"},
+        {{"--device", "99999999999999999999", "list"}, "'99999999999999999999'"}, {{"list", "--device"}, "N"},
     };
-    for (const auto& arguments : wrong) {
-        std::string joined;
-        for (const auto& argument : arguments) joined += "[" + argument + "]";
-        const ParseResult result = ParseCommandLine(arguments);
-        EXPECT_FALSE(result.ok) << joined;
-        EXPECT_FALSE(result.error.empty()) << joined;
+    for (const auto& [arguments, named] : rows) {
+        std::ostringstream out, err;
+        EXPECT_EQ(RunTool(arguments, out, err), 2) << named;
+        EXPECT_EQ(out.str(), "");
+        EXPECT_NE(err.str().find(named), std::string::npos) << err.str();
+        EXPECT_NE(err.str().find("Try 'lq3860ctl --help'."), std::string::npos) << err.str();
     }
 }
 

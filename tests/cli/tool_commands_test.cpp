@@ -119,13 +119,8 @@ TEST_F(Tool, SignalLevelOutsideZeroToThreeShowsItsByte) {
 }
 
 TEST_F(Tool, ReadShowsWhatTheWindowWouldSaveAndNamesSaveFailures) {
-    ModuleParamSet params;
-    params.mode = 1;        // Ad-Hoc
-    params.channel = 0;     // shown as 1
-    params.encryption = 7;  // outside the list: no selection, saved as 255
-    StoreParamText(params.ssid, "");
-    StoreParamText(params.key, "any");
-    platform_.AddModule().module->SetParams(params);
+    // Ad-Hoc on channel 0 (shown as 1), encryption 7 (outside the list: saved as 255), no SSID (saved as "*").
+    platform_.AddModule().module->SetParams(ModuleParamSet{.mode = 1, .channel = 0, .encryption = 7, .key = "any"});
     EXPECT_EQ(Run({"read"}).out, ConfigText("01,01,255,", "*", "any", "00,00,00,00,00,00,"));
 
     EXPECT_EQ(Sim({"read"}), (ToolRun{0, DEFAULT_MODULE, ""}));

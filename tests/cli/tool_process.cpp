@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 namespace {
 
@@ -77,9 +77,7 @@ TempDir::TempDir() : path((std::filesystem::temp_directory_path() / "lq3860ctl-t
 
 std::string ReadWholeFile(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
+    return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 void WriteWholeFile(const std::string& path, const std::string& text) {

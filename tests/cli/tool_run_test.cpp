@@ -1,24 +1,9 @@
-// The built tool as a process: exit status, --help, --version.
+// The built tool as a process: --help and --version.
 #include <gtest/gtest.h>
 
 #include "tool_process.h"
 
 namespace {
-
-TEST(ToolProcess, WrongUsageExitsWithTwoAndSaysWhy) {
-    const std::vector<std::pair<std::vector<std::string>, std::string>> rows = {
-        {{}, "COMMAND"}, {{"frobnicate"}, "frobnicate"}, {{"--simulate", "write"}, "FILE"},
-        {{"--simulate", "--device", "first", "info"}, "first"}, {{"--simulate", "getmac"}, "IPV4"},
-        {{"--simulate", "info", "--save", "x.txt"}, "--save"},
-    };
-    for (const auto& [arguments, named] : rows) {
-        const ToolRun run = RunLq3860ctl(arguments);
-        EXPECT_EQ(run.status, 2) << named;
-        EXPECT_EQ(run.out, "");
-        EXPECT_NE(run.err.find(named), std::string::npos) << run.err;
-        EXPECT_NE(run.err.find("--help"), std::string::npos) << run.err;
-    }
-}
 
 TEST(ToolProcess, HelpDocumentsEveryCommandOptionAndExitStatus) {
     const ToolRun run = RunLq3860ctl({"--help"});
