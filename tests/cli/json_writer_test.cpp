@@ -36,12 +36,9 @@ TEST(JsonObjectWriter, BuildsNestedObjectsThatParse) {
     JsonArray modules;
     modules.Add(JsonObject().AddNumber("index", 0).AddText("name", "LQ \"one\""));
     modules.Add(JsonObject().AddNumber("index", 1).AddNull("name"));
-    const std::string text = JsonObject()
-                                 .AddArray("modules", modules)
-                                 .AddBool("ok", true)
-                                 .AddNumber("negative", -255)
-                                 .AddLatin1Text("ssid", "Caf\xE9")
-                                 .Text();
+    const std::string text =
+        JsonObject().AddArray("modules", modules).AddBool("ok", true).AddNumber("negative", -255).AddLatin1Text(
+            "ssid", "Caf\xE9").Text();
     EXPECT_EQ(DecodeJson(text), R"({"modules":[{"index":0,"name":"LQ \"one\""},{"index":1,"name":null}],)"
                                 R"("negative":-255,"ok":true,"ssid":"Caf)" "\xC3\xA9\"}");
     EXPECT_EQ(DecodeJson(JsonObject().Text()), "{}");
