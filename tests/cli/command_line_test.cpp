@@ -33,9 +33,7 @@ TEST(CommandLine, CommandArguments) {
 }
 
 TEST(CommandLine, HelpAndVersionWinOverEverythingElse) {
-    EXPECT_EQ(Parsed({"--help"}).command, ToolCommand::Help);
     EXPECT_EQ(Parsed({"bogus", "--help", "--device", "7"}).command, ToolCommand::Help);
-    EXPECT_EQ(Parsed({"--version"}).command, ToolCommand::Version);
     EXPECT_EQ(Parsed({"list", "--version"}).command, ToolCommand::Version);
 }
 
@@ -56,6 +54,15 @@ TEST(CommandLine, WrongUsageExitsWithTwoAndSaysWhy) {
         EXPECT_EQ(out.str(), "");
         EXPECT_NE(err.str().find(named), std::string::npos) << err.str();
         EXPECT_NE(err.str().find("Try 'lq3860ctl --help'."), std::string::npos) << err.str();
+    }
+    // getmac checks the address and the adapter itself, before any traffic.
+    for (const auto& [arguments, named] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"getmac", "192.168.255.256"}, "'192.168.255.256' is no IPv4 address (a.b.c.d)"},
+             {{"getmac", "192.168.255"}, "'192.168.255' is no IPv4 address (a.b.c.d)"},
+             {{"getmac", "127.0.0.1", "--adapter", "nosuch0"}, "no network adapter named 'nosuch0'"}}) {
+        std::ostringstream out, err;
+        const int status = RunTool(arguments, out, err);
+        EXPECT_EQ(std::tuple(status, out.str(), err.str()), std::tuple(2, "", "lq3860ctl: " + named + "\n"));
     }
 }
 

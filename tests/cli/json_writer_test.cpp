@@ -7,16 +7,14 @@
 namespace {
 
 TEST(JsonQuote, StrictReaderGetsTheTextBackWithInvalidUtf8Replaced) {
-    std::string ascii;
-    for (int c = 1; c < 0x80; ++c) ascii += static_cast<char>(c);  // every character that could break it
-    std::string everyByte = ascii;  // Latin-1 text keeps every byte as its character
-    for (int c = 0x80; c < 0x100; ++c) everyByte += static_cast<char>(c);
+    std::string everyByte;  // every character that could break the quoting, then every Latin-1 letter
+    for (int c = 1; c < 0x100; ++c) everyByte += static_cast<char>(c);
     ASSERT_EQ(Latin1ToUtf8(everyByte).size(), 127u + 2u * 128u);
     const std::string zero("a\0b", 3);
     const std::string valid = "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x93\xB6";
     const std::string r = "\xEF\xBF\xBD";  // U+FFFD
     const std::vector<std::pair<std::string, std::string>> rows = {
-        {ascii, ascii}, {zero, zero}, {valid, valid},
+        {zero, zero}, {valid, valid},
         {"a\xFF" "b", "a" + r + "b"},            // never valid
         {"\x80", r},                             // stray continuation
         {"\xC0\xAF", r + r},                     // overlong '/'
@@ -24,7 +22,7 @@ TEST(JsonQuote, StrictReaderGetsTheTextBackWithInvalidUtf8Replaced) {
         {"\xF4\x90\x80\x80", r + r + r + r},     // beyond U+10FFFF
         {"ok\xE2\x82", "ok" + r + r},            // cut short at the end
         {Latin1ToUtf8("Caf\xE9"), "Caf\xC3\xA9"}, {Latin1ToUtf8("\xFF\x80"), "\xC3\xBF\xC2\x80"},
-        {Latin1ToUtf8(everyByte), Latin1ToUtf8(everyByte)},  // valid UTF-8: nothing replaced
+        {Latin1ToUtf8(everyByte), Latin1ToUtf8(everyByte)},  // all of it valid UTF-8: nothing replaced
     };
     for (const auto& [text, expected] : rows) {
         SCOPED_TRACE(JsonQuote(text));

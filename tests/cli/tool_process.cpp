@@ -6,18 +6,14 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 
 namespace {
 
-// The whole of a temporary file, which is then closed.
+// The whole of a temporary file, read again from its start through its descriptor; the file is then closed.
 std::string ReadBack(std::FILE* file) {
-    std::string text;
-    std::rewind(file);
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
+    const std::string text = ReadWholeFile("/proc/self/fd/" + std::to_string(fileno(file)));
     std::fclose(file);
     return text;
 }
@@ -30,20 +26,15 @@ ToolRun RunLq3860ctl(const std::vector<std::string>& arguments, std::vector<std:
     return RunProgram(launcher);
 }
 
-ToolRun RunProgram(const std::vector<std::string>& arguments, const std::string& input) {
-    std::FILE* const in = std::tmpfile();  // left open on failure: the test fails anyway
-    std::FILE* const out = std::tmpfile();
+ToolRun RunProgram(const std::vector<std::string>& arguments) {
+    std::FILE* const out = std::tmpfile();  // left open on failure: the test fails anyway
     std::FILE* const err = std::tmpfile();
-    if (in == nullptr || out == nullptr || err == nullptr || arguments.empty()) return {};
-    std::fwrite(input.data(), 1, input.size(), in);
-    std::rewind(in);  // flushes, and the child reads from the start
-
+    if (out == nullptr || err == nullptr || arguments.empty()) return {};
     std::vector<char*> argv;  // execvp does not change the texts
     for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
     const pid_t child = fork();
     if (child == 0) {
-        dup2(fileno(in), STDIN_FILENO);
         dup2(fileno(out), STDOUT_FILENO);
         dup2(fileno(err), STDERR_FILENO);
         execvp(argv[0], argv.data());
@@ -52,21 +43,21 @@ ToolRun RunProgram(const std::vector<std::string>& arguments, const std::string&
     int status = -1;  // not "exited" unless waitpid says so
     while (child > 0 && waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
-    std::fclose(in);
     return {WIFEXITED(status) && child > 0 ? WEXITSTATUS(status) : -1, ReadBack(out), ReadBack(err)};
 }
 
 std::optional<std::string> DecodeJson(const std::string& text) {
+    // The text is passed as an argument (a raw NUL would cut it short and so make it invalid).
     static const char* const script = R"(
-import json, sys
+import json, os, sys
 def unique(pairs):  # a repeated key is refused
     return dict(pairs) if len(dict(pairs)) == len(pairs) else sys.exit(1)
-value = json.loads(sys.stdin.buffer.read(), object_pairs_hook=unique)
+value = json.loads(os.fsencode(sys.argv[1]), object_pairs_hook=unique)
 if not isinstance(value, str):
     value = json.dumps(value, sort_keys=True, ensure_ascii=False, separators=(",", ":"))
 sys.stdout.buffer.write(value.encode())
 )";
-    const ToolRun run = RunProgram({"python3", "-c", script}, text);
+    const ToolRun run = RunProgram({"python3", "-c", script, text});
     if (run.status != 0) return std::nullopt;
     return run.out;
 }

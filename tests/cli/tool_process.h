@@ -15,8 +15,8 @@ struct ToolRun {
 };
 inline void PrintTo(const ToolRun& r, std::ostream* o) { *o << r.status << " \"" << r.out << "\" \"" << r.err << '"'; }
 
-// Runs argv[0] (searched in PATH when it has no slash) with `input` as stdin.
-ToolRun RunProgram(const std::vector<std::string>& argv, const std::string& input = "");
+// Runs argv[0] (searched in PATH when it has no slash).
+ToolRun RunProgram(const std::vector<std::string>& argv);
 // The built lq3860ctl, started through `launcher` (say "ip netns exec NAME") when given.
 ToolRun RunLq3860ctl(const std::vector<std::string>& arguments, std::vector<std::string> launcher = {});
 
@@ -29,8 +29,6 @@ std::optional<std::string> DecodeJson(const std::string& text);
 struct TempDir {
     TempDir();
     ~TempDir() { std::filesystem::remove_all(path, ignored); }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
     std::string File(const std::string& name) const { return path + "/" + name; }
     std::string path;
     std::error_code ignored;
