@@ -1,23 +1,31 @@
 #pragma once
 // A main window on simulated modules, with recorded messages, file dialog
 // answers, pauses and debug texts: no person, no sleeping, no hardware.
+#include <QApplication>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QStringList>
+#include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "device/debug_output.h"
 #include "device/pause.h"
 #include "device/simulated_platform.h"
+#include "maclookup/mac_handoff.h"
+#include "params/module_params.h"
+#include "ui/signal_lamps.h"
 #include "ui/user_services.h"
 #include "ui/utility_dlg.h"
 
@@ -43,20 +51,44 @@ public:
 private:
     std::string Answer(const std::string& dialog) {
         fileDialogs.push_back(dialog);
-        if (fileAnswers.empty()) return std::string();
-        std::string answer = fileAnswers.front();
-        fileAnswers.pop_front();
+        std::string answer = fileAnswers.empty() ? std::string() : fileAnswers.front();
+        if (!fileAnswers.empty()) fileAnswers.pop_front();
         return answer;
     }
 };
 
 class WindowTest : public ::testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override {
+        // Process-wide state starts as at program start.
+        ModuleParams = ModuleParamSet{};
+        MacHandOff = MacHandOffRecord{};
+        signalLevel = shownSignalLevel = 0;
+        HID_Close();
+        HID_ClearList();
+        HID_UsePlatform(&platform);
+        previousServices_ = SetServices(&services);
+        previousPause_ = SetPauseFunction([this](unsigned ms) { pauses.push_back(ms); });
+        SetDebugSink([this](std::string_view text) { debug.emplace_back(text); });
+        OpenWindow();
+    }
+    void TearDown() override {
+        window.reset();
+        HID_Close();
+        HID_ClearList();
+        HID_UsePlatform(nullptr);
+        SetDebugSink(nullptr);
+        SetPauseFunction(previousPause_);
+        SetServices(previousServices_);
+    }
 
     // Builds the window (start-up runs) with its timer stopped: tests tick it.
-    void OpenWindow();
+    // SetUp opens one on no module; tests that plug modules in first open anew.
+    void OpenWindow() {
+        window.reset();  // one window at a time
+        window = std::make_unique<CUtilityDlg>();
+        window->Timer()->stop();
+    }
 
     template <typename T>
     T* Control(int id) const {
@@ -66,15 +98,38 @@ protected:
     }
     QComboBox* Combo(int id) const { return Control<QComboBox>(id); }
     QLineEdit* Edit(int id) const { return Control<QLineEdit>(id); }
-    QStringList Items(int id) const;
+    QStringList Items(int id) const {
+        QStringList items;
+        for (int i = 0; i < Combo(id)->count(); ++i) items << Combo(id)->itemText(i);
+        return items;
+    }
+    // Current texts of combos, edits and labels.
+    QStringList Shown(std::initializer_list<int> ids) const {
+        QStringList texts;
+        for (int id : ids) {
+            QWidget* control = Control<QWidget>(id);
+            if (auto* combo = qobject_cast<QComboBox*>(control)) texts << combo->currentText();
+            if (auto* edit = qobject_cast<QLineEdit*>(control)) texts << edit->text();
+            if (auto* label = qobject_cast<QLabel*>(control)) texts << label->text();
+        }
+        return texts;
+    }
     QStringList MacTexts() const { return Shown({1009, 1012, 1013, 1014, 1015, 1016}); }  // left to right
-    QStringList Shown(std::initializer_list<int> ids) const;  // current texts of combos, edits and labels
-    bool DebugSaid(const std::string& text) const;
+    bool DebugSaid(const std::string& text) const { return std::count(debug.begin(), debug.end(), text) > 0; }
 
     // What the user does.
-    void Choose(int comboId, int position);
-    void Leave(int editId, Qt::FocusReason reason = Qt::TabFocusReason);
-    void Type(int editId, const QString& text);  // at the end of the text
+    void Choose(int comboId, int position) {
+        Combo(comboId)->setCurrentIndex(position);
+        emit Combo(comboId)->activated(position);
+    }
+    void Leave(int editId, Qt::FocusReason reason = Qt::TabFocusReason) {
+        QFocusEvent event(QEvent::FocusOut, reason);
+        QApplication::sendEvent(Edit(editId), &event);
+    }
+    void Type(int editId, const QString& text) {  // at the end of the text
+        Edit(editId)->end(false);
+        QTest::keyClicks(Edit(editId), text);
+    }
 
     SimulatedPlatform platform;
     RecordingServices services;
@@ -85,4 +140,23 @@ protected:
 private:
     UserServices* previousServices_ = nullptr;
     PauseFunction previousPause_;
+};
+
+// The same window with a simulated module selected; the bar's positions are recorded.
+class ConnectedWindowTest : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        module = &platform.AddModule();
+        module->module->SetFirmware('2', '1', "130715");
+        OpenWindow();
+        Choose(1001, 1);
+        ASSERT_EQ(window->Link().deviceOpen, 1);
+        module->written.clear();
+        pauses.clear();
+        auto* bar = Control<QProgressBar>(1010);
+        QObject::connect(bar, &QProgressBar::valueChanged, bar, [this](int value) { positions.push_back(value); });
+    }
+    SimulatedInterface* module = nullptr;
+    std::vector<int> positions;
 };

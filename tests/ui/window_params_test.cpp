@@ -8,25 +8,7 @@
 
 #include "window_fixture.h"
 
-class ParamsWindowTest : public WindowTest {
-protected:
-    void SetUp() override {
-        WindowTest::SetUp();
-        module = &platform.AddModule();
-        OpenWindow();
-        Choose(1001, 1);
-        ASSERT_EQ(window->Link().deviceOpen, 1);
-        module->written.clear();
-        pauses.clear();
-        // Records the progress bar's positions as the procedures repaint it.
-        auto* bar = Control<QProgressBar>(1010);
-        QObject::connect(bar, &QProgressBar::valueChanged, bar, [this](int value) { positions.push_back(value); });
-    }
-    SimulatedInterface* module = nullptr;
-    std::vector<int> positions;
-};
-
-TEST_F(ParamsWindowTest, ReadParaShowsTheModuleParametersStepByStep) {
+TEST_F(ConnectedWindowTest, ReadParaShowsTheModuleParametersStepByStep) {
     ModuleParamSet params;
     params.mode = MODE_AP;
     params.encryption = 1;
@@ -36,43 +18,27 @@ TEST_F(ParamsWindowTest, ReadParaShowsTheModuleParametersStepByStep) {
     module->module->SetParams(params);
     window->OnReadPara();
     EXPECT_EQ(services.messages, Texts({"Download Parameter OK"}));
-    EXPECT_EQ(Shown({1004, 1007, 1008, 1005, 1006}), QStringList({"AP", "0", "WEP64", "workshop", "0123456789"}));
-    EXPECT_EQ(MacTexts(), QStringList({"00", "0A", "00", "00", "00", "00"}));
+    EXPECT_EQ(Shown({1004, 1007, 1008, 1005, 1006, 1009, 1012}),
+              QStringList({"AP", "0", "WEP64", "workshop", "0123456789", "00", "0A"}));
     EXPECT_TRUE(Control<QProgressBar>(1010)->isHidden());
     EXPECT_EQ(positions, std::vector<int>({0, 250, 500, 750, 1000}));
     EXPECT_EQ(pauses, std::vector<unsigned>(5, 200));
-}
 
-TEST_F(ParamsWindowTest, FailedReadParaLeavesTheWindowAndSaysNg) {
-    ModuleParamSet params;
-    params.mode = MODE_AP;
-    std::strcpy(params.ssid, "workshop");
-    module->module->SetParams(params);
     module->failRead = true;
-    // Ticks go on while the message is open: the dropped link is rebuilt then.
+    // Ticks go on while the NG message is open: the dropped link is rebuilt then.
     QStringList listDuringMessage;
     services.duringMessage = [&] {
         window->OnTimer();
         listDuringMessage = Items(1001);
     };
+    Edit(1005)->setText("kept");
     window->OnReadPara();
-    EXPECT_EQ(services.messages, Texts({"Download Parameter NG"}));
+    EXPECT_EQ(services.messages.back(), "Download Parameter NG");
     EXPECT_EQ(listDuringMessage, QStringList({"<None>", "LQ-3860 (simulated)"}));
-    EXPECT_EQ(Shown({1004, 1005}), QStringList({"Ad-Hoc", "LQ-3860"}));
+    EXPECT_EQ(Edit(1005)->text(), "kept");
 }
 
-TEST_F(WindowTest, WithoutModuleReadParaWaitsAndWriteParaDoesNotButBothSayNg) {
-    OpenWindow();
-    window->OnReadPara();
-    EXPECT_EQ(pauses, std::vector<unsigned>(5, 200));
-    pauses.clear();
-    window->OnWritePara();
-    EXPECT_TRUE(pauses.empty());
-    EXPECT_EQ(services.messages, Texts({"Download Parameter NG", "Upload Parameter NG"}));
-    EXPECT_EQ(window->Link().rescanNeeded, 1);
-}
-
-TEST_F(ParamsWindowTest, WriteParaSendsTheWindowFields) {
+TEST_F(ConnectedWindowTest, WriteParaSendsTheWindowFields) {
     Choose(1004, MODE_AP);
     Choose(1007, 5);
     Combo(1008)->setCurrentIndex(4);
@@ -81,8 +47,6 @@ TEST_F(ParamsWindowTest, WriteParaSendsTheWindowFields) {
     Edit(1012)->clear();
     window->OnWritePara();
     EXPECT_EQ(services.messages, Texts({"Upload Parameter OK"}));
-    ASSERT_EQ(module->written.size(), 3u);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(module->written[0].data() + 1), 8), "AT+iWP\r\n");
     const ModuleParamSet& stored = module->module->Params();
     EXPECT_EQ(std::vector<int>({stored.mode, stored.channel, stored.encryption, stored.mac[1]}),
               std::vector<int>({MODE_AP, 5, 4, 0xFF}));
@@ -93,64 +57,51 @@ TEST_F(ParamsWindowTest, WriteParaSendsTheWindowFields) {
     EXPECT_EQ(pauses, std::vector<unsigned>({200, 50, 200, 200, 200}));
 }
 
-TEST_F(ParamsWindowTest, RefusedKeySendsNothingAtAll) {
+TEST_F(ConnectedWindowTest, RefusedKeySendsNothingAtAllAndALostModuleSaysNg) {
     Combo(1008)->setCurrentIndex(1);
     Edit(1006)->setText("short");
     window->OnWritePara();
     EXPECT_EQ(services.messages, Texts({"The KEY must be 10 characters!"}));
     EXPECT_TRUE(module->written.empty());
-}
 
-TEST_F(ParamsWindowTest, LostModuleDuringTheUploadSaysNgAfterAllWaits) {
+    Edit(1006)->setText("0123456789");
     module->unplugAfterReports = 3;  // firmware query, announcement and first parameter report get through
     window->OnWritePara();
-    EXPECT_EQ(services.messages, Texts({"Upload Parameter NG"}));
+    EXPECT_EQ(services.messages.back(), "Upload Parameter NG");
     EXPECT_EQ(window->Link().deviceOpen, 0);
-    EXPECT_EQ(pauses, std::vector<unsigned>({200, 50, 200, 200, 200}));
+    EXPECT_EQ(pauses, std::vector<unsigned>({200, 50, 200, 200, 200}));  // after all waits
 }
 
-TEST_F(ParamsWindowTest, UnderNoneWithALongLoadedSsidTheTransferRefusesButItsStartIsSentWithoutKey) {
+TEST_F(ConnectedWindowTest, UnderNoneWithALongLoadedSsidTheTransferRefusesButItsStartIsSentWithoutKey) {
     std::memset(ModuleParams.ssid, 'L', 30);
     window->ShowParams();
     Edit(1006)->setText("left in the edit");
     window->OnWritePara();
     // The key check and the upload each transfer from the controls.
     EXPECT_EQ(services.messages, Texts({SSID_TOO_LONG_MESSAGE, SSID_TOO_LONG_MESSAGE, "Upload Parameter OK"}));
-    EXPECT_EQ(std::string(module->module->Params().ssid), std::string(20, 'L'));
-    EXPECT_STREQ(module->module->Params().key, "");
+    EXPECT_EQ(std::string(module->module->Params().ssid) + "/" + module->module->Params().key, std::string(20, 'L') + "/");
     EXPECT_EQ(Edit(1006)->text(), "");  // the key check empties it under NONE
 }
 
-class ConfigFileWindowTest : public WindowTest {
-protected:
-    void SetUp() override {
-        WindowTest::SetUp();
-        OpenWindow();
-    }
-    std::string PathOf(const char* name) const { return QDir(folder.path()).filePath(name).toStdString(); }
+TEST_F(WindowTest, SaveWritesTheWindowAndTakesItAsTheParameterSetAndTheFileLoadsBackButNotABrokenOne) {
     QTemporaryDir folder;
-};
-
-TEST_F(ConfigFileWindowTest, SaveWritesTheWindowAndTakesItAsTheParameterSetAndTheFileLoadsBack) {
-    const std::string path = PathOf("start.txt");
-    services.fileAnswers = {"", PathOf("missing-folder/x.txt"), path};
+    const auto pathOf = [&](const char* name) { return QDir(folder.path()).filePath(name).toStdString(); };
+    services.fileAnswers = {"", pathOf("missing-folder/x.txt"), pathOf("start.txt")};
     window->OnSaveConfiguration();  // cancelled
     Edit(1013)->clear();
     window->OnSaveConfiguration();  // failed: the edits and the parameter set stay
     EXPECT_EQ(services.messages, Texts({"Save database file failure"}));
     EXPECT_EQ(ModuleParams.channel, 0);
     EXPECT_EQ(Edit(1013)->text(), "");
-    EXPECT_TRUE(QDir(folder.path()).isEmpty());
 
     Edit(1013)->setText("FF");
     window->OnSaveConfiguration();
     EXPECT_EQ(services.fileDialogs, Texts(3, "save Txt file(*.txt) txt"));  // cancelled, failed, saved
-    QFile file(QString::fromStdString(path));
+    QFile file(QDir(folder.path()).filePath("start.txt"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(),
               QByteArray("[G1]\r\n01,02,00,\r\n[G2]\r\nLQ-3860,\r\n[G3]\r\n*,\r\n[G4]\r\nFF,FF,FF,FF,FF,FF,\r\n[END]\r\n"));
-    EXPECT_EQ(services.messages.size(), 1u);
-    EXPECT_EQ(ModuleParams.mode, MODE_ADHOC);
+    EXPECT_EQ(QDir(folder.path()).count(), 3u);  // ".", ".." and the one saved file
     EXPECT_EQ(ModuleParams.channel, 2);
     EXPECT_STREQ(ModuleParams.ssid, "LQ-3860");
 
@@ -158,24 +109,18 @@ TEST_F(ConfigFileWindowTest, SaveWritesTheWindowAndTakesItAsTheParameterSetAndTh
     Edit(1005)->setText("lab");
     Edit(1016)->setText("7e");
     ModuleParams = ModuleParamSet{};
-    services.fileAnswers = {path};
+    QFile broken(QDir(folder.path()).filePath("broken.txt"));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("[G1]\r\n00,05,01,\r\n[G2]\r\nx,\r\n[G4]\r\n01,02,03,04,05,06,\r\n");
+    broken.close();
+    services.fileAnswers = {pathOf("start.txt"), pathOf("absent.txt"), pathOf("broken.txt")};
     window->OnLoadConfiguration();
     EXPECT_EQ(services.fileDialogs.back(), "open Text File (*.txt)");
-    EXPECT_EQ(services.messages.size(), 1u);
     EXPECT_EQ(Shown({1004, 1007, 1008, 1005, 1016}), QStringList({"Ad-Hoc", "2", "NONE", "LQ-3860", "FF"}));
+    window->OnLoadConfiguration();
+    window->OnLoadConfiguration();  // a broken or missing file changes nothing
+    EXPECT_EQ(services.messages,
+              Texts({"Save database file failure", "Open database file failure", "[G3] format error"}));
+    EXPECT_EQ(Shown({1004, 1007, 1005}), QStringList({"Ad-Hoc", "2", "LQ-3860"}));
     EXPECT_EQ(ModuleParams.channel, 2);
-}
-
-TEST_F(ConfigFileWindowTest, BrokenOrMissingFileShowsItsMessageAndChangesNothing) {
-    const std::string path = PathOf("broken.txt");
-    QFile file(QString::fromStdString(path));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("[G1]\r\n00,05,01,\r\n[G2]\r\nx,\r\n[G4]\r\n01,02,03,04,05,06,\r\n");
-    file.close();
-    services.fileAnswers = {path, PathOf("absent.txt")};
-    window->OnLoadConfiguration();
-    window->OnLoadConfiguration();
-    EXPECT_EQ(services.messages, Texts({"[G3] format error", "Open database file failure"}));
-    EXPECT_EQ(Combo(1004)->currentText(), "Ad-Hoc");
-    EXPECT_EQ(ModuleParams.channel, 0);
 }

@@ -1,48 +1,47 @@
-// Start-up state, the device list at start and on the timer's ticks, the
-// Enter/Escape behaviour, the dialogs it opens and what assistive tools find.
+// Start-up state, the device list at start and on the timer's ticks, the field
+// rules as the window runs them on its events, Enter/Escape, the dialogs it
+// opens and what assistive tools find.
 #include <QAccessible>
-#include <QApplication>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QMenuBar>
 #include <QRegularExpression>
-#include <QTest>
-#include <QTimer>
 
 #include <cstring>
 
-#include "ui/about_dlg.h"
-#include "ui/signal_lamps.h"
 #include "window_fixture.h"
 
-TEST_F(WindowTest, StartStateShowsTheDefaultsAndCapsTyping) {
-    OpenWindow();
+TEST_F(WindowTest, StartStateShowsTheDefaultsAndCapsTypingToLatin1AndTheModuleLengths) {
     EXPECT_EQ(window->windowTitle(), "LQ-3860 Utility v1.1");
     EXPECT_EQ(Shown({1004, 1007, 1008, 1005, 1006, 1003, 1017}),
               QStringList({"Ad-Hoc", "2", "NONE", "LQ-3860", "", "###", "###"}));
     EXPECT_EQ(Items(1008), QStringList({"NONE", "WEP64", "WEP128"}));
-    EXPECT_EQ(MacTexts(), QStringList({"FF", "FF", "FF", "FF", "FF", "FF"}));
+    EXPECT_EQ(MacTexts(), QStringList(6, "FF"));
     EXPECT_TRUE(Control<QProgressBar>(1010)->isHidden());
-    EXPECT_EQ(window->KeyInvalid(), 0);
     EXPECT_EQ(ModuleParams.channel, 0);  // the window's start values are not collected yet
 
     Edit(1005)->clear();
     Type(1005, QString(25, 's'));
+    Type(1006, "a");
+    QKeyEvent euro(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString::fromUtf8("\u20ac"));
+    QApplication::sendEvent(Edit(1006), &euro);
+    Edit(1006)->insert(QString::fromUtf8("\u0100"));  // texts outside Latin-1 cannot be typed or pasted
     Type(1006, QString(70, 'k'));
-    Edit(1009)->clear();
-    Type(1009, "abc");
-    EXPECT_EQ(Shown({1005, 1006, 1009}), QStringList({QString(20, 's'), QString(63, 'k'), "ab"}));
+    EXPECT_EQ(Shown({1005, 1006}), QStringList({QString(20, 's'), "a" + QString(62, 'k')}));
 }
 
 TEST_F(WindowTest, NoModuleListsNoneThenEmptiesAndFindsModulesPluggedInLaterInSlotOrder) {
-    OpenWindow();
     EXPECT_EQ(Items(1001), QStringList({"<None>"}));
     EXPECT_EQ(Combo(1001)->currentIndex(), 0);
     window->OnTimer();
     EXPECT_EQ(Items(1001), QStringList());
-    window->OnGetSignal();  // Get without a module fails its write
+    window->OnGetSignal();  // Get without a module fails its write, without pauses
     EXPECT_TRUE(DebugSaid("HID_Write Err\n"));
+    window->OnReadPara();  // waits its steps; Write para does not wait
+    window->OnWritePara();
+    EXPECT_EQ(services.messages, Texts({"Download Parameter NG", "Upload Parameter NG"}));
     EXPECT_EQ(window->Link().rescanNeeded, 1);
-    EXPECT_TRUE(pauses.empty());  // no pauses without a module
+    EXPECT_EQ(pauses, std::vector<unsigned>(5, 200));
 
     platform.AddModule(u"First");
     platform.AddModule(u"Second");
@@ -51,8 +50,7 @@ TEST_F(WindowTest, NoModuleListsNoneThenEmptiesAndFindsModulesPluggedInLaterInSl
     EXPECT_EQ(Items(1001), expected);
     EXPECT_EQ(Combo(1001)->currentIndex(), -1);
     EXPECT_EQ(window->Link().rescanNeeded, 0);
-    EXPECT_EQ(pauses, std::vector<unsigned>({100}));
-    EXPECT_TRUE(DebugSaid("Second"));
+    EXPECT_EQ(pauses, std::vector<unsigned>({200, 200, 200, 200, 200, 100}));
     platform.AddModule(u"Third");
     window->OnTimer();
     EXPECT_EQ(Items(1001), expected);  // an idle, current list is left alone
@@ -79,7 +77,6 @@ TEST_F(WindowTest, UnreadableNameAtStartIsNumberedAndDropsTheRebuildOnATick) {
     platform.Interface(1).productName = u"Readable";
     window->OnTimer();
     EXPECT_EQ(Items(1001), QStringList({"<None>", "Named", "Readable"}));
-    EXPECT_EQ(window->Link().rescanNeeded, 0);
     EXPECT_EQ(shownSignalLevel, '3');
 }
 
@@ -87,20 +84,77 @@ TEST_F(WindowTest, ModuleWithoutPermissionIsExplainedOnce) {
     platform.AddModule().denyAccess = true;
     OpenWindow();
     window->OnTimer();
-    window->OnTimer();
     ASSERT_EQ(services.messages.size(), 1u);
     EXPECT_NE(services.messages[0].find("no permission"), std::string::npos);
 }
 
+TEST_F(WindowTest, MacEditsKeepOnlyHexDigitsAndEmptiedEditsGetTheirDefaultOnLeaving) {
+    for (int id : {1009, 1012, 1013}) Edit(id)->clear();
+    Type(1009, "g1g");
+    Edit(1012)->insert("zz");  // a paste: two passes of the filter
+    Type(1013, "abc");         // the case is kept, two digits at most
+    Edit(1014)->setText("x7");  // program text passes the filter as well
+    EXPECT_EQ(MacTexts().mid(0, 4), QStringList({"1", "", "ab", "7"}));
+
+    Edit(1005)->setText("typed but not transferred");
+    Edit(1015)->clear();
+    for (Qt::FocusReason reason : {Qt::PopupFocusReason, Qt::ActiveWindowFocusReason}) Leave(1015, reason);
+    EXPECT_EQ(Edit(1015)->text(), "");  // focus taken by a menu or another window is no loss
+    Leave(1015);
+    EXPECT_EQ(Edit(1015)->text(), "FF");
+    EXPECT_EQ(Edit(1005)->text(), "LQ-3860");  // leaving writes the bound texts back
+    Edit(1005)->setText(" ");
+    Leave(1005);  // only an empty SSID gets the default
+    EXPECT_EQ(Edit(1005)->text(), " ");
+}
+
+TEST_F(WindowTest, KeyIsJudgedOnLeavingAndOnChoosingAnEncryption) {
+    Choose(1004, MODE_AP);  // so that the WPA items are offered
+    Combo(1008)->setCurrentIndex(3);  // set without the selection event
+    Edit(1006)->setText("7-chars");
+    Leave(1006);
+    EXPECT_EQ(window->KeyInvalid(), 1);
+    EXPECT_EQ(Edit(1006)->text(), "7-chars");  // kept as typed
+    Edit(1006)->setText("8-chars!");
+    Leave(1006);
+    EXPECT_EQ(window->KeyInvalid(), 0);
+
+    Choose(1008, 0);  // NONE empties the key
+    EXPECT_EQ(Edit(1006)->text(), "");
+    Choose(1008, 1);
+    EXPECT_EQ(window->KeyInvalid(), 1);
+    EXPECT_EQ(services.messages, Texts({"The KEY must between 8~63 characters!", "The KEY must be 10 characters!"}));
+}
+
+TEST_F(WindowTest, ModeAndChannelRulesFollowTheStoredEncryption) {
+    Choose(1008, 2);  // picked only in the window: dropped by the next mode change
+    Choose(1004, MODE_AP);
+    EXPECT_EQ(Combo(1008)->currentText(), "NONE");
+    ModuleParams.encryption = 4;
+    Choose(1004, MODE_AP);
+    EXPECT_EQ(Combo(1008)->currentText(), "WPA2-PSK(AES)");
+    Choose(1007, 0);
+    EXPECT_EQ(Combo(1007)->currentText(), "0");
+
+    Choose(1004, MODE_ADHOC);
+    EXPECT_EQ(Items(1008), QStringList({"NONE", "WEP64", "WEP128"}));
+    EXPECT_EQ(Combo(1008)->currentIndex(), -1);
+    EXPECT_EQ(Combo(1007)->currentText(), "1");
+    Choose(1007, 0);
+    EXPECT_EQ(Combo(1007)->currentText(), "1");
+    Edit(1006)->setText("x");
+    Leave(1006);  // no selection: any key passes
+    EXPECT_EQ(Edit(1006)->text(), "x");
+    EXPECT_EQ(window->KeyInvalid(), 0);
+}
+
 TEST_F(WindowTest, LongLoadedSsidStaysWholeCannotGrowAndKeepsEnterFromClosing) {
-    OpenWindow();
     ModuleParams.mode = MODE_AP;
     std::memset(ModuleParams.ssid, 'x', 30);  // a loaded 30-character SSID, shown whole
     window->ShowParams();
-    EXPECT_EQ(Edit(1005)->text().size(), 30);
     QTest::keyClick(Edit(1005), Qt::Key_Backspace);
     Type(1005, "ab");
-    EXPECT_EQ(Edit(1005)->text().size(), 29);
+    EXPECT_EQ(Edit(1005)->text(), QString(29, 'x'));
 
     window->show();
     QTest::keyClick(Edit(1005), Qt::Key_Escape);  // closes without any transfer
@@ -117,12 +171,10 @@ TEST_F(WindowTest, LongLoadedSsidStaysWholeCannotGrowAndKeepsEnterFromClosing) {
     Type(1005, "0123456789");
     EXPECT_EQ(Edit(1005)->text(), QString(15, 'q') + "01234");
     QTest::keyClick(Edit(1005), Qt::Key_Return);
-    EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(window->result(), QDialog::Accepted);
 }
 
 TEST_F(WindowTest, LayoutKeepsControlsApartAndTabsInTemplateOrder) {
-    OpenWindow();
     const QList<QWidget*> controls = window->findChildren<QWidget*>(QRegularExpression("^\\d+$"));
     const QRect client = controls.first()->parentWidget()->rect();
     for (QWidget* a : controls) {
@@ -138,28 +190,22 @@ TEST_F(WindowTest, LayoutKeepsControlsApartAndTabsInTemplateOrder) {
                                      "1014", "1015", "1016", "1018", "1011", "1002", "1001"}));
 }
 
-TEST_F(WindowTest, ControlsAreFoundByAssistiveTools) {
-    OpenWindow();
+TEST_F(WindowTest, ControlsAndGroupsAreFoundByAssistiveTools) {
     auto text = [](QObject* object, QAccessible::Text kind) {
         return QAccessible::queryAccessibleInterface(object)->text(kind);
     };
-    const std::pair<int, const char*> names[] = {
-        {1005, "SSID"}, {1006, "WLK"}, {1009, "MAC byte 1"}, {1016, "MAC byte 6"},
-        {1045, "Signal lamp left: off"}, {1046, "Signal lamp middle: off"}, {1047, "Signal lamp right: off"},
-        {1021, "Get"}, {1018, "Get MAC Address"}, {1011, "Read para"}, {1002, "Write para"}};
-    for (auto [id, name] : names) EXPECT_EQ(text(Control<QWidget>(id), QAccessible::Name), name) << id;
-    const std::pair<int, const char*> descriptions[] = {{1001, "Select Device"}, {1004, "Wi-Fi Connection Mode"},
-                                                        {1007, "WLCH"},          {1008, "Encryption"},
-                                                        {1003, "Firmware version"}, {1017, "Firmware date"}};
-    for (auto [id, description] : descriptions)
-        EXPECT_EQ(text(Control<QWidget>(id), QAccessible::Description), description) << id;
-
+    const std::tuple<int, QAccessible::Text, const char*> rows[] = {
+        {1005, QAccessible::Name, "SSID"}, {1006, QAccessible::Name, "WLK"}, {1009, QAccessible::Name, "MAC byte 1"},
+        {1016, QAccessible::Name, "MAC byte 6"}, {1045, QAccessible::Name, "Signal lamp left: off"},
+        {1047, QAccessible::Name, "Signal lamp right: off"}, {1018, QAccessible::Name, "Get MAC Address"},
+        {1002, QAccessible::Name, "Write para"}, {1001, QAccessible::Description, "Select Device"},
+        {1008, QAccessible::Description, "Encryption"}, {1017, QAccessible::Description, "Firmware date"}};
+    for (auto [id, kind, expected] : rows) EXPECT_EQ(text(Control<QWidget>(id), kind), expected) << id;
     QStringList groups;
     for (QGroupBox* box : window->findChildren<QGroupBox*>()) groups << text(box, QAccessible::Name);
     groups.sort();
     EXPECT_EQ(groups, QStringList({"Encryption", "Firmware Information", "MAC Address", "SSID", "Select Device",
                                    "Signal Strength", "WLCH", "WLK", "Wi-Fi Connection Mode"}));
-
     // Every control with an id can be reached through the accessibility tree.
     std::function<int(QAccessibleInterface*)> count = [&](QAccessibleInterface* node) {
         int found = node->object() && node->object()->property("controlId").isValid() ? 1 : 0;
@@ -171,27 +217,33 @@ TEST_F(WindowTest, ControlsAreFoundByAssistiveTools) {
 }
 
 TEST_F(WindowTest, MenuAndButtonOpenTheAboutBoxAndTheLookupDialog) {
-    OpenWindow();
-    // Closes the modal dialog that a handler opens and tells its window title.
-    auto titleOfNextModalDialog = [](const std::function<void()>& open) {
-        QString title;
-        QTimer::singleShot(0, [&title] {
+    // Closes the modal dialog that a handler opens and tells its window title and label texts.
+    auto openedDialog = [](const std::function<void()>& open) {
+        QStringList seen;
+        QTimer::singleShot(0, [&seen] {
             if (QWidget* dialog = QApplication::activeModalWidget()) {
-                title = dialog->windowTitle();
+                seen << dialog->windowTitle();
+                for (QLabel* label : dialog->findChildren<QLabel*>()) seen << label->text();
                 dialog->close();
             }
         });
         open();
-        return title;
+        return seen;
     };
     QAction* about = window->findChild<QMenuBar*>()->actions().value(1);
     ASSERT_NE(about, nullptr);
     EXPECT_EQ(about->text(), "&About");
-    EXPECT_EQ(titleOfNextModalDialog([about] { about->trigger(); }), "About LQ-3860 Utility");
-    EXPECT_EQ(titleOfNextModalDialog([this] { Control<QPushButton>(1018)->click(); }), "Get MAC Address Dialog");
+    const QStringList aboutBox = openedDialog([about] { about->trigger(); });
+    EXPECT_EQ(aboutBox.value(0), "About LQ-3860 Utility");
+    EXPECT_TRUE(aboutBox.contains("LQ-3860 Utility Ver. 1.1"));
+    EXPECT_EQ(openedDialog([this] { Control<QPushButton>(1018)->click(); }).value(0), "Get MAC Address Dialog");
+}
 
-    CAboutDlg box;
-    QStringList texts;
-    for (QLabel* label : box.findChildren<QLabel*>()) texts << label->text();
-    EXPECT_TRUE(texts.contains("LQ-3860 Utility Ver. 1.1"));
+// Widget tests run without a display on Qt's offscreen platform.
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("lq3860-utility"));
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
 }
