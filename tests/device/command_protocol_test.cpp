@@ -1,4 +1,5 @@
-// Every byte of the reports that cross the link, and the reply tests.
+// Every byte of the reports that cross the link and the reply tests; the
+// simulated module's answers and a connection outliving its platform.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -6,6 +7,8 @@
 #include <vector>
 
 #include "device/command_protocol.h"
+#include "device/module_behaviour.h"
+#include "device/simulated_platform.h"
 
 namespace {
 
@@ -16,17 +19,17 @@ HidReport ReportWithText(std::size_t first, const std::string& text) {
     return report;
 }
 
-const std::uint8_t SAMPLE_MAC[MAC_LENGTH] = {0x00, 0x1A, 0x2B, 0xC3, 0xD4, 0xFF};
-
 ModuleParamSet SampleParams(const std::string& ssid, const std::string& key) {
-    ModuleParamSet params;
-    params.mode = 1;
-    params.channel = 13;
-    params.encryption = 3;
-    std::memcpy(params.mac, SAMPLE_MAC, MAC_LENGTH);
+    ModuleParamSet params{1, 13, 3, {}, {}, {0x00, 0x1A, 0x2B, 0xC3, 0xD4, 0xFF}};
     StoreParamText(params.ssid, ssid);
     StoreParamText(params.key, key);
     return params;
+}
+
+HidReport Command(const char* text) {
+    HidReport report;
+    BuildCommandReport(text, report);
+    return report;
 }
 
 }  // namespace
@@ -85,26 +88,20 @@ TEST(ReplyTests, UploadAcknowledgedOnlyByTheExactTextEndedByZero) {
     }
 }
 
-TEST(ParamReports, Report1CarriesTheFieldsAndAtMostTwentySsidCharacters) {
+TEST(ParamReports, Report1CarriesTheFieldsAndAtMostTwentySsidCharactersReport2TheKey) {
     for (const std::string ssid : {"abc", "ABCDEFGHIJKLMNOPQRSTUVWXYZ"}) {
-        HidReport report;
-        report.fill(0xAA);
-        BuildParamReport1(SampleParams(ssid, "key"), report);
+        const std::string key(ssid.size() == 3 ? 1 : 63, 'k');
+        HidReport first;
+        HidReport second;
+        first.fill(0xAA);
+        second.fill(0xAA);
+        BuildParamReport1(SampleParams(ssid, key), first);
+        BuildParamReport2(SampleParams(ssid, key), second);
         HidReport expected = ReportWithText(11, ssid.substr(0, SSID_SENT_LENGTH));
-        expected[1] = 1;
-        expected[2] = 13;
-        expected[3] = 3;
-        std::memcpy(expected.data() + 4, SAMPLE_MAC, MAC_LENGTH);
-        EXPECT_EQ(report, expected) << ssid;
-    }
-}
-
-TEST(ParamReports, Report2CarriesTheKeyFromByteOne) {
-    for (const std::string& key : {std::string("k"), std::string(63, 'k')}) {
-        HidReport report;
-        report.fill(0xAA);
-        BuildParamReport2(SampleParams("ssid", key), report);
-        EXPECT_EQ(report, ReportWithText(1, key)) << key.size();
+        const std::uint8_t fields[] = {1, 13, 3, 0x00, 0x1A, 0x2B, 0xC3, 0xD4, 0xFF};  // mode .. MAC
+        std::memcpy(expected.data() + 1, fields, sizeof fields);
+        EXPECT_EQ(first, expected) << ssid;
+        EXPECT_EQ(second, ReportWithText(1, key)) << ssid;
     }
 }
 
@@ -124,4 +121,47 @@ TEST(ParamReports, TakingBuiltReportsRestoresTheSetAndIgnoresBytesOutsideTheFiel
     TakeParamReport1(first, taken);
     TakeParamReport2(second, taken);
     EXPECT_EQ(std::memcmp(&taken, &sent, sizeof sent), 0);
+}
+
+TEST(ModuleBehaviourAnswers, UnknownOrIncompleteCommandsGetNoAnswer) {
+    HidReport trailing = Command(CMD_FIRMWARE);
+    trailing[9] = 'x';
+    ModuleBehaviour module;
+    for (const HidReport& report : {Command("AT+iXX\r\n"), Command("AT+iFW"), HidReport{}, trailing}) {
+        EXPECT_FALSE(module.HandleOutputReport(report));
+    }
+}
+
+TEST(ModuleBehaviourAnswers, OnlyAnAnnouncedUploadIsStoredAndOnlyWhenBothReportsArrived) {
+    ModuleBehaviour module;
+    int storedCount = 0;
+    module.OnParamsStored([&storedCount](const ModuleParamSet&) { ++storedCount; });
+    const ModuleParamSet uploaded = SampleParams("ABCDEFGHIJKLMNOPQRST", std::string(63, 'K'));
+    HidReport first;
+    HidReport second;
+    BuildParamReport1(uploaded, first);
+    BuildParamReport2(uploaded, second);
+    EXPECT_FALSE(module.HandleOutputReport(first));  // not announced: ignored
+    const auto ack = module.HandleOutputReport(Command(CMD_ANNOUNCE_UPLOAD));
+    ASSERT_TRUE(ack && IsUploadAcknowledged(*ack));
+    EXPECT_FALSE(module.HandleOutputReport(first));
+    EXPECT_STREQ(module.Params().ssid, "LQ-3860");  // nothing stored halfway
+    EXPECT_FALSE(module.HandleOutputReport(second));
+    EXPECT_EQ(storedCount, 1);
+    EXPECT_EQ(std::memcmp(&module.Params(), &uploaded, sizeof uploaded), 0);
+    EXPECT_EQ(module.HandleOutputReport(Command(CMD_READ_PARAMS1)), first);
+    EXPECT_EQ(module.HandleOutputReport(Command(CMD_READ_PARAMS2)), second);
+}
+
+TEST(SimulatedPlatform, ConnectionOutlivingThePlatformFailsSafely) {
+    auto owned = std::make_unique<SimulatedPlatform>();
+    owned->AddModule();
+    bool denied = true;
+    const std::unique_ptr<HidConnection> connection = owned->Open("sim:0", denied);
+    ASSERT_TRUE(connection && !denied);
+    owned.reset();
+    HidReport report = Command(CMD_FIRMWARE);
+    std::u16string name;
+    EXPECT_EQ(connection->Write(report.data(), report.size()) + connection->Read(report.data(), report.size(), 10), -2);
+    EXPECT_FALSE(connection->ProductString(name));
 }

@@ -2,26 +2,14 @@
 // report transfers on the shared handle.
 #include <optional>
 #include <string>
+#include <tuple>
 
 #include "device/command_protocol.h"
-#include "device/hid_device_table.h"
+#include "device/hidapi_platform.h"
 #include "device/unicode_text.h"
 #include "link_fixture.h"
 
 namespace {
-
-SimulatedInterface OtherInterface(std::uint16_t vendorId, std::uint16_t usagePage, std::uint16_t usage) {
-    SimulatedInterface interface;
-    interface.vendorId = vendorId;
-    interface.usagePage = usagePage;
-    interface.usage = usage;
-    return interface;
-}
-
-int Rescan() {
-    HID_ClearList();
-    return HID_Enumerate();
-}
 
 std::vector<std::string> ListedPaths() {
     std::vector<std::string> paths;
@@ -47,22 +35,26 @@ TEST_F(DeviceTable, ElevenModulesGiveTenAndTheEleventhIsNeverOpened) {
     EXPECT_EQ(ListedPaths(), firstTen);
     EXPECT_EQ(platform.Interface(10).openCount, 0);
     HID_ClearList();
-    EXPECT_EQ(ListedPaths(), std::vector<std::string>{});
+    EXPECT_TRUE(ListedPaths().empty());
     EXPECT_EQ(HID_GetPath(0), nullptr);
 }
 
 TEST_F(DeviceTable, ScanKeepsOpenableVendorCollectionsAndCountsDeniedAccessAfresh) {
-    platform.AddInterface(OtherInterface(0x046d, LQ3860_USAGE_PAGE, LQ3860_USAGE));  // sim:0 other vendor
-    platform.AddInterface(OtherInterface(LQ3860_VENDOR_ID, 0x0001, 0x0006));         // sim:1 keyboard collection
-    // sim:2 other usage: a denial there is not counted.
-    platform.AddInterface(OtherInterface(LQ3860_VENDOR_ID, LQ3860_USAGE_PAGE, 2)).denyAccess = true;
-    platform.AddModule();                                                            // sim:3
-    platform.AddInterface(OtherInterface(0x7e3b, LQ3860_USAGE_PAGE, LQ3860_USAGE));  // sim:4 neighbouring vendor
-    platform.AddModule().unplugged = true;                                           // sim:5
-    platform.AddModule().failOpen = true;                                            // sim:6
-    platform.AddModule().denyAccess = true;                                          // sim:7
-    platform.AddModule().denyAccess = true;                                          // sim:8
-    platform.AddModule();                                                            // sim:9
+    const auto other = [this](std::uint16_t vendorId, std::uint16_t usagePage, std::uint16_t usage) -> auto& {
+        SimulatedInterface& added = platform.AddModule();
+        std::tie(added.vendorId, added.usagePage, added.usage) = std::tie(vendorId, usagePage, usage);
+        return added;
+    };
+    other(0x046d, LQ3860_USAGE_PAGE, LQ3860_USAGE);                 // sim:0 other vendor
+    other(LQ3860_VENDOR_ID, 0x0001, 0x0006);                        // sim:1 keyboard collection
+    other(LQ3860_VENDOR_ID, LQ3860_USAGE_PAGE, 2).denyAccess = true;  // sim:2 other usage: denial not counted
+    platform.AddModule();                                           // sim:3
+    other(0x7e3b, LQ3860_USAGE_PAGE, LQ3860_USAGE);                 // sim:4 neighbouring vendor
+    platform.AddModule().unplugged = true;                          // sim:5
+    platform.AddModule().failOpen = true;                           // sim:6
+    platform.AddModule().denyAccess = true;                         // sim:7
+    platform.AddModule().denyAccess = true;                         // sim:8
+    platform.AddModule();                                           // sim:9
     ASSERT_EQ(Rescan(), 2);
     EXPECT_EQ(ListedPaths(), (std::vector<std::string>{"sim:3", "sim:9"}));
     EXPECT_EQ(platform.Interface(0).openCount + platform.Interface(4).openCount, 0);  // other vendors never opened
@@ -73,35 +65,33 @@ TEST_F(DeviceTable, ScanKeepsOpenableVendorCollectionsAndCountsDeniedAccessAfres
 }
 
 TEST_F(DeviceTable, TransfersFailAtOnceWhileNoModuleIsOpen) {
-    platform.AddModule();
-    ASSERT_EQ(Rescan(), 1);
-    HidReport report{};
+    AddScannedModule();
     const auto expectClosed = [&](const char* when) {
         SCOPED_TRACE(when);
         int written = -1;
         int read = -1;
-        EXPECT_EQ(HID_Write(report.data(), HID_REPORT_SIZE, &written) + HID_Read(report.data(), HID_REPORT_SIZE, &read), 0);
+        EXPECT_EQ(HID_Write(reply.data(), HID_REPORT_SIZE, &written) + HID_Read(reply.data(), HID_REPORT_SIZE, &read), 0);
         EXPECT_EQ(written + read, 0);
     };
     expectClosed("after a scan");
-    platform.Interface(0).failOpen = true;
+    module->failOpen = true;
     EXPECT_EQ(HID_Open(0), 0);
     expectClosed("after a failed open");
-    platform.Interface(0).failOpen = false;
+    module->failOpen = false;
     ASSERT_EQ(HID_Open(0), 1);
     HID_Close();
     HID_Close();
     expectClosed("after closing twice");
-    EXPECT_TRUE(platform.Interface(0).written.empty());
+    EXPECT_TRUE(module->written.empty());
     EXPECT_TRUE(pauses.empty());  // no wait for a reply
     HID_UsePlatform(nullptr);
     EXPECT_EQ(Rescan() + HID_Open(0), 0);
 }
 
-TEST_F(DeviceTable, WholeReportsTravelOnTheOpenLinkWhichRescansAndEmptySlotsLeaveAlone) {
-    platform.AddModule();
-    ScanAndOpenFirst();
-    EXPECT_EQ(Rescan(), 1);
+TEST_F(DeviceTable, OpenLinkCarriesWholeReportsAndFailsBadBuffersFaultsAndSilence) {
+    AddScannedModule();
+    ASSERT_EQ(HID_Open(0), 1);
+    EXPECT_EQ(Rescan(), 1);  // the open link survives a rescan
     for (int index : {1, 9, -1, 10}) {
         char name[8] = "keep";
         EXPECT_EQ(HID_Open(index) + HID_GetName(index, name, sizeof name), 0) << index;
@@ -109,47 +99,35 @@ TEST_F(DeviceTable, WholeReportsTravelOnTheOpenLinkWhichRescansAndEmptySlotsLeav
     }
     HidReport command;
     BuildCommandReport(CMD_SIGNAL, command);
-    HidReport reply;
+    EXPECT_EQ(HID_Write(nullptr, HID_REPORT_SIZE, nullptr) + HID_Write(command.data(), 0, nullptr), 0);
     reply.fill(0xEE);
     int written = 0;
     int read = 0;
     ASSERT_EQ(HID_Write(command.data(), HID_REPORT_SIZE, &written), 1);
     ASSERT_EQ(HID_Read(reply.data(), HID_REPORT_SIZE, &read), 1);
-    EXPECT_EQ(platform.Interface(0).written, std::vector<HidReport>{command});
+    EXPECT_EQ(module->written, std::vector<HidReport>{command});
     EXPECT_EQ(written + read, 2 * 65);
     EXPECT_EQ(reply, *ModuleBehaviour().HandleOutputReport(command));
-}
 
-TEST_F(DeviceTable, FailedSilentOrBadBufferTransfersFail) {
-    SimulatedInterface& module = platform.AddModule();
-    ScanAndOpenFirst();
-    HidReport report{};
-    EXPECT_EQ(HID_Write(nullptr, HID_REPORT_SIZE, nullptr) + HID_Write(report.data(), 0, nullptr), 0);
-    EXPECT_TRUE(module.written.empty());
-    module.nextReply = HidReport{};
+    module->nextReply = HidReport{};
     ASSERT_TRUE(LinkIsOpen());
     EXPECT_EQ(HID_Read(nullptr, HID_REPORT_SIZE, nullptr), 0);
-    module.failRead = true;
-    EXPECT_EQ(HID_Read(report.data(), HID_REPORT_SIZE, nullptr), 0);
-    module.failWrite = true;
+    module->failRead = true;
+    EXPECT_EQ(HID_Read(reply.data(), HID_REPORT_SIZE, nullptr), 0);
+    module->failWrite = true;
     EXPECT_FALSE(LinkIsOpen());
     EXPECT_TRUE(pauses.empty());
-
-    module.failRead = module.failWrite = false;
-    module.silent = true;
+    module->failRead = module->failWrite = false;
+    module->silent = true;
     ASSERT_TRUE(LinkIsOpen());
-    EXPECT_EQ(HID_Read(report.data(), HID_REPORT_SIZE, nullptr), 0);
+    EXPECT_EQ(HID_Read(reply.data(), HID_REPORT_SIZE, nullptr), 0);
     EXPECT_EQ(pauses, std::vector<unsigned>{HID_READ_TIMEOUT_MS});
 }
 
 TEST_F(DeviceTable, ProductNamesComeThroughATemporaryHandleAsBoundedUtf8) {
-    std::u16string unpaired = u"a";
-    unpaired.push_back(char16_t{0xD800});
-    unpaired += u"b";
-    unpaired.push_back(char16_t{0xDC00});
+    const std::u16string unpaired{u'a', char16_t{0xD800}, u'b', char16_t{0xDC00}};
     struct Row { std::optional<std::u16string> name; int length; std::optional<std::string> expected; };
     const std::vector<Row> rows = {
-        {std::u16string(127, u'x'), HID_PRODUCT_NAME_SIZE, std::string(127, 'x')},
         {std::u16string(200, u'y'), HID_PRODUCT_NAME_SIZE, std::string(127, 'y')},  // the product string buffer
         {std::u16string(126, u'z') + u"\U0001F4F6", HID_PRODUCT_NAME_SIZE, std::string(126, 'z')},
         {u"Modul \u00e9 \u6a21\u5757 \U0001F4F6", HID_PRODUCT_NAME_SIZE,
@@ -162,13 +140,12 @@ TEST_F(DeviceTable, ProductNamesComeThroughATemporaryHandleAsBoundedUtf8) {
         {std::nullopt, 32, std::nullopt},  // unreadable product string
         {u"", 32, std::nullopt},
     };
-    SimulatedInterface& module = platform.AddModule();
-    ASSERT_EQ(Rescan(), 1);
-    const int opensAfterScan = module.openCount;
+    AddScannedModule();
+    const int opensAfterScan = module->openCount;
     constexpr std::size_t GUARD = 8;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         SCOPED_TRACE(i);
-        module.productName = rows[i].name;
+        module->productName = rows[i].name;
         const auto length = static_cast<std::size_t>(rows[i].length);
         std::vector<char> buffer(length + 2 * GUARD, '#');
         const int found = HID_GetName(0, buffer.data() + GUARD, rows[i].length);
@@ -177,9 +154,9 @@ TEST_F(DeviceTable, ProductNamesComeThroughATemporaryHandleAsBoundedUtf8) {
                   std::string(2 * GUARD, '#'));
     }
     // Each name came through a temporary handle; the link stays closed.
-    EXPECT_EQ(module.openCount, opensAfterScan + static_cast<int>(rows.size()));
+    EXPECT_EQ(module->openCount, opensAfterScan + static_cast<int>(rows.size()));
     EXPECT_FALSE(LinkIsOpen());
-    module.failOpen = true;
+    module->failOpen = true;
     char name[32];
     EXPECT_EQ(HID_GetName(0, name, sizeof name), 0);
 }
@@ -190,4 +167,13 @@ TEST(WideToUtf16, KeepsCharactersSplitsAstralOnesAndReplacesNonCharacters) {
         const wchar_t invalid[] = {L'a', static_cast<wchar_t>(0x110000), static_cast<wchar_t>(0xD800), 0};
         EXPECT_EQ(WideToUtf16(invalid), u"a\uFFFD\uFFFD");
     }
+}
+
+// No module is attached here, but listing and refusing a missing node must work.
+TEST(HidapiPlatform, ListsPathsAndRefusesMissingNodesWithoutBlamingPermissions) {
+    HidapiPlatform real;
+    for (const HidInterfaceInfo& info : real.ListInterfaces()) EXPECT_FALSE(info.path.empty());
+    bool denied = true;
+    EXPECT_EQ(real.Open("/dev/hidraw-does-not-exist", denied), nullptr);
+    EXPECT_FALSE(denied);
 }

@@ -4,12 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "device/debug_output.h"
 #include "device/hid_device_table.h"
+#include "device/module_link.h"
 #include "device/pause.h"
 #include "device/simulated_platform.h"
+
+using Texts = std::vector<std::string>;
 
 class LinkFixture : public ::testing::Test {
 protected:
@@ -25,16 +29,24 @@ protected:
         SetDebugSink(previousSink);
         SetPauseFunction(previousPause);
     }
-
-    // Scans and opens slot 0.
-    void ScanAndOpenFirst() {
+    static int Rescan() {
         HID_ClearList();
-        ASSERT_GT(HID_Enumerate(), 0);
-        ASSERT_EQ(HID_Open(0), 1);
+        return HID_Enumerate();
     }
+    // One module, scanned into slot 0.
+    void AddScannedModule() {
+        module = &platform.AddModule();
+        ASSERT_EQ(Rescan(), 1);
+    }
+    // deviceOpen and rescanNeeded.
+    std::pair<int, int> Flags() const { return {link.deviceOpen, link.rescanNeeded}; }
+    static constexpr std::pair<int, int> KEPT{1, 0}, DROPPED{0, 1};
 
     SimulatedPlatform platform;
-    std::vector<std::string> debugTexts;
+    SimulatedInterface* module = nullptr;
+    LinkState link;
+    HidReport reply{};
+    Texts debugTexts;
     std::vector<unsigned> pauses;
 
 private:

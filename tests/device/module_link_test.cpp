@@ -6,14 +6,12 @@
 namespace {
 
 HidReport SignalReply(std::uint8_t level, char k = 'K') {
-    HidReport reply{};
-    reply[10] = level;
-    reply[12] = 'O';
-    reply[13] = static_cast<std::uint8_t>(k);
-    return reply;
+    HidReport signal{};
+    signal[10] = level;
+    signal[12] = 'O';
+    signal[13] = static_cast<std::uint8_t>(k);
+    return signal;
 }
-
-using Texts = std::vector<std::string>;
 
 }  // namespace
 
@@ -21,13 +19,12 @@ class ModuleLink : public LinkFixture {
 protected:
     void SetUp() override {
         LinkFixture::SetUp();
-        module = &platform.AddModule();
-        HID_ClearList();
-        ASSERT_EQ(HID_Enumerate(), 1);
+        AddScannedModule();
     }
     void OpenLink() {
         ASSERT_TRUE(OpenModule(link, 0));
         debugTexts.clear();
+        link.rescanNeeded = 0;
     }
     // Clears every injected fault; open connections stay.
     void ResetModule() {
@@ -36,19 +33,12 @@ protected:
         fresh.module = std::make_shared<ModuleBehaviour>();
         *module = fresh;
     }
-    // deviceOpen and rescanNeeded.
-    std::pair<int, int> Flags() const { return {link.deviceOpen, link.rescanNeeded}; }
-    static constexpr std::pair<int, int> DROPPED{0, 1};
-
-    SimulatedInterface* module = nullptr;
-    LinkState link;
-    HidReport reply{};
 };
 
 TEST_F(ModuleLink, OpenModuleClosesTheOpenOneFirstAndCloseLinkAsksForARescan) {
     link.rescanNeeded = 0;
     ASSERT_TRUE(OpenModule(link, 0));
-    EXPECT_EQ(Flags(), std::make_pair(1, 0));
+    EXPECT_EQ(Flags(), KEPT);
     EXPECT_EQ(debugTexts, Texts{"HID_Open\n"});
     module->failOpen = true;
     EXPECT_FALSE(OpenModule(link, 0));
@@ -57,7 +47,6 @@ TEST_F(ModuleLink, OpenModuleClosesTheOpenOneFirstAndCloseLinkAsksForARescan) {
 
     module->failOpen = false;
     OpenLink();
-    link.rescanNeeded = 0;
     CloseLink(link);
     EXPECT_EQ(Flags(), DROPPED);
     EXPECT_FALSE(WriteCommand(link, CMD_FIRMWARE));
@@ -81,7 +70,6 @@ TEST_F(ModuleLink, FailedTransferReportsAndDropsTheLink) {
         ResetModule();
         OpenLink();
         pauses.clear();
-        link.rescanNeeded = 0;
         row.inject(*module);
         std::uint8_t level = '2';
         EXPECT_EQ(QuerySignal(link, reply, level), ReplyOutcome::LinkFailed);
@@ -95,44 +83,40 @@ TEST_F(ModuleLink, FailedTransferReportsAndDropsTheLink) {
     }
 }
 
-TEST_F(ModuleLink, FirmwareAcceptedOrRefusedByAnOlderUnreadReport) {
+// Firmware takes no wait; a stale signal reply read first fails its test but
+// keeps the link. Signal waits, reports the previous level and stores the new one.
+TEST_F(ModuleLink, QueriesAcceptOrRefuseTheReplyTheyRead) {
     FirmwareInfo info;
     EXPECT_EQ(QueryFirmware(link, reply, info), ReplyOutcome::LinkFailed);
     OpenLink();
     module->module->SetFirmware('2', '1', "130715");
     ASSERT_EQ(QueryFirmware(link, reply, info), ReplyOutcome::Accepted);
     EXPECT_EQ(info.versionText + info.dateText, "2.12013/07/15 ");
-    EXPECT_TRUE(pauses.empty());
-
-    // A stale signal reply is read first and fails the firmware test; the link stays.
     module->pendingInput.push_back(SignalReply('1'));
     module->module->SetFirmware('3', '0', "140101");
     EXPECT_EQ(QueryFirmware(link, reply, info), ReplyOutcome::Refused);
     EXPECT_EQ(reply, SignalReply('1'));
     EXPECT_EQ(info.versionText, "2.1");
-    EXPECT_EQ(link.deviceOpen, 1);
     EXPECT_EQ(QueryFirmware(link, reply, info), ReplyOutcome::Accepted);
     EXPECT_EQ(info.versionText, "3.0");
-    EXPECT_EQ(debugTexts, (Texts{"OK", "NG", "OK"}));
-}
+    EXPECT_TRUE(pauses.empty());
+    ASSERT_EQ(module->pendingInput.size(), 1u);  // one firmware reply stays behind
+    module->pendingInput.clear();
 
-TEST_F(ModuleLink, SignalWaitsThenReportsThePreviousLevelAndStoresTheNewOne) {
-    OpenLink();
     std::uint8_t signalLevel = 0;
     module->module->SetSignalLevel('3');
     ASSERT_EQ(QuerySignal(link, reply, signalLevel), ReplyOutcome::Accepted);
     EXPECT_EQ(signalLevel, '3');
-    EXPECT_EQ(debugTexts, (Texts{"OK", "RSSI= 0"}));
-    EXPECT_EQ(pauses, std::vector<unsigned>{SIGNAL_REPLY_WAIT_MS});
-    HidReport command;
-    BuildCommandReport(CMD_SIGNAL, command);
-    EXPECT_EQ(module->written, std::vector<HidReport>{command});
-
     module->nextReply = SignalReply(0x35);
     ASSERT_EQ(QuerySignal(link, reply, signalLevel), ReplyOutcome::Accepted);
     EXPECT_EQ(signalLevel, 0x35);
     module->nextReply = SignalReply('1', 'X');
     EXPECT_EQ(QuerySignal(link, reply, signalLevel), ReplyOutcome::Refused);
     EXPECT_EQ(signalLevel, 0x35);
-    EXPECT_EQ(debugTexts, (Texts{"OK", "RSSI= 0", "OK", "RSSI= 51", "NG"}));
+    EXPECT_EQ(debugTexts, (Texts{"OK", "NG", "OK", "OK", "RSSI= 0", "OK", "RSSI= 51", "NG"}));
+    EXPECT_EQ(pauses, std::vector<unsigned>(3, SIGNAL_REPLY_WAIT_MS));
+    EXPECT_EQ(Flags(), KEPT);
+    HidReport signal;
+    BuildCommandReport(CMD_SIGNAL, signal);
+    EXPECT_EQ(std::vector<HidReport>(module->written.end() - 3, module->written.end()), std::vector<HidReport>(3, signal));
 }

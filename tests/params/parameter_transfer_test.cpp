@@ -5,20 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "device/module_link.h"
 #include "link_fixture.h"
 #include "param_set_helpers.h"
 #include "params/parameter_transfer.h"
 
 namespace {
 
-using Texts = std::vector<std::string>;
 using Waits = std::vector<unsigned>;
 const std::string W = "HID_Write Err\n", R = "HID_Read Err\n";
-const std::vector<int> DOWNLOAD_POSITIONS = {250, 500, 750, 1000};
-const std::vector<int> UPLOAD_POSITIONS = {500, 750, 900, 1000};
-const Waits DOWNLOAD_WAITS = {200, 200, 200, 200, 200};
-const Waits UPLOAD_WAITS = {200, 50, 200, 200, 200};
 
 }  // namespace
 
@@ -26,9 +20,7 @@ class ParameterTransfer : public LinkFixture {
 protected:
     void SetUp() override {
         LinkFixture::SetUp();
-        module = &platform.AddModule();
-        HID_ClearList();
-        ASSERT_EQ(HID_Enumerate(), 1);
+        AddScannedModule();
     }
     // The link opened (or closed), the module answering (or silent), and the
     // records emptied for the next case.
@@ -49,14 +41,7 @@ protected:
             if (position == failFrom) module->failWrite = true;
         };
     }
-    void ExpectLinkKept(bool kept) {
-        EXPECT_EQ(link.deviceOpen, kept ? 1 : 0);
-        EXPECT_EQ(link.rescanNeeded, kept ? 0 : 1);
-    }
 
-    SimulatedInterface* module = nullptr;
-    LinkState link;
-    HidReport reply{};
     std::vector<int> positions;
 };
 
@@ -70,7 +55,7 @@ TEST_F(ParameterTransfer, DownloadOutcomesWaitsAndFields) {
     module->module->SetParams(stored);
     const struct {
         const char* name; ModuleParamSet expected; Texts debug;
-        bool open = true, silent = false; int failFrom = -1; Waits waits = DOWNLOAD_WAITS;
+        bool open = true, silent = false; int failFrom = -1; Waits waits = Waits(5, 200);
     } rows[] = {
         {"answers", stored, {}},
         {"no module", Sentinel(), {W, R, W, R}, false},
@@ -84,9 +69,9 @@ TEST_F(ParameterTransfer, DownloadOutcomesWaitsAndFields) {
         EXPECT_EQ(DownloadParams(link, reply, params, Recorder(row.failFrom)), row.debug.empty());
         EXPECT_EQ(Dump(params), Dump(row.expected));
         EXPECT_EQ(pauses, row.waits);
-        EXPECT_EQ(positions, DOWNLOAD_POSITIONS);
+        EXPECT_EQ(positions, (std::vector<int>{250, 500, 750, 1000}));
         EXPECT_EQ(debugTexts, row.debug);
-        ExpectLinkKept(row.debug.empty());
+        EXPECT_EQ(Flags(), row.debug.empty() ? KEPT : DROPPED);
     }
 }
 
@@ -113,13 +98,14 @@ TEST_F(ParameterTransfer, AnnouncementOutcomes) {
         EXPECT_EQ(AnnounceUpload(link, reply), row.outcome);
         EXPECT_EQ(debugTexts, row.debug);
         EXPECT_EQ(pauses, row.waits);
-        ExpectLinkKept(row.outcome != LinkFailed);
+        EXPECT_EQ(Flags(), row.outcome != LinkFailed ? KEPT : DROPPED);
     }
 }
 
 // What the set holds goes out (clearing the key under NONE is the
-// collection's job). A failed report write fails the upload but keeps every
-// wait and position; nothing more is sent on the dropped link.
+// collection's job) and the module stores it. A failed report write fails the
+// upload but keeps every wait and position; nothing more is sent on the
+// dropped link.
 TEST_F(ParameterTransfer, UploadReportsWaitsAndFailures) {
     const ModuleParamSet params =
         MakeParams(1, 13, NO_SELECTION, "exactly-20-chars-ssi", "abc", {0xFF, 0x00, 0x0A, 0xA0, 0x5A, 0xA5});
@@ -133,27 +119,17 @@ TEST_F(ParameterTransfer, UploadReportsWaitsAndFailures) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.failFrom);
+        module->module = std::make_shared<ModuleBehaviour>();
         Start();
+        ASSERT_EQ(AnnounceUpload(link, reply), AnnounceOutcome::Acknowledged);
         module->failWrite = row.failFrom == 0;
         module->written.clear();
         EXPECT_EQ(SendParamReports(link, params, Recorder(row.failFrom)), row.debug.empty());
         EXPECT_EQ(module->written, row.written);
-        EXPECT_EQ(pauses, UPLOAD_WAITS);
-        EXPECT_EQ(positions, UPLOAD_POSITIONS);
+        EXPECT_EQ(Dump(module->module->Params()) == Dump(params), row.debug.empty());
+        EXPECT_EQ(pauses, (Waits{200, 50, 200, 200, 200}));
+        EXPECT_EQ(positions, (std::vector<int>{500, 750, 900, 1000}));
         EXPECT_EQ(debugTexts, row.debug);
-        ExpectLinkKept(row.debug.empty());
+        EXPECT_EQ(Flags(), row.debug.empty() ? KEPT : DROPPED);
     }
-}
-
-TEST_F(ParameterTransfer, UploadThenDownloadGivesTheSameSet) {
-    const ModuleParamSet sent = MakeParams(0, 9, 3, "round,trip [G3]", std::string(63, '#'),
-                                           {0x02, 0x11, 0x22, 0x33, 0x44, 0x55});
-    Start();
-    ASSERT_EQ(AnnounceUpload(link, reply), AnnounceOutcome::Acknowledged);
-    ASSERT_TRUE(SendParamReports(link, sent, ProgressFunction()));
-    EXPECT_EQ(Dump(module->module->Params()), Dump(sent));
-
-    ModuleParamSet received = Sentinel();
-    ASSERT_TRUE(DownloadParams(link, reply, received, ProgressFunction()));
-    EXPECT_EQ(Dump(received), Dump(sent));
 }
