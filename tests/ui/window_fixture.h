@@ -7,14 +7,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -44,16 +42,14 @@ public:
     }
 
     Texts messages;                      // window and application messages, in order
-    std::deque<std::string> fileAnswers; // next answers of the file dialogs ("" = cancel)
+    Texts fileAnswers;                   // answers of the file dialogs, in order ("" = cancel)
     Texts fileDialogs;                   // "open <filter>" or "save <filter> <suffix>"
     std::function<void()> duringMessage; // runs while a window message is "open"
 
 private:
     std::string Answer(const std::string& dialog) {
         fileDialogs.push_back(dialog);
-        std::string answer = fileAnswers.empty() ? std::string() : fileAnswers.front();
-        if (!fileAnswers.empty()) fileAnswers.pop_front();
-        return answer;
+        return fileDialogs.size() <= fileAnswers.size() ? fileAnswers[fileDialogs.size() - 1] : std::string();
     }
 };
 
@@ -136,8 +132,6 @@ protected:
     std::vector<unsigned> pauses;
     Texts debug;
     std::unique_ptr<CUtilityDlg> window;
-
-private:
     UserServices* previousServices_ = nullptr;
     PauseFunction previousPause_;
 };

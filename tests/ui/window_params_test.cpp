@@ -86,7 +86,9 @@ TEST_F(ConnectedWindowTest, UnderNoneWithALongLoadedSsidTheTransferRefusesButIts
 TEST_F(WindowTest, SaveWritesTheWindowAndTakesItAsTheParameterSetAndTheFileLoadsBackButNotABrokenOne) {
     QTemporaryDir folder;
     const auto pathOf = [&](const char* name) { return QDir(folder.path()).filePath(name).toStdString(); };
-    services.fileAnswers = {"", pathOf("missing-folder/x.txt"), pathOf("start.txt")};
+    // Three saves (cancelled, failed, saved), then three loads.
+    services.fileAnswers = {"", pathOf("missing-folder/x.txt"), pathOf("start.txt"),
+                            pathOf("start.txt"), pathOf("absent.txt"), pathOf("broken.txt")};
     window->OnSaveConfiguration();  // cancelled
     Edit(1013)->clear();
     window->OnSaveConfiguration();  // failed: the edits and the parameter set stay
@@ -113,7 +115,6 @@ TEST_F(WindowTest, SaveWritesTheWindowAndTakesItAsTheParameterSetAndTheFileLoads
     ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
     broken.write("[G1]\r\n00,05,01,\r\n[G2]\r\nx,\r\n[G4]\r\n01,02,03,04,05,06,\r\n");
     broken.close();
-    services.fileAnswers = {pathOf("start.txt"), pathOf("absent.txt"), pathOf("broken.txt")};
     window->OnLoadConfiguration();
     EXPECT_EQ(services.fileDialogs.back(), "open Text File (*.txt)");
     EXPECT_EQ(Shown({1004, 1007, 1008, 1005, 1016}), QStringList({"Ad-Hoc", "2", "NONE", "LQ-3860", "FF"}));
