@@ -14,13 +14,15 @@ CommandLine Parsed(const std::vector<std::string>& arguments) {
     return result.commandLine;
 }
 
-TEST(CommandLine, ToolOptionsStandBeforeOrAfterTheCommand) {
+TEST(CommandLine, ToolOptionsStandAnywhereAndHelpOrVersionWinOverEverythingElse) {
     const CommandLine before = Parsed({"--simulate=mem.txt", "--device", "3", "--json", "info"});
     EXPECT_EQ(std::tuple(before.command, before.simulate, before.simulateFile, before.deviceIndex, before.json),
               std::tuple(ToolCommand::Info, true, "mem.txt", 3, true));
     const CommandLine after = Parsed({"signal", "--device=2", "--simulate"});
     EXPECT_EQ(std::tuple(after.command, after.simulate, after.simulateFile, after.deviceIndex, after.json),
               std::tuple(ToolCommand::Signal, true, "", 2, false));
+    EXPECT_EQ(Parsed({"bogus", "--help", "--device", "7"}).command, ToolCommand::Help);
+    EXPECT_EQ(Parsed({"list", "--version"}).command, ToolCommand::Version);
 }
 
 TEST(CommandLine, CommandArguments) {
@@ -30,11 +32,6 @@ TEST(CommandLine, CommandArguments) {
     const CommandLine getmac = Parsed({"getmac", "192.168.255.1", "--adapter", "veth0"});
     EXPECT_EQ(std::tuple(getmac.ipAddress, getmac.adapterName.value_or("")), std::tuple("192.168.255.1", "veth0"));
     EXPECT_FALSE(Parsed({"getmac", "10.0.0.1"}).adapterName.has_value());
-}
-
-TEST(CommandLine, HelpAndVersionWinOverEverythingElse) {
-    EXPECT_EQ(Parsed({"bogus", "--help", "--device", "7"}).command, ToolCommand::Help);
-    EXPECT_EQ(Parsed({"list", "--version"}).command, ToolCommand::Version);
 }
 
 TEST(CommandLine, WrongUsageExitsWithTwoAndSaysWhy) {

@@ -4,7 +4,6 @@
 // slept. Last, the built tool as a process.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <sstream>
 
 #include "cli/run_tool.h"
@@ -25,19 +24,18 @@ const std::string WPA_CONFIG = ConfigText("00,04,03,", "Net", "passphrase");
 
 class Tool : public ::testing::Test {
 protected:
-    void SetUp() override { previousPause_ = SetPauseFunction([this](unsigned ms) { pausedMs_ += ms; }); }
-    void TearDown() override { SetPauseFunction(previousPause_); }
+    ~Tool() override { SetPauseFunction(previousPause_); }
 
-    static ToolRun RunOn(HidPlatform* platform, const std::vector<std::string>& arguments) {
+    // On the injected modules, or else on the tool's own simulated module named by the arguments.
+    ToolRun Run(const std::vector<std::string>& arguments, bool ownModule = false) {
         std::ostringstream out, err;
-        const int status = RunTool(arguments, out, err, platform);
+        const int status = RunTool(arguments, out, err, ownModule ? nullptr : &platform_);
         return {status, out.str(), err.str()};
     }
-    ToolRun Run(const std::vector<std::string>& arguments) { return RunOn(&platform_, arguments); }
     // On the tool's own simulated module, which keeps its memory in `memory_`.
     ToolRun Sim(std::vector<std::string> arguments) {
         arguments.insert(arguments.begin(), "--simulate=" + memory_);
-        return RunOn(nullptr, arguments);
+        return Run(arguments, true);
     }
     // A configuration file holding `text`, new for every call.
     std::string Config(const std::string& text) {
@@ -48,18 +46,16 @@ protected:
 
     SimulatedPlatform platform_;
     unsigned pausedMs_ = 0;
+    PauseFunction previousPause_ = SetPauseFunction([this](unsigned ms) { pausedMs_ += ms; });
     TempDir dir_;
     const std::string memory_ = dir_.File("module.txt");
-    PauseFunction previousPause_;
     int files_ = 0;
 };
 
 TEST_F(Tool, ListNamesEveryModuleLikeTheWindow) {
     EXPECT_EQ(Run({"--json", "list"}), (ToolRun{0, "{\"modules\":[]}\n", ""}));
     platform_.AddModule(u"First");
-    SimulatedInterface other;
-    other.vendorId = 0x1234;  // another vendor's device is not listed
-    platform_.AddInterface(other);
+    platform_.AddModule(u"Other").vendorId = 0x1234;  // another vendor's device is not listed
     platform_.AddModule(std::nullopt);  // unreadable name
     platform_.AddModule(u"Tab\tand\nnewline");
     EXPECT_EQ(Run({"list"}), (ToolRun{0, "0\tFirst\tsim:0\n1\tDevice 1\tsim:2\n2\tTab and newline\tsim:3\n", ""}));
@@ -117,8 +113,7 @@ TEST_F(Tool, ReadShowsWhatTheWindowWouldSaveAndNamesSaveFailures) {
               ConfigText("00,06,04,", "LQ-3860", "lq3860-default", "00,0C,29,38,60,01,"));
     EXPECT_EQ(Sim({"read", "--save", dir_.File("no/x.txt")}), (ToolRun{1, "", "Save database file failure\n"}));
     const std::string lostMemory = "--simulate=" + dir_.File("no/module.txt");  // a store that cannot be kept
-    EXPECT_EQ(RunOn(nullptr, {lostMemory, "write", Config(WPA_CONFIG)}),
-              (ToolRun{1, "", "Save database file failure\n"}));
+    EXPECT_EQ(Run({lostMemory, "write", Config(WPA_CONFIG)}, true), (ToolRun{1, "", "Save database file failure\n"}));
 }
 
 TEST_F(Tool, WriteSendsTheHandshakeThenTheTwoParameterReportsElseUploadNg) {
@@ -128,9 +123,7 @@ TEST_F(Tool, WriteSendsTheHandshakeThenTheTwoParameterReportsElseUploadNg) {
     EXPECT_STREQ(module.module->Params().key, "passphrase");
     EXPECT_EQ(pausedMs_, 850u);  // the upload's waits, nothing more
 
-    HidReport wrongAck{};
-    std::memcpy(wrongAck.data() + 1, "AT+iWP OK\r\n", 11);
-    module.nextReply = wrongAck;
+    module.nextReply = HidReport{};  // no acknowledgement of the handshake
     EXPECT_EQ(Run({"write", Config(WPA_CONFIG)}), (ToolRun{1, "", "Upload Parameter NG\n"}));
     EXPECT_EQ(module.written.size(), 4u);  // stops before the parameters
     platform_.AddModule().unplugAfterReports = 2;  // the handshake and the first parameter report arrive
@@ -176,8 +169,8 @@ TEST_F(Tool, JsonOutputOfReadAndWrite) {
     const std::string ssid = "\"ssid\":\"Caf\xC3\xA9 \\\"1\\\"\"";  // Latin-1 e acute as UTF-8
     const ToolRun write =
         Sim({"--json", "write", Config(ConfigText("01,02,01,", "Caf\xE9 \"1\"", "abcdefghij", "00,0A,1B,FF,FF,FF,"))});
-    EXPECT_EQ(write.status, 0) << write.err;
-    EXPECT_EQ(DecodeJson(write.out), "{" + params + "\"result\":\"Upload Parameter OK\"," + ssid + "}");
+    EXPECT_EQ(std::tuple(write.status, DecodeJson(write.out)),
+              std::tuple(0, "{" + params + "\"result\":\"Upload Parameter OK\"," + ssid + "}")) << write.err;
     // A later run loads the module from its memory file.
     EXPECT_EQ(DecodeJson(Sim({"--json", "read"}).out), "{" + params + ssid + "}");
     EXPECT_EQ(Sim({"--json", "--device", "4", "read"}).out, "");  // a failed command prints no JSON at all

@@ -41,8 +41,8 @@ protected:
 TEST_F(GetMacNamespaces, FindsThePeerOnTheNamedAndOnTheDefaultAdapter) {
     EXPECT_EQ(InHost({"getmac", "192.168.255.1", "--adapter", "alq0"}), (ToolRun{0, "00-0C-29-3A-4B-5C\n", ""}));
     const ToolRun byDefault = InHost({"--json", "getmac", "192.168.255.1"});
-    EXPECT_EQ(byDefault.status, 0) << byDefault.err;
-    EXPECT_EQ(DecodeJson(byDefault.out), R"({"adapter":"alq0","ip":"192.168.255.1","mac":"00-0C-29-3A-4B-5C"})");
+    EXPECT_EQ(std::tuple(byDefault.status, DecodeJson(byDefault.out)),
+              std::tuple(0, R"({"adapter":"alq0","ip":"192.168.255.1","mac":"00-0C-29-3A-4B-5C"})")) << byDefault.err;
 }
 
 TEST_F(GetMacNamespaces, AddressNotFoundOnTheAdapter) {

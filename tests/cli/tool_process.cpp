@@ -5,25 +5,14 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
-namespace {
-
 // The whole of a temporary file, read again from its start through its descriptor; the file is then closed.
-std::string ReadBack(std::FILE* file) {
+static std::string ReadBack(std::FILE* file) {
     const std::string text = ReadWholeFile("/proc/self/fd/" + std::to_string(fileno(file)));
     std::fclose(file);
     return text;
-}
-
-}  // namespace
-
-ToolRun RunLq3860ctl(const std::vector<std::string>& arguments, std::vector<std::string> launcher) {
-    launcher.push_back(LQ3860CTL_PATH);
-    launcher.insert(launcher.end(), arguments.begin(), arguments.end());
-    return RunProgram(launcher);
 }
 
 ToolRun RunProgram(const std::vector<std::string>& arguments) {
@@ -60,10 +49,6 @@ sys.stdout.buffer.write(value.encode())
     const ToolRun run = RunProgram({"python3", "-c", script, text});
     if (run.status != 0) return std::nullopt;
     return run.out;
-}
-
-TempDir::TempDir() : path((std::filesystem::temp_directory_path() / "lq3860ctl-test-XXXXXX").string()) {
-    if (mkdtemp(path.data()) == nullptr) std::abort();  // no safe place for the test files
 }
 
 std::string ReadWholeFile(const std::string& path) {

@@ -1,6 +1,8 @@
 #pragma once
 // Helpers for running programs (the built lq3860ctl, ip, python3) and for
 // temporary files.
+#include <stdlib.h>
+
 #include <filesystem>
 #include <optional>
 #include <ostream>
@@ -18,7 +20,11 @@ inline void PrintTo(const ToolRun& r, std::ostream* o) { *o << r.status << " \""
 // Runs argv[0] (searched in PATH when it has no slash).
 ToolRun RunProgram(const std::vector<std::string>& argv);
 // The built lq3860ctl, started through `launcher` (say "ip netns exec NAME") when given.
-ToolRun RunLq3860ctl(const std::vector<std::string>& arguments, std::vector<std::string> launcher = {});
+inline ToolRun RunLq3860ctl(const std::vector<std::string>& arguments, std::vector<std::string> launcher = {}) {
+    launcher.push_back(LQ3860CTL_PATH);
+    launcher.insert(launcher.end(), arguments.begin(), arguments.end());
+    return RunProgram(launcher);
+}
 
 // Python's strict reading of `text`: a string value as its UTF-8 text, any
 // other value written back with sorted keys and no spaces; nullopt when
@@ -27,7 +33,9 @@ std::optional<std::string> DecodeJson(const std::string& text);
 
 // A fresh directory under the temporary directory, removed with its files at the end.
 struct TempDir {
-    TempDir();
+    TempDir() : path((std::filesystem::temp_directory_path() / "lq3860ctl-test-XXXXXX").string()) {
+        if (mkdtemp(path.data()) == nullptr) abort();  // no safe place for the test files
+    }
     ~TempDir() { std::filesystem::remove_all(path, ignored); }
     std::string File(const std::string& name) const { return path + "/" + name; }
     std::string path;
