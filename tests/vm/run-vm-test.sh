@@ -1,13 +1,10 @@
 #!/usr/bin/env bash
-# run-vm-test.sh WORKDIR SCENARIOS SIM [MORE_BINARIES...]: boots a Debian kernel
-# in QEMU with a busybox initramfs holding these binaries and runs the scenario
-# program on the real kernel HID stack. Exit status 0 passed, 1 failed, 77 skipped.
+# run-vm-test.sh WORKDIR SCENARIOS SIM [MORE_BINARIES...]: runs the scenario program on the real kernel
+# HID stack: a Debian kernel in QEMU, a busybox initramfs with these binaries. Exit 0 passed, 1 failed, 77 skipped.
 # LQ3860_VM_CACHE: kernel cache (~/.cache/lq3860-vm); LQ3860_VM_ACCEL=kvm: faster.
 set -uo pipefail
 
-workdir=$1 scenarios=$2
-shift 2
-binaries=("$scenarios" "$@")
+workdir=$1 scenarios=$2 binaries=("${@:2}")
 cache=${LQ3860_VM_CACHE:-${HOME:-/tmp}/.cache/lq3860-vm}
 started=$(date +%s)
 skip() { echo "VM test skipped: $*"; exit 77; }
@@ -17,8 +14,7 @@ command -v qemu-system-x86_64 >/dev/null || skip "qemu-system-x86_64 is not inst
 busybox=$(command -v busybox) || skip "busybox is not installed"
 [ "$(uname -m)" = x86_64 ] || skip "the guest kernel is for x86_64"
 
-# --- Kernel: the image the distribution's metapackage names (else the newest
-# one cached), with only the image and the HID modules kept in the cache.
+# --- Kernel: the one Debian's metapackage names (else the newest cached); only it and the HID modules are kept.
 kernel_package=$(apt-cache depends linux-image-amd64 2>/dev/null |
                  sed -n 's/^ *Depends: \(linux-image-[0-9].*\)$/\1/p' | head -n 1)
 [ -n "$kernel_package" ] || kernel_package=$(ls "$cache" 2>/dev/null | grep '^linux-image-' | sort -V | tail -n 1)
@@ -35,18 +31,14 @@ if [ ! -f "$kernel_dir/vmlinuz" ]; then
   cp "$download"/root/boot/vmlinuz-* "$kernel_dir.new/vmlinuz" || fail "no kernel image in $kernel_package"
   for module in hid uhid hid-generic; do
     found=$(find "$download/root" -path '*/kernel/drivers/hid/*' -name "$module.ko*" | head -n 1)
-    case $found in
-      *.ko) cp "$found" "$kernel_dir.new/$module.ko" ;;
-      *.ko.xz) xz -dc "$found" > "$kernel_dir.new/$module.ko" ;;
-      *.ko.zst) zstd -qdc "$found" > "$kernel_dir.new/$module.ko" ;;
-      *) fail "$module.ko is missing from $kernel_package or in an unknown format: $found" ;;
-    esac
+    [ -n "$found" ] || fail "$module.ko is missing from $kernel_package"
+    case $found in *.xz) xz -dc "$found" ;; *.zst) zstd -qdc "$found" ;; *) cat "$found" ;; esac \
+      >"$kernel_dir.new/$module.ko"
   done
   rm -rf "$kernel_dir" && mv "$kernel_dir.new" "$kernel_dir"
 fi
 
-# --- Initramfs: busybox, our binaries with their shared libraries, the
-# modules, and udevadm with only our rule to check the rule on guest devices.
+# --- Initramfs: busybox, our binaries and their libraries, the modules, and udevadm with only our rule.
 root=$workdir/initramfs
 rm -rf "$root" && mkdir -p "$root"/{bin,dev,proc,sys,tmp,lib/modules}
 install_with_libraries() {  # file, its path in the guest
@@ -80,8 +72,7 @@ echo "LQ3860-VM-RESULT: \$?"
 poweroff -f
 INIT
 chmod +x "$root/init"
-initrd=$workdir/initramfs.cpio
-(cd "$root" && find . | cpio -o -H newc --quiet) > "$initrd" || fail "cannot build the initramfs"
+initrd=$workdir/initramfs.cpio && (cd "$root" && find . | cpio -o -H newc --quiet) >"$initrd" || fail "no initramfs"
 
 # --- Boot: plain emulation boots everywhere (KVM guests hang on some hosts).
 accel=${LQ3860_VM_ACCEL:-tcg} log=$workdir/console.log
@@ -93,7 +84,6 @@ echo "VM test: accel $accel, kernel $kernel_package, $(($(date +%s) - started)) 
 
 grep -q 'LQ3860-VM: booted' "$log" || fail "the guest did not boot"
 result=$(tr -d '\r' < "$log" | sed -n 's/^LQ3860-VM-RESULT: \([0-9]*\)$/\1/p' | tail -n 1)
-[ -n "$result" ] || fail "the guest ended without a result"
-[ "$result" = 0 ] || fail "scenarios failed in the guest (status $result)"
+[ "${result:-none}" = 0 ] || fail "scenarios failed in the guest (status ${result:-none})"
 grep -q 'insmod .* failed' "$log" && fail "a kernel module did not load"
 echo "VM test PASSED"

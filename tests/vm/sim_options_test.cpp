@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "sim/sim_options.h"
@@ -17,14 +18,10 @@ TEST(SimOptions, EveryOptionIsTakenAndTheLastNameCounts) {
                                            "--second-collection", "--count", "32", "--silent", "--unplug-after", "0",
                                            "--state", "/tmp/params.txt", "--help"});
     ASSERT_TRUE(result.ok) << result.error;
-    const SimOptions& options = result.options;
-    EXPECT_EQ(options.name, "Bench module");
-    EXPECT_EQ(options.vendorId, 0x1234);
-    EXPECT_EQ(options.productId, 0xabcd);
-    EXPECT_TRUE(options.secondCollection && options.silent && options.help);
-    EXPECT_EQ(options.count, 32);
-    EXPECT_EQ(options.unplugAfter, 0);
-    EXPECT_EQ(options.stateFile, "/tmp/params.txt");
+    const SimOptions& o = result.options;
+    EXPECT_EQ(std::tie(o.name, o.vendorId, o.productId, o.count, o.unplugAfter, o.stateFile),
+              std::make_tuple("Bench module", 0x1234, 0xabcd, 32, 0, "/tmp/params.txt"));
+    EXPECT_TRUE(o.secondCollection && o.silent && o.help);
     EXPECT_EQ(Parse({"--name", "X", "--no-name"}).options.name, "");
     EXPECT_EQ(Parse({"--name", std::string(127, 'n').c_str()}).options.name.size(), 127u);
 }

@@ -14,48 +14,31 @@
 namespace {
 
 // What the kernel's parser makes of a report descriptor: the top-level
-// collections (usage page << 16 | usage) and the input and output bits.
-struct DescriptorView {
+// collections (usage page << 16 | usage), the input and output bits, whether
+// report ids are used, and whether every item and collection is complete.
+std::tuple<std::vector<unsigned>, unsigned, unsigned, bool, bool> Walk(const std::uint8_t* data, std::size_t size) {
     std::vector<unsigned> collections;
-    unsigned inputBits = 0, outputBits = 0;
-    bool reportIds = false, wellFormed = true;
-};
-
-DescriptorView Walk(const std::uint8_t* data, std::size_t size) {
-    DescriptorView view;
-    unsigned page = 0, usage = 0, bits = 0, count = 0;
+    unsigned page = 0, usage = 0, bits = 0, count = 0, inputBits = 0, outputBits = 0;
     int depth = 0;
-    for (std::size_t i = 0; i < size;) {
-        const std::size_t length = data[i] & 3 ? 1u << ((data[i] & 3) - 1) : 0;  // 0, 1, 2 or 4 data bytes
-        if (i + 1 + length > size) return view.wellFormed = false, view;
+    bool reportIds = false, wellFormed = true;
+    for (std::size_t i = 0, length; i < size; i += 1 + length) {
+        length = data[i] & 3 ? 1u << ((data[i] & 3) - 1) : 0;  // 0, 1, 2 or 4 data bytes
+        if (i + 1 + length > size) return {collections, inputBits, outputBits, reportIds, false};
         unsigned value = 0;
         for (std::size_t b = 0; b < length; ++b) value |= unsigned(data[i + 1 + b]) << (8 * b);
         switch (data[i] & 0xFC) {
             case 0x04: page = value; break;
             case 0x74: bits = value; break;
-            case 0x84: view.reportIds = true; break;
+            case 0x84: reportIds = true; break;
             case 0x94: count = value; break;
             case 0x08: usage = value; break;
-            case 0xA0: if (depth++ == 0) view.collections.push_back(page << 16 | usage); break;
-            case 0xC0: view.wellFormed = depth-- > 0; break;
-            case 0x80: view.inputBits += bits * count; break;
-            case 0x90: view.outputBits += bits * count; break;
+            case 0xA0: if (depth++ == 0) collections.push_back(page << 16 | usage); break;
+            case 0xC0: wellFormed = wellFormed && depth-- > 0; break;
+            case 0x80: inputBits += bits * count; break;
+            case 0x90: outputBits += bits * count; break;
         }
-        i += 1 + length;
     }
-    view.wellFormed = view.wellFormed && depth == 0;
-    return view;
-}
-
-uhid_event Command(const char* text) {
-    HidReport report{};
-    BuildCommandReport(text, report);
-    uhid_event event{};
-    event.type = UHID_OUTPUT;
-    event.u.output.size = HID_REPORT_SIZE;
-    event.u.output.rtype = UHID_OUTPUT_REPORT;
-    std::memcpy(event.u.output.data, report.data(), report.size());
-    return event;
+    return {collections, inputBits, outputBits, reportIds, wellFormed && depth == 0};
 }
 
 TEST(VirtualModuleDevice, CreateRequestDescribesAUsbLq3860WithOptionalSecondCollection) {
@@ -67,63 +50,58 @@ TEST(VirtualModuleDevice, CreateRequestDescribesAUsbLq3860WithOptionalSecondColl
         if (second) options.vendorId = 0x1234;
         const uhid_event event = BuildCreateEvent(options, 3);
         const auto& create = event.u.create2;
-        EXPECT_EQ(event.type, UHID_CREATE2);
-        EXPECT_EQ(create.bus, BUS_USB);
-        EXPECT_EQ(create.vendor, second ? 0x1234u : LQ3860_VENDOR_ID);
-        EXPECT_EQ(create.product, 0x3860u);
-        EXPECT_EQ(options.name, reinterpret_cast<const char*>(create.name));
+        EXPECT_EQ(std::make_tuple(event.type, create.bus, create.vendor, create.product,
+                                  std::string(reinterpret_cast<const char*>(create.name))),
+                  std::make_tuple(__u32{UHID_CREATE2}, __u16{BUS_USB}, second ? 0x1234u : LQ3860_VENDOR_ID, 0x3860u,
+                                  options.name));
         // Each module of one process gets its own identity.
         EXPECT_STRNE(reinterpret_cast<const char*>(create.uniq),
                      reinterpret_cast<const char*>(BuildCreateEvent(options, 4).u.create2.uniq));
         // Without report ids all reports of one type form one report, so a
         // second collection must not add input or output bits.
-        const DescriptorView view = Walk(create.rd_data, create.rd_size);
-        EXPECT_TRUE(view.wellFormed);
-        EXPECT_FALSE(view.reportIds);
         std::vector<unsigned> collections = {0xFF000001u};
         if (second) collections.push_back(0xFF000000u | SECOND_COLLECTION_USAGE);
-        EXPECT_EQ(view.collections, collections);
-        EXPECT_EQ(view.inputBits, 64u * 8);
-        EXPECT_EQ(view.outputBits, 64u * 8);
+        EXPECT_EQ(Walk(create.rd_data, create.rd_size), std::make_tuple(collections, 64u * 8, 64u * 8, false, true));
     }
 }
 
 TEST(VirtualModuleFraming, OutputKeepsItsReportIdAndIsCutOrZeroFilledTo65Bytes) {
-    HidReport sent{};
+    HidReport sent{}, allX;
     BuildCommandReport(CMD_READ_PARAMS1, sent);
-    EXPECT_EQ(OutputToReport(sent.data(), sent.size()), sent);
+    allX.fill('x');
     std::uint8_t overlong[80];
     std::memset(overlong, 'x', sizeof overlong);
-    HidReport expected;
-    expected.fill('x');
-    EXPECT_EQ(OutputToReport(overlong, sizeof overlong), expected);
     const std::uint8_t shortReport[3] = {0, 'A', 'T'};
-    expected = HidReport{0, 'A', 'T'};
-    EXPECT_EQ(OutputToReport(shortReport, sizeof shortReport), expected);
+    EXPECT_EQ(OutputToReport(sent.data(), sent.size()), sent);
+    EXPECT_EQ(OutputToReport(overlong, sizeof overlong), allX);
+    EXPECT_EQ(OutputToReport(shortReport, sizeof shortReport), (HidReport{0, 'A', 'T'}));
 }
 
 TEST(VirtualModuleFaults, SilentOrUnpluggingModulesAnswerOnlyTheAllowedReports) {
-    struct Row {
-        bool silent;
-        int unplugAfter, counted;
-        std::vector<std::pair<std::size_t, bool>> responses;  // (events, unplug) per command
-    };
-    const std::vector<Row> rows = {
+    using Responses = std::vector<std::pair<std::size_t, bool>>;  // (events, unplug) per command
+    // silent, unplug after, output reports counted, responses
+    const std::vector<std::tuple<bool, int, int, Responses>> rows = {
         {true, -1, 3, {{0, false}, {0, false}, {0, false}}},
         {false, 2, 2, {{1, false}, {1, true}, {0, true}}},  // gone right after the last allowed answer
         {false, 0, 0, {{0, true}, {0, true}, {0, true}}},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(::testing::Message() << row.silent << " " << row.unplugAfter);
+    for (const auto& [silent, unplugAfter, counted, expected] : rows) {
+        SCOPED_TRACE(::testing::Message() << silent << " " << unplugAfter);
         ModuleBehaviour behaviour;
-        UhidModule module(behaviour, row.silent, row.unplugAfter);
-        std::vector<std::pair<std::size_t, bool>> responses;
+        UhidModule module(behaviour, silent, unplugAfter);
+        Responses responses;
         for (const char* command : {CMD_READ_PARAMS1, CMD_READ_PARAMS2, CMD_FIRMWARE}) {
-            const UhidModule::Response response = module.HandleEvent(Command(command));
+            uhid_event output{};
+            output.type = UHID_OUTPUT;
+            output.u.output.size = HID_REPORT_SIZE;
+            HidReport report{};
+            BuildCommandReport(command, report);
+            std::memcpy(output.u.output.data, report.data(), report.size());
+            const UhidModule::Response response = module.HandleEvent(output);
             responses.emplace_back(response.events.size(), response.unplug);
         }
-        EXPECT_EQ(responses, row.responses);
-        EXPECT_EQ(module.OutputReports(), row.counted);
+        EXPECT_EQ(responses, expected);
+        EXPECT_EQ(module.OutputReports(), counted);
     }
 }
 
@@ -137,10 +115,9 @@ TEST(VirtualModuleEvents, FeatureRequestsAreRefusedInsteadOfLeftWaiting) {
     set.u.set_report.id = 42;
     const auto got = module.HandleEvent(get).events, put = module.HandleEvent(set).events;
     ASSERT_TRUE(got.size() == 1 && put.size() == 1);
-    EXPECT_EQ(std::make_tuple(got[0].type, got[0].u.get_report_reply.id, got[0].u.get_report_reply.err != 0),
-              std::make_tuple(__u32{UHID_GET_REPORT_REPLY}, 41u, true));
-    EXPECT_EQ(std::make_tuple(put[0].type, put[0].u.set_report_reply.id, put[0].u.set_report_reply.err != 0),
-              std::make_tuple(__u32{UHID_SET_REPORT_REPLY}, 42u, true));
+    EXPECT_EQ(std::make_tuple(got[0].type, got[0].u.get_report_reply.id, got[0].u.get_report_reply.err != 0,
+                              put[0].type, put[0].u.set_report_reply.id, put[0].u.set_report_reply.err != 0),
+              std::make_tuple(__u32{UHID_GET_REPORT_REPLY}, 41u, true, __u32{UHID_SET_REPORT_REPLY}, 42u, true));
 }
 
 }  // namespace
