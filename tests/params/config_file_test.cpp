@@ -1,8 +1,17 @@
 // The configuration text: the writer's layout, the reader's tags, fields and
-// numbers, and the all-or-nothing store.
+// numbers, and the all-or-nothing store; saving and loading files: atomic
+// replacement, permissions, refusals.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -43,7 +52,6 @@ TEST(ConfigRoundTrip, StartStateGivesTheExact76ByteFile) {
               "[G1]\r\n01,02,00,\r\n[G2]\r\nLQ-3860,\r\n[G3]\r\n*,\r\n"
               "[G4]\r\nFF,FF,FF,FF,FF,FF,\r\n[END]\r\n");
     EXPECT_EQ(text.size(), 76u);
-    ExpectParse(text, MakeParams(1, 2, 0, "LQ-3860", "*", {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
 }
 
 // Two-digit decimal and upper-case hex numbers, "*" for empty texts (which
@@ -54,15 +62,13 @@ TEST(ConfigRoundTrip, SavedLinesLoadBack) {
     std::fill(std::begin(unterminated.ssid), std::end(unterminated.ssid), 'S');
     std::fill(std::begin(unterminated.key), std::end(unterminated.key), 'K');
     const ModuleParamSet numbers = MakeParams(0, 5, 255, "n", "k", {0x00, 0x0A, 0x1B, 0xab, 0x05, 0xF0});
-    const ModuleParamSet commas = MakeParams(1, 13, 4, "a,b[G3],", ",[G3] [G4],key,with,", {1, 2, 3, 4, 5, 6});
-    const ModuleParamSet tags = MakeParams(255, 255, 2, "[G3]", "[G4]", {9, 8, 7, 6, 5, 4});
+    const ModuleParamSet tags = MakeParams(255, 13, 4, "[G3]", ",[G3] [G4],key,with,", {1, 2, 3, 4, 5, 6});
     const struct { ModuleParamSet saved; std::string fragment; ModuleParamSet loaded; } rows[] = {
         {numbers, "[G1]\r\n00,05,255,\r\n[G2]\r\nn,\r\n[G3]\r\nk,\r\n[G4]\r\n00,0A,1B,AB,05,F0,\r\n", numbers},
         {MakeParams(0, 3, 0, "", "", {}), "[G2]\r\n*,\r\n[G3]\r\n*,\r\n", MakeParams(0, 3, 0, "*", "*", {})},
         {unterminated, "[G2]\r\n" + std::string(20, 'S') + ",\r\n[G3]\r\n" + std::string(63, 'K') + ",\r\n",
          MakeParams(0, 0, 0, std::string(20, 'S'), std::string(63, 'K'), {})},
-        {commas, "[G2]\r\na,b[G3],,\r\n[G3]\r\n,[G3] [G4],key,with,,\r\n", commas},
-        {tags, "[G1]\r\n255,255,02,\r\n[G2]\r\n[G3],\r\n[G3]\r\n[G4],\r\n", tags},
+        {tags, "[G1]\r\n255,13,04,\r\n[G2]\r\n[G3],\r\n[G3]\r\n,[G3] [G4],key,with,,\r\n", tags},
     };
     for (const auto& row : rows) {
         const std::string text = FormatConfiguration(row.saved);
@@ -90,10 +96,9 @@ TEST(ConfigParse, LayoutsFieldFormsAndMissingTags) {
         {"x[G2]\r\nfake,\r\n" + Sections("01,02,00,", "real,", "k,", MAC_LINE),
          MakeParams(1, 2, 0, "real", "k", {1, 2, 3, 4, 5, 6}), nullptr},
         // A text line without a comma is taken whole; over 63 characters are cut.
-        {Sections("01,02,00,", "My Net", " spaced key ", MAC_LINE),
-         MakeParams(1, 2, 0, "My Net", " spaced key ", {1, 2, 3, 4, 5, 6}), nullptr},
-        {Sections("00,01,00,", std::string(100, 'a') + ",", std::string(80, 'b') + ",", MAC_LINE),
-         MakeParams(0, 1, 0, std::string(63, 'a'), std::string(63, 'b'), {1, 2, 3, 4, 5, 6}), nullptr},
+        {Sections("00,01,00,", " My Net" + std::string(100, 'a'), std::string(80, 'b') + ",", MAC_LINE),
+         MakeParams(0, 1, 0, (" My Net" + std::string(100, 'a')).substr(0, 63), std::string(63, 'b'), {1, 2, 3, 4, 5, 6}),
+         nullptr},
         // A comma in the very first position belongs to the first field.
         {Sections(",5,6,7,", "s,", "k,", ",1,2,3,4,5,6,"), MakeParams(0, 6, 7, "s", "k", {0, 2, 3, 4, 5, 6}), nullptr},
         // Without a further comma the remaining fields read empty.
@@ -126,5 +131,106 @@ TEST(ConfigParse, NumberForms) {
         const auto h = static_cast<std::uint8_t>(row.hex);
         ExpectParse(Sections(f + "," + f + "," + f + ",", "s,", "k,", f + "," + f + ",00,00,00," + f + ","),
                     MakeParams(d, d, d, "s", "k", {h, h, 0, 0, 0, h}));
+    }
+}
+
+namespace fs = std::filesystem;
+
+const ModuleParamSet SAVED = MakeParams(0, 9, 3, "office,1", "pass,word!", {0x00, 0x1C, 0x42, 0xAB, 0xCD, 0xEF});
+
+class ConfigStorage : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/lq3860-config-test-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+    // More entries than the files a test made means a temporary was left.
+    long EntryCount() const { return std::distance(fs::directory_iterator(dir_), fs::directory_iterator()); }
+    static unsigned ModeOf(const std::string& path) { return unsigned(fs::status(path).permissions()) & 07777u; }
+    static void WriteBytes(const std::string& path, const std::string& bytes) {
+        std::ofstream(path, std::ios::binary) << bytes;
+    }
+    static std::string ReadBytes(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    std::string dir_;
+};
+
+TEST_F(ConfigStorage, NewFileGetsUmaskModeExistingKeepsItsMode) {
+    const mode_t old = ::umask(022);
+    ASSERT_TRUE(WriteFileAtomically(Path("new.txt"), "a"));
+    ::umask(077);
+    ASSERT_TRUE(WriteFileAtomically(Path("private.txt"), "b"));
+    ::umask(old);
+    EXPECT_EQ(ModeOf(Path("new.txt")), 0644u);
+    EXPECT_EQ(ModeOf(Path("private.txt")), 0600u);
+
+    fs::permissions(Path("new.txt"), fs::perms(0640));
+    ASSERT_TRUE(WriteFileAtomically(Path("new.txt"), "c"));
+    EXPECT_EQ(ModeOf(Path("new.txt")), 0640u);
+}
+
+// Saving through a symbolic link replaces the file it points to and keeps the
+// link. A directory as target, a missing directory, an empty path, and a write
+// error (a file size limit fails the write as a full disk would, even for a
+// privileged user) all fail, leaving the old files and no temporary.
+TEST_F(ConfigStorage, SavesReplaceTheWholeFileThroughLinksOrFailLeavingItAlone) {
+    WriteBytes(Path("set.txt"), std::string(500, 'x'));
+    fs::create_symlink("set.txt", Path("link.txt"));
+    ASSERT_TRUE(WriteFileAtomically(Path("link.txt"), FormatConfiguration(SAVED)));
+    EXPECT_TRUE(fs::is_symlink(Path("link.txt")));
+    EXPECT_EQ(ReadBytes(Path("set.txt")), FormatConfiguration(SAVED));
+
+    fs::create_directory(Path("sub"));
+    for (const std::string& path : {Path("sub"), Path("no-such-dir/set.txt"), std::string()}) {
+        EXPECT_FALSE(WriteFileAtomically(path, "text")) << '"' << path << '"';
+    }
+    EXPECT_TRUE(fs::is_directory(Path("sub")));
+    rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+    const rlimit small{16, saved.rlim_max};
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = WriteFileAtomically(Path("link.txt"), std::string(200, 'z'));
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(ReadBytes(Path("set.txt")), FormatConfiguration(SAVED));
+    EXPECT_EQ(EntryCount(), 3);
+}
+
+// A 10000-byte file loads; one byte more, a missing file, a directory, a
+// FIFO (which must not wait for a writer), an empty path and an empty file
+// are refused and change nothing.
+TEST_F(ConfigStorage, LoadLimitsAndRefusals) {
+    std::string text = FormatConfiguration(SAVED);
+    text.resize(CONFIG_FILE_MAX, ' ');
+    WriteBytes(Path("limit.txt"), text);
+    WriteBytes(Path("over.txt"), text + " ");
+    WriteBytes(Path("empty.txt"), "");
+    fs::create_directory(Path("sub"));
+    ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0644), 0);
+    ModuleParamSet params = Sentinel();
+    EXPECT_TRUE(LoadConfigurationFile(Path("limit.txt"), params).ok);
+    EXPECT_EQ(Dump(params), Dump(SAVED));
+
+    const char* const openFailure = "Open database file failure";
+    const struct { std::string path; const char* message; } rows[] = {
+        {Path("over.txt"), openFailure}, {Path("missing.txt"), openFailure}, {Path("sub"), openFailure},
+        {Path("fifo"), openFailure},     {std::string(), openFailure},       {Path("empty.txt"), "[G1] format error"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.path);
+        params = Sentinel();
+        const ConfigLoadResult result = LoadConfigurationFile(row.path, params);
+        EXPECT_FALSE(result.ok);
+        EXPECT_STREQ(result.message, row.message);
+        EXPECT_EQ(Dump(params), Dump(Sentinel()));
     }
 }
