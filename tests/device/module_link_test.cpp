@@ -6,11 +6,7 @@
 namespace {
 
 HidReport SignalReply(std::uint8_t level, char k = 'K') {
-    HidReport signal{};
-    signal[10] = level;
-    signal[12] = 'O';
-    signal[13] = static_cast<std::uint8_t>(k);
-    return signal;
+    return {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, level, 0, 'O', static_cast<std::uint8_t>(k)};
 }
 
 }  // namespace
