@@ -32,8 +32,10 @@ TEST(EchoRequestTest, HeaderCountersTickAndPayloadHaveTheExactBytes) {
     }
 }
 
-// The carry folds back in; stored least significant byte first.
-TEST(EchoChecksumTest, CarriesFoldAndEmptyInputSumsToAllOnes) {
+// Odd lengths count the last byte alone; stored least significant byte first.
+TEST(EchoChecksumTest, OddLengthsAndEmptyInput) {
+    const Bytes abc = {'a', 'b', 'c'};
+    EXPECT_EQ(InternetChecksum(abc.data(), abc.size()), 0x9D3B);
     const Bytes odd = {0x12, 0x34, 0x56, 0x78, 0x9A};
     EXPECT_EQ(InternetChecksum(odd.data(), 5), 0x52FD);
     EXPECT_EQ(InternetChecksum(nullptr, 0), 0xFFFF);
