@@ -25,7 +25,6 @@ int RunWrite(const ToolContext& context, ModuleAccess& access) {
         context.Message(key.message);
         return EXIT_REFUSED_INPUT;
     }
-    if (key.verdict == KeyVerdict::Cleared) fields.keyText.clear();
 
     LinkState link;
     if (const int status = access.OpenSelectedModule(link); status != EXIT_OK) return status;
