@@ -16,6 +16,7 @@ inline constexpr const char* MAC_FILL_TEXT = "FF";
 // what the module takes (an SSID over 20 characters can only come from a
 // loaded file; it is then sent as its first 20).
 inline constexpr const char* SSID_TOO_LONG_MESSAGE = "The SSID can have at most 20 characters.";
+inline constexpr const char* KEY_TOO_LONG_MESSAGE = "The WLK key can have at most 63 characters.";
 
 struct ParamFields {
     int modeSelection = -1;        // -1: no selection

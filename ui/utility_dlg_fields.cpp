@@ -35,7 +35,7 @@ bool CUtilityDlg::TransferFromControls() {
     // Typing is capped, so only a text the program put in can be too long.
     const QString key = keyEdit_->text();
     if (key.size() > KEY_LIMIT) {
-        Services().WindowMessage("The WLK key can have at most 63 characters.");
+        Services().WindowMessage(KEY_TOO_LONG_MESSAGE);
         return false;
     }
     keyText_ = key;
