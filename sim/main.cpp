@@ -21,13 +21,23 @@ volatile sig_atomic_t stopRequested = 0;
 
 void RequestStop(int) { stopRequested = 1; }
 
-void InstallStopHandlers() {
+// The stop signals stay blocked except inside the wait for events, so one
+// that comes between the stopRequested test and the wait ends that wait
+// instead of being lost. Returns the signal mask for the wait.
+sigset_t InstallStopHandlers() {
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stopSignals, signalNumber);
+    sigset_t waitMask;
+    sigprocmask(SIG_BLOCK, &stopSignals, &waitMask);
     struct sigaction action {};
-    action.sa_handler = RequestStop;  // no SA_RESTART: poll returns with EINTR
+    action.sa_handler = RequestStop;  // no SA_RESTART: ppoll returns with EINTR
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGHUP, &action, nullptr);
+    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+        sigaction(signalNumber, &action, nullptr);
+        sigdelset(&waitMask, signalNumber);
+    }
+    return waitMask;
 }
 
 struct VirtualModule {
@@ -86,7 +96,7 @@ void ServeModule(VirtualModule& module, int number) {
     }
 }
 
-int Run(const SimOptions& options) {
+int Run(const SimOptions& options, const sigset_t& waitMask) {
     std::vector<std::unique_ptr<VirtualModule>> modules;
     for (int i = 0; i < options.count; ++i) {
         auto module = std::make_unique<VirtualModule>();
@@ -117,9 +127,9 @@ int Run(const SimOptions& options) {
         if (fds.empty()) {
             return 0;  // every module has been unplugged
         }
-        if (::poll(fds.data(), fds.size(), -1) < 0) {
+        if (::ppoll(fds.data(), fds.size(), nullptr, &waitMask) < 0) {
             if (errno == EINTR) continue;
-            std::perror("lq3860-sim: poll");
+            std::perror("lq3860-sim: ppoll");
             return 1;
         }
         for (std::size_t i = 0; i < fds.size(); ++i) {
@@ -143,6 +153,6 @@ int main(int argc, char** argv) {
         std::fputs(SimUsage(), stdout);
         return 0;
     }
-    InstallStopHandlers();
-    return Run(parsed.options);
+    const sigset_t waitMask = InstallStopHandlers();
+    return Run(parsed.options, waitMask);
 }
