@@ -80,11 +80,19 @@ void SyncDirectory(const std::string& directory) {
     if (dir.Get() >= 0) ::fsync(dir.Get());  // best effort: the rename itself has happened
 }
 
+// Replacing a file by rename needs no write permission on the file itself;
+// a file this user may not write must stay as it is, as it would if it were
+// opened for writing.
+bool MayReplace(const std::string& target) {
+    return ::access(target.c_str(), F_OK) != 0 || ::access(target.c_str(), W_OK) == 0;
+}
+
 }  // namespace
 
 bool WriteFileAtomically(const std::string& path, const std::string& text) {
     if (path.empty()) return false;
     const std::string target = ResolveTarget(path);
+    if (!MayReplace(target)) return false;
     const std::string directory = DirectoryOf(target);
     std::string tempPath = directory + "/.lq3860-save-XXXXXX";
     std::vector<char> pattern(tempPath.begin(), tempPath.end());

@@ -7,6 +7,8 @@
 #include <stdlib.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -203,6 +205,30 @@ TEST_F(ConfigStorage, SavesReplaceTheWholeFileThroughLinksOrFailLeavingItAlone) 
     EXPECT_FALSE(written);
     EXPECT_EQ(ReadBytes(Path("set.txt")), FormatConfiguration(SAVED));
     EXPECT_EQ(EntryCount(), 3);
+}
+
+// A file its user may not write is not replaced, although the rename beside
+// it would be allowed. Runs as an unprivileged user in a child process, since
+// a privileged one may write any file.
+TEST_F(ConfigStorage, ReadOnlyFileIsNotReplaced) {
+    constexpr uid_t NOBODY = 65534;
+    WriteBytes(Path("locked.txt"), "kept");
+    fs::permissions(dir_, fs::perms::all);
+    fs::permissions(Path("locked.txt"), fs::perms(0444));
+    if (::getuid() == 0) {
+        ASSERT_EQ(::chown(Path("locked.txt").c_str(), NOBODY, NOBODY), 0);
+    }
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const bool dropped = ::getuid() != 0 || (::setgid(NOBODY) == 0 && ::setuid(NOBODY) == 0);
+        ::_exit(dropped && !WriteFileAtomically(Path("locked.txt"), "lost") ? 0 : 1);
+    }
+    int status = -1;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(ReadBytes(Path("locked.txt")), "kept");
+    EXPECT_EQ(EntryCount(), 1);
 }
 
 // A 10000-byte file loads; one byte more, a missing file, a directory, a
