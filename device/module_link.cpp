@@ -13,11 +13,7 @@ void CloseLink(LinkState& link) {
 }
 
 bool OpenModule(LinkState& link, int index) {
-    if (link.deviceOpen) {
-        HID_Close();
-        link.deviceOpen = 0;
-        link.rescanNeeded = 1;
-    }
+    if (link.deviceOpen) CloseLink(link);
     if (!HID_Open(index)) return false;
     DebugOutput("HID_Open\n");
     link.deviceOpen = 1;
