@@ -1,7 +1,6 @@
 #include "cli/param_json.h"
 
 #include <cstdio>
-#include <cstring>
 #include <string_view>
 
 namespace {
@@ -15,10 +14,6 @@ void AddItem(JsonObject& object, std::string_view key, const std::array<const ch
     }
 }
 
-std::string_view AreaText(const char (&area)[PARAM_TEXT_AREA]) {
-    return std::string_view(area, strnlen(area, PARAM_TEXT_AREA));
-}
-
 }  // namespace
 
 JsonObject ParamsJson(const ModuleParamSet& params) {
@@ -28,8 +23,8 @@ JsonObject ParamsJson(const ModuleParamSet& params) {
     object.AddNumber("channel", params.channel);
     object.AddNumber("encryption", params.encryption);
     AddItem(object, "encryptionName", ENCRYPTION_ITEMS, params.encryption);
-    object.AddLatin1Text("ssid", AreaText(params.ssid));
-    object.AddLatin1Text("key", AreaText(params.key));
+    object.AddLatin1Text("ssid", ParamText(params.ssid));
+    object.AddLatin1Text("key", ParamText(params.key));
     char mac[3 * MAC_LENGTH] = {};
     std::snprintf(mac, sizeof mac, "%02X-%02X-%02X-%02X-%02X-%02X", params.mac[0], params.mac[1], params.mac[2],
                   params.mac[3], params.mac[4], params.mac[5]);

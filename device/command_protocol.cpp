@@ -67,8 +67,12 @@ bool DecodeSignalReply(const HidReport& reply, std::uint8_t& level) {
     return true;
 }
 
+std::string_view PayloadText(const HidReport& report) {
+    return ReportText(report, 1, PAYLOAD_SIZE);
+}
+
 bool IsUploadAcknowledged(const HidReport& reply) {
-    return ReportText(reply, 1, PAYLOAD_SIZE) == UPLOAD_ACKNOWLEDGEMENT;
+    return PayloadText(reply) == UPLOAD_ACKNOWLEDGEMENT;
 }
 
 void TakeParamReport1(const HidReport& reply, ModuleParamSet& params) {
@@ -89,12 +93,12 @@ void BuildParamReport1(const ModuleParamSet& params, HidReport& report) {
     report[PARAM_CHANNEL] = params.channel;
     report[PARAM_ENCRYPTION] = params.encryption;
     std::copy_n(params.mac, MAC_LENGTH, report.begin() + PARAM_MAC);
-    const std::string_view ssid = BoundedText(params.ssid, SSID_SENT_LENGTH);
+    const std::string_view ssid = ParamText(params.ssid, SSID_SENT_LENGTH);
     std::copy(ssid.begin(), ssid.end(), report.begin() + PARAM_SSID);
 }
 
 void BuildParamReport2(const ModuleParamSet& params, HidReport& report) {
     report.fill(0);
-    const std::string_view key = BoundedText(params.key, KEY_SENT_LENGTH);
+    const std::string_view key = ParamText(params.key, KEY_SENT_LENGTH);
     std::copy(key.begin(), key.end(), report.begin() + PARAM_KEY);
 }

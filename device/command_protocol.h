@@ -3,6 +3,7 @@
 // the bytes taken from replies, and the two parameter reports.
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "device/hid_report.h"
 #include "params/module_params.h"
@@ -21,6 +22,8 @@ struct FirmwareInfo {
     std::string versionText;  // "%c.%c"
     std::string dateText;     // "20%c%c/%c%c/%c%c " (ends in one blank)
 };
+// Bytes 1..64 up to the first zero byte: a command's or a reply's text.
+std::string_view PayloadText(const HidReport& report);
 // True when O and K stand at bytes 17 and 18; only then is info filled.
 bool DecodeFirmwareReply(const HidReport& reply, FirmwareInfo& info);
 // True when O and K stand at bytes 12 and 13; only then is level set (byte 10, as it arrived).

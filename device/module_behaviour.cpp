@@ -10,13 +10,6 @@ namespace {
 
 constexpr std::uint8_t DEFAULT_MAC[MAC_LENGTH] = {0x00, 0x0C, 0x29, 0x38, 0x60, 0x01};
 
-std::string_view CommandText(const HidReport& report) {
-    const auto* payload = reinterpret_cast<const char*>(report.data() + 1);
-    std::size_t length = 0;
-    while (length < HID_REPORT_SIZE - 1 && payload[length] != '\0') ++length;
-    return {payload, length};
-}
-
 void PutText(HidReport& report, std::size_t first, std::string_view text) {
     std::copy(text.begin(), text.end(), report.begin() + static_cast<std::ptrdiff_t>(first));
 }
@@ -54,7 +47,7 @@ std::optional<HidReport> ModuleBehaviour::HandleOutputReport(const HidReport& re
             break;
     }
 
-    const std::string_view command = CommandText(report);
+    const std::string_view command = PayloadText(report);
     HidReport reply{};
     if (command == CMD_FIRMWARE) {
         reply[8] = static_cast<std::uint8_t>(version_[0]);

@@ -10,13 +10,6 @@ namespace {
 constexpr std::size_t G1_FIELDS = 3;
 constexpr std::size_t G4_FIELDS = MAC_LENGTH;
 
-// The text of a zero-terminated area, at most maxLength characters.
-std::string_view AreaText(const char (&area)[PARAM_TEXT_AREA], std::size_t maxLength) {
-    std::size_t length = 0;
-    while (length < maxLength && length < PARAM_TEXT_AREA && area[length] != '\0') ++length;
-    return {area, length};
-}
-
 void AppendTextLine(std::string& out, const char* tag, std::string_view text) {
     out += tag;
     out += "\r\n";
@@ -133,8 +126,8 @@ std::string FormatConfiguration(const ModuleParamSet& params) {
                   params.encryption);
     out += "[G1]\r\n";
     out += numbers;
-    AppendTextLine(out, "[G2]", AreaText(params.ssid, SSID_SENT_LENGTH));
-    AppendTextLine(out, "[G3]", AreaText(params.key, KEY_SENT_LENGTH));
+    AppendTextLine(out, "[G2]", ParamText(params.ssid, SSID_SENT_LENGTH));
+    AppendTextLine(out, "[G3]", ParamText(params.key, KEY_SENT_LENGTH));
     std::snprintf(numbers, sizeof numbers, "%02X,%02X,%02X,%02X,%02X,%02X,\r\n", params.mac[0],
                   params.mac[1], params.mac[2], params.mac[3], params.mac[4], params.mac[5]);
     out += "[G4]\r\n";

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -36,14 +35,6 @@ std::uint8_t SelectionValue(int selection) {
 // A stored index as a combo selection: an index outside the list selects nothing.
 int SelectionOf(std::uint8_t value, int itemCount) {
     return value < itemCount ? value : -1;
-}
-
-// The text of a zero-terminated area, never reading past its end.
-std::string AreaText(const char (&area)[PARAM_TEXT_AREA]) {
-    const void* end = std::memchr(area, 0, PARAM_TEXT_AREA);
-    const std::size_t length =
-        end ? static_cast<std::size_t>(static_cast<const char*>(end) - area) : PARAM_TEXT_AREA;
-    return std::string(area, length);
 }
 
 }  // namespace
@@ -109,8 +100,8 @@ void ShowParams(const ModuleParamSet& params, ParamFields& fields) {
         std::snprintf(text, sizeof text, "%02X", params.mac[i]);
         fields.macText[i] = text;
     }
-    fields.ssidText = AreaText(params.ssid);
-    fields.keyText = AreaText(params.key);
+    fields.ssidText = ParamText(params.ssid);
+    fields.keyText = ParamText(params.key);
     ApplyModeRule(fields, params);
     ApplyChannelRule(fields);
 }

@@ -25,6 +25,10 @@ struct ModuleParamSet {
 // The process-wide set; zero-filled at start.
 extern ModuleParamSet ModuleParams;
 
+// The text of an area up to its first zero byte, at most maxLength
+// characters; never reads past the area.
+std::string_view ParamText(const char (&area)[PARAM_TEXT_AREA], std::size_t maxLength = PARAM_TEXT_AREA);
+
 // Replaces the whole earlier text: at most 63 characters of `text` (fewer
 // when maxLength says so), followed by zero bytes up to the end of the area.
 void StoreParamText(char (&area)[PARAM_TEXT_AREA], std::string_view text,
