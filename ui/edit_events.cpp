@@ -39,8 +39,15 @@ void LimitTyping(QLineEdit* edit, int limit) {
     edit->setMaxLength(limit);
     // After the user's own change the cap is the limit, or the present
     // length while a longer program text is being shortened.
+    // Qt sets the text anew on every change of the cap, which puts the
+    // cursor at the end: the cap changes only while a long text shrinks,
+    // and the cursor is put back where the user left it.
     QObject::connect(edit, &QLineEdit::textEdited, edit, [edit, limit](const QString& text) {
-        edit->setMaxLength(std::max(limit, static_cast<int>(text.size())));
+        const int cap = std::max(limit, static_cast<int>(text.size()));
+        if (edit->maxLength() == cap) return;
+        const int cursor = edit->cursorPosition();
+        edit->setMaxLength(cap);
+        edit->setCursorPosition(cursor);
     });
 }
 

@@ -21,6 +21,9 @@ TEST_F(WindowTest, StartStateShowsTheDefaultsAndCapsTypingToLatin1AndTheModuleLe
     EXPECT_TRUE(Control<QProgressBar>(1010)->isHidden());
     EXPECT_EQ(ModuleParams.channel, 0);  // the window's start values are not collected yet
 
+    Edit(1005)->home(false);
+    QTest::keyClicks(Edit(1005), "ab");  // typing inside the text stays where the cursor is
+    EXPECT_EQ(Edit(1005)->text(), "abLQ-3860");
     Edit(1005)->clear();
     Type(1005, QString(25, 's'));
     Type(1006, "a");
