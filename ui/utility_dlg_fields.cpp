@@ -33,18 +33,19 @@ void CUtilityDlg::TransferToControls() {
 
 bool CUtilityDlg::TransferFromControls() {
     // Typing is capped, so only a text the program put in can be too long.
-    const QString key = keyEdit_->text();
-    if (key.size() > KEY_LIMIT) {
+    // Such a text is still taken before it is refused: the user may have
+    // shortened it, and the next transfer to the controls must not bring
+    // the old text back; what is sent or saved is its start.
+    keyText_ = keyEdit_->text();
+    if (keyText_.size() > KEY_LIMIT) {
         Services().WindowMessage(KEY_TOO_LONG_MESSAGE);
         return false;
     }
-    keyText_ = key;
-    const QString ssid = ssidEdit_->text();
-    if (ssid.size() > SSID_LIMIT) {
+    ssidText_ = ssidEdit_->text();
+    if (ssidText_.size() > SSID_LIMIT) {
         Services().WindowMessage(SSID_TOO_LONG_MESSAGE);
         return false;
     }
-    ssidText_ = ssid;
     dateText_ = dateLabel_->text();
     versionText_ = versionLabel_->text();
     return true;

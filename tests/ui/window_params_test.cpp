@@ -83,6 +83,17 @@ TEST_F(ConnectedWindowTest, UnderNoneWithALongLoadedSsidTheTransferRefusesButIts
     EXPECT_EQ(Edit(1006)->text(), "");  // the key check empties it under NONE
 }
 
+TEST_F(ConnectedWindowTest, ALongLoadedSsidShortenedByTheUserIsKeptAndItsStartIsSent) {
+    std::strcpy(ModuleParams.ssid, "ABCDEFGHIJ0123456789abcdefghij");
+    window->ShowParams();
+    Edit(1005)->home(false);
+    for (int i = 0; i < 5; ++i) QTest::keyClick(Edit(1005), Qt::Key_Delete);  // still over 20
+    window->OnWritePara();
+    EXPECT_EQ(services.messages.back(), "Upload Parameter OK");
+    EXPECT_STREQ(module->module->Params().ssid, "FGHIJ0123456789abcde");
+    EXPECT_EQ(Edit(1005)->text(), "FGHIJ0123456789abcdefghij");  // not the loaded text again
+}
+
 TEST_F(WindowTest, SaveWritesTheWindowAndTakesItAsTheParameterSetAndTheFileLoadsBackButNotABrokenOne) {
     QTemporaryDir folder;
     const auto pathOf = [&](const char* name) { return QDir(folder.path()).filePath(name).toStdString(); };
