@@ -37,12 +37,6 @@ public:
     }
 };
 
-QFont DialogFont() {
-    QFont font(QStringLiteral("MS Sans Serif"), 10);
-    font.setStyleHint(QFont::SansSerif);
-    return font;
-}
-
 template <typename Control>
 Control* Place(Control* control, int id, const DialogUnits& units, int x, int y, int width, int height) {
     if (id != 0) {
@@ -64,7 +58,7 @@ CGetMacDlg::CGetMacDlg(QWidget* parent, GetMacDialogHooks dialogHooks)
 void CGetMacDlg::CreateControls() {
     setWindowTitle(QStringLiteral("Get MAC Address Dialog"));
     setObjectName(QStringLiteral("139"));
-    setFont(DialogFont());
+    setFont(DialogTemplateFont());
     const DialogUnits units(font());
     setFixedSize(units.Size(DIALOG_WIDTH, DIALOG_HEIGHT));
 

@@ -2,6 +2,12 @@
 
 #include <QFontMetrics>
 
+QFont DialogTemplateFont() {
+    QFont font(QStringLiteral("MS Sans Serif"), 10);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
 DialogUnits::DialogUnits(const QFont& font) {
     const QFontMetrics metrics(font);
     const int alphabet =

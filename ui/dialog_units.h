@@ -4,6 +4,10 @@
 #include <QFont>
 #include <QRect>
 
+// The font the program's dialogs are laid out in ("MS Sans Serif", 10 points);
+// the system picks its closest sans face.
+QFont DialogTemplateFont();
+
 class DialogUnits {
 public:
     explicit DialogUnits(const QFont& font);

@@ -32,13 +32,6 @@ constexpr int MAC_EDIT_X[MAC_LENGTH] = {19, 43, 67, 91, 115, 139};
 constexpr int LAMP_IDS[3] = {1045, 1046, 1047};
 constexpr int LAMP_X[3] = {187, 216, 245};
 
-// The font the window is laid out in; the system picks its closest sans face.
-QFont DialogFont() {
-    QFont font(QStringLiteral("MS Sans Serif"), 10);
-    font.setStyleHint(QFont::SansSerif);
-    return font;
-}
-
 // Every control with an id carries it as its object name, so it can be found
 // as in the dialog template.
 template <typename Control>
@@ -98,7 +91,7 @@ CUtilityDlg::CUtilityDlg(QWidget* parent) : QDialog(parent) {
 void CUtilityDlg::CreateControls() {
     setWindowTitle(QStringLiteral("LQ-3860 Utility v1.1"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFont(DialogFont());
+    setFont(DialogTemplateFont());
     const DialogUnits units(font());
 
     menuBar_ = new QMenuBar(this);
