@@ -36,7 +36,6 @@ public:
     void accept() override;
     // "Get MAC": probe, then look the address up.
     void OnGetMac();
-    const std::string& IpText() const { return ipText; }
 
 private:
     void CreateControls();

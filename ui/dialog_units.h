@@ -11,12 +11,9 @@ QFont DialogTemplateFont();
 class DialogUnits {
 public:
     explicit DialogUnits(const QFont& font);
-    DialogUnits(int baseWidth, int baseHeight) : baseWidth_(baseWidth), baseHeight_(baseHeight) {}
 
     QRect Rect(int x, int y, int width, int height) const;
     QSize Size(int width, int height) const;
-    int BaseWidth() const { return baseWidth_; }
-    int BaseHeight() const { return baseHeight_; }
 
 private:
     int baseWidth_;

@@ -60,7 +60,6 @@ public:
 
     const LinkState& Link() const { return link_; }
     std::uint8_t KeyInvalid() const { return keyInvalid_; }
-    const HidReport& ReplyReport() const { return replyReport_; }
     QTimer* Timer() const { return timer_; }
 
     // Enter: transfer from the controls and close only when that succeeded.
