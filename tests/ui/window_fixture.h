@@ -1,6 +1,6 @@
 #pragma once
 // A main window on simulated modules, with recorded messages, file dialog
-// answers, pauses and debug texts: no person, no sleeping, no hardware.
+// answers and debug texts: no person, no sleeping, no hardware.
 #include <QApplication>
 #include <QComboBox>
 #include <QFocusEvent>
@@ -15,8 +15,6 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "device/debug_output.h"
 #include "device/pause.h"
@@ -33,18 +31,16 @@ class RecordingServices : public UserServices {
 public:
     void WindowMessage(const std::string& text) override {
         messages.push_back(text);
-        if (duringMessage) duringMessage();
+        if (duringMessage) duringMessage();  // runs while the message is "open"
     }
     void ApplicationMessage(const std::string& text, bool) override { messages.push_back(text); }
     std::string AskOpenFileName(const std::string& filter) override { return Answer("open " + filter); }
     std::string AskSaveFileName(const std::string& filter, const std::string& suffix) override {
         return Answer("save " + filter + " " + suffix);
     }
-
-    Texts messages;                      // window and application messages, in order
-    Texts fileAnswers;                   // answers of the file dialogs, in order ("" = cancel)
-    Texts fileDialogs;                   // "open <filter>" or "save <filter> <suffix>"
-    std::function<void()> duringMessage; // runs while a window message is "open"
+    // Messages in order; file dialog answers in order ("" = cancel); the dialogs asked for.
+    Texts messages, fileAnswers, fileDialogs;
+    std::function<void()> duringMessage;
 
 private:
     std::string Answer(const std::string& dialog) {
@@ -64,7 +60,7 @@ protected:
         HID_ClearList();
         HID_UsePlatform(&platform);
         previousServices_ = SetServices(&services);
-        previousPause_ = SetPauseFunction([this](unsigned ms) { pauses.push_back(ms); });
+        previousPause_ = SetPauseFunction([](unsigned) {});  // the waits are the transfers' own business
         SetDebugSink([this](std::string_view text) { debug.emplace_back(text); });
         OpenWindow();
     }
@@ -79,14 +75,16 @@ protected:
     }
 
     // Builds the window (start-up runs) with its timer stopped: tests tick it.
-    // SetUp opens one on no module; tests that plug modules in first open anew.
+    // The bar's positions are recorded.
     void OpenWindow() {
         window.reset();  // one window at a time
         window = std::make_unique<CUtilityDlg>();
         window->Timer()->stop();
+        auto* bar = Control<QProgressBar>(1010);
+        QObject::connect(bar, &QProgressBar::valueChanged, bar, [this](int value) { positions.push_back(value); });
     }
 
-    template <typename T>
+    template <typename T = QWidget>
     T* Control(int id) const {
         T* control = window->findChild<T*>(QString::number(id));
         EXPECT_NE(control, nullptr) << "control " << id;
@@ -103,7 +101,7 @@ protected:
     QStringList Shown(std::initializer_list<int> ids) const {
         QStringList texts;
         for (int id : ids) {
-            QWidget* control = Control<QWidget>(id);
+            QWidget* control = Control(id);
             if (auto* combo = qobject_cast<QComboBox*>(control)) texts << combo->currentText();
             if (auto* edit = qobject_cast<QLineEdit*>(control)) texts << edit->text();
             if (auto* label = qobject_cast<QLabel*>(control)) texts << label->text();
@@ -129,14 +127,14 @@ protected:
 
     SimulatedPlatform platform;
     RecordingServices services;
-    std::vector<unsigned> pauses;
+    std::vector<int> positions;
     Texts debug;
     std::unique_ptr<CUtilityDlg> window;
     UserServices* previousServices_ = nullptr;
     PauseFunction previousPause_;
 };
 
-// The same window with a simulated module selected; the bar's positions are recorded.
+// The same window with a simulated module (firmware 2.1 of 2013/07/15) selected.
 class ConnectedWindowTest : public WindowTest {
 protected:
     void SetUp() override {
@@ -147,10 +145,6 @@ protected:
         Choose(1001, 1);
         ASSERT_EQ(window->Link().deviceOpen, 1);
         module->written.clear();
-        pauses.clear();
-        auto* bar = Control<QProgressBar>(1010);
-        QObject::connect(bar, &QProgressBar::valueChanged, bar, [this](int value) { positions.push_back(value); });
     }
     SimulatedInterface* module = nullptr;
-    std::vector<int> positions;
 };
