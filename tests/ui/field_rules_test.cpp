@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 TEST(HexFilterTest, RemovesOneNonHexCharacterPerPass) {
@@ -22,34 +23,26 @@ TEST(HexFilterTest, RemovesOneNonHexCharacterPerPass) {
 }
 
 TEST(KeyLengthRuleTest, EachEncryptionJudgesOnlyTheLength) {
-    struct Row {
-        int encryption;
-        std::size_t length;
-        KeyVerdict verdict;
-        const char* message;
-    };
     const char* wep64 = "The KEY must be 10 characters!";
     const char* wep128 = "The KEY must be 26 characters!";
     const char* wpa = "The KEY must between 8~63 characters!";
-    const auto ok = KeyVerdict::Accepted;
-    const auto no = KeyVerdict::Refused;
-    const Row rows[] = {{1, 10, ok, nullptr}, {1, 9, no, wep64},    {1, 11, no, wep64},   {1, 0, no, wep64},
-                        {2, 26, ok, nullptr}, {2, 25, no, wep128},  {2, 27, no, wep128},  {3, 8, ok, nullptr},
-                        {3, 63, ok, nullptr}, {3, 7, no, wpa},      {4, 64, no, wpa},     {4, 8, ok, nullptr},
-                        {0, 12, KeyVerdict::Cleared, nullptr},      {-1, 3, ok, nullptr}, {5, 3, ok, nullptr}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(std::to_string(row.encryption) + "/" + std::to_string(row.length));
-        const KeyCheck check = CheckKeyLength(row.encryption, row.length);
-        EXPECT_EQ(check.verdict, row.verdict);
-        EXPECT_STREQ(check.message, row.message);
+    const auto ok = KeyVerdict::Accepted, no = KeyVerdict::Refused;
+    const std::tuple<int, std::size_t, KeyVerdict, const char*> rows[] = {
+        {1, 10, ok, nullptr}, {1, 9, no, wep64},   {1, 11, no, wep64},   {1, 0, no, wep64},    {2, 26, ok, nullptr},
+        {2, 25, no, wep128},  {2, 27, no, wep128}, {3, 8, ok, nullptr},  {3, 63, ok, nullptr}, {3, 7, no, wpa},
+        {4, 64, no, wpa},     {4, 8, ok, nullptr}, {-1, 3, ok, nullptr}, {5, 3, ok, nullptr},
+        {0, 12, KeyVerdict::Cleared, nullptr}};
+    for (const auto& [encryption, length, verdict, message] : rows) {
+        SCOPED_TRACE(std::to_string(encryption) + "/" + std::to_string(length));
+        const KeyCheck check = CheckKeyLength(encryption, length);
+        EXPECT_EQ(check.verdict, verdict);
+        EXPECT_STREQ(check.message, message);
     }
 }
 
 TEST(ShowParamsTest, OddStoredValuesShowSafelyAndTheSetStaysUnchanged) {
     ModuleParamSet params;
-    params.mode = 2;  // out-of-range indexes select nothing
-    params.channel = 14;
-    params.encryption = 7;
+    params.mode = 2, params.channel = 14, params.encryption = 7;  // out-of-range indexes select nothing
     std::memset(params.key, 'K', PARAM_TEXT_AREA);  // unterminated: must stay inside its area
     const std::uint8_t mac[MAC_LENGTH] = {0x00, 0x0A, 0x1B, 0xFF, 0x7f, 0xc3};
     std::memcpy(params.mac, mac, MAC_LENGTH);
@@ -61,8 +54,7 @@ TEST(ShowParamsTest, OddStoredValuesShowSafelyAndTheSetStaysUnchanged) {
     EXPECT_EQ(fields.keyText, std::string(PARAM_TEXT_AREA, 'K'));
     EXPECT_EQ(fields.macText, (std::array<std::string, MAC_LENGTH>{"00", "0A", "1B", "FF", "7F", "C3"}));
     EXPECT_EQ(std::memcmp(&params, &before, sizeof params), 0);
-    params.mode = MODE_ADHOC;
-    params.channel = 0;
+    params.mode = MODE_ADHOC, params.channel = 0;
     ShowParams(params, fields);
     EXPECT_EQ(fields.channelSelection, 1);  // shown as 1, stored as 0
 }
@@ -71,9 +63,7 @@ TEST(CollectTest, SelectionsTextsAndMacAreCutToWhatTheModuleTakesAndNoneClearsTh
     ModuleParamSet params;
     std::memset(params.ssid, 'x', PARAM_TEXT_AREA - 1);  // a loaded 63-character SSID
     ParamFields fields = StartFields();
-    fields.modeSelection = -1;
-    fields.channelSelection = 3;
-    fields.encryptionSelection = 3;
+    fields.modeSelection = -1, fields.channelSelection = 3, fields.encryptionSelection = 3;
     fields.ssidText = "abcdefghijklmnopqrstuvwxyz0123";
     fields.keyText = std::string(70, 'k');
     fields.macText = {"", "0a", "F", "1g", "zz", "1FF"};

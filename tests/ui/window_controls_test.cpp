@@ -3,7 +3,6 @@
 // opens and what assistive tools find.
 #include <QAccessible>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -27,8 +26,6 @@ TEST_F(WindowTest, StartStateShowsTheDefaultsAndCapsTypingToLatin1AndTheModuleLe
     Edit(1005)->clear();
     Type(1005, QString(25, 's'));
     Type(1006, "a");
-    QKeyEvent euro(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString::fromUtf8("\u20ac"));
-    QApplication::sendEvent(Edit(1006), &euro);
     Edit(1006)->insert(QString::fromUtf8("\u0100"));  // texts outside Latin-1 cannot be typed or pasted
     Type(1006, QString(70, 'k'));
     EXPECT_EQ(Shown({1005, 1006}), QStringList({QString(20, 's'), "a" + QString(62, 'k')}));
@@ -180,18 +177,18 @@ TEST_F(WindowTest, LayoutKeepsControlsApartAndTabsInTemplateOrder) {
 }
 
 TEST_F(WindowTest, ControlsAndGroupsAreFoundByAssistiveTools) {
-    auto text = [](QObject* object, QAccessible::Text kind) {
+    const auto text = [](QObject* object, QAccessible::Text kind) {
         return QAccessible::queryAccessibleInterface(object)->text(kind);
     };
-    QStringList names, groups;
+    QStringList names;
     for (int id : {1005, 1006, 1009, 1016, 1045, 1047, 1018, 1002}) names << text(Control(id), QAccessible::Name);
     for (int id : {1001, 1008, 1017}) names << text(Control(id), QAccessible::Description);
+    for (QGroupBox* box : window->findChildren<QGroupBox*>()) names << text(box, QAccessible::Name);
+    std::sort(names.begin() + 11, names.end());
     EXPECT_EQ(names.join('|'), "SSID|WLK|MAC byte 1|MAC byte 6|Signal lamp left: off|Signal lamp right: off|"
-                               "Get MAC Address|Write para|Select Device|Encryption|Firmware date");
-    for (QGroupBox* box : window->findChildren<QGroupBox*>()) groups << text(box, QAccessible::Name);
-    groups.sort();
-    EXPECT_EQ(groups.join('|'), "Encryption|Firmware Information|MAC Address|SSID|Select Device|Signal Strength|"
-                                "WLCH|WLK|Wi-Fi Connection Mode");
+                               "Get MAC Address|Write para|Select Device|Encryption|Firmware date|Encryption|"
+                               "Firmware Information|MAC Address|SSID|Select Device|Signal Strength|WLCH|WLK|"
+                               "Wi-Fi Connection Mode");
     // Every control with an id can be reached through the accessibility tree.
     std::function<int(QAccessibleInterface*)> count = [&](QAccessibleInterface* node) {
         int found = node->object() && node->object()->property("controlId").isValid() ? 1 : 0;

