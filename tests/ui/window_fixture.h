@@ -59,8 +59,8 @@ protected:
         HID_Close();
         HID_ClearList();
         HID_UsePlatform(&platform);
-        previousServices_ = SetServices(&services);
-        previousPause_ = SetPauseFunction([](unsigned) {});  // the waits are the transfers' own business
+        SetServices(&services);
+        SetPauseFunction([](unsigned) {});  // the waits are the transfers' own business
         SetDebugSink([this](std::string_view text) { debug.emplace_back(text); });
         OpenWindow();
     }
@@ -70,8 +70,7 @@ protected:
         HID_ClearList();
         HID_UsePlatform(nullptr);
         SetDebugSink(nullptr);
-        SetPauseFunction(previousPause_);
-        SetServices(previousServices_);
+        SetServices(nullptr);  // nothing runs between tests
     }
 
     // Builds the window (start-up runs) with its timer stopped: tests tick it.
@@ -128,8 +127,6 @@ protected:
     std::vector<int> positions;
     Texts debug;
     std::unique_ptr<CUtilityDlg> window;
-    UserServices* previousServices_ = nullptr;
-    PauseFunction previousPause_;
 };
 
 // The same window with a simulated module (firmware 2.1 of 2013/07/15) selected.
