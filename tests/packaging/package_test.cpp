@@ -16,13 +16,11 @@ const fs::path SCRATCH = LQ_PACKAGE_SCRATCH, ROOT = SCRATCH / "root";
 
 // Exit status (-1 when it did not end normally) and stdout with stderr.
 std::pair<int, std::string> RunShell(const std::string& command) {
-    std::string output;
     FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (pipe == nullptr) return {-1, output};
-    char chunk[4096];
-    for (std::size_t count; (count = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;) output.append(chunk, count);
-    const int status = pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+    std::string output;
+    for (int c; pipe != nullptr && (c = std::fgetc(pipe)) != EOF;) output += static_cast<char>(c);
+    const int status = pipe != nullptr ? pclose(pipe) : -1;
+    return {status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
 }
 
 std::string Quote(const fs::path& path) { return "'" + path.string() + "'"; }
@@ -63,9 +61,9 @@ TEST_F(DebianPackage, IsNamedAfterTheProjectAndDependsOnRuntimeLibrariesOnly) {
 
 TEST_F(DebianPackage, ProgramsStartAndCommandsHaveManPages) {
     for (const char* program : {"lq3860-utility", "lq3860ctl", "lq3860-sim"}) {
-        const fs::path file = ROOT / "usr/bin" / program;
-        const bool executable = (fs::status(file).permissions() & fs::perms::others_exec) != fs::perms::none;
-        EXPECT_TRUE(fs::is_regular_file(file) && executable) << file;
+        const fs::file_status file = fs::status(ROOT / "usr/bin" / program);
+        EXPECT_TRUE(fs::is_regular_file(file) && (file.permissions() & fs::perms::others_exec) != fs::perms::none)
+            << program;
     }
     const auto sim = RunShell(Quote(ROOT / "usr/bin/lq3860-sim") + " --help");
     const auto tool = RunShell(Quote(ROOT / "usr/bin/lq3860ctl") + " --version");

@@ -19,9 +19,9 @@ TEST(SimOptions, EveryOptionIsTakenAndTheLastNameCounts) {
                                            "--state", "/tmp/params.txt", "--help"});
     ASSERT_TRUE(result.ok) << result.error;
     const SimOptions& o = result.options;
-    EXPECT_EQ(std::tie(o.name, o.vendorId, o.productId, o.count, o.unplugAfter, o.stateFile),
-              std::make_tuple("Bench module", 0x1234, 0xabcd, 32, 0, "/tmp/params.txt"));
-    EXPECT_TRUE(o.secondCollection && o.silent && o.help);
+    EXPECT_EQ(std::tie(o.name, o.vendorId, o.productId, o.count, o.unplugAfter, o.stateFile, o.secondCollection,
+                       o.silent, o.help),
+              std::make_tuple("Bench module", 0x1234, 0xabcd, 32, 0, "/tmp/params.txt", true, true, true));
     EXPECT_EQ(Parse({"--name", "X", "--no-name"}).options.name, "");
     EXPECT_EQ(Parse({"--name", std::string(127, 'n').c_str()}).options.name.size(), 127u);
 }
@@ -36,8 +36,7 @@ TEST(SimOptions, WrongCommandLinesAreRefusedWithAReason) {
     for (const auto& arguments : wrong) {
         SCOPED_TRACE(std::string(arguments[0]) + " " + (arguments.size() > 1 ? arguments[1] : ""));
         const SimOptionsResult result = Parse(arguments);
-        EXPECT_FALSE(result.ok);
-        EXPECT_FALSE(result.error.empty());
+        EXPECT_TRUE(!result.ok && !result.error.empty()) << result.error;
     }
 }
 
