@@ -4,7 +4,7 @@
 # LQ3860_VM_CACHE: kernel cache (~/.cache/lq3860-vm); LQ3860_VM_ACCEL=kvm: faster.
 set -uo pipefail
 
-workdir=$1 scenarios=$(basename "$2") binaries=("${@:2}") started=$SECONDS
+workdir=$1 scenarios=${2##*/} binaries=("${@:2}") started=$SECONDS
 cache=${LQ3860_VM_CACHE:-${HOME:-/tmp}/.cache/lq3860-vm} modules="hid uhid hid-generic"
 skip() { echo "VM test skipped: $*"; exit 77; }
 fail() { echo "VM test FAILED: $*"; exit 1; }
@@ -49,9 +49,7 @@ if [ -n "${LQ3860_UDEV_RULE:-}" ] && udevadm=$(command -v udevadm); then
 fi
 cat > "$root/init" <<INIT
 #!/bin/sh
-export PATH=/bin LQ3860_SIM=/bin/lq3860-sim HOME=/tmp
-[ -x /bin/lq3860ctl ] && export LQ3860_CTL=/bin/lq3860ctl
-[ -x /bin/udevadm ] && export LQ3860_UDEVADM=/bin/udevadm
+export PATH=/bin HOME=/tmp
 mount -t devtmpfs devtmpfs /dev; mount -t proc proc /proc; mount -t sysfs sysfs /sys; mount -t tmpfs tmpfs /tmp
 echo "LQ3860-VM: booted"
 for module in $modules; do insmod /lib/modules/\$module.ko || echo "LQ3860-VM: insmod \$module failed"; done

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -18,27 +19,21 @@ namespace {
 // report ids are used, and whether every item and collection is complete.
 std::tuple<std::vector<unsigned>, unsigned, unsigned, bool, bool> Walk(const std::uint8_t* data, std::size_t size) {
     std::vector<unsigned> collections;
-    unsigned page = 0, usage = 0, bits = 0, count = 0, inputBits = 0, outputBits = 0;
+    std::map<unsigned, unsigned> item;  // the last value of each item, by its prefix without the size bits
+    unsigned inputBits = 0, outputBits = 0;
     int depth = 0;
-    bool reportIds = false, wellFormed = true;
+    bool wellFormed = true;
     for (std::size_t i = 0, length; i < size; i += 1 + length) {
         length = data[i] & 3 ? 1u << ((data[i] & 3) - 1) : 0;  // 0, 1, 2 or 4 data bytes
-        if (i + 1 + length > size) return {collections, inputBits, outputBits, reportIds, false};
-        unsigned value = 0;
+        if (i + 1 + length > size) return {collections, inputBits, outputBits, false, false};
+        const unsigned tag = data[i] & 0xFC;
+        unsigned& value = item[tag] = 0;
         for (std::size_t b = 0; b < length; ++b) value |= unsigned(data[i + 1 + b]) << (8 * b);
-        switch (data[i] & 0xFC) {
-            case 0x04: page = value; break;
-            case 0x74: bits = value; break;
-            case 0x84: reportIds = true; break;
-            case 0x94: count = value; break;
-            case 0x08: usage = value; break;
-            case 0xA0: if (depth++ == 0) collections.push_back(page << 16 | usage); break;
-            case 0xC0: wellFormed = wellFormed && depth-- > 0; break;
-            case 0x80: inputBits += bits * count; break;
-            case 0x90: outputBits += bits * count; break;
-        }
+        if (tag == 0xA0 && depth++ == 0) collections.push_back(item[0x04] << 16 | item[0x08]);  // page, usage
+        if (tag == 0xC0) wellFormed = wellFormed && depth-- > 0;
+        if (tag == 0x80 || tag == 0x90) (tag == 0x80 ? inputBits : outputBits) += item[0x74] * item[0x94];  // size*count
     }
-    return {collections, inputBits, outputBits, reportIds, wellFormed && depth == 0};
+    return {collections, inputBits, outputBits, item.count(0x84) > 0, wellFormed && depth == 0};
 }
 
 TEST(VirtualModuleDevice, CreateRequestDescribesAUsbLq3860WithOptionalSecondCollection) {
