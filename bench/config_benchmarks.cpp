@@ -9,6 +9,8 @@
 
 #include "params/config_file.h"
 
+namespace lq3860 {
+
 namespace {
 
 ModuleParamSet SampleParams() {
@@ -82,3 +84,5 @@ void BM_LoadConfiguration(benchmark::State& state) {
 BENCHMARK(BM_LoadConfiguration)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
+
+}  // namespace lq3860

@@ -8,6 +8,8 @@
 #include "params/parameter_transfer.h"
 #include "simulated_link.h"
 
+namespace lq3860 {
+
 namespace {
 
 constexpr double READ_PARA_WAITS_S = 1.000;   // five waits of 200 ms
@@ -15,10 +17,10 @@ constexpr double WRITE_PARA_WAITS_S = 0.850;  // 200 + 50 + 200 + 200 + 200 ms
 
 void BM_EnumerateTenModules(benchmark::State& state) {
     SimulatedLink sim(10);
-    if (HID_Count() != 10) state.SkipWithError("expected ten modules");
+    if (sim.devices.Count() != 10) state.SkipWithError("expected ten modules");
     for (auto _ : state) {
-        HID_ClearList();
-        benchmark::DoNotOptimize(HID_Enumerate());
+        sim.devices.HID_ClearList();
+        benchmark::DoNotOptimize(sim.devices.HID_Enumerate());
     }
 }
 BENCHMARK(BM_EnumerateTenModules);
@@ -28,10 +30,10 @@ void BM_RescanTenModulesWithNames(benchmark::State& state) {
     SimulatedLink sim(10);
     char name[HID_PRODUCT_NAME_SIZE];
     for (auto _ : state) {
-        HID_ClearList();
-        const int count = HID_Enumerate();
+        sim.devices.HID_ClearList();
+        const int count = sim.devices.HID_Enumerate();
         for (int i = 0; i < count; ++i) {
-            if (!HID_GetName(i, name, sizeof name)) state.SkipWithError("name unreadable");
+            if (!sim.devices.HID_GetName(i, name, sizeof name)) state.SkipWithError("name unreadable");
         }
         benchmark::DoNotOptimize(name);
     }
@@ -100,3 +102,5 @@ void BM_WriteParaOverheadWithRealWaits(benchmark::State& state) {
 BENCHMARK(BM_WriteParaOverheadWithRealWaits)->UseManualTime()->Iterations(5)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
+
+}  // namespace lq3860

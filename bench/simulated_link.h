@@ -1,10 +1,10 @@
 #pragma once
-// A device table on a simulated platform with `count` modules, module 0
-// open, and the pauses of the procedures either skipped or real.
-#include "device/hid_device_table.h"
-#include "device/module_link.h"
-#include "device/pause.h"
-#include "device/simulated_platform.h"
+// A session on a simulated platform with `count` modules, scanned, and the
+// pauses of the procedures either skipped or real.
+#include "session/session.h"
+#include "simulation/simulated_platform.h"
+
+namespace lq3860 {
 
 class SimulatedLink {
 public:
@@ -12,26 +12,20 @@ public:
 
     explicit SimulatedLink(int count, Pauses pauses = Pauses::Skipped) {
         for (int i = 0; i < count; ++i) platform_.AddModule();
-        HID_UsePlatform(&platform_);
-        previousPause_ = SetPauseFunction(pauses == Pauses::Skipped ? PauseFunction([](unsigned) {})
-                                                                     : PauseFunction());
-        HID_ClearList();
-        HID_Enumerate();
+        if (pauses == Pauses::Skipped) session.pause.Replace([](unsigned) {});
+        session.Devices().HID_ClearList();
+        session.Devices().HID_Enumerate();
     }
-    ~SimulatedLink() {
-        HID_Close();
-        HID_ClearList();
-        HID_UsePlatform(nullptr);
-        SetPauseFunction(previousPause_);
-    }
-    SimulatedLink(const SimulatedLink&) = delete;
-    SimulatedLink& operator=(const SimulatedLink&) = delete;
 
-    bool OpenFirst() { return OpenModule(link, 0); }
-
-    LinkState link;
+    bool OpenFirst() { return link.OpenModule(0); }
 
 private:
     SimulatedPlatform platform_;
-    PauseFunction previousPause_;
+
+public:
+    Session session{&platform_};
+    HidDeviceTable& devices = session.Devices();
+    ModuleLink& link = session.link;
 };
+
+}  // namespace lq3860

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <string_view>
 
+namespace lq3860 {
+
 namespace {
 
 struct CommandName {
@@ -59,6 +61,8 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
     bool help = false;
     bool version = false;
     bool optionsEnded = false;
+    std::string error;
+    std::string simulationOption;  // the last option that describes the simulated module
 
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
@@ -72,14 +76,13 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
         }
         const auto [name, inlineValue] = SplitOption(argument);
         // The value of an option that takes one: inline after '=' or the next argument.
-        auto takeValue = [&, inlineValue = inlineValue](std::string& value) {
-            if (inlineValue) {
-                value = std::string(*inlineValue);
-            } else if (i + 1 < arguments.size()) {
-                value = arguments[++i];
-            } else {
-                return false;
-            }
+        const OptionValue optionValue = [&, inlineValue = inlineValue]() -> std::optional<std::string> {
+            if (inlineValue) return std::string(*inlineValue);
+            if (i + 1 < arguments.size()) return arguments[++i];
+            return std::nullopt;
+        };
+        auto takeValue = [&optionValue](std::string& value) {
+            value = optionValue().value_or(std::string());
             return !value.empty();
         };
         if ((name == "--help" || name == "-h") && !inlineValue) {
@@ -90,10 +93,15 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
             line.json = true;
         } else if (name == "--simulate") {
             line.simulate = true;
+            // "--simulate=FILE" is the older spelling of "--simulate --state FILE".
             if (inlineValue) {
                 if (inlineValue->empty()) return Refuse("--simulate= needs a FILE");
-                line.simulateFile = std::string(*inlineValue);
+                line.simulation.stateFile = std::string(*inlineValue);
             }
+        } else if (const OptionMatch match = ParseSimulationOption(name, optionValue, line.simulation, error);
+                   match != OptionMatch::NotMine) {
+            if (match == OptionMatch::Refused) return Refuse(error);
+            simulationOption = argument;
         } else if (name == "--device") {
             std::string value;
             if (!takeValue(value)) return Refuse("--device needs a slot number N");
@@ -131,6 +139,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
         return Refuse("unexpected argument '" + positional[command->argumentCount + 1] + "' for " +
                       std::string(command->name));
     }
+    if (!simulationOption.empty() && !line.simulate) return Refuse(simulationOption + " belongs to --simulate");
     if (saveFile && line.command != ToolCommand::Read) return Refuse("--save belongs to the read command");
     if (line.adapterName && line.command != ToolCommand::GetMac) {
         return Refuse("--adapter belongs to the getmac command");
@@ -140,3 +149,5 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
     if (line.command == ToolCommand::GetMac) line.ipAddress = positional[1];
     return ParseResult{true, line, {}};
 }
+
+}  // namespace lq3860

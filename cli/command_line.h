@@ -1,16 +1,21 @@
 #pragma once
 // Parses the arguments of lq3860ctl into one request. Options of the tool
-// (--simulate, --device, --json) may stand before or after the command.
+// (--simulate and the simulated module's options, --device, --json) may
+// stand before or after the command.
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "simulation/simulation_options.h"
+
+namespace lq3860 {
 
 enum class ToolCommand { Help, Version, List, Info, Signal, Read, Write, GetMac };
 
 struct CommandLine {
     ToolCommand command = ToolCommand::Help;
     bool simulate = false;
-    std::string simulateFile;  // empty: the simulated module keeps no memory
+    SimulationOptions simulation;  // the simulated module's name, faults and state file
     int deviceIndex = 0;
     bool json = false;
     std::string saveFile;      // read --save FILE
@@ -26,3 +31,5 @@ struct ParseResult {
 };
 
 ParseResult ParseCommandLine(const std::vector<std::string>& arguments);
+
+}  // namespace lq3860

@@ -3,9 +3,13 @@
 #include "cli/module_access.h"
 #include "cli/tool_context.h"
 
+namespace lq3860 {
+
 int RunList(const ToolContext& context, ModuleAccess& access);
 int RunInfo(const ToolContext& context, ModuleAccess& access);
 int RunSignal(const ToolContext& context, ModuleAccess& access);
 int RunRead(const ToolContext& context, ModuleAccess& access);
 int RunWrite(const ToolContext& context, ModuleAccess& access);
 int RunGetMac(const ToolContext& context);
+
+}  // namespace lq3860

@@ -1,4 +1,7 @@
 #pragma once
+
+namespace lq3860 {
+
 // Exit status of lq3860ctl; scripts rely on these numbers.
 
 inline constexpr int EXIT_OK = 0;
@@ -6,3 +9,5 @@ inline constexpr int EXIT_MODULE_FAILURE = 1;  // no module, a link failure or a
 inline constexpr int EXIT_USAGE = 2;           // wrong usage
 inline constexpr int EXIT_REFUSED_INPUT = 3;   // bad configuration file, key check
 inline constexpr int EXIT_MAC_NOT_FOUND = 4;   // MAC not found or probe failed
+
+}  // namespace lq3860

@@ -5,9 +5,11 @@
 
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
-#include "maclookup/mac_handoff.h"
 #include "maclookup/mac_lookup.h"
 #include "maclookup/network_adapters.h"
+#include "session/session.h"
+
+namespace lq3860 {
 
 namespace {
 
@@ -53,9 +55,9 @@ std::optional<ChosenAdapter> ChooseAdapter(const std::optional<std::string>& nam
     return ChosenAdapter{items.front().text, items.front().interfaceIndex};
 }
 
-std::string HandedOffMac() {
+std::string HandedOffMac(const MacHandOffRecord& handOff) {
     std::string mac;
-    for (const std::string& byteText : MacHandOff.macText) {
+    for (const std::string& byteText : handOff.macText) {
         if (!mac.empty()) mac += '-';
         mac += byteText;
     }
@@ -75,15 +77,18 @@ int RunGetMac(const ToolContext& context) {
         context.Message("lq3860ctl: no network adapter named '" + *context.line.adapterName + "'");
         return EXIT_USAGE;
     }
-    const GetMacOutcome outcome = GetMacAddressOfHost(*address, adapter->interfaceIndex,
-                                                      [&context](const std::string& text) { context.Message(text); });
+    Session session(nullptr);
+    const GetMacOutcome outcome =
+        MacLookup(session.MacHandOff, session.debugOutput)
+            .GetMacAddressOfHost(*address, adapter->interfaceIndex,
+                                 [&context](const std::string& text) { context.Message(text); });
     if (outcome == GetMacOutcome::ProbeFailed || outcome == GetMacOutcome::NoPermission) {
         context.Message(GET_MAC_ERROR_MESSAGE);
     }
     if (const std::string_view status = GetMacStatusText(outcome); !status.empty()) context.Message(status);
     if (outcome != GetMacOutcome::Found) return EXIT_MAC_NOT_FOUND;
 
-    const std::string mac = HandedOffMac();
+    const std::string mac = HandedOffMac(session.MacHandOff);
     if (context.line.json) {
         context.PrintJson(JsonObject().AddText("ip", *address).AddText("adapter", adapter->name).AddText("mac", mac));
     } else {
@@ -91,3 +96,5 @@ int RunGetMac(const ToolContext& context) {
     }
     return EXIT_OK;
 }
+
+}  // namespace lq3860

@@ -1,9 +1,10 @@
 #include <string>
 
 #include "cli/commands.h"
-#include "cli/debug_capture.h"
 #include "cli/exit_codes.h"
 #include "device/module_link.h"
+
+namespace lq3860 {
 
 namespace {
 
@@ -16,14 +17,12 @@ std::string WithoutTrailingBlank(std::string text) {
 }  // namespace
 
 int RunInfo(const ToolContext& context, ModuleAccess& access) {
-    DebugCapture debug;
-    LinkState link;
-    if (const int status = access.OpenSelectedModule(link); status != EXIT_OK) return status;
+    if (const int status = access.OpenSelectedModule(); status != EXIT_OK) return status;
     HidReport reply{};
     FirmwareInfo info;
-    const ReplyOutcome outcome = QueryFirmware(link, reply, info);
+    const ReplyOutcome outcome = access.GetSession().link.QueryFirmware(reply, info);
     if (outcome != ReplyOutcome::Accepted) {
-        context.Message(debug.LastText());  // "HID_Write Err", "HID_Read Err" or "NG"
+        context.Message(access.LastDebugText());  // "HID_Write Err", "HID_Read Err" or "NG"
         return EXIT_MODULE_FAILURE;
     }
     const std::string date = WithoutTrailingBlank(info.dateText);
@@ -34,3 +33,5 @@ int RunInfo(const ToolContext& context, ModuleAccess& access) {
     }
     return EXIT_OK;
 }
+
+}  // namespace lq3860

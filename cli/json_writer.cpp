@@ -2,6 +2,10 @@
 
 #include <cstddef>
 
+#include "device/unicode_text.h"
+
+namespace lq3860 {
+
 namespace {
 
 constexpr std::string_view REPLACEMENT_CHARACTER = "\\ufffd";
@@ -12,32 +16,6 @@ void AppendUnicodeEscape(std::string& out, unsigned codeUnit) {
     for (int shift = 12; shift >= 0; shift -= 4) out += HEX[(codeUnit >> shift) & 0xF];
 }
 
-// Length of the well-formed UTF-8 sequence at text[position], 0 if it is not
-// one (stray continuation byte, overlong form, surrogate, beyond U+10FFFF, cut short).
-std::size_t Utf8SequenceLength(std::string_view text, std::size_t position) {
-    const auto byte = [&](std::size_t offset) { return static_cast<unsigned char>(text[position + offset]); };
-    const unsigned lead = byte(0);
-    std::size_t length = 0;
-    unsigned minimum = 0;
-    unsigned value = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, minimum = 0x80, value = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3, minimum = 0x800, value = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4, minimum = 0x10000, value = lead & 0x07;
-    } else {
-        return 0;
-    }
-    if (position + length > text.size()) return 0;
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(i) & 0xC0) != 0x80) return 0;
-        value = (value << 6) | (byte(i) & 0x3F);
-    }
-    if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
-    return length;
-}
-
 }  // namespace
 
 std::string JsonQuote(std::string_view text) {
@@ -45,7 +23,7 @@ std::string JsonQuote(std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
         const auto c = static_cast<unsigned char>(text[i]);
         if (c >= 0x80) {
-            const std::size_t length = Utf8SequenceLength(text, i);
+            const std::size_t length = DecodeUtf8At(text, i).length;
             if (length == 0) {
                 out += REPLACEMENT_CHARACTER;
                 ++i;
@@ -122,3 +100,5 @@ JsonArray& JsonArray::Add(const JsonObject& element) {
     elements_ += element.Text();
     return *this;
 }
+
+}  // namespace lq3860

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+namespace lq3860 {
+
 // `text` (UTF-8) as a quoted JSON string.
 std::string JsonQuote(std::string_view text);
 // Each byte of `text` taken as a Latin-1 character, encoded as UTF-8.
@@ -38,3 +40,5 @@ public:
 private:
     std::string elements_;
 };
+
+}  // namespace lq3860

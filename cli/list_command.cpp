@@ -5,6 +5,8 @@
 #include "device/hid_device_table.h"
 #include "device/module_label.h"
 
+namespace lq3860 {
+
 namespace {
 
 // Keeps one module on one line of tab-separated fields, whatever the device reports.
@@ -19,10 +21,11 @@ std::string OneField(std::string text) {
 
 int RunList(const ToolContext& context, ModuleAccess& access) {
     const int count = access.Scan();
+    HidDeviceTable& devices = access.GetSession().Devices();
     JsonArray modules;
     for (int index = 0; index < count; ++index) {
-        const std::string label = ModuleLabel(index);
-        const char* path = HID_GetPath(index);
+        const std::string label = ModuleLabel(devices, index);
+        const char* path = devices.Path(index);
         const std::string pathText = path != nullptr ? path : "";
         if (context.line.json) {
             modules.Add(JsonObject().AddNumber("index", index).AddText("name", label).AddText("path", pathText));
@@ -34,3 +37,5 @@ int RunList(const ToolContext& context, ModuleAccess& access) {
     access.ReportAccessDenied();
     return EXIT_OK;
 }
+
+}  // namespace lq3860

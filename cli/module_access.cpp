@@ -3,63 +3,76 @@
 #include <string>
 
 #include "cli/exit_codes.h"
-#include "cli/simulated_module_memory.h"
 #include "device/device_access.h"
-#include "device/hid_device_table.h"
 #include "device/hidapi_platform.h"
-#include "device/simulated_platform.h"
+#include "device/unicode_text.h"
 #include "params/config_file.h"
+#include "simulation/simulated_platform.h"
+#include "simulation/simulation_options.h"
 
-ModuleAccess::ModuleAccess(const ToolContext& context, HidPlatform* injected)
-    : context_(context), injected_(injected) {}
+namespace lq3860 {
 
-ModuleAccess::~ModuleAccess() {
-    HID_Close();
-    HID_ClearList();
-    HID_UsePlatform(nullptr);
+namespace {
+
+constexpr const char16_t* SIMULATED_NAME = u"LQ-3860 (simulated)";
+
+std::optional<std::u16string> ProductName(const std::optional<std::string>& name) {
+    if (!name) return std::u16string(SIMULATED_NAME);
+    if (name->empty()) return std::nullopt;
+    return Utf8ToUtf16(*name);
 }
 
+}  // namespace
+
+ModuleAccess::ModuleAccess(const ToolContext& context, const ToolEnvironment& environment)
+    : context_(context), environment_(environment) {}
+
 int ModuleAccess::Prepare() {
-    if (injected_ != nullptr) {
-        HID_UsePlatform(injected_);
-        return EXIT_OK;
-    }
-    if (!context_.line.simulate) {
+    HidPlatform* platform = environment_.platform;
+    if (platform == nullptr && !context_.line.simulate) {
         owned_ = std::make_unique<HidapiPlatform>();
-        HID_UsePlatform(owned_.get());
-        return EXIT_OK;
-    }
-    auto simulated = std::make_unique<SimulatedPlatform>();
-    SimulatedInterface& module = simulated->AddModule();
-    if (!context_.line.simulateFile.empty()) {
-        const ConfigLoadResult loaded = AttachMemoryFile(*module.module, context_.line.simulateFile, memoryWriteFailed_);
-        if (!loaded.ok) {
-            context_.Message(loaded.message);
+        platform = owned_.get();
+    } else if (platform == nullptr) {
+        auto simulated = std::make_unique<SimulatedPlatform>();
+        simulated->readWait.Replace(environment_.pause);
+        SimulatedInterface& module = simulated->AddModule(ProductName(context_.line.simulation.name));
+        simulated_ = module.module;
+        const ConfigLoadResult prepared = PrepareSimulatedModule(context_.line.simulation, *simulated_);
+        if (!prepared.ok) {
+            context_.Message(prepared.message);
             return EXIT_REFUSED_INPUT;
         }
+        platform = simulated.get();
+        owned_ = std::move(simulated);
     }
-    owned_ = std::move(simulated);
-    HID_UsePlatform(owned_.get());
+    session_ = std::make_unique<Session>(platform);
+    session_->pause.Replace(environment_.pause);
+    session_->debugOutput.SetSink([this](std::string_view text) {
+        std::string line(text);
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+        debugTexts_.push_back(std::move(line));
+    });
     return EXIT_OK;
 }
 
 int ModuleAccess::Scan() {
-    HID_ClearList();
-    return HID_Enumerate();
+    HidDeviceTable& devices = session_->Devices();
+    devices.HID_ClearList();
+    return devices.HID_Enumerate();
 }
 
 void ModuleAccess::ReportAccessDenied() const {
-    if (HID_AccessDeniedCount() > 0) context_.Message(DEVICE_ACCESS_DENIED_MESSAGE);
+    if (session_->Devices().AccessDeniedCount() > 0) context_.Message(DEVICE_ACCESS_DENIED_MESSAGE);
 }
 
-int ModuleAccess::OpenSelectedModule(LinkState& link) {
+int ModuleAccess::OpenSelectedModule() {
     const int index = context_.line.deviceIndex;
     if (index >= Scan()) {
         context_.Message("No LQ-3860 module in slot " + std::to_string(index) + ".");
         ReportAccessDenied();
         return EXIT_MODULE_FAILURE;
     }
-    if (!OpenModule(link, index)) {
+    if (!session_->link.OpenModule(index)) {
         context_.Message("The LQ-3860 module in slot " + std::to_string(index) + " cannot be opened.");
         return EXIT_MODULE_FAILURE;
     }
@@ -67,6 +80,13 @@ int ModuleAccess::OpenSelectedModule(LinkState& link) {
 }
 
 bool ModuleAccess::MemoryKept() const {
-    if (memoryWriteFailed_) context_.Message(SAVE_FAILURE_MESSAGE);
-    return !memoryWriteFailed_;
+    const bool kept = simulated_ == nullptr || !simulated_->StateSaveFailed();
+    if (!kept) context_.Message(SAVE_FAILURE_MESSAGE);
+    return kept;
 }
+
+std::string ModuleAccess::LastDebugText() const {
+    return debugTexts_.empty() ? std::string() : debugTexts_.back();
+}
+
+}  // namespace lq3860

@@ -1,39 +1,52 @@
 #pragma once
-// The module a command works on: the simulated one (--simulate, optionally
-// with its memory file) or real hardware through hidapi. Installs the
-// platform under the device table for the lifetime of this object.
+// The modules a command works on: the tool's own simulated one (--simulate)
+// or real hardware through hidapi, or an injected platform, and the session
+// that works on them for this run.
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "cli/tool_context.h"
+#include "cli/tool_environment.h"
 #include "device/hid_platform.h"
-#include "device/module_link.h"
+#include "session/session.h"
+#include "simulation/simulated_module.h"
+
+namespace lq3860 {
 
 class ModuleAccess {
 public:
-    // `injected`, when given, replaces both hardware and simulation (tests).
-    ModuleAccess(const ToolContext& context, HidPlatform* injected);
-    ~ModuleAccess();
+    ModuleAccess(const ToolContext& context, const ToolEnvironment& environment);
     ModuleAccess(const ModuleAccess&) = delete;
     ModuleAccess& operator=(const ModuleAccess&) = delete;
 
-    // Sets up the platform. EXIT_OK, or the exit status after its message
-    // (a simulated memory file that cannot be loaded).
+    // Sets up the platform and the session. EXIT_OK, or the exit status after
+    // its message (a simulated module's state file that cannot be loaded).
     int Prepare();
+    // Valid after a successful Prepare.
+    Session& GetSession() { return *session_; }
     // HID_ClearList and HID_Enumerate; the number of modules found.
     int Scan();
     // Scans and opens slot --device N. EXIT_OK, or EXIT_MODULE_FAILURE
     // after its message.
-    int OpenSelectedModule(LinkState& link);
+    int OpenSelectedModule();
     // Tells the user how to get access when the last scan met modules this
     // user may not open.
     void ReportAccessDenied() const;
-    // False (after its message) when the simulated module's memory file
-    // could not be written back after an upload.
+    // False (after its message) when the simulated module's state file could
+    // not be written back after an upload.
     bool MemoryKept() const;
+    // The last debug text of this run without its line end; after a failed
+    // exchange it names the failure ("HID_Write Err", "HID_Read Err", "NG").
+    std::string LastDebugText() const;
 
 private:
     const ToolContext& context_;
-    HidPlatform* injected_;
+    const ToolEnvironment& environment_;
     std::unique_ptr<HidPlatform> owned_;
-    bool memoryWriteFailed_ = false;
+    std::shared_ptr<SimulatedModule> simulated_;
+    std::unique_ptr<Session> session_;
+    std::vector<std::string> debugTexts_;
 };
+
+}  // namespace lq3860

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <string_view>
 
+namespace lq3860 {
+
 namespace {
 
 template <std::size_t N>
@@ -31,3 +33,5 @@ JsonObject ParamsJson(const ModuleParamSet& params) {
     object.AddText("mac", mac);
     return object;
 }
+
+}  // namespace lq3860

@@ -3,6 +3,10 @@
 // texts (null for an index outside its list), SSID and key as text, the MAC
 // as XX-XX-XX-XX-XX-XX.
 #include "cli/json_writer.h"
-#include "params/module_params.h"
+#include "types/module_params.h"
+
+namespace lq3860 {
 
 JsonObject ParamsJson(const ModuleParamSet& params);
+
+}  // namespace lq3860

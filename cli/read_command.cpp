@@ -5,21 +5,23 @@
 #include "params/field_rules.h"
 #include "params/parameter_transfer.h"
 
+namespace lq3860 {
+
 int RunRead(const ToolContext& context, ModuleAccess& access) {
-    LinkState link;
-    if (const int status = access.OpenSelectedModule(link); status != EXIT_OK) return status;
+    if (const int status = access.OpenSelectedModule(); status != EXIT_OK) return status;
+    Session& session = access.GetSession();
     HidReport reply{};
-    ModuleParamSet downloaded;
-    if (!DownloadParams(link, reply, downloaded, [](int) {})) {
+    ModuleParamSet& downloaded = session.ModuleParams;
+    if (!DownloadParams(session.link, reply, downloaded, [](int) {})) {
         context.Message(DOWNLOAD_NG_MESSAGE);
         return EXIT_MODULE_FAILURE;
     }
     // What Save Configuration writes right after Read para: the window shows
     // the set under its mode and channel rules and saves what it shows.
     ParamFields fields = StartFields();
-    ShowParams(downloaded, fields);
+    ParamsToFields(downloaded, fields);
     ModuleParamSet shown = downloaded;
-    CollectParams(fields, shown);
+    FieldsToParams(fields, shown);
     const std::string text = FormatConfiguration(shown);
 
     if (!context.line.saveFile.empty() && !WriteFileAtomically(context.line.saveFile, text)) {
@@ -33,3 +35,5 @@ int RunRead(const ToolContext& context, ModuleAccess& access) {
     }
     return EXIT_OK;
 }
+
+}  // namespace lq3860

@@ -5,10 +5,12 @@
 #include "cli/module_access.h"
 #include "cli/usage_text.h"
 
+namespace lq3860 {
+
 namespace {
 
-int RunModuleCommand(const ToolContext& context, HidPlatform* injected) {
-    ModuleAccess access(context, injected);
+int RunModuleCommand(const ToolContext& context, const ToolEnvironment& environment) {
+    ModuleAccess access(context, environment);
     if (const int status = access.Prepare(); status != EXIT_OK) return status;
     switch (context.line.command) {
         case ToolCommand::List: return RunList(context, access);
@@ -22,7 +24,8 @@ int RunModuleCommand(const ToolContext& context, HidPlatform* injected) {
 
 }  // namespace
 
-int RunTool(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, HidPlatform* injected) {
+int RunTool(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+            const ToolEnvironment& environment) {
     const ParseResult parsed = ParseCommandLine(arguments);
     if (!parsed.ok) {
         err << "lq3860ctl: " << parsed.error << "\nTry 'lq3860ctl --help'.\n";
@@ -33,6 +36,8 @@ int RunTool(const std::vector<std::string>& arguments, std::ostream& out, std::o
         case ToolCommand::Help: out << USAGE_TEXT; return EXIT_OK;
         case ToolCommand::Version: out << VERSION_TEXT << '\n'; return EXIT_OK;
         case ToolCommand::GetMac: return RunGetMac(context);
-        default: return RunModuleCommand(context, injected);
+        default: return RunModuleCommand(context, environment);
     }
 }
+
+}  // namespace lq3860

@@ -4,9 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "device/hid_platform.h"
+#include "cli/tool_environment.h"
 
-// `arguments` without the program name. `injected`, when given, is the HID
-// platform for every module command instead of hardware or simulation.
+namespace lq3860 {
+
+// `arguments` without the program name.
 int RunTool(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-            HidPlatform* injected = nullptr);
+            const ToolEnvironment& environment = {});
+
+}  // namespace lq3860

@@ -3,9 +3,10 @@
 #include <string>
 
 #include "cli/commands.h"
-#include "cli/debug_capture.h"
 #include "cli/exit_codes.h"
 #include "device/module_link.h"
+
+namespace lq3860 {
 
 namespace {
 
@@ -20,13 +21,11 @@ std::string LevelText(std::uint8_t level) {
 }  // namespace
 
 int RunSignal(const ToolContext& context, ModuleAccess& access) {
-    DebugCapture debug;
-    LinkState link;
-    if (const int status = access.OpenSelectedModule(link); status != EXIT_OK) return status;
+    if (const int status = access.OpenSelectedModule(); status != EXIT_OK) return status;
     HidReport reply{};
-    std::uint8_t level = 0;
-    if (QuerySignal(link, reply, level) != ReplyOutcome::Accepted) {
-        context.Message(debug.LastText());  // "HID_Write Err", "HID_Read Err" or "NG"
+    std::uint8_t& level = access.GetSession().signalLevel;
+    if (access.GetSession().link.QuerySignal(reply, level) != ReplyOutcome::Accepted) {
+        context.Message(access.LastDebugText());  // "HID_Write Err", "HID_Read Err" or "NG"
         return EXIT_MODULE_FAILURE;
     }
     const std::string text = LevelText(level);
@@ -37,3 +36,5 @@ int RunSignal(const ToolContext& context, ModuleAccess& access) {
     }
     return EXIT_OK;
 }
+
+}  // namespace lq3860

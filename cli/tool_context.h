@@ -8,6 +8,8 @@
 #include "cli/command_line.h"
 #include "cli/json_writer.h"
 
+namespace lq3860 {
+
 struct ToolContext {
     const CommandLine& line;
     std::ostream& out;
@@ -16,3 +18,5 @@ struct ToolContext {
     void Message(std::string_view text) const { err << text << '\n'; }
     void PrintJson(const JsonObject& object) const { out << object.Text() << '\n'; }
 };
+
+}  // namespace lq3860

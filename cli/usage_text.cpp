@@ -1,5 +1,7 @@
 #include "cli/usage_text.h"
 
+namespace lq3860 {
+
 const char* const VERSION_TEXT = "lq3860ctl " LQ3860_VERSION;
 
 const char* const USAGE_TEXT =
@@ -46,3 +48,5 @@ Exit status:
   3  refused input (bad configuration file, key check)
   4  MAC not found or probe failed
 )";
+
+}  // namespace lq3860

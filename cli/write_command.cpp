@@ -5,18 +5,20 @@
 #include "params/field_rules.h"
 #include "params/parameter_transfer.h"
 
+namespace lq3860 {
+
 // Sends what the window sends after Load Configuration of the file followed
 // by Write para. Everything that can refuse the input runs before the module
 // is touched, so a bad file or a refused key sends nothing.
 int RunWrite(const ToolContext& context, ModuleAccess& access) {
-    ModuleParamSet params;
+    ModuleParamSet& params = access.GetSession().ModuleParams;
     const ConfigLoadResult loaded = LoadConfigurationFile(context.line.configFile, params);
     if (!loaded.ok) {
         context.Message(loaded.message);
         return EXIT_REFUSED_INPUT;
     }
     ParamFields fields = StartFields();
-    ShowParams(params, fields);
+    ParamsToFields(params, fields);
     // The window refuses an SSID it cannot send whole, then sends its first 20 characters.
     if (fields.ssidText.size() > SSID_SENT_LENGTH) context.Message(SSID_TOO_LONG_MESSAGE);
 
@@ -26,14 +28,14 @@ int RunWrite(const ToolContext& context, ModuleAccess& access) {
         return EXIT_REFUSED_INPUT;
     }
 
-    LinkState link;
-    if (const int status = access.OpenSelectedModule(link); status != EXIT_OK) return status;
+    if (const int status = access.OpenSelectedModule(); status != EXIT_OK) return status;
+    ModuleLink& link = access.GetSession().link;
     HidReport reply{};
     if (AnnounceUpload(link, reply) != AnnounceOutcome::Acknowledged) {
         context.Message(UPLOAD_NG_MESSAGE);
         return EXIT_MODULE_FAILURE;
     }
-    CollectParams(fields, params);
+    FieldsToParams(fields, params);
     if (!SendParamReports(link, params, [](int) {})) {
         context.Message(UPLOAD_NG_MESSAGE);
         return EXIT_MODULE_FAILURE;
@@ -46,3 +48,5 @@ int RunWrite(const ToolContext& context, ModuleAccess& access) {
     }
     return EXIT_OK;
 }
+
+}  // namespace lq3860

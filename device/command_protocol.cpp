@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string_view>
 
+namespace lq3860 {
+
 namespace {
 
 constexpr std::size_t PAYLOAD_SIZE = HID_REPORT_SIZE - 1;
@@ -102,3 +104,5 @@ void BuildParamReport2(const ModuleParamSet& params, HidReport& report) {
     const std::string_view key = ParamText(params.key, KEY_SENT_LENGTH);
     std::copy(key.begin(), key.end(), report.begin() + PARAM_KEY);
 }
+
+}  // namespace lq3860

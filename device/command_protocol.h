@@ -5,8 +5,10 @@
 #include <string>
 #include <string_view>
 
-#include "device/hid_report.h"
-#include "params/module_params.h"
+#include "types/hid_report.h"
+#include "types/module_params.h"
+
+namespace lq3860 {
 
 inline constexpr const char* CMD_FIRMWARE = "AT+iFW\r\n";
 inline constexpr const char* CMD_SIGNAL = "AT+iSS\r\n";
@@ -38,3 +40,5 @@ void TakeParamReport2(const HidReport& reply, ModuleParamSet& params);
 // (cleared under "NONE" by the collection).
 void BuildParamReport1(const ModuleParamSet& params, HidReport& report);
 void BuildParamReport2(const ModuleParamSet& params, HidReport& report);
+
+}  // namespace lq3860

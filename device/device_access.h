@@ -1,4 +1,7 @@
 #pragma once
+
+namespace lq3860 {
+
 // What the user is told when a scan finds an LQ-3860 that this user may not
 // open. The window and the command-line tool show the same text.
 
@@ -7,3 +10,5 @@ inline constexpr const char* DEVICE_ACCESS_DENIED_MESSAGE =
     "Install the udev rule 70-lq3860.rules into /usr/lib/udev/rules.d/ "
     "(the package does this; from the sources: packaging/70-lq3860.rules), "
     "run 'udevadm control --reload-rules', then unplug and replug the module.";
+
+}  // namespace lq3860

@@ -1,12 +1,14 @@
 #pragma once
-// The process-wide table of attached LQ-3860 modules and the one shared
-// device handle through which every report to and from the selected module
-// passes. All functions run on one thread.
+// The table of attached LQ-3860 modules and the one device handle through
+// which every report to and from the selected module passes. One table per
+// session; its functions run on the session's thread.
 #include <cstdint>
 #include <memory>
 #include <string>
 
 #include "device/hid_platform.h"
+
+namespace lq3860 {
 
 inline constexpr int HID_MAX_DEVICES = 10;
 inline constexpr std::uint16_t LQ3860_VENDOR_ID = 0x7e3a;
@@ -20,26 +22,36 @@ struct HidDeviceRecord {
     std::string devicePath;
 };
 
-struct HidDeviceTable {
-    std::unique_ptr<HidDeviceRecord> entries[HID_MAX_DEVICES];
-    int count = 0;
-    std::unique_ptr<HidConnection> deviceHandle;  // null: the link is closed
-    int accessDeniedCount = 0;  // matching modules the last scan could not open for lack of permission
+class HidDeviceTable {
+public:
+    // The platform is not owned and must outlive the table. Without one,
+    // scans find nothing and every open fails.
+    explicit HidDeviceTable(HidPlatform* platform) : platform_(platform) {}
+    HidDeviceTable(const HidDeviceTable&) = delete;
+    HidDeviceTable& operator=(const HidDeviceTable&) = delete;
+
+    void HID_ClearList();
+    int HID_Enumerate();
+    int HID_GetName(int index, char* destination, int length);
+    int HID_Open(int index);
+    void HID_Close();
+    int HID_Read(std::uint8_t* buffer, int length, int* bytesRead);
+    int HID_Write(const std::uint8_t* buffer, int length, int* bytesWritten);
+
+    // Read-only views for listing (the command-line tool prints paths).
+    int Count() const { return count_; }
+    const char* Path(int index) const;  // null for an empty slot
+    // Matching modules the last scan could not open for lack of permission.
+    int AccessDeniedCount() const { return accessDeniedCount_; }
+
+private:
+    bool IsFilledSlot(int index) const;
+
+    HidPlatform* platform_;
+    std::unique_ptr<HidDeviceRecord> entries_[HID_MAX_DEVICES];
+    int count_ = 0;
+    std::unique_ptr<HidConnection> deviceHandle_;  // null: the link is closed
+    int accessDeniedCount_ = 0;
 };
 
-// Chooses the HID platform the table works on (not owned; must outlive its
-// use). Without one, scans find nothing and every open fails.
-void HID_UsePlatform(HidPlatform* platform);
-
-void HID_ClearList();
-int HID_Enumerate();
-int HID_GetName(int index, char* destination, int length);
-int HID_Open(int index);
-void HID_Close();
-int HID_Read(std::uint8_t* buffer, int length, int* bytesRead);
-int HID_Write(const std::uint8_t* buffer, int length, int* bytesWritten);
-
-// Read-only views for listing (the command-line tool prints paths).
-int HID_Count();
-const char* HID_GetPath(int index);  // null for an empty slot
-int HID_AccessDeniedCount();
+}  // namespace lq3860

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace lq3860 {
+
 // One HID interface (one top-level collection) as the platform lists it.
 struct HidInterfaceInfo {
     std::string path;
@@ -41,3 +43,5 @@ public:
     // permission (so the user can be told how to fix it).
     virtual std::unique_ptr<HidConnection> Open(const std::string& path, bool& accessDenied) = 0;
 };
+
+}  // namespace lq3860

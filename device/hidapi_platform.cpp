@@ -10,6 +10,8 @@
 #include "device/hid_device_table.h"
 #include "device/unicode_text.h"
 
+namespace lq3860 {
+
 namespace {
 
 class HidapiConnection : public HidConnection {
@@ -82,3 +84,5 @@ std::unique_ptr<HidConnection> HidapiPlatform::Open(const std::string& path, boo
     }
     return std::make_unique<HidapiConnection>(device);
 }
+
+}  // namespace lq3860

@@ -2,6 +2,8 @@
 // The HID platform of real hardware: hidapi over the kernel's hidraw nodes.
 #include "device/hid_platform.h"
 
+namespace lq3860 {
+
 class HidapiPlatform : public HidPlatform {
 public:
     HidapiPlatform();
@@ -12,3 +14,5 @@ public:
     // user may not read and write it (a missing udev rule, typically).
     std::unique_ptr<HidConnection> Open(const std::string& path, bool& accessDenied) override;
 };
+
+}  // namespace lq3860

@@ -2,12 +2,14 @@
 
 #include <cstdio>
 
-#include "device/hid_device_table.h"
+namespace lq3860 {
 
-std::string ModuleLabel(int index) {
+std::string ModuleLabel(HidDeviceTable& table, int index) {
     char name[HID_PRODUCT_NAME_SIZE] = {};
-    if (!HID_GetName(index, name, HID_PRODUCT_NAME_SIZE)) {
+    if (!table.HID_GetName(index, name, HID_PRODUCT_NAME_SIZE)) {
         std::snprintf(name, sizeof name, "Device %d", index);
     }
     return name;
 }
+
+}  // namespace lq3860

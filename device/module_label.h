@@ -3,4 +3,10 @@
 // (N its 0-based slot) when the product string cannot be read.
 #include <string>
 
-std::string ModuleLabel(int index);
+#include "device/hid_device_table.h"
+
+namespace lq3860 {
+
+std::string ModuleLabel(HidDeviceTable& table, int index);
+
+}  // namespace lq3860

@@ -2,73 +2,73 @@
 
 #include <cstdio>
 
-#include "device/debug_output.h"
-#include "device/hid_device_table.h"
-#include "device/pause.h"
+namespace lq3860 {
 
-void CloseLink(LinkState& link) {
-    HID_Close();
-    link.deviceOpen = 0;
-    link.rescanNeeded = 1;
+void ModuleLink::CloseLink() {
+    table_.HID_Close();
+    deviceOpen = 0;
+    rescanNeeded = 1;
 }
 
-bool OpenModule(LinkState& link, int index) {
-    if (link.deviceOpen) CloseLink(link);
-    if (!HID_Open(index)) return false;
-    DebugOutput("HID_Open\n");
-    link.deviceOpen = 1;
+bool ModuleLink::OpenModule(int index) {
+    if (deviceOpen) CloseLink();
+    if (!table_.HID_Open(index)) return false;
+    debug_.Write("HID_Open\n");
+    deviceOpen = 1;
     return true;
 }
 
-bool WriteReport(LinkState& link, const HidReport& report) {
+bool ModuleLink::WriteReport(const HidReport& report) {
     int transferred = 0;
-    if (HID_Write(report.data(), static_cast<int>(report.size()), &transferred)) return true;
-    DebugOutput("HID_Write Err\n");
-    CloseLink(link);
+    if (table_.HID_Write(report.data(), static_cast<int>(report.size()), &transferred)) return true;
+    debug_.Write("HID_Write Err\n");
+    CloseLink();
     return false;
 }
 
-bool WriteCommand(LinkState& link, const char* command) {
+bool ModuleLink::WriteCommand(const char* command) {
     HidReport report;
     BuildCommandReport(command, report);
-    return WriteReport(link, report);
+    return WriteReport(report);
 }
 
-bool ReadReply(LinkState& link, HidReport& reply) {
+bool ModuleLink::ReadReply(HidReport& reply) {
     int transferred = 0;
-    if (HID_Read(reply.data(), static_cast<int>(reply.size()), &transferred)) return true;
-    DebugOutput("HID_Read Err\n");
-    CloseLink(link);
+    if (table_.HID_Read(reply.data(), static_cast<int>(reply.size()), &transferred)) return true;
+    debug_.Write("HID_Read Err\n");
+    CloseLink();
     return false;
 }
 
-bool ExchangeCommand(LinkState& link, const char* command, unsigned waitMs, HidReport& reply) {
-    if (!WriteCommand(link, command)) return false;
-    if (waitMs > 0) Pause(waitMs);
-    return ReadReply(link, reply);
+bool ModuleLink::ExchangeCommand(const char* command, unsigned waitMs, HidReport& reply) {
+    if (!WriteCommand(command)) return false;
+    if (waitMs > 0) pause_.Wait(waitMs);
+    return ReadReply(reply);
 }
 
-ReplyOutcome QueryFirmware(LinkState& link, HidReport& reply, FirmwareInfo& info) {
-    if (!ExchangeCommand(link, CMD_FIRMWARE, 0, reply)) return ReplyOutcome::LinkFailed;
+ReplyOutcome ModuleLink::QueryFirmware(HidReport& reply, FirmwareInfo& info) {
+    if (!ExchangeCommand(CMD_FIRMWARE, 0, reply)) return ReplyOutcome::LinkFailed;
     if (!DecodeFirmwareReply(reply, info)) {
-        DebugOutput("NG");
+        debug_.Write("NG");
         return ReplyOutcome::Refused;
     }
-    DebugOutput("OK");
+    debug_.Write("OK");
     return ReplyOutcome::Accepted;
 }
 
-ReplyOutcome QuerySignal(LinkState& link, HidReport& reply, std::uint8_t& signalLevel) {
-    if (!ExchangeCommand(link, CMD_SIGNAL, SIGNAL_REPLY_WAIT_MS, reply)) return ReplyOutcome::LinkFailed;
+ReplyOutcome ModuleLink::QuerySignal(HidReport& reply, std::uint8_t& signalLevel) {
+    if (!ExchangeCommand(CMD_SIGNAL, SIGNAL_REPLY_WAIT_MS, reply)) return ReplyOutcome::LinkFailed;
     std::uint8_t newLevel = 0;
     if (!DecodeSignalReply(reply, newLevel)) {
-        DebugOutput("NG");
+        debug_.Write("NG");
         return ReplyOutcome::Refused;
     }
-    DebugOutput("OK");
+    debug_.Write("OK");
     char text[16];
     std::snprintf(text, sizeof text, "RSSI= %d", static_cast<int>(signalLevel));
-    DebugOutput(text);
+    debug_.Write(text);
     signalLevel = newLevel;
     return ReplyOutcome::Accepted;
 }
+
+}  // namespace lq3860

@@ -1,41 +1,62 @@
 #pragma once
-// The link state and the single-command exchanges with the open module,
-// shared by the window and the command-line tool.
+// The link to the open module: its two state flags and the single-command
+// exchanges, shared by the window and the command-line tool.
 #include <cstdint>
 
 #include "device/command_protocol.h"
-#include "device/hid_report.h"
+#include "device/hid_device_table.h"
+#include "types/debug_output.h"
+#include "types/hid_report.h"
+#include "types/pause.h"
 
-struct LinkState {
-    int deviceOpen = 0;    // a module is open on the shared handle
-    int rescanNeeded = 1;  // the device list must be rebuilt
-};
+namespace lq3860 {
 
 inline constexpr unsigned SIGNAL_REPLY_WAIT_MS = 2000;
 
-// HID_Close, then deviceOpen = 0 and rescanNeeded = 1.
-void CloseLink(LinkState& link);
-
-// Closes an open module first; then opens slot `index` ("HID_Open\n",
-// deviceOpen = 1). False when the slot cannot be opened.
-bool OpenModule(LinkState& link, int index);
-
-// The single steps of an exchange, for procedures that interleave their own
-// waits: a failed step writes "HID_Write Err\n" / "HID_Read Err\n", runs
-// CloseLink and returns false.
-bool WriteReport(LinkState& link, const HidReport& report);
-bool WriteCommand(LinkState& link, const char* command);
-bool ReadReply(LinkState& link, HidReport& reply);
-
-// Writes the command report, waits waitMs, reads one reply into `reply`.
-// A failed write or read writes "HID_Write Err\n" / "HID_Read Err\n", runs
-// CloseLink and returns false.
-bool ExchangeCommand(LinkState& link, const char* command, unsigned waitMs, HidReport& reply);
-
 enum class ReplyOutcome { LinkFailed, Refused, Accepted };
 
-// "AT+iFW\r\n" with no wait; "OK" or "NG" to the debug output.
-ReplyOutcome QueryFirmware(LinkState& link, HidReport& reply, FirmwareInfo& info);
-// "AT+iSS\r\n" with the 2000 ms wait; on acceptance writes "OK" and
-// "RSSI= %d" (the previous level) and stores the new level in signalLevel.
-ReplyOutcome QuerySignal(LinkState& link, HidReport& reply, std::uint8_t& signalLevel);
+class ModuleLink {
+public:
+    // The table, debug output and pause are the session's; none is owned.
+    ModuleLink(HidDeviceTable& table, const DebugOutput& debug, const Pause& pause)
+        : table_(table), debug_(debug), pause_(pause) {}
+    ModuleLink(const ModuleLink&) = delete;
+    ModuleLink& operator=(const ModuleLink&) = delete;
+
+    int deviceOpen = 0;    // a module is open on the table's handle
+    int rescanNeeded = 1;  // the device list must be rebuilt
+
+    // HID_Close, then deviceOpen = 0 and rescanNeeded = 1.
+    void CloseLink();
+
+    // Closes an open module first; then opens slot `index` ("HID_Open\n",
+    // deviceOpen = 1). False when the slot cannot be opened.
+    bool OpenModule(int index);
+
+    // The single steps of an exchange, for procedures that interleave their
+    // own waits: a failed step writes "HID_Write Err\n" / "HID_Read Err\n",
+    // runs CloseLink and returns false.
+    bool WriteReport(const HidReport& report);
+    bool WriteCommand(const char* command);
+    bool ReadReply(HidReport& reply);
+
+    // Writes the command report, waits waitMs, reads one reply into `reply`.
+    bool ExchangeCommand(const char* command, unsigned waitMs, HidReport& reply);
+
+    // "AT+iFW\r\n" with no wait; "OK" or "NG" to the debug output.
+    ReplyOutcome QueryFirmware(HidReport& reply, FirmwareInfo& info);
+    // "AT+iSS\r\n" with the 2000 ms wait; on acceptance writes "OK" and
+    // "RSSI= %d" (the previous level) and stores the new level in signalLevel.
+    ReplyOutcome QuerySignal(HidReport& reply, std::uint8_t& signalLevel);
+
+    // A wait of a procedure, through the session's pause.
+    void Wait(unsigned milliseconds) const { pause_.Wait(milliseconds); }
+    HidDeviceTable& Table() const { return table_; }
+
+private:
+    HidDeviceTable& table_;
+    const DebugOutput& debug_;
+    const Pause& pause_;
+};
+
+}  // namespace lq3860

@@ -9,6 +9,7 @@
 #include "fuzz_check.h"
 #include "params/config_file.h"
 
+namespace lq3860 {
 namespace {
 
 ModuleParamSet Sentinel() {
@@ -21,8 +22,10 @@ ModuleParamSet Sentinel() {
 }
 
 }  // namespace
+}  // namespace lq3860
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace lq3860;
     if (size > CONFIG_FILE_MAX) return 0;
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const ModuleParamSet before = Sentinel();

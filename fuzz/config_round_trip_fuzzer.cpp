@@ -10,6 +10,7 @@
 #include "fuzz_check.h"
 #include "params/config_file.h"
 
+namespace lq3860 {
 namespace {
 
 // Takes bytes from the front of the input; zeros once it runs out.
@@ -36,8 +37,10 @@ private:
 };
 
 }  // namespace
+}  // namespace lq3860
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace lq3860;
     ByteSource source(data, size);
     ModuleParamSet saved;
     saved.mode = source.Next();

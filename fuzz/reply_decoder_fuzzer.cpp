@@ -9,6 +9,7 @@
 #include "device/command_protocol.h"
 #include "fuzz_check.h"
 
+namespace lq3860 {
 namespace {
 
 // The reply as the parameter reports carry it: only the taken bytes, texts
@@ -27,8 +28,10 @@ HidReport TravellingBytes2(const HidReport& reply) {
 }
 
 }  // namespace
+}  // namespace lq3860
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace lq3860;
     if (size != HID_REPORT_SIZE) return 0;
     HidReport reply;
     std::copy_n(data, HID_REPORT_SIZE, reply.begin());

@@ -1,39 +1,22 @@
 #include "maclookup/arp_table_reader.h"
 
-#include <linux/neighbour.h>
-
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
-std::uint32_t ArpTypeFromState(std::uint16_t state) {
-    switch (state) {
-    case NUD_PERMANENT:
-        return 4;
-    case NUD_REACHABLE:
-    case NUD_STALE:
-    case NUD_DELAY:
-    case NUD_PROBE:
-        return 3;
-    case NUD_INCOMPLETE:
-    case NUD_FAILED:
-        return 2;
-    default:
-        return 1;
-    }
-}
+namespace lq3860 {
 
 CArpTableReader::CArpTableReader(NeighbourTableSource& tableSource, const ReaderMessage& onMessage)
-    : source(tableSource), agentReady(tableSource.Open()) {
-    if (!agentReady && onMessage) onMessage("Load library fail");
+    : source_(tableSource), agentReady_(tableSource.Open()) {
+    if (!agentReady_ && onMessage) onMessage("Load library fail");
 }
 
 int CArpTableReader::ReadEntries(ArpEntry* rows, int maxRows, int interfaceIndex) {
-    if (!agentReady || rows == nullptr || maxRows <= 0) return 0;
+    if (!agentReady_ || rows == nullptr || maxRows <= 0) return 0;
     std::memset(rows, 0, sizeof(ArpEntry) * static_cast<std::size_t>(maxRows));
 
     std::vector<NeighbourRow> table;
-    if (!source.ListRows(table)) return 0;
+    if (!source_.ListRows(table)) return 0;
     // The table order: interface index, then the address number by number.
     // Rows the kernel lists twice keep their listed order.
     std::stable_sort(table.begin(), table.end(), [](const NeighbourRow& a, const NeighbourRow& b) {
@@ -46,10 +29,12 @@ int CArpTableReader::ReadEntries(ArpEntry* rows, int maxRows, int interfaceIndex
         if (count == maxRows) break;
         if (row.interfaceIndex != interfaceIndex) continue;
         ArpEntry& slot = rows[count++];
-        slot.type = ArpTypeFromState(row.state);
+        slot.type = row.type;
         std::memcpy(slot.ipAddress, row.ipv4, sizeof slot.ipAddress);
         // A shorter physical address keeps the zeroes of the cleared slot.
         std::memcpy(slot.macAddress, row.mac, std::min(row.macLength, sizeof slot.macAddress));
     }
     return count;
 }
+
+}  // namespace lq3860

@@ -7,6 +7,8 @@
 
 #include "maclookup/neighbour_table_source.h"
 
+namespace lq3860 {
+
 constexpr int ARP_MAX_ENTRIES = 256;
 
 struct ArpEntry {
@@ -17,11 +19,6 @@ struct ArpEntry {
 
 // Receives the reader's user-facing messages ("Load library fail").
 using ReaderMessage = std::function<void(const std::string& text)>;
-
-// Entry type of a row from the kernel's neighbour state: PERMANENT static,
-// REACHABLE/STALE/DELAY/PROBE dynamic, INCOMPLETE/FAILED invalid, the rest other.
-// Always one of 1..4.
-std::uint32_t ArpTypeFromState(std::uint16_t state);
 
 class CArpTableReader {
 public:
@@ -37,6 +34,8 @@ public:
     int ReadEntries(ArpEntry* rows, int maxRows, int interfaceIndex);
 
 private:
-    NeighbourTableSource& source;
-    bool agentReady = false;
+    NeighbourTableSource& source_;
+    bool agentReady_ = false;
 };
+
+}  // namespace lq3860

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace lq3860 {
+
 namespace {
 constexpr std::uint8_t ICMP_ECHO_REQUEST = 8;
 constexpr std::uint8_t ICMP_ECHO_REPLY_TYPE = 0;
@@ -52,3 +54,5 @@ const std::uint8_t* IcmpInIpv4(const std::uint8_t* datagram, std::size_t length,
     icmpLength = length - headerLength;
     return datagram + headerLength;
 }
+
+}  // namespace lq3860

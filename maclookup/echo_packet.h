@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace lq3860 {
+
 constexpr std::size_t ECHO_REQUEST_SIZE = 45;
 
 // type 8, code 0, checksum, identifier and sequence (least significant byte
@@ -36,3 +38,5 @@ bool IsEchoReply(const std::uint8_t* icmp, std::size_t length, std::uint32_t sou
 // nullptr when the datagram is too short or malformed.
 const std::uint8_t* IcmpInIpv4(const std::uint8_t* datagram, std::size_t length,
                                std::size_t& icmpLength);
+
+}  // namespace lq3860

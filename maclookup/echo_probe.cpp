@@ -11,7 +11,9 @@
 #include <ctime>
 #include <utility>
 
-#include "device/debug_output.h"
+#include "maclookup/host_probe.h"
+
+namespace lq3860 {
 
 namespace {
 
@@ -24,16 +26,16 @@ bool IsPermissionError(int error) {
 // Closes the probe's socket on every way out of Probe.
 class SocketGuard {
 public:
-    explicit SocketGuard(int fd) : socket(fd) {}
+    explicit SocketGuard(int fd) : socket_(fd) {}
     ~SocketGuard() {
-        if (socket >= 0) close(socket);
+        if (socket_ >= 0) close(socket_);
     }
     SocketGuard(const SocketGuard&) = delete;
     SocketGuard& operator=(const SocketGuard&) = delete;
-    int Get() const { return socket; }
+    int Get() const { return socket_; }
 
 private:
-    int socket;
+    int socket_;
 };
 
 }  // namespace
@@ -46,10 +48,11 @@ std::uint32_t MonotonicTickCount() {
     return static_cast<std::uint32_t>(milliseconds);
 }
 
-CEchoProbe::CEchoProbe(TickSource tickSource) : ticks(std::move(tickSource)) {}
+CEchoProbe::CEchoProbe(const DebugOutput& debug, TickSource tickSource)
+    : debug_(debug), ticks_(std::move(tickSource)) {}
 
 int CEchoProbe::OpenSocket() {
-    datagramSocket = false;
+    datagramSocket_ = false;
     int fd = socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
     if (fd >= 0) {
         // Only echo replies need to wake the wait.
@@ -62,34 +65,34 @@ int CEchoProbe::OpenSocket() {
     // net.ipv4.ping_group_range includes one of our groups.
     fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_ICMP);
     if (fd >= 0) {
-        datagramSocket = true;
+        datagramSocket_ = true;
         return fd;
     }
-    permissionDenied = IsPermissionError(rawError) && IsPermissionError(errno);
+    permissionDenied_ = IsPermissionError(rawError) && IsPermissionError(errno);
     return -1;
 }
 
 bool CEchoProbe::Probe(const char* address) {
-    permissionDenied = false;
+    permissionDenied_ = false;
     SocketGuard socket(OpenSocket());
     if (socket.Get() < 0) {
-        DebugOutput("1");
+        debug_.Write("1");
         return false;
     }
     sockaddr_in destination{};
     destination.sin_family = AF_INET;
     if (address == nullptr || inet_pton(AF_INET, address, &destination.sin_addr) != 1) {
-        DebugOutput("2");
+        debug_.Write("2");
         return false;
     }
     SendEchoRequest(socket.Get(), destination);  // a failed send leaves the wait to decide
     const int waited = WaitForReply(socket.Get());
     if (waited < 0) {
-        DebugOutput("3");
+        debug_.Write("3");
         return false;
     }
     if (waited == 0) {
-        DebugOutput("4");
+        debug_.Write("4");
         return false;
     }
     return true;
@@ -98,25 +101,25 @@ bool CEchoProbe::Probe(const char* address) {
 const EchoRequestPacket& CEchoProbe::NextEchoRequest() {
     const auto identifier = static_cast<std::uint16_t>(nextIdentifier++);
     const auto sequence = static_cast<std::uint16_t>(nextSequence++);
-    packet = BuildEchoRequest(identifier, sequence, ticks ? ticks() : 0u);
-    return packet;
+    packet_ = BuildEchoRequest(identifier, sequence, ticks_ ? ticks_() : 0u);
+    return packet_;
 }
 
 ssize_t CEchoProbe::SendEchoRequest(int socket, const sockaddr_in& destination) {
     const EchoRequestPacket& request = NextEchoRequest();
     const ssize_t sent = sendto(socket, request.data(), request.size(), 0,
                                 reinterpret_cast<const sockaddr*>(&destination), sizeof destination);
-    deadline = std::chrono::steady_clock::now() + REPLY_TIME;
+    deadline_ = std::chrono::steady_clock::now() + REPLY_TIME;
 
-    expected.target = destination.sin_addr.s_addr;
-    std::memcpy(expected.sequence, request.data() + 6, 2);
-    std::memcpy(expected.identifier, request.data() + 4, 2);
-    if (datagramSocket) {
+    expected_.target = destination.sin_addr.s_addr;
+    std::memcpy(expected_.sequence, request.data() + 6, 2);
+    std::memcpy(expected_.identifier, request.data() + 4, 2);
+    if (datagramSocket_) {
         // The kernel puts the socket's own port into the identifier field.
         sockaddr_in local{};
         socklen_t localLength = sizeof local;
         if (getsockname(socket, reinterpret_cast<sockaddr*>(&local), &localLength) == 0)
-            std::memcpy(expected.identifier, &local.sin_port, 2);
+            std::memcpy(expected_.identifier, &local.sin_port, 2);
     }
     return sent;
 }
@@ -125,7 +128,7 @@ int CEchoProbe::WaitForReply(int socket) {
     std::uint8_t buffer[RECEIVE_BUFFER_SIZE];
     for (;;) {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
+            deadline_ - std::chrono::steady_clock::now());
         if (left.count() <= 0) return 0;
         pollfd watched{socket, POLLIN, 0};
         const int ready = poll(&watched, 1, static_cast<int>(left.count()));
@@ -145,7 +148,15 @@ int CEchoProbe::WaitForReply(int socket) {
         if (received <= 0) continue;
         const auto length = static_cast<std::size_t>(received);
         std::size_t icmpLength = length;
-        const std::uint8_t* icmp = datagramSocket ? buffer : IcmpInIpv4(buffer, length, icmpLength);
-        if (IsEchoReply(icmp, icmpLength, source.sin_addr.s_addr, expected)) return 1;
+        const std::uint8_t* icmp = datagramSocket_ ? buffer : IcmpInIpv4(buffer, length, icmpLength);
+        if (IsEchoReply(icmp, icmpLength, source.sin_addr.s_addr, expected_)) return 1;
     }
 }
+
+ProbeOutcome ProbeHost(const std::string& address, const DebugOutput& debug) {
+    CEchoProbe probe(debug);
+    if (probe.Probe(address.c_str())) return ProbeOutcome::Answered;
+    return probe.PermissionDenied() ? ProbeOutcome::NoPermission : ProbeOutcome::NoReply;
+}
+
+}  // namespace lq3860

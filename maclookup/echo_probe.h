@@ -1,7 +1,6 @@
 #pragma once
-// Sends one ICMP echo request to an IPv4 address and waits about two seconds
-// for the matching echo reply. Sending also makes the kernel resolve the
-// target's MAC address into the neighbour table.
+// The echo probe over Linux ICMP sockets: sends one echo request to an IPv4
+// address and waits about two seconds for the matching echo reply.
 #include <netinet/in.h>
 #include <sys/types.h>
 
@@ -10,6 +9,9 @@
 #include <functional>
 
 #include "maclookup/echo_packet.h"
+#include "types/debug_output.h"
+
+namespace lq3860 {
 
 // The 32-bit millisecond tick count written into each echo request.
 using TickSource = std::function<std::uint32_t()>;
@@ -24,14 +26,14 @@ public:
     // How long after sending the reply may arrive.
     static constexpr std::chrono::milliseconds REPLY_TIME{2000};
 
-    explicit CEchoProbe(TickSource tickSource = MonotonicTickCount);
+    explicit CEchoProbe(const DebugOutput& debug, TickSource tickSource = MonotonicTickCount);
 
     // True when the target answered the echo in time. Debug marks: "1" no
     // socket, "2" not an IPv4 address, "3" the wait failed, "4" no reply.
     bool Probe(const char* address);
     // After a failed Probe: true when no ICMP socket was permitted (neither
     // raw nor the unprivileged datagram socket).
-    bool PermissionDenied() const { return permissionDenied; }
+    bool PermissionDenied() const { return permissionDenied_; }
 
     // Takes the next identifier and sequence and builds the echo request.
     const EchoRequestPacket& NextEchoRequest();
@@ -44,10 +46,13 @@ public:
 private:
     int OpenSocket();
 
-    TickSource ticks;
-    EchoRequestPacket packet{};
-    EchoExpectation expected;
-    bool datagramSocket = false;
-    bool permissionDenied = false;
-    std::chrono::steady_clock::time_point deadline;
+    const DebugOutput& debug_;
+    TickSource ticks_;
+    EchoRequestPacket packet_{};
+    EchoExpectation expected_;
+    bool datagramSocket_ = false;
+    bool permissionDenied_ = false;
+    std::chrono::steady_clock::time_point deadline_;
 };
+
+}  // namespace lq3860

@@ -2,25 +2,18 @@
 
 #include <cstdio>
 
-#include "device/debug_output.h"
-#include "maclookup/echo_probe.h"
-#include "maclookup/mac_handoff.h"
-#include "maclookup/rtnetlink_neighbour_source.h"
+#include "maclookup/host_neighbour_source.h"
+
+namespace lq3860 {
 
 namespace {
 constexpr std::uint32_t ARP_TYPE_INVALID = 2;
 }  // namespace
 
-ProbeOutcome ProbeHost(const std::string& address) {
-    CEchoProbe probe;
-    if (probe.Probe(address.c_str())) return ProbeOutcome::Answered;
-    return probe.PermissionDenied() ? ProbeOutcome::NoPermission : ProbeOutcome::NoReply;
-}
-
-bool LookUpMac(CArpTableReader& reader, std::optional<int> interfaceIndex, const std::string& ipText) {
+bool MacLookup::LookUpMac(CArpTableReader& reader, std::optional<int> interfaceIndex, const std::string& ipText) {
     ArpEntry rows[ARP_MAX_ENTRIES];
     const int count = interfaceIndex ? reader.ReadEntries(rows, ARP_MAX_ENTRIES, *interfaceIndex) : 0;
-    MacHandOff.ready = 0;
+    handOff_.ready = 0;
 
     bool found = false;
     for (int i = 0; i < count; ++i) {
@@ -28,26 +21,26 @@ bool LookUpMac(CArpTableReader& reader, std::optional<int> interfaceIndex, const
         char address[16];
         std::snprintf(address, sizeof address, "%u.%u.%u.%u", row.ipAddress[0], row.ipAddress[1],
                       row.ipAddress[2], row.ipAddress[3]);
-        DebugOutput(address);
+        debug_.Write(address);
         char mac[18];
         std::snprintf(mac, sizeof mac, "%02X-%02X-%02X-%02X-%02X-%02X", row.macAddress[0],
                       row.macAddress[1], row.macAddress[2], row.macAddress[3], row.macAddress[4],
                       row.macAddress[5]);
-        DebugOutput(mac);
+        debug_.Write(mac);
         if (row.type == ARP_TYPE_INVALID || ipText != address) continue;
         for (int b = 0; b < 6; ++b) {
             char byteText[3];
             std::snprintf(byteText, sizeof byteText, "%02X", row.macAddress[b]);
-            MacHandOff.macText[static_cast<std::size_t>(b)] = byteText;
+            handOff_.macText[static_cast<std::size_t>(b)] = byteText;
         }
-        MacHandOff.ready = 1;
+        handOff_.ready = 1;
         found = true;  // later matching rows overwrite: the last one wins
     }
     return found;
 }
 
-GetMacOutcome GetMacAddress(const std::string& ipText, std::optional<int> interfaceIndex,
-                            const ProbeFunction& probe, NeighbourTableSource& table,
+GetMacOutcome MacLookup::GetMacAddress(const std::string& ipText, std::optional<int> interfaceIndex,
+                                       const ProbeFunction& probe, NeighbourTableSource& table,
                             const ReaderMessage& onMessage) {
     switch (probe(ipText)) {
     case ProbeOutcome::NoPermission:
@@ -61,10 +54,12 @@ GetMacOutcome GetMacAddress(const std::string& ipText, std::optional<int> interf
     return LookUpMac(reader, interfaceIndex, ipText) ? GetMacOutcome::Found : GetMacOutcome::NotFound;
 }
 
-GetMacOutcome GetMacAddressOfHost(const std::string& ipText, std::optional<int> interfaceIndex,
-                                  const ReaderMessage& onMessage) {
-    RtnetlinkNeighbourSource table;
-    return GetMacAddress(ipText, interfaceIndex, ProbeHost, table, onMessage);
+GetMacOutcome MacLookup::GetMacAddressOfHost(const std::string& ipText, std::optional<int> interfaceIndex,
+                                             const ReaderMessage& onMessage) {
+    const std::unique_ptr<NeighbourTableSource> table = HostNeighbourSource();
+    const DebugOutput& debug = debug_;
+    return GetMacAddress(ipText, interfaceIndex, [&debug](const std::string& address) { return ProbeHost(address, debug); },
+                         *table, onMessage);
 }
 
 std::string_view GetMacStatusText(GetMacOutcome outcome) {
@@ -79,3 +74,5 @@ std::string_view GetMacStatusText(GetMacOutcome outcome) {
     }
     return {};
 }
+
+}  // namespace lq3860

@@ -1,16 +1,18 @@
 #pragma once
 // Where the reader gets the host's IPv4 neighbour (ARP) rows from. The host
-// implementation asks the kernel over rtnetlink; tests hand in a table.
+// implementation asks the system (rtnetlink on Linux); tests hand in a table.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
+
+namespace lq3860 {
 
 struct NeighbourRow {
     int interfaceIndex = 0;
     std::uint8_t ipv4[4] = {};       // dotted order: byte 0 is the first number
     std::uint8_t mac[16] = {};       // physical address as the kernel holds it
     std::size_t macLength = 0;       // valid bytes in mac (0: none)
-    std::uint16_t state = 0;         // kernel neighbour state, NUD_* of <linux/neighbour.h>
+    std::uint32_t type = 1;          // 1 other, 2 invalid, 3 dynamic, 4 static
 };
 
 class NeighbourTableSource {
@@ -22,3 +24,5 @@ public:
     // False when the table could not be read this time.
     virtual bool ListRows(std::vector<NeighbourRow>& rows) = 0;
 };
+
+}  // namespace lq3860

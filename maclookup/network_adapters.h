@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+namespace lq3860 {
+
 struct AdapterRecord {
     std::string description;  // may be empty
     std::string name;
@@ -27,3 +29,5 @@ std::vector<AdapterItem> AdapterListItems(const std::vector<AdapterRecord>& adap
 
 // The interface index of the named host adapter.
 std::optional<int> FindHostAdapterIndex(std::string_view name);
+
+}  // namespace lq3860

@@ -1,5 +1,8 @@
 #include "maclookup/rtnetlink_neighbour_source.h"
 
+#include "maclookup/host_neighbour_source.h"
+
+#include <linux/neighbour.h>
 #include <netlink/addr.h>
 #include <netlink/cache.h>
 #include <netlink/netlink.h>
@@ -8,6 +11,25 @@
 
 #include <algorithm>
 #include <cstring>
+
+namespace lq3860 {
+
+std::uint32_t ArpTypeFromState(std::uint16_t state) {
+    switch (state) {
+        case NUD_PERMANENT:
+            return 4;
+        case NUD_REACHABLE:
+        case NUD_STALE:
+        case NUD_DELAY:
+        case NUD_PROBE:
+            return 3;
+        case NUD_INCOMPLETE:
+        case NUD_FAILED:
+            return 2;
+        default:
+            return 1;
+    }
+}
 
 namespace {
 
@@ -21,7 +43,7 @@ void AppendRow(nl_object* object, void* context) {
     row.interfaceIndex = rtnl_neigh_get_ifindex(neighbour);
     std::memcpy(row.ipv4, nl_addr_get_binary_addr(destination), 4);
     const int state = rtnl_neigh_get_state(neighbour);
-    row.state = state < 0 ? 0 : static_cast<std::uint16_t>(state);
+    row.type = ArpTypeFromState(state < 0 ? 0 : static_cast<std::uint16_t>(state));
     if (nl_addr* link = rtnl_neigh_get_lladdr(neighbour); link != nullptr) {
         row.macLength = std::min<std::size_t>(nl_addr_get_len(link), sizeof row.mac);
         std::memcpy(row.mac, nl_addr_get_binary_addr(link), row.macLength);
@@ -32,16 +54,16 @@ void AppendRow(nl_object* object, void* context) {
 }  // namespace
 
 RtnetlinkNeighbourSource::~RtnetlinkNeighbourSource() {
-    if (socket != nullptr) nl_socket_free(socket);
+    if (socket_ != nullptr) nl_socket_free(socket_);
 }
 
 bool RtnetlinkNeighbourSource::Open() {
-    if (socket != nullptr) return true;
-    socket = nl_socket_alloc();
-    if (socket == nullptr) return false;
-    if (nl_connect(socket, NETLINK_ROUTE) < 0) {
-        nl_socket_free(socket);
-        socket = nullptr;
+    if (socket_ != nullptr) return true;
+    socket_ = nl_socket_alloc();
+    if (socket_ == nullptr) return false;
+    if (nl_connect(socket_, NETLINK_ROUTE) < 0) {
+        nl_socket_free(socket_);
+        socket_ = nullptr;
         return false;
     }
     return true;
@@ -49,10 +71,16 @@ bool RtnetlinkNeighbourSource::Open() {
 
 bool RtnetlinkNeighbourSource::ListRows(std::vector<NeighbourRow>& rows) {
     rows.clear();
-    if (socket == nullptr) return false;
+    if (socket_ == nullptr) return false;
     nl_cache* cache = nullptr;
-    if (rtnl_neigh_alloc_cache(socket, &cache) < 0) return false;
+    if (rtnl_neigh_alloc_cache(socket_, &cache) < 0) return false;
     nl_cache_foreach(cache, AppendRow, &rows);
     nl_cache_free(cache);
     return true;
 }
+
+std::unique_ptr<NeighbourTableSource> HostNeighbourSource() {
+    return std::make_unique<RtnetlinkNeighbourSource>();
+}
+
+}  // namespace lq3860

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <optional>
 
+namespace lq3860 {
+
 namespace {
 
 constexpr std::size_t G1_FIELDS = 3;
@@ -161,3 +163,5 @@ ConfigLoadResult ParseConfiguration(std::string_view text, ModuleParamSet& param
     for (std::size_t i = 0; i < G4_FIELDS; ++i) params.mac[i] = ReadNumber(g4[i], 16);
     return {true, nullptr};
 }
+
+}  // namespace lq3860

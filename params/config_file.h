@@ -5,7 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "params/module_params.h"
+#include "types/module_params.h"
+
+namespace lq3860 {
 
 inline constexpr std::size_t CONFIG_FILE_MAX = 10000;
 inline constexpr const char* SAVE_FAILURE_MESSAGE = "Save database file failure";
@@ -26,3 +28,5 @@ struct ConfigLoadResult {
 ConfigLoadResult ParseConfiguration(std::string_view text, ModuleParamSet& params);
 // Reads the file (refusing files over CONFIG_FILE_MAX) and parses it.
 ConfigLoadResult LoadConfigurationFile(const std::string& path, ModuleParamSet& params);
+
+}  // namespace lq3860

@@ -10,6 +10,8 @@
 
 #include "params/config_file.h"
 
+namespace lq3860 {
+
 namespace {
 
 // Closes the descriptor when it goes out of scope.
@@ -136,3 +138,5 @@ ConfigLoadResult LoadConfigurationFile(const std::string& path, ModuleParamSet& 
     }
     return ParseConfiguration(text, params);
 }
+
+}  // namespace lq3860

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstdio>
 
+namespace lq3860 {
+
 namespace {
 
 // Plain ASCII test: characters with the high bit set are never digits,
@@ -79,19 +81,19 @@ KeyCheck CheckKeyLength(int encryptionSelection, std::size_t keyLength) {
     return {KeyVerdict::Accepted, nullptr};  // no selection: the key stays as it is
 }
 
-void ApplyModeRule(ParamFields& fields, const ModuleParamSet& params) {
+void ModeRule(ParamFields& fields, const ModuleParamSet& params) {
     const bool adHoc = fields.modeSelection == MODE_ADHOC;
     fields.encryptionItemCount = adHoc ? ENCRYPTION_ITEMS_ADHOC : static_cast<int>(ENCRYPTION_ITEMS.size());
     // The stored set decides the encryption, not what was selected before.
     fields.encryptionSelection = SelectionOf(params.encryption, fields.encryptionItemCount);
-    ApplyChannelRule(fields);
+    ChannelRule(fields);
 }
 
-void ApplyChannelRule(ParamFields& fields) {
+void ChannelRule(ParamFields& fields) {
     if (fields.modeSelection == MODE_ADHOC && fields.channelSelection == 0) fields.channelSelection = 1;
 }
 
-void ShowParams(const ModuleParamSet& params, ParamFields& fields) {
+void ParamsToFields(const ModuleParamSet& params, ParamFields& fields) {
     fields.modeSelection = SelectionOf(params.mode, static_cast<int>(MODE_ITEMS.size()));
     fields.channelSelection = SelectionOf(params.channel, CHANNEL_COUNT);
     fields.encryptionSelection = SelectionOf(params.encryption, fields.encryptionItemCount);
@@ -102,8 +104,8 @@ void ShowParams(const ModuleParamSet& params, ParamFields& fields) {
     }
     fields.ssidText = ParamText(params.ssid);
     fields.keyText = ParamText(params.key);
-    ApplyModeRule(fields, params);
-    ApplyChannelRule(fields);
+    ModeRule(fields, params);
+    ChannelRule(fields);
 }
 
 void CollectSelections(const ParamFields& fields, ModuleParamSet& params) {
@@ -129,9 +131,11 @@ void CollectMac(ParamFields& fields, ModuleParamSet& params) {
     }
 }
 
-void CollectParams(ParamFields& fields, ModuleParamSet& params) {
+void FieldsToParams(ParamFields& fields, ModuleParamSet& params) {
     CollectSelections(fields, params);
     CollectSsid(fields, params);
     CollectKey(fields, params);
     CollectMac(fields, params);
 }
+
+}  // namespace lq3860

@@ -7,7 +7,9 @@
 #include <cstddef>
 #include <string>
 
-#include "params/module_params.h"
+#include "types/module_params.h"
+
+namespace lq3860 {
 
 inline constexpr const char* DEFAULT_SSID = "LQ-3860";
 inline constexpr const char* MAC_FILL_TEXT = "FF";
@@ -45,13 +47,13 @@ KeyCheck CheckKeyLength(int encryptionSelection, std::size_t keyLength);
 
 // Rebuilds the encryption list for the selected mode, selects the stored
 // encryption of `params` again, and moves channel 0 to 1 under Ad-Hoc.
-void ApplyModeRule(ParamFields& fields, const ModuleParamSet& params);
+void ModeRule(ParamFields& fields, const ModuleParamSet& params);
 // Under Ad-Hoc, channel 0 becomes 1.
-void ApplyChannelRule(ParamFields& fields);
+void ChannelRule(ParamFields& fields);
 
 // Parameter set -> fields (selections, MAC "%02X", texts, then the mode and
 // channel rules). `params` itself is not changed.
-void ShowParams(const ModuleParamSet& params, ParamFields& fields);
+void ParamsToFields(const ModuleParamSet& params, ParamFields& fields);
 
 // Fields -> parameter set, in the steps the procedures interleave with
 // their progress positions.
@@ -59,4 +61,6 @@ void CollectSelections(const ParamFields& fields, ModuleParamSet& params);  // s
 void CollectSsid(const ParamFields& fields, ModuleParamSet& params);        // step 2
 void CollectKey(const ParamFields& fields, ModuleParamSet& params);         // step 3
 void CollectMac(ParamFields& fields, ModuleParamSet& params);               // step 4: empty edit -> "FF"
-void CollectParams(ParamFields& fields, ModuleParamSet& params);            // all four
+void FieldsToParams(ParamFields& fields, ModuleParamSet& params);            // all four
+
+}  // namespace lq3860

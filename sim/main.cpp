@@ -2,21 +2,21 @@
 // utility can be tried and tested on Linux without hardware.
 #include <poll.h>
 #include <signal.h>
-#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <memory>
 #include <vector>
 
-#include "device/module_behaviour.h"
-#include "params/config_file.h"
 #include "sim/sim_options.h"
 #include "sim/uhid_device.h"
 #include "sim/uhid_module.h"
 
+namespace lq3860 {
+
 namespace {
 
+// Set by the stop signals' handler; a signal handler can reach nothing else.
 volatile sig_atomic_t stopRequested = 0;
 
 void RequestStop(int) { stopRequested = 1; }
@@ -41,38 +41,11 @@ sigset_t InstallStopHandlers() {
 }
 
 struct VirtualModule {
-    ModuleBehaviour behaviour;
-    std::unique_ptr<UhidModule> logic;
+    SimulatedModule module;
+    UhidModule logic{module};
     UhidDevice device;
+    bool saveFailureTold = false;
 };
-
-bool FileExists(const std::string& path) {
-    struct stat status {};
-    return ::stat(path.c_str(), &status) == 0;
-}
-
-// Loads the kept parameter set (when there is one) and saves every upload.
-bool PrepareState(const SimOptions& options, ModuleBehaviour& behaviour) {
-    if (options.stateFile.empty()) {
-        return true;
-    }
-    if (FileExists(options.stateFile)) {
-        ModuleParamSet params = behaviour.Params();
-        const ConfigLoadResult loaded = LoadConfigurationFile(options.stateFile, params);
-        if (!loaded.ok) {
-            std::fprintf(stderr, "lq3860-sim: %s: %s\n", options.stateFile.c_str(), loaded.message);
-            return false;
-        }
-        behaviour.SetParams(params);
-    }
-    const std::string path = options.stateFile;
-    behaviour.OnParamsStored([path](const ModuleParamSet& params) {
-        if (!WriteFileAtomically(path, FormatConfiguration(params))) {
-            std::fprintf(stderr, "lq3860-sim: cannot save the parameters to %s\n", path.c_str());
-        }
-    });
-    return true;
-}
 
 // Moves one event of a module and writes back its answer; an unplug or a
 // broken /dev/uhid destroys the device.
@@ -83,15 +56,19 @@ void ServeModule(VirtualModule& module, int number) {
         module.device.Destroy();
         return;
     }
-    const UhidModule::Response response = module.logic->HandleEvent(event);
+    const UhidModule::Response response = module.logic.HandleEvent(event);
     for (const uhid_event& reply : response.events) {
         if (!module.device.WriteEvent(reply)) {
             std::fprintf(stderr, "lq3860-sim: module %d: writing /dev/uhid failed\n", number);
         }
     }
+    if (module.module.StateSaveFailed() && !module.saveFailureTold) {
+        module.saveFailureTold = true;
+        std::fprintf(stderr, "lq3860-sim: module %d: cannot save the parameters to its state file\n", number);
+    }
     if (response.unplug) {
         module.device.Destroy();
-        std::printf("lq3860-sim: module %d unplugged after %d reports\n", number, module.logic->OutputReports());
+        std::printf("lq3860-sim: module %d unplugged after %d reports\n", number, module.logic.OutputReports());
         std::fflush(stdout);
     }
 }
@@ -100,10 +77,11 @@ int Run(const SimOptions& options, const sigset_t& waitMask) {
     std::vector<std::unique_ptr<VirtualModule>> modules;
     for (int i = 0; i < options.count; ++i) {
         auto module = std::make_unique<VirtualModule>();
-        if (!PrepareState(options, module->behaviour)) {
+        const ConfigLoadResult prepared = PrepareSimulatedModule(options.module, module->module);
+        if (!prepared.ok) {
+            std::fprintf(stderr, "lq3860-sim: %s: %s\n", options.module.stateFile.c_str(), prepared.message);
             return 1;
         }
-        module->logic = std::make_unique<UhidModule>(module->behaviour, options.silent, options.unplugAfter);
         std::string error;
         if (!module->device.Create(BuildCreateEvent(options, i), error)) {
             std::fprintf(stderr, "lq3860-sim: %s\n", error.c_str());
@@ -143,14 +121,17 @@ int Run(const SimOptions& options, const sigset_t& waitMask) {
 
 }  // namespace
 
+}  // namespace lq3860
+
 int main(int argc, char** argv) {
+    using namespace lq3860;
     const SimOptionsResult parsed = ParseSimOptions(argc, argv);
     if (!parsed.ok) {
         std::fprintf(stderr, "lq3860-sim: %s\nTry 'lq3860-sim --help'.\n", parsed.error.c_str());
         return 2;
     }
     if (parsed.options.help) {
-        std::fputs(SimUsage(), stdout);
+        std::fputs(SimUsage().c_str(), stdout);
         return 0;
     }
     const sigset_t waitMask = InstallStopHandlers();

@@ -2,6 +2,8 @@
 
 #include "device/hid_device_table.h"
 
+namespace lq3860 {
+
 namespace {
 
 // Short items: prefix byte = tag | type | size code.
@@ -41,3 +43,5 @@ std::vector<std::uint8_t> BuildReportDescriptor(bool secondCollection) {
     }
     return out;
 }
+
+}  // namespace lq3860

@@ -7,6 +7,10 @@
 #include <cstdint>
 #include <vector>
 
+namespace lq3860 {
+
 inline constexpr std::uint16_t SECOND_COLLECTION_USAGE = 0x0002;
 
 std::vector<std::uint8_t> BuildReportDescriptor(bool secondCollection);
+
+}  // namespace lq3860

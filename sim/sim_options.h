@@ -1,19 +1,26 @@
 #pragma once
 // Command-line options of lq3860-sim, the virtual LQ-3860 on the kernel's
-// HID stack.
+// HID stack: how each device presents itself, and the simulated module's own
+// options, which lq3860ctl --simulate shares.
 #include <cstdint>
 #include <string>
 
+#include "simulation/simulation_options.h"
+
+namespace lq3860 {
+
+inline constexpr const char* VIRTUAL_MODULE_NAME = "LQ-3860 (virtual)";
+
 struct SimOptions {
-    std::string name = "LQ-3860 (virtual)";  // product name; empty with --no-name
+    SimulationOptions module;       // name, faults and state file of every module
     std::uint16_t vendorId = 0x7e3a;
     std::uint16_t productId = 0x3860;
     bool secondCollection = false;  // a second application collection with usage 0x0002
     int count = 1;                  // modules in this process
-    bool silent = false;            // takes reports, never answers
-    int unplugAfter = -1;           // >= 0: answers that many output reports, then disappears
-    std::string stateFile;          // parameter set kept across runs (empty: none)
     bool help = false;
+
+    // The product name the devices carry; empty for none.
+    std::string ProductName() const { return module.name.value_or(VIRTUAL_MODULE_NAME); }
 };
 
 struct SimOptionsResult {
@@ -25,4 +32,6 @@ struct SimOptionsResult {
 SimOptionsResult ParseSimOptions(int argc, const char* const* argv);
 
 // The --help text.
-const char* SimUsage();
+std::string SimUsage();
+
+}  // namespace lq3860

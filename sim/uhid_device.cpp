@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstring>
 
+namespace lq3860 {
+
 namespace {
 
 constexpr const char* UHID_PATH = "/dev/uhid";
@@ -68,3 +70,5 @@ void UhidDevice::Destroy() {
     ::close(fd_);
     fd_ = -1;
 }
+
+}  // namespace lq3860

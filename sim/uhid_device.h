@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace lq3860 {
+
 class UhidDevice {
 public:
     UhidDevice() = default;
@@ -26,3 +28,5 @@ public:
 private:
     int fd_ = -1;
 };
+
+}  // namespace lq3860

@@ -7,6 +7,8 @@
 
 #include "sim/report_descriptor.h"
 
+namespace lq3860 {
+
 namespace {
 
 template <std::size_t N>
@@ -35,7 +37,7 @@ uhid_event BuildCreateEvent(const SimOptions& options, int index) {
     uhid_event event{};
     event.type = UHID_CREATE2;
     auto& create = event.u.create2;
-    CopyText(create.name, options.name);
+    CopyText(create.name, options.ProductName());
     CopyText(create.phys, "lq3860-sim/" + std::to_string(index));
     CopyText(create.uniq, "LQ3860SIM" + std::to_string(index));
     const std::vector<std::uint8_t> descriptor = BuildReportDescriptor(options.secondCollection);
@@ -62,25 +64,15 @@ uhid_event BuildInputEvent(const HidReport& report) {
     return event;
 }
 
-UhidModule::UhidModule(ModuleBehaviour& behaviour, bool silent, int unplugAfter)
-    : behaviour_(behaviour), silent_(silent), unplugAfter_(unplugAfter) {}
-
 UhidModule::Response UhidModule::HandleEvent(const uhid_event& event) {
     Response response;
     switch (event.type) {
         case UHID_OUTPUT: {
-            if (unplugAfter_ >= 0 && outputReports_ >= unplugAfter_) {
-                response.unplug = true;
-                break;
-            }
-            ++outputReports_;
             const auto& output = event.u.output;
             const std::size_t size = std::min<std::size_t>(output.size, UHID_DATA_MAX);
-            const auto reply = behaviour_.HandleOutputReport(OutputToReport(output.data, size));
-            if (reply && !silent_) {
-                response.events.push_back(BuildInputEvent(*reply));
-            }
-            response.unplug = unplugAfter_ >= 0 && outputReports_ >= unplugAfter_;
+            const SimulatedModule::Response answer = module_.HandleOutputReport(OutputToReport(output.data, size));
+            for (const HidReport& reply : answer.replies) response.events.push_back(BuildInputEvent(reply));
+            response.unplug = answer.unplugged;
             break;
         }
         case UHID_GET_REPORT:
@@ -95,3 +87,5 @@ UhidModule::Response UhidModule::HandleEvent(const uhid_event& event) {
     }
     return response;
 }
+
+}  // namespace lq3860

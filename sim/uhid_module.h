@@ -7,9 +7,11 @@
 #include <cstddef>
 #include <vector>
 
-#include "device/hid_report.h"
-#include "device/module_behaviour.h"
+#include "types/hid_report.h"
+#include "simulation/simulated_module.h"
 #include "sim/sim_options.h"
+
+namespace lq3860 {
 
 // The UHID_CREATE2 request for module number `index` of this process.
 uhid_event BuildCreateEvent(const SimOptions& options, int index);
@@ -24,9 +26,10 @@ HidReport OutputToReport(const std::uint8_t* data, std::size_t size);
 // without report ids the kernel takes every byte as payload).
 uhid_event BuildInputEvent(const HidReport& report);
 
+// Drives a simulated module (not owned) from the events of its device.
 class UhidModule {
 public:
-    UhidModule(ModuleBehaviour& behaviour, bool silent, int unplugAfter);
+    explicit UhidModule(SimulatedModule& module) : module_(module) {}
 
     struct Response {
         std::vector<uhid_event> events;  // to write to /dev/uhid, in order
@@ -34,11 +37,10 @@ public:
     };
     Response HandleEvent(const uhid_event& event);
 
-    int OutputReports() const { return outputReports_; }
+    int OutputReports() const { return module_.OutputReports(); }
 
 private:
-    ModuleBehaviour& behaviour_;
-    bool silent_;
-    int unplugAfter_;
-    int outputReports_ = 0;
+    SimulatedModule& module_;
 };
+
+}  // namespace lq3860

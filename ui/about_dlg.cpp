@@ -7,6 +7,8 @@
 #include "ui/enter_key.h"
 #include "ui/ui_resources.h"
 
+namespace lq3860 {
+
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     InitUiResources();
     setWindowTitle(QStringLiteral("About LQ-3860 Utility"));
@@ -35,3 +37,5 @@ void CAboutDlg::keyPressEvent(QKeyEvent* event) {
     }
     QDialog::keyPressEvent(event);
 }
+
+}  // namespace lq3860

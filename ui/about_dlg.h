@@ -2,6 +2,8 @@
 // The About box: the program's icon and its name with version.
 #include <QDialog>
 
+namespace lq3860 {
+
 class CAboutDlg : public QDialog {
     Q_OBJECT
 public:
@@ -10,3 +12,5 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 };
+
+}  // namespace lq3860

@@ -2,6 +2,8 @@
 
 #include <QFontMetrics>
 
+namespace lq3860 {
+
 QFont DialogTemplateFont() {
     QFont font(QStringLiteral("MS Sans Serif"), 10);
     font.setStyleHint(QFont::SansSerif);
@@ -28,3 +30,5 @@ QRect DialogUnits::Rect(int x, int y, int width, int height) const {
 QSize DialogUnits::Size(int width, int height) const {
     return QSize(width * baseWidth_ / 4, height * baseHeight_ / 8);
 }
+
+}  // namespace lq3860

@@ -4,6 +4,8 @@
 #include <QFont>
 #include <QRect>
 
+namespace lq3860 {
+
 // The font the program's dialogs are laid out in ("MS Sans Serif", 10 points);
 // the system picks its closest sans face.
 QFont DialogTemplateFont();
@@ -19,3 +21,5 @@ private:
     int baseWidth_;
     int baseHeight_;
 };
+
+}  // namespace lq3860

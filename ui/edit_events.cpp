@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <utility>
 
+namespace lq3860 {
+
 namespace {
 
 class Latin1Validator : public QValidator {
@@ -56,3 +58,5 @@ void SetProgramText(QLineEdit* edit, const QString& text, int limit) {
     edit->setMaxLength(std::max(limit, static_cast<int>(text.size())));
     edit->setText(text);
 }
+
+}  // namespace lq3860

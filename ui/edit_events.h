@@ -8,6 +8,8 @@
 
 class QLineEdit;
 
+namespace lq3860 {
+
 // Calls `handler` when the watched widget loses the keyboard focus to
 // another control. Focus taken by a menu or by another window (a message
 // box, a file dialog) is not a loss: the focus comes back when it closes.
@@ -29,3 +31,5 @@ void LimitTyping(QLineEdit* edit, int limit);
 // Sets the program's text whole, even when it is longer than the typing
 // limit; the user can then shorten it but not lengthen it.
 void SetProgramText(QLineEdit* edit, const QString& text, int limit);
+
+}  // namespace lq3860

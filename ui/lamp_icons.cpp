@@ -3,6 +3,8 @@
 #include <QLabel>
 #include <QPixmap>
 
+namespace lq3860 {
+
 namespace {
 
 struct LampPicture {
@@ -29,3 +31,5 @@ void ShowLamp(QLabel* control, Lamp lamp) {
                                    .arg(control->property("lampPosition").toString(),
                                         QString::fromLatin1(picture.colourName)));
 }
+
+}  // namespace lq3860

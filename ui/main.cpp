@@ -16,7 +16,7 @@ struct Options {
 // without a display.
 Options ParseOptions(int& argc, char** argv) {
     QCoreApplication parsing(argc, argv);
-    QCoreApplication::setApplicationName(QString::fromLatin1(APPLICATION_NAME));
+    QCoreApplication::setApplicationName(QString::fromLatin1(lq3860::APPLICATION_NAME));
     QCoreApplication::setApplicationVersion(QStringLiteral(LQ3860_VERSION));
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Configuration window for LQ-3860 Wi-Fi modules on USB."));
@@ -45,8 +45,7 @@ int main(int argc, char** argv) {
     if (!options.screenshotPath.isEmpty() && !HasDisplay() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
-    CUtilityApp app(argc, argv);
-    app.UsePlatform(options.simulate);
+    lq3860::CUtilityApp app(argc, argv, options.simulate);
     if (!app.InitInstance(options.screenshotPath)) {
         QTextStream(stderr) << "Cannot write the screenshot " << options.screenshotPath << "\n";
         return 1;

@@ -7,6 +7,8 @@
 
 #include <utility>
 
+namespace lq3860 {
+
 namespace {
 
 void ShowMessage(const QString& caption, const std::string& text, QMessageBox::Icon icon) {
@@ -48,3 +50,5 @@ std::string QtUserServices::AskSaveFileName(const std::string& filter, const std
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::string();
     return dialog.selectedFiles().constFirst().toLocal8Bit().toStdString();
 }
+
+}  // namespace lq3860

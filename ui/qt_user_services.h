@@ -3,7 +3,9 @@
 // the window that is active when they are asked for.
 #include <QString>
 
-#include "ui/user_services.h"
+#include "session/user_services.h"
+
+namespace lq3860 {
 
 class QtUserServices : public UserServices {
 public:
@@ -18,3 +20,5 @@ public:
 private:
     QString caption_;
 };
+
+}  // namespace lq3860

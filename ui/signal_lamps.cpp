@@ -1,7 +1,6 @@
 #include "ui/signal_lamps.h"
 
-std::uint8_t signalLevel = 0;
-std::uint8_t shownSignalLevel = 0;
+namespace lq3860 {
 
 std::optional<LampSet> LampsForLevel(std::uint8_t level) {
     // The lamps light from the right: red from "1", yellow at "2", green at "3".
@@ -13,3 +12,5 @@ std::optional<LampSet> LampsForLevel(std::uint8_t level) {
     default: return std::nullopt;
     }
 }
+
+}  // namespace lq3860

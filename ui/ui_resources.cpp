@@ -2,6 +2,15 @@
 
 #include <QtGlobal>
 
-void InitUiResources() {
+// Qt's resource initialiser must be called from outside any namespace.
+static void InitUiIcons() {
     Q_INIT_RESOURCE(ui_icons);
 }
+
+namespace lq3860 {
+
+void InitUiResources() {
+    InitUiIcons();
+}
+
+}  // namespace lq3860

@@ -14,22 +14,22 @@
 #include "device/device_access.h"
 #include "device/hid_device_table.h"
 #include "device/module_label.h"
-#include "maclookup/get_mac_dialog.h"
+#include "ui/get_mac_dialog.h"
 #include "ui/about_dlg.h"
+#include "ui/control_ids.h"
 #include "ui/dialog_units.h"
 #include "ui/edit_events.h"
 #include "ui/enter_key.h"
 #include "ui/lamp_icons.h"
 #include "ui/ui_resources.h"
-#include "ui/user_services.h"
+
+namespace lq3860 {
 
 namespace {
 
 constexpr int DIALOG_WIDTH = 331;
 constexpr int DIALOG_HEIGHT = 263;
-constexpr int MAC_EDIT_IDS[MAC_LENGTH] = {1009, 1012, 1013, 1014, 1015, 1016};
 constexpr int MAC_EDIT_X[MAC_LENGTH] = {19, 43, 67, 91, 115, 139};
-constexpr int LAMP_IDS[3] = {1045, 1046, 1047};
 constexpr int LAMP_X[3] = {187, 216, 245};
 
 // Every control with an id carries it as its object name, so it can be found
@@ -39,6 +39,11 @@ Control* WithId(Control* control, int id) {
     control->setObjectName(QString::number(id));
     control->setProperty("controlId", id);
     return control;
+}
+
+QAction* MenuCommand(QAction* action, int command) {
+    action->setObjectName(QString::number(command));
+    return action;
 }
 
 void GroupBox(QWidget* parent, const DialogUnits& units, const char* title, QRect rect) {
@@ -80,7 +85,7 @@ QLabel* Label(QWidget* parent, const DialogUnits& units, int id, const char* tex
 
 }  // namespace
 
-CUtilityDlg::CUtilityDlg(QWidget* parent) : QDialog(parent) {
+CUtilityDlg::CUtilityDlg(Session& session, QWidget* parent) : QDialog(parent), session_(session) {
     InitUiResources();
     appIcon_ = QIcon(QStringLiteral(":/icons/lq3860-utility.png"));
     CreateControls();
@@ -96,11 +101,12 @@ void CUtilityDlg::CreateControls() {
 
     menuBar_ = new QMenuBar(this);
     QMenu* fileMenu = menuBar_->addMenu(QStringLiteral("&File"));
-    connect(fileMenu->addAction(QStringLiteral("Load Configuration")), &QAction::triggered, this,
-            &CUtilityDlg::OnLoadConfiguration);
-    connect(fileMenu->addAction(QStringLiteral("Save Configuration")), &QAction::triggered, this,
-            &CUtilityDlg::OnSaveConfiguration);
-    connect(menuBar_->addAction(QStringLiteral("&About")), &QAction::triggered, this, &CUtilityDlg::OnAbout);
+    connect(MenuCommand(fileMenu->addAction(QStringLiteral("Load Configuration")), control_id::MENU_LOAD_CONFIGURATION),
+            &QAction::triggered, this, &CUtilityDlg::OnLoadConfiguration);
+    connect(MenuCommand(fileMenu->addAction(QStringLiteral("Save Configuration")), control_id::MENU_SAVE_CONFIGURATION),
+            &QAction::triggered, this, &CUtilityDlg::OnSaveConfiguration);
+    connect(MenuCommand(menuBar_->addAction(QStringLiteral("&About")), control_id::MENU_ABOUT), &QAction::triggered,
+            this, &CUtilityDlg::OnAbout);
 
     auto* client = new QWidget(this);
     client->setFixedSize(units.Size(DIALOG_WIDTH, DIALOG_HEIGHT));
@@ -112,56 +118,56 @@ void CUtilityDlg::CreateControls() {
 
     // Created in the template's order, which is also the tab order.
     GroupBox(client, units, "Select Device", {15, 14, 145, 39});
-    deviceCombo_ = DropDownList(client, units, 1001, "Select Device", 29, 29, 117);
+    deviceCombo_ = DropDownList(client, units, control_id::SELECT_DEVICE, "Select Device", 29, 29, 117);
 
     GroupBox(client, units, "Signal Strength", {170, 14, 145, 39});
     static constexpr const char* LAMP_POSITIONS[3] = {"left", "middle", "right"};
     for (int i = 0; i < 3; ++i) {
-        QLabel* lamp = Label(client, units, LAMP_IDS[i], "", {LAMP_X[i], 25, 20, 20});
+        QLabel* lamp = Label(client, units, control_id::LAMPS[static_cast<std::size_t>(i)], "", {LAMP_X[i], 25, 20, 20});
         lamp->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         lamp->setProperty("lampPosition", QString::fromLatin1(LAMP_POSITIONS[i]));
         lamps_[static_cast<std::size_t>(i)] = lamp;
         ShowLamp(lamp, Lamp::Off);
     }
-    getSignalButton_ = Button(client, units, 1021, "Get", {275, 27, 34, 16});
+    getSignalButton_ = Button(client, units, control_id::GET_SIGNAL, "Get", {275, 27, 34, 16});
 
     GroupBox(client, units, "Wi-Fi Connection Mode", {15, 58, 145, 39});
-    modeCombo_ = DropDownList(client, units, 1004, "Wi-Fi Connection Mode", 24, 72, 127);
+    modeCombo_ = DropDownList(client, units, control_id::MODE, "Wi-Fi Connection Mode", 24, 72, 127);
 
     GroupBox(client, units, "SSID", {170, 58, 145, 39});
-    ssidEdit_ = Edit(client, units, 1005, QStringLiteral("SSID"), {181, 72, 125, 15});
+    ssidEdit_ = Edit(client, units, control_id::SSID, QStringLiteral("SSID"), {181, 72, 125, 15});
     LimitTyping(ssidEdit_, SSID_LIMIT);
 
     GroupBox(client, units, "WLCH", {15, 104, 56, 39});
-    channelCombo_ = DropDownList(client, units, 1007, "WLCH", 20, 118, 46);
+    channelCombo_ = DropDownList(client, units, control_id::CHANNEL, "WLCH", 20, 118, 46);
 
     GroupBox(client, units, "Encryption", {78, 104, 82, 39});
-    encryptionCombo_ = DropDownList(client, units, 1008, "Encryption", 82, 118, 73);
+    encryptionCombo_ = DropDownList(client, units, control_id::ENCRYPTION, "Encryption", 82, 118, 73);
 
     GroupBox(client, units, "WLK", {170, 104, 145, 39});
-    keyEdit_ = Edit(client, units, 1006, QStringLiteral("WLK"), {181, 118, 125, 15});
+    keyEdit_ = Edit(client, units, control_id::KEY, QStringLiteral("WLK"), {181, 118, 125, 15});
     LimitTyping(keyEdit_, KEY_LIMIT);
 
     GroupBox(client, units, "MAC Address", {15, 151, 300, 39});
     for (std::size_t i = 0; i < MAC_LENGTH; ++i) {
-        macEdits_[i] = Edit(client, units, MAC_EDIT_IDS[i], QStringLiteral("MAC byte %1").arg(i + 1),
+        macEdits_[i] = Edit(client, units, control_id::MAC_BYTES[i], QStringLiteral("MAC byte %1").arg(i + 1),
                             {MAC_EDIT_X[i], 166, 16, 15});
         if (i + 1 < MAC_LENGTH) Label(client, units, 0, "-", {MAC_EDIT_X[i] + 16, 169, 8, 8});
     }
-    getMacButton_ = Button(client, units, 1018, "Get MAC Address", {200, 161, 87, 24});
+    getMacButton_ = Button(client, units, control_id::GET_MAC_ADDRESS, "Get MAC Address", {200, 161, 87, 24});
 
-    readParaButton_ = Button(client, units, 1011, "Read para", {15, 206, 63, 32});
-    writeParaButton_ = Button(client, units, 1002, "Write para", {97, 206, 63, 32});
+    readParaButton_ = Button(client, units, control_id::READ_PARA, "Read para", {15, 206, 63, 32});
+    writeParaButton_ = Button(client, units, control_id::WRITE_PARA, "Write para", {97, 206, 63, 32});
 
     GroupBox(client, units, "Firmware Information", {170, 201, 145, 39});
-    Label(client, units, 1019, "Version", {182, 212, 50, 11});
-    versionLabel_ = Label(client, units, 1003, "", {183, 225, 50, 11});
+    Label(client, units, control_id::VERSION_LABEL, "Version", {182, 212, 50, 11});
+    versionLabel_ = Label(client, units, control_id::FIRMWARE_VERSION, "", {183, 225, 50, 11});
     versionLabel_->setAccessibleDescription(QStringLiteral("Firmware version"));
-    Label(client, units, 1020, "Date Created", {258, 212, 50, 11});
-    dateLabel_ = Label(client, units, 1017, "", {258, 225, 50, 11});
+    Label(client, units, control_id::DATE_LABEL, "Date Created", {258, 212, 50, 11});
+    dateLabel_ = Label(client, units, control_id::FIRMWARE_DATE, "", {258, 225, 50, 11});
     dateLabel_->setAccessibleDescription(QStringLiteral("Firmware date"));
 
-    progressBar_ = WithId(new QProgressBar(client), 1010);
+    progressBar_ = WithId(new QProgressBar(client), control_id::PROGRESS);
     progressBar_->setGeometry(units.Rect(76, 245, 182, 15));
     progressBar_->setTextVisible(false);
     progressBar_->setAccessibleName(QStringLiteral("Progress"));
@@ -194,8 +200,8 @@ void CUtilityDlg::OnInitDialog() {
     TransferToControls();
     setWindowIcon(appIcon_);
 
-    link_.deviceOpen = 0;
-    link_.rescanNeeded = 1;
+    session_.link.deviceOpen = 0;
+    session_.link.rescanNeeded = 1;
     replyReport_.fill(0);
     FillDeviceListAtStart();
 
@@ -222,26 +228,27 @@ void CUtilityDlg::OnInitDialog() {
 }
 
 void CUtilityDlg::FillDeviceListAtStart() {
-    HID_ClearList();
-    const int count = HID_Enumerate();
-    for (int i = 0; i < count; ++i) deviceCombo_->addItem(QString::fromStdString(ModuleLabel(i)));
+    HidDeviceTable& devices = session_.Devices();
+    devices.HID_ClearList();
+    const int count = devices.HID_Enumerate();
+    for (int i = 0; i < count; ++i) deviceCombo_->addItem(QString::fromStdString(ModuleLabel(devices, i)));
     deviceCombo_->setCurrentIndex(0);
 }
 
 void CUtilityDlg::TellAboutDeniedAccess() {
     // Said once per episode: a module this user may not open would
     // otherwise just be missing from the list without a reason.
-    if (HID_AccessDeniedCount() == 0) {
+    if (session_.Devices().AccessDeniedCount() == 0) {
         accessDenialTold_ = false;
         return;
     }
     if (accessDenialTold_) return;
     accessDenialTold_ = true;
-    Services().WindowMessage(DEVICE_ACCESS_DENIED_MESSAGE);
+    session_.Services().WindowMessage(DEVICE_ACCESS_DENIED_MESSAGE);
 }
 
 void CUtilityDlg::CloseLink() {
-    ::CloseLink(link_);
+    session_.link.CloseLink();
 }
 
 void CUtilityDlg::accept() {
@@ -263,6 +270,8 @@ void CUtilityDlg::OnAbout() {
 
 void CUtilityDlg::OnGetMacAddress() {
     // A found MAC comes back only through MacHandOff and the next tick.
-    CGetMacDlg lookup;
+    CGetMacDlg lookup(session_.MacHandOff, session_.Services(), HostMacLookupHooks(session_));
     lookup.exec();
 }
+
+}  // namespace lq3860

@@ -1,7 +1,9 @@
 #pragma once
 // The main window: device selection, the parameter fields with their rules,
 // firmware and signal display, Read/Write para and the configuration file.
-// The handlers are public so that tests drive them the way Qt's events do.
+// It works on one session: the modules, the link and the parameter set are
+// the session's. The handlers are public so that the timer tick and the
+// tests can run them; the controls run them through their events.
 #include <QDialog>
 #include <QIcon>
 #include <QString>
@@ -9,9 +11,9 @@
 #include <array>
 #include <cstdint>
 
-#include "device/hid_report.h"
-#include "device/module_link.h"
 #include "params/field_rules.h"
+#include "session/session.h"
+#include "types/hid_report.h"
 #include "ui/signal_lamps.h"
 
 class QComboBox;
@@ -22,10 +24,12 @@ class QProgressBar;
 class QPushButton;
 class QTimer;
 
+namespace lq3860 {
+
 class CUtilityDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit CUtilityDlg(QWidget* parent = nullptr);
+    explicit CUtilityDlg(Session& session, QWidget* parent = nullptr);
 
     static constexpr int TIMER_PERIOD_MS = 1000;
     static constexpr int KEY_LIMIT = 63;
@@ -58,7 +62,7 @@ public:
     void ApplyChannelRule();
     void ShowParams();
 
-    const LinkState& Link() const { return link_; }
+    const ModuleLink& Link() const { return session_.link; }
     std::uint8_t KeyInvalid() const { return keyInvalid_; }
     QTimer* Timer() const { return timer_; }
 
@@ -85,7 +89,7 @@ private:
     void WriteFields(const ParamFields& fields);
     void SetProgress(int position);
 
-    LinkState link_;
+    Session& session_;
     std::uint8_t keyInvalid_ = 0;
     HidReport replyReport_{};
     bool accessDenialTold_ = false;
@@ -115,3 +119,5 @@ private:
     QProgressBar* progressBar_ = nullptr;     // 1010
     QTimer* timer_ = nullptr;
 };
+
+}  // namespace lq3860

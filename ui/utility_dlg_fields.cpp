@@ -4,8 +4,9 @@
 #include <QLineEdit>
 
 #include "ui/edit_events.h"
-#include "ui/user_services.h"
 #include "ui/utility_dlg.h"
+
+namespace lq3860 {
 
 namespace {
 
@@ -38,12 +39,12 @@ bool CUtilityDlg::TransferFromControls() {
     // the old text back; what is sent or saved is its start.
     keyText_ = keyEdit_->text();
     if (keyText_.size() > KEY_LIMIT) {
-        Services().WindowMessage(KEY_TOO_LONG_MESSAGE);
+        session_.Services().WindowMessage(KEY_TOO_LONG_MESSAGE);
         return false;
     }
     ssidText_ = ssidEdit_->text();
     if (ssidText_.size() > SSID_LIMIT) {
-        Services().WindowMessage(SSID_TOO_LONG_MESSAGE);
+        session_.Services().WindowMessage(SSID_TOO_LONG_MESSAGE);
         return false;
     }
     dateText_ = dateLabel_->text();
@@ -112,7 +113,7 @@ void CUtilityDlg::ValidateKey() {
     keyInvalid_ = 0;
     const KeyCheck check = CheckKeyLength(encryptionCombo_->currentIndex(), static_cast<std::size_t>(keyText_.size()));
     if (check.verdict == KeyVerdict::Refused) {
-        Services().WindowMessage(check.message);
+        session_.Services().WindowMessage(check.message);
         keyInvalid_ = 1;
     } else if (check.verdict == KeyVerdict::Cleared) {
         keyText_.clear();
@@ -122,19 +123,21 @@ void CUtilityDlg::ValidateKey() {
 
 void CUtilityDlg::ApplyModeRule() {
     ParamFields fields = ReadFields();
-    ::ApplyModeRule(fields, ModuleParams);
+    ModeRule(fields, session_.ModuleParams);
     WriteSelections(fields);
 }
 
 void CUtilityDlg::ApplyChannelRule() {
     ParamFields fields = ReadFields();
-    ::ApplyChannelRule(fields);
+    ChannelRule(fields);
     WriteSelections(fields);
 }
 
 void CUtilityDlg::ShowParams() {
     ParamFields fields = ReadFields();
-    ::ShowParams(ModuleParams, fields);
+    ParamsToFields(session_.ModuleParams, fields);
     WriteFields(fields);
     TransferToControls();
 }
+
+}  // namespace lq3860

@@ -5,8 +5,9 @@
 
 #include "params/config_file.h"
 #include "params/parameter_transfer.h"
-#include "ui/user_services.h"
 #include "ui/utility_dlg.h"
+
+namespace lq3860 {
 
 namespace {
 constexpr const char* SAVE_FILTER = "Txt file(*.txt)";
@@ -24,13 +25,13 @@ void CUtilityDlg::OnReadPara() {
     progressBar_->setRange(0, 1000);
     progressBar_->show();
     SetProgress(0);
-    const bool ok = DownloadParams(link_, replyReport_, ModuleParams, [this](int position) { SetProgress(position); });
+    const bool ok = DownloadParams(session_.link, replyReport_, session_.ModuleParams, [this](int position) { SetProgress(position); });
     progressBar_->hide();
     if (ok) {
         ShowParams();
-        Services().WindowMessage(DOWNLOAD_OK_MESSAGE);
+        session_.Services().WindowMessage(DOWNLOAD_OK_MESSAGE);
     } else {
-        Services().WindowMessage(DOWNLOAD_NG_MESSAGE);
+        session_.Services().WindowMessage(DOWNLOAD_NG_MESSAGE);
     }
 }
 
@@ -39,11 +40,11 @@ void CUtilityDlg::OnWritePara() {
     // leaves the module waiting for parameter reports.
     ValidateKey();
     if (keyInvalid_) return;
-    if (AnnounceUpload(link_, replyReport_) != AnnounceOutcome::Acknowledged) {
-        Services().WindowMessage(UPLOAD_NG_MESSAGE);
+    if (AnnounceUpload(session_.link, replyReport_) != AnnounceOutcome::Acknowledged) {
+        session_.Services().WindowMessage(UPLOAD_NG_MESSAGE);
         return;
     }
-    if (link_.deviceOpen) UploadParams();
+    if (session_.link.deviceOpen) UploadParams();
 }
 
 void CUtilityDlg::UploadParams() {
@@ -53,41 +54,44 @@ void CUtilityDlg::UploadParams() {
     progressBar_->show();
     SetProgress(0);
     ParamFields fields = ReadFields();
-    CollectSelections(fields, ModuleParams);
-    CollectSsid(fields, ModuleParams);
-    CollectKey(fields, ModuleParams);
+    ModuleParamSet& params = session_.ModuleParams;
+    CollectSelections(fields, params);
+    CollectSsid(fields, params);
+    CollectKey(fields, params);
     SetProgress(200);
-    CollectMac(fields, ModuleParams);
+    CollectMac(fields, params);
     WriteMacEdits(fields);  // emptied edits now show "FF"
     SetProgress(250);
-    const bool ok = SendParamReports(link_, ModuleParams, [this](int position) { SetProgress(position); });
+    const bool ok = SendParamReports(session_.link, params, [this](int position) { SetProgress(position); });
     progressBar_->hide();
-    Services().WindowMessage(ok ? UPLOAD_OK_MESSAGE : UPLOAD_NG_MESSAGE);
+    session_.Services().WindowMessage(ok ? UPLOAD_OK_MESSAGE : UPLOAD_NG_MESSAGE);
 }
 
 void CUtilityDlg::OnSaveConfiguration() {
     TransferFromControls();
-    const std::string path = Services().AskSaveFileName(SAVE_FILTER, SAVE_SUFFIX);
+    const std::string path = session_.Services().AskSaveFileName(SAVE_FILTER, SAVE_SUFFIX);
     if (path.empty()) return;
     // Collected into a copy: a failed save leaves the parameter set as it was.
-    ModuleParamSet saved = ModuleParams;
+    ModuleParamSet saved = session_.ModuleParams;
     ParamFields fields = ReadFields();
-    CollectParams(fields, saved);
+    FieldsToParams(fields, saved);
     if (!WriteFileAtomically(path, FormatConfiguration(saved))) {
-        Services().WindowMessage(SAVE_FAILURE_MESSAGE);
+        session_.Services().WindowMessage(SAVE_FAILURE_MESSAGE);
         return;
     }
-    ModuleParams = saved;
+    session_.ModuleParams = saved;
     WriteMacEdits(fields);
 }
 
 void CUtilityDlg::OnLoadConfiguration() {
-    const std::string path = Services().AskOpenFileName(LOAD_FILTER);
+    const std::string path = session_.Services().AskOpenFileName(LOAD_FILTER);
     if (path.empty()) return;
-    const ConfigLoadResult result = LoadConfigurationFile(path, ModuleParams);
+    const ConfigLoadResult result = LoadConfigurationFile(path, session_.ModuleParams);
     if (!result.ok) {
-        Services().WindowMessage(result.message);
+        session_.Services().WindowMessage(result.message);
         return;
     }
     ShowParams();
 }
+
+}  // namespace lq3860

@@ -6,6 +6,8 @@
 
 #include "cli/run_tool.h"
 
+namespace lq3860 {
+
 namespace {
 
 CommandLine Parsed(const std::vector<std::string>& arguments) {
@@ -16,10 +18,10 @@ CommandLine Parsed(const std::vector<std::string>& arguments) {
 
 TEST(CommandLine, ToolOptionsStandAnywhereAndHelpOrVersionWinOverEverythingElse) {
     const CommandLine before = Parsed({"--simulate=mem.txt", "--device", "3", "--json", "info"});
-    EXPECT_EQ(std::tuple(before.command, before.simulate, before.simulateFile, before.deviceIndex, before.json),
+    EXPECT_EQ(std::tuple(before.command, before.simulate, before.simulation.stateFile, before.deviceIndex, before.json),
               std::tuple(ToolCommand::Info, true, "mem.txt", 3, true));
     const CommandLine after = Parsed({"signal", "--device=2", "--simulate"});
-    EXPECT_EQ(std::tuple(after.command, after.simulate, after.simulateFile, after.deviceIndex, after.json),
+    EXPECT_EQ(std::tuple(after.command, after.simulate, after.simulation.stateFile, after.deviceIndex, after.json),
               std::tuple(ToolCommand::Signal, true, "", 2, false));
     EXPECT_EQ(Parsed({"bogus", "--help", "--device", "7"}).command, ToolCommand::Help);
     EXPECT_EQ(Parsed({"list", "--version"}).command, ToolCommand::Version);
@@ -64,3 +66,5 @@ TEST(CommandLine, WrongUsageExitsWithTwoAndSaysWhy) {
 }
 
 }  // namespace
+
+}  // namespace lq3860

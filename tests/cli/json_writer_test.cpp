@@ -4,6 +4,8 @@
 
 #include "tool_process.h"
 
+namespace lq3860 {
+
 namespace {
 
 TEST(JsonQuote, StrictReaderGetsTheTextBackWithInvalidUtf8Replaced) {
@@ -44,3 +46,5 @@ TEST(JsonObjectWriter, BuildsNestedObjectsThatParse) {
 }
 
 }  // namespace
+
+}  // namespace lq3860

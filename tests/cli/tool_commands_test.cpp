@@ -9,10 +9,12 @@
 #include "cli/run_tool.h"
 #include "device/device_access.h"
 #include "device/module_link.h"
-#include "device/pause.h"
-#include "device/simulated_platform.h"
+#include "types/pause.h"
+#include "simulation/simulated_platform.h"
 #include "params/field_rules.h"
 #include "tool_process.h"
+
+namespace lq3860 {
 
 namespace {
 
@@ -24,13 +26,16 @@ const std::string WPA_CONFIG = ConfigText("00,04,03,", "Net", "passphrase");
 
 class Tool : public ::testing::Test {
 protected:
-    ~Tool() override { SetPauseFunction(previousPause_); }
+    Tool() { platform_.readWait.Replace(RecordPause()); }
 
     // On the injected modules, or else on the tool's own simulated module named by the arguments.
     ToolRun Run(const std::vector<std::string>& arguments, bool ownModule = false) {
         std::ostringstream out, err;
-        const int status = RunTool(arguments, out, err, ownModule ? nullptr : &platform_);
+        const int status = RunTool(arguments, out, err, {ownModule ? nullptr : &platform_, RecordPause()});
         return {status, out.str(), err.str()};
+    }
+    PauseFunction RecordPause() {
+        return [this](unsigned ms) { pausedMs_ += ms; };
     }
     // On the tool's own simulated module, which keeps its memory in `memory_`.
     ToolRun Sim(std::vector<std::string> arguments) {
@@ -46,7 +51,6 @@ protected:
 
     SimulatedPlatform platform_;
     unsigned pausedMs_ = 0;
-    PauseFunction previousPause_ = SetPauseFunction([this](unsigned ms) { pausedMs_ += ms; });
     TempDir dir_;
     const std::string memory_ = dir_.File("module.txt");
     int files_ = 0;
@@ -71,8 +75,8 @@ TEST_F(Tool, ModuleWithoutPermissionIsExplained) {
 }
 
 TEST_F(Tool, InfoAndDeviceOptionPickTheSlot) {
-    platform_.AddModule(u"A").module->SetFirmware('1', '0', "250101");
-    platform_.AddModule(u"B").module->SetFirmware('2', '7', "131231");
+    platform_.AddModule(u"A").module->Behaviour().SetFirmware('1', '0', "250101");
+    platform_.AddModule(u"B").module->Behaviour().SetFirmware('2', '7', "131231");
     EXPECT_EQ(Run({"--device", "1", "info"}), (ToolRun{0, "version 2.7\ndate 2013/12/31\n", ""}));
     EXPECT_EQ(Run({"info"}).out, "version 1.0\ndate 2025/01/01\n");
     EXPECT_EQ(Run({"--device", "2", "info"}), (ToolRun{1, "", "No LQ-3860 module in slot 2.\n"}));
@@ -80,9 +84,9 @@ TEST_F(Tool, InfoAndDeviceOptionPickTheSlot) {
 }
 
 TEST_F(Tool, LinkFailuresAreNamed) {
-    platform_.AddModule().silent = true;
+    platform_.AddModule().module->faults.silent = true;
     platform_.AddModule().failWrite = true;
-    platform_.AddModule().nextReply = HidReport{};
+    platform_.AddModule().module->nextReply = HidReport{};
     platform_.AddModule().failRead = true;
     EXPECT_EQ(Run({"--device", "0", "info"}), (ToolRun{1, "", "HID_Read Err\n"}));
     EXPECT_EQ(Run({"--device", "1", "signal"}), (ToolRun{1, "", "HID_Write Err\n"}));
@@ -94,10 +98,10 @@ TEST_F(Tool, SignalLevelOutsideZeroToThreeShowsItsByte) {
     SimulatedInterface& module = platform_.AddModule();
     for (const auto& [level, shown] : std::vector<std::pair<std::uint8_t, std::string>>{
              {0x35, "signal 0x35\n"}, {0xAB, "signal 0xAB\n"}, {'0', "signal 0\n"}}) {
-        module.module->SetSignalLevel(level);
+        module.module->Behaviour().SetSignalLevel(level);
         EXPECT_EQ(Run({"signal"}), (ToolRun{0, shown, ""}));
     }
-    module.module->SetSignalLevel(0x0A);
+    module.module->Behaviour().SetSignalLevel(0x0A);
     EXPECT_EQ(Run({"--json", "signal"}).out, "{\"signal\":\"0x0A\",\"signalByte\":10}\n");
     EXPECT_EQ(pausedMs_, 4u * SIGNAL_REPLY_WAIT_MS);  // the reply wait of every request
     EXPECT_EQ(Sim({"signal"}), (ToolRun{0, "signal 3\n", ""}));
@@ -105,7 +109,7 @@ TEST_F(Tool, SignalLevelOutsideZeroToThreeShowsItsByte) {
 
 TEST_F(Tool, ReadShowsWhatTheWindowWouldSaveAndNamesSaveFailures) {
     // Ad-Hoc on channel 0 (shown as 1), encryption 7 (outside the list: saved as 255), no SSID (saved as "*").
-    platform_.AddModule().module->SetParams(ModuleParamSet{.mode = 1, .channel = 0, .encryption = 7, .key = "any"});
+    platform_.AddModule().module->Behaviour().SetParams(ModuleParamSet{.mode = 1, .channel = 0, .encryption = 7, .key = "any"});
     EXPECT_EQ(Run({"read"}), (ToolRun{0, ConfigText("01,01,255,", "*", "any", "00,00,00,00,00,00,"), ""}));
     // A fresh simulated module: AP, channel 6, WPA2-PSK(AES), "LQ-3860", its default key.
     EXPECT_EQ(Sim({"read", "--save", dir_.File("saved.txt")}), (ToolRun{0, "", ""}));
@@ -120,13 +124,13 @@ TEST_F(Tool, WriteSendsTheHandshakeThenTheTwoParameterReportsElseUploadNg) {
     SimulatedInterface& module = platform_.AddModule();
     EXPECT_EQ(Run({"write", Config(WPA_CONFIG)}), (ToolRun{0, "Upload Parameter OK\n", ""}));
     EXPECT_EQ(module.written.size(), 3u);
-    EXPECT_STREQ(module.module->Params().key, "passphrase");
+    EXPECT_STREQ(module.module->Behaviour().Params().key, "passphrase");
     EXPECT_EQ(pausedMs_, 850u);  // the upload's waits, nothing more
 
-    module.nextReply = HidReport{};  // no acknowledgement of the handshake
+    module.module->nextReply = HidReport{};  // no acknowledgement of the handshake
     EXPECT_EQ(Run({"write", Config(WPA_CONFIG)}), (ToolRun{1, "", "Upload Parameter NG\n"}));
     EXPECT_EQ(module.written.size(), 4u);  // stops before the parameters
-    platform_.AddModule().unplugAfterReports = 2;  // the handshake and the first parameter report arrive
+    platform_.AddModule().module->faults.unplugAfterReports = 2;  // the handshake and the first parameter report arrive
     EXPECT_EQ(Run({"--device", "1", "write", Config(WPA_CONFIG)}), (ToolRun{1, "", "Upload Parameter NG\n"}));
 }
 
@@ -189,3 +193,5 @@ TEST(ToolProcess, HelpDocumentsEveryCommandOptionAndExitStatus) {
 }
 
 }  // namespace
+
+}  // namespace lq3860

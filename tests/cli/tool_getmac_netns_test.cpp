@@ -10,6 +10,8 @@
 
 #include "tool_process.h"
 
+namespace lq3860 {
+
 namespace {
 
 // Host namespace: "alq0" (192.168.255.2/24, sorts before "lo", so it is the
@@ -53,3 +55,5 @@ TEST_F(GetMacNamespaces, AddressNotFoundOnTheAdapter) {
 }
 
 }  // namespace
+
+}  // namespace lq3860

@@ -8,6 +8,8 @@
 #include <fstream>
 #include <iterator>
 
+namespace lq3860 {
+
 // The whole of a temporary file, read again from its start through its descriptor; the file is then closed.
 static std::string ReadBack(std::FILE* file) {
     const std::string text = ReadWholeFile("/proc/self/fd/" + std::to_string(fileno(file)));
@@ -60,3 +62,5 @@ void WriteWholeFile(const std::string& path, const std::string& text) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file << text;
 }
+
+}  // namespace lq3860

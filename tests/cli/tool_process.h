@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace lq3860 {
+
 struct ToolRun {
     int status = -1;  // exit status; -1 when the process did not exit normally
     std::string out;
@@ -44,3 +46,5 @@ struct TempDir {
 
 std::string ReadWholeFile(const std::string& path);  // empty when missing
 void WriteWholeFile(const std::string& path, const std::string& text);
+
+}  // namespace lq3860

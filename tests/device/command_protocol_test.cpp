@@ -8,8 +8,10 @@
 #include <vector>
 
 #include "device/command_protocol.h"
-#include "device/module_behaviour.h"
-#include "device/simulated_platform.h"
+#include "simulation/module_behaviour.h"
+#include "simulation/simulated_platform.h"
+
+namespace lq3860 {
 
 namespace {
 
@@ -165,3 +167,5 @@ TEST(SimulatedPlatform, ConnectionOutlivingThePlatformFailsSafely) {
     EXPECT_EQ(connection->Write(report.data(), report.size()) + connection->Read(report.data(), report.size(), 10), -2);
     EXPECT_FALSE(connection->ProductString(name));
 }
+
+}  // namespace lq3860

@@ -5,27 +5,30 @@
 #include <tuple>
 
 #include "device/command_protocol.h"
+#include "simulation/module_behaviour.h"
 #include "device/hidapi_platform.h"
 #include "device/unicode_text.h"
 #include "link_fixture.h"
 
+namespace lq3860 {
+
 namespace {
-
-std::vector<std::string> ListedPaths() {
-    std::vector<std::string> paths;
-    for (int i = 0; i < HID_Count(); ++i) paths.emplace_back(HID_GetPath(i));
-    return paths;
-}
-
-// True when a report reaches the open module.
-bool LinkIsOpen() {
-    const std::uint8_t report[HID_REPORT_SIZE] = {};
-    return HID_Write(report, HID_REPORT_SIZE, nullptr) != 0;
-}
 
 }  // namespace
 
-using DeviceTable = LinkFixture;
+class DeviceTable : public LinkFixture {
+protected:
+    std::vector<std::string> ListedPaths() const {
+        std::vector<std::string> paths;
+        for (int i = 0; i < table.Count(); ++i) paths.emplace_back(table.Path(i));
+        return paths;
+    }
+    // True when a report reaches the open module.
+    bool LinkIsOpen() {
+        const std::uint8_t report[HID_REPORT_SIZE] = {};
+        return table.HID_Write(report, HID_REPORT_SIZE, nullptr) != 0;
+    }
+};
 
 TEST_F(DeviceTable, ElevenModulesGiveTenAndTheEleventhIsNeverOpened) {
     std::vector<std::string> firstTen;
@@ -34,9 +37,9 @@ TEST_F(DeviceTable, ElevenModulesGiveTenAndTheEleventhIsNeverOpened) {
     EXPECT_EQ(Rescan(), HID_MAX_DEVICES);
     EXPECT_EQ(ListedPaths(), firstTen);
     EXPECT_EQ(platform.Interface(10).openCount, 0);
-    HID_ClearList();
+    table.HID_ClearList();
     EXPECT_TRUE(ListedPaths().empty());
-    EXPECT_EQ(HID_GetPath(0), nullptr);
+    EXPECT_EQ(table.Path(0), nullptr);
 }
 
 TEST_F(DeviceTable, ScanKeepsOpenableVendorCollectionsAndCountsDeniedAccessAfresh) {
@@ -58,67 +61,69 @@ TEST_F(DeviceTable, ScanKeepsOpenableVendorCollectionsAndCountsDeniedAccessAfres
     ASSERT_EQ(Rescan(), 2);
     EXPECT_EQ(ListedPaths(), (std::vector<std::string>{"sim:3", "sim:9"}));
     EXPECT_EQ(platform.Interface(0).openCount + platform.Interface(4).openCount, 0);  // other vendors never opened
-    EXPECT_EQ(HID_AccessDeniedCount(), 2);
+    EXPECT_EQ(table.AccessDeniedCount(), 2);
     platform.Interface(7).denyAccess = platform.Interface(8).denyAccess = false;
     EXPECT_EQ(Rescan(), 4);
-    EXPECT_EQ(HID_AccessDeniedCount(), 0);
+    EXPECT_EQ(table.AccessDeniedCount(), 0);
 }
 
 TEST_F(DeviceTable, TransfersFailAtOnceWhileNoModuleIsOpen) {
     AddScannedModule();
     const auto expectClosed = [&](const char* when) {
         int written = -1, read = -1;
-        EXPECT_EQ(HID_Write(reply.data(), HID_REPORT_SIZE, &written) + HID_Read(reply.data(), HID_REPORT_SIZE, &read), 0)
+        EXPECT_EQ(table.HID_Write(reply.data(), HID_REPORT_SIZE, &written) + table.HID_Read(reply.data(), HID_REPORT_SIZE, &read), 0)
             << when;
         EXPECT_EQ(written + read, 0) << when;
     };
     expectClosed("after a scan");
     module->failOpen = true;
-    EXPECT_EQ(HID_Open(0), 0);
+    EXPECT_EQ(table.HID_Open(0), 0);
     expectClosed("after a failed open");
     module->failOpen = false;
-    ASSERT_EQ(HID_Open(0), 1);
-    HID_Close();
-    HID_Close();
+    ASSERT_EQ(table.HID_Open(0), 1);
+    table.HID_Close();
+    table.HID_Close();
     expectClosed("after closing twice");
     EXPECT_TRUE(module->written.empty());
     EXPECT_TRUE(pauses.empty());  // no wait for a reply
-    HID_UsePlatform(nullptr);
-    EXPECT_EQ(Rescan() + HID_Open(0), 0);
+    HidDeviceTable withoutPlatform(nullptr);
+    EXPECT_EQ(withoutPlatform.HID_Enumerate() + withoutPlatform.HID_Open(0), 0);
 }
 
 TEST_F(DeviceTable, OpenLinkCarriesWholeReportsAndFailsBadBuffersFaultsAndSilence) {
     AddScannedModule();
-    ASSERT_EQ(HID_Open(0), 1);
+    ASSERT_EQ(table.HID_Open(0), 1);
     EXPECT_EQ(Rescan(), 1);  // the open link survives a rescan
     for (int index : {1, 9, -1, 10}) {
         char name[8] = "keep";
-        EXPECT_EQ(HID_Open(index) + HID_GetName(index, name, sizeof name), 0) << index;
+        EXPECT_EQ(table.HID_Open(index) + table.HID_GetName(index, name, sizeof name), 0) << index;
         EXPECT_STREQ(name, "keep");
     }
     HidReport command;
     BuildCommandReport(CMD_SIGNAL, command);
-    EXPECT_EQ(HID_Write(nullptr, HID_REPORT_SIZE, nullptr) + HID_Write(command.data(), 0, nullptr), 0);
+    EXPECT_EQ(table.HID_Write(nullptr, HID_REPORT_SIZE, nullptr) + table.HID_Write(command.data(), 0, nullptr), 0);
     reply.fill(0xEE);
     int written = 0, read = 0;
-    ASSERT_EQ(HID_Write(command.data(), HID_REPORT_SIZE, &written), 1);
-    ASSERT_EQ(HID_Read(reply.data(), HID_REPORT_SIZE, &read), 1);
+    ASSERT_EQ(table.HID_Write(command.data(), HID_REPORT_SIZE, &written), 1);
+    ASSERT_EQ(table.HID_Read(reply.data(), HID_REPORT_SIZE, &read), 1);
     EXPECT_EQ(module->written, std::vector<HidReport>{command});
     EXPECT_EQ(written + read, 2 * 65);
     EXPECT_EQ(reply, *ModuleBehaviour().HandleOutputReport(command));
 
-    module->nextReply = HidReport{};
+    module->module->nextReply = HidReport{};
     ASSERT_TRUE(LinkIsOpen());
-    EXPECT_EQ(HID_Read(nullptr, HID_REPORT_SIZE, nullptr), 0);
+    EXPECT_EQ(table.HID_Read(nullptr, HID_REPORT_SIZE, nullptr), 0);
     module->failRead = true;
-    EXPECT_EQ(HID_Read(reply.data(), HID_REPORT_SIZE, nullptr), 0);
+    EXPECT_EQ(table.HID_Read(reply.data(), HID_REPORT_SIZE, nullptr), 0);
     module->failWrite = true;
     EXPECT_FALSE(LinkIsOpen());
     EXPECT_TRUE(pauses.empty());
     module->failRead = module->failWrite = false;
-    module->silent = true;
+    module->module->faults.silent = true;
     ASSERT_TRUE(LinkIsOpen());
-    EXPECT_EQ(HID_Read(reply.data(), HID_REPORT_SIZE, nullptr), 0);
+    EXPECT_EQ(table.HID_Read(reply.data(), HID_REPORT_SIZE, nullptr), 1);  // queued before the silence
+    EXPECT_TRUE(pauses.empty());
+    EXPECT_EQ(table.HID_Read(reply.data(), HID_REPORT_SIZE, nullptr), 0);
     EXPECT_EQ(pauses, std::vector<unsigned>{HID_READ_TIMEOUT_MS});
 }
 
@@ -146,7 +151,7 @@ TEST_F(DeviceTable, ProductNamesComeThroughATemporaryHandleAsBoundedUtf8) {
         module->productName = rows[i].name;
         const auto length = static_cast<std::size_t>(rows[i].length);
         std::vector<char> buffer(length + 2 * GUARD, '#');
-        const int found = HID_GetName(0, buffer.data() + GUARD, rows[i].length);
+        const int found = table.HID_GetName(0, buffer.data() + GUARD, rows[i].length);
         EXPECT_EQ(found ? std::optional<std::string>(buffer.data() + GUARD) : std::nullopt, rows[i].expected);
         EXPECT_EQ(std::string(buffer.data(), GUARD) + std::string(buffer.data() + GUARD + length, GUARD),
                   std::string(2 * GUARD, '#'));
@@ -156,7 +161,7 @@ TEST_F(DeviceTable, ProductNamesComeThroughATemporaryHandleAsBoundedUtf8) {
     EXPECT_FALSE(LinkIsOpen());
     module->failOpen = true;
     char name[32];
-    EXPECT_EQ(HID_GetName(0, name, sizeof name), 0);
+    EXPECT_EQ(table.HID_GetName(0, name, sizeof name), 0);
 }
 
 TEST(WideToUtf16, KeepsCharactersSplitsAstralOnesAndReplacesNonCharacters) {
@@ -173,3 +178,5 @@ TEST(HidapiPlatform, ListsPathsAndRefusesMissingNodesWithoutBlamingPermissions) 
     EXPECT_EQ(real.Open("/dev/hidraw-does-not-exist", denied), nullptr);
     EXPECT_FALSE(denied);
 }
+
+}  // namespace lq3860

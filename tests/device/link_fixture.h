@@ -1,37 +1,31 @@
 #pragma once
-// A device table on a fresh simulated platform, with the debug texts and the
-// pauses recorded instead of printed and slept.
+// A device table and link on a fresh simulated platform, with the debug texts
+// and the pauses (the procedures' own and a read's time limit) recorded
+// instead of printed and slept.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "device/debug_output.h"
 #include "device/hid_device_table.h"
 #include "device/module_link.h"
-#include "device/pause.h"
-#include "device/simulated_platform.h"
+#include "simulation/simulated_platform.h"
+#include "types/debug_output.h"
+#include "types/pause.h"
+
+namespace lq3860 {
 
 using Texts = std::vector<std::string>;
 
 class LinkFixture : public ::testing::Test {
 protected:
-    void SetUp() override {
-        HID_UsePlatform(&platform);
-        previousSink = SetDebugSink([this](std::string_view text) { debugTexts.emplace_back(text); });
-        previousPause = SetPauseFunction([this](unsigned ms) { pauses.push_back(ms); });
+    LinkFixture() {
+        platform.readWait.Replace([this](unsigned ms) { pauses.push_back(ms); });
     }
-    void TearDown() override {
-        HID_Close();
-        HID_ClearList();
-        HID_UsePlatform(nullptr);
-        SetDebugSink(previousSink);
-        SetPauseFunction(previousPause);
-    }
-    static int Rescan() {
-        HID_ClearList();
-        return HID_Enumerate();
+    int Rescan() {
+        table.HID_ClearList();
+        return table.HID_Enumerate();
     }
     // One module, scanned into slot 0.
     void AddScannedModule() {
@@ -44,12 +38,13 @@ protected:
 
     SimulatedPlatform platform;
     SimulatedInterface* module = nullptr;
-    LinkState link;
-    HidReport reply{};
     Texts debugTexts;
     std::vector<unsigned> pauses;
-
-private:
-    DebugSink previousSink;
-    PauseFunction previousPause;
+    DebugOutput debug{[this](std::string_view text) { debugTexts.emplace_back(text); }};
+    Pause pause{[this](unsigned ms) { pauses.push_back(ms); }};
+    HidDeviceTable table{&platform};
+    ModuleLink link{table, debug, pause};
+    HidReport reply{};
 };
+
+}  // namespace lq3860

@@ -3,6 +3,8 @@
 #include "device/module_link.h"
 #include "link_fixture.h"
 
+namespace lq3860 {
+
 namespace {
 
 HidReport SignalReply(std::uint8_t level, char k = 'K') {
@@ -11,14 +13,14 @@ HidReport SignalReply(std::uint8_t level, char k = 'K') {
 
 }  // namespace
 
-class ModuleLink : public LinkFixture {
+class ModuleLinkTest : public LinkFixture {
 protected:
     void SetUp() override {
         LinkFixture::SetUp();
         AddScannedModule();
     }
     void OpenLink() {
-        ASSERT_TRUE(OpenModule(link, 0));
+        ASSERT_TRUE(link.OpenModule(0));
         debugTexts.clear();
         link.rescanNeeded = 0;
     }
@@ -26,88 +28,92 @@ protected:
     void ResetModule() {
         SimulatedInterface fresh;
         fresh.path = module->path;
-        fresh.module = std::make_shared<ModuleBehaviour>();
+        fresh.module = std::make_shared<SimulatedModule>();
         *module = fresh;
     }
 };
 
-TEST_F(ModuleLink, OpenModuleClosesTheOpenOneFirstAndCloseLinkAsksForARescan) {
+TEST_F(ModuleLinkTest, OpenModuleClosesTheOpenOneFirstAndCloseLinkAsksForARescan) {
     link.rescanNeeded = 0;
-    ASSERT_TRUE(OpenModule(link, 0));
+    ASSERT_TRUE(link.OpenModule(0));
     EXPECT_EQ(Flags(), KEPT);
     EXPECT_EQ(debugTexts, Texts{"HID_Open\n"});
     module->failOpen = true;
-    EXPECT_FALSE(OpenModule(link, 0));
+    EXPECT_FALSE(link.OpenModule(0));
     EXPECT_EQ(Flags(), DROPPED);
-    EXPECT_FALSE(WriteCommand(link, CMD_FIRMWARE));  // the old handle was closed
+    EXPECT_FALSE(link.WriteCommand(CMD_FIRMWARE));  // the old handle was closed
 
     module->failOpen = false;
     OpenLink();
-    CloseLink(link);
+    link.CloseLink();
     EXPECT_EQ(Flags(), DROPPED);
-    EXPECT_FALSE(WriteCommand(link, CMD_FIRMWARE));
+    EXPECT_FALSE(link.WriteCommand(CMD_FIRMWARE));
     EXPECT_TRUE(module->written.empty());
 }
 
-TEST_F(ModuleLink, FailedTransferReportsAndDropsTheLink) {
+TEST_F(ModuleLinkTest, FailedTransferReportsAndDropsTheLink) {
     struct Row { const char* what; void (*inject)(SimulatedInterface&); const char* text;
                  std::vector<unsigned> waits; std::size_t unreadAfter; };
     const std::vector<Row> rows = {
         // A failed write reads nothing: the queued reply stays unread.
         {"write fails", [](SimulatedInterface& m) { m.failWrite = true; m.pendingInput.push_back(SignalReply('2')); },
          "HID_Write Err\n", {}, 1},
-        {"handle closed", [](SimulatedInterface&) { HID_Close(); }, "HID_Write Err\n", {}, 0},
-        {"silent", [](SimulatedInterface& m) { m.silent = true; }, "HID_Read Err\n",
+        {"handle closed", nullptr, "HID_Write Err\n", {}, 0},
+        {"silent", [](SimulatedInterface& m) { m.module->faults.silent = true; }, "HID_Read Err\n",
          {SIGNAL_REPLY_WAIT_MS, HID_READ_TIMEOUT_MS}, 0},
-        {"pulled out", [](SimulatedInterface& m) { m.unplugAfterReports = 1; }, "HID_Read Err\n", {SIGNAL_REPLY_WAIT_MS}, 1},
+        {"pulled out", [](SimulatedInterface& m) { m.module->faults.unplugAfterReports = 1; }, "HID_Read Err\n", {SIGNAL_REPLY_WAIT_MS}, 1},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         ResetModule();
         OpenLink();
         pauses.clear();
-        row.inject(*module);
+        if (row.inject != nullptr) {
+            row.inject(*module);
+        } else {
+            table.HID_Close();
+        }
         std::uint8_t level = '2';
-        EXPECT_EQ(QuerySignal(link, reply, level), ReplyOutcome::LinkFailed);
+        EXPECT_EQ(link.QuerySignal(reply, level), ReplyOutcome::LinkFailed);
         EXPECT_EQ(level, '2');
         EXPECT_EQ(debugTexts, Texts{row.text});
         EXPECT_EQ(pauses, row.waits);
         EXPECT_EQ(module->pendingInput.size(), row.unreadAfter);
         EXPECT_EQ(Flags(), DROPPED);
         ResetModule();  // working again, but the handle was closed
-        EXPECT_EQ(HID_Write(reply.data(), HID_REPORT_SIZE, nullptr), 0);
+        EXPECT_EQ(table.HID_Write(reply.data(), HID_REPORT_SIZE, nullptr), 0);
     }
 }
 
 // Firmware takes no wait; a stale signal reply read first fails its test but
 // keeps the link. Signal waits, reports the previous level and stores the new one.
-TEST_F(ModuleLink, QueriesAcceptOrRefuseTheReplyTheyRead) {
+TEST_F(ModuleLinkTest, QueriesAcceptOrRefuseTheReplyTheyRead) {
     FirmwareInfo info;
-    EXPECT_EQ(QueryFirmware(link, reply, info), ReplyOutcome::LinkFailed);
+    EXPECT_EQ(link.QueryFirmware(reply, info), ReplyOutcome::LinkFailed);
     OpenLink();
-    module->module->SetFirmware('2', '1', "130715");
-    ASSERT_EQ(QueryFirmware(link, reply, info), ReplyOutcome::Accepted);
+    module->module->Behaviour().SetFirmware('2', '1', "130715");
+    ASSERT_EQ(link.QueryFirmware(reply, info), ReplyOutcome::Accepted);
     EXPECT_EQ(info.versionText + info.dateText, "2.12013/07/15 ");
     module->pendingInput.push_back(SignalReply('1'));
-    module->module->SetFirmware('3', '0', "140101");
-    EXPECT_EQ(QueryFirmware(link, reply, info), ReplyOutcome::Refused);
+    module->module->Behaviour().SetFirmware('3', '0', "140101");
+    EXPECT_EQ(link.QueryFirmware(reply, info), ReplyOutcome::Refused);
     EXPECT_EQ(reply, SignalReply('1'));
     EXPECT_EQ(info.versionText, "2.1");
-    EXPECT_EQ(QueryFirmware(link, reply, info), ReplyOutcome::Accepted);
+    EXPECT_EQ(link.QueryFirmware(reply, info), ReplyOutcome::Accepted);
     EXPECT_EQ(info.versionText, "3.0");
     EXPECT_TRUE(pauses.empty());
     ASSERT_EQ(module->pendingInput.size(), 1u);  // one firmware reply stays behind
     module->pendingInput.clear();
 
     std::uint8_t signalLevel = 0;
-    module->module->SetSignalLevel('3');
-    ASSERT_EQ(QuerySignal(link, reply, signalLevel), ReplyOutcome::Accepted);
+    module->module->Behaviour().SetSignalLevel('3');
+    ASSERT_EQ(link.QuerySignal(reply, signalLevel), ReplyOutcome::Accepted);
     EXPECT_EQ(signalLevel, '3');
-    module->nextReply = SignalReply(0x35);
-    ASSERT_EQ(QuerySignal(link, reply, signalLevel), ReplyOutcome::Accepted);
+    module->module->nextReply = SignalReply(0x35);
+    ASSERT_EQ(link.QuerySignal(reply, signalLevel), ReplyOutcome::Accepted);
     EXPECT_EQ(signalLevel, 0x35);
-    module->nextReply = SignalReply('1', 'X');
-    EXPECT_EQ(QuerySignal(link, reply, signalLevel), ReplyOutcome::Refused);
+    module->module->nextReply = SignalReply('1', 'X');
+    EXPECT_EQ(link.QuerySignal(reply, signalLevel), ReplyOutcome::Refused);
     EXPECT_EQ(signalLevel, 0x35);
     EXPECT_EQ(debugTexts, (Texts{"OK", "NG", "OK", "OK", "RSSI= 0", "OK", "RSSI= 51", "NG"}));
     EXPECT_EQ(pauses, std::vector<unsigned>(3, SIGNAL_REPLY_WAIT_MS));
@@ -116,3 +122,5 @@ TEST_F(ModuleLink, QueriesAcceptOrRefuseTheReplyTheyRead) {
     BuildCommandReport(CMD_SIGNAL, signal);
     EXPECT_EQ(std::vector<HidReport>(module->written.end() - 3, module->written.end()), std::vector<HidReport>(3, signal));
 }
+
+}  // namespace lq3860

@@ -1,12 +1,16 @@
-// The neighbour-table reader and the Get MAC cycle over a hand-made table.
+// The neighbour-table reader and the Get MAC cycle over a hand-made table
+// whose rows carry the kernel's neighbour states.
 #include <gtest/gtest.h>
 #include <linux/neighbour.h>
 
 #include <cstring>
 
-#include "device/debug_output.h"
 #include "maclookup/mac_handoff.h"
 #include "maclookup/mac_lookup.h"
+#include "maclookup/rtnetlink_neighbour_source.h"
+#include "types/debug_output.h"
+
+namespace lq3860 {
 
 namespace {
 
@@ -14,7 +18,7 @@ using Bytes = std::vector<std::uint8_t>;
 using MacTexts = std::array<std::string, 6>;
 
 NeighbourRow Row(int interfaceIndex, const Bytes& ipv4, const Bytes& mac, std::uint16_t state) {
-    NeighbourRow row{interfaceIndex, {}, {}, mac.size(), state};
+    NeighbourRow row{interfaceIndex, {}, {}, mac.size(), ArpTypeFromState(state)};
     std::copy(ipv4.begin(), ipv4.end(), row.ipv4);
     std::copy(mac.begin(), mac.end(), row.mac);
     return row;
@@ -31,11 +35,7 @@ public:
 
 class NeighbourTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        MacHandOff = {before, 1};
-        SetDebugSink([this](std::string_view text) { debug.emplace_back(text); });
-    }
-    void TearDown() override { SetDebugSink(nullptr); }
+    void SetUp() override { MacHandOff = {before, 1}; }
 
     ReaderMessage Messages() { return [this](const std::string& text) { messages.push_back(text); }; }
     int Read(int maxRows, int interfaceIndex) {
@@ -45,6 +45,9 @@ protected:
     }
 
     const MacTexts before{"AA", "BB", "CC", "DD", "EE", "FF"};
+    MacHandOffRecord MacHandOff;
+    DebugOutput debugOutput{[this](std::string_view text) { debug.emplace_back(text); }};
+    MacLookup lookup{MacHandOff, debugOutput};
     FakeTable table;
     std::vector<std::string> debug, messages;
     ArpEntry entries[ARP_MAX_ENTRIES + 1];
@@ -100,7 +103,7 @@ TEST_F(NeighbourTest, LookupTakesTheLastUsableExactMatchOnTheChosenAdapter) {
         table.lists = c.lists;
         messages.clear();
         CArpTableReader reader(table, Messages());
-        EXPECT_EQ(LookUpMac(reader, c.adapter, c.ip), c.found != nullptr);
+        EXPECT_EQ(lookup.LookUpMac(reader, c.adapter, c.ip), c.found != nullptr);
         EXPECT_EQ(MacHandOff.ready, c.found != nullptr ? 1 : 0);
         EXPECT_EQ(MacHandOff.macText, (c.found ? MacTexts{c.found, c.found, c.found, c.found, c.found, c.found} : before));
         EXPECT_EQ(table.listCalls, c.listCalls);
@@ -123,7 +126,7 @@ TEST_F(NeighbourTest, CycleReadsTheTableAfreshOnlyWhenTheProbeWasAnswered) {
         std::string probed;
         debug.clear();
         const auto probe = [&](const std::string& address) { return probed = address, c.probe; };
-        EXPECT_EQ(GetMacAddress(c.ip, 7, probe, table, Messages()), c.outcome);
+        EXPECT_EQ(lookup.GetMacAddress(c.ip, 7, probe, table, Messages()), c.outcome);
         EXPECT_EQ(probed, c.ip);
         EXPECT_EQ(table.openCalls, c.opens);
         EXPECT_EQ(MacHandOff.ready, c.ready);
@@ -133,3 +136,5 @@ TEST_F(NeighbourTest, CycleReadsTheTableAfreshOnlyWhenTheProbeWasAnswered) {
 }
 
 }  // namespace
+
+}  // namespace lq3860

@@ -8,6 +8,8 @@
 #include "maclookup/echo_packet.h"
 #include "maclookup/echo_probe.h"
 
+namespace lq3860 {
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -22,7 +24,8 @@ TEST(EchoRequestTest, HeaderCountersTickAndPayloadHaveTheExactBytes) {
         SCOPED_TRACE(c.id);
         CEchoProbe::nextIdentifier = c.id;
         CEchoProbe::nextSequence = c.sequence;
-        CEchoProbe probe([&c] { return c.tick; });
+        const DebugOutput debug;
+        CEchoProbe probe(debug, [&c] { return c.tick; });
         const EchoRequestPacket& packet = probe.NextEchoRequest();
         Bytes expected = c.header;
         for (std::uint8_t byte = 0x20; byte <= 0x3F; ++byte) expected.push_back(byte);
@@ -73,3 +76,5 @@ TEST(EchoReplyTest, RawDatagramsGiveTheIcmpAfterAValidIpv4Header) {
 }
 
 }  // namespace
+
+}  // namespace lq3860

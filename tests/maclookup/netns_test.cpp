@@ -15,11 +15,13 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "device/debug_output.h"
+#include "types/debug_output.h"
 #include "maclookup/mac_handoff.h"
 #include "maclookup/mac_lookup.h"
 #include "maclookup/network_adapters.h"
 #include "maclookup/rtnetlink_neighbour_source.h"
+
+namespace lq3860 {
 
 namespace {
 
@@ -34,14 +36,13 @@ struct CycleReport {
 // Runs a cycle on the named adapter, then reads the types of that adapter's rows.
 CycleReport RunCycle(const char* address, const char* adapter) {
     CycleReport report{};
-    SetDebugSink([&report](std::string_view text) { report.debug += std::string(text) + "|"; });
-    MacHandOff = MacHandOffRecord{};
+    const DebugOutput debug([&report](std::string_view text) { report.debug += std::string(text) + "|"; });
+    MacHandOffRecord MacHandOff;
     const std::optional<int> index = FindHostAdapterIndex(adapter);
     const auto start = std::chrono::steady_clock::now();
-    report.outcome = GetMacAddressOfHost(address, index, [](const std::string&) {});
+    report.outcome = MacLookup(MacHandOff, debug).GetMacAddressOfHost(address, index, [](const std::string&) {});
     report.elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(
                            std::chrono::steady_clock::now() - start).count();
-    SetDebugSink(nullptr);
     for (const auto& byte : MacHandOff.macText) report.handOff += byte + "-";
     report.handOff += std::to_string(MacHandOff.ready);
     RtnetlinkNeighbourSource table;
@@ -150,3 +151,5 @@ TEST_F(NetnsTest, ProbeOnTheWireHasAValidChecksum) {
 }
 
 }  // namespace
+
+}  // namespace lq3860

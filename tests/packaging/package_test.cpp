@@ -8,6 +8,8 @@
 #include <string>
 #include <utility>
 
+namespace lq3860 {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -89,3 +91,5 @@ TEST_F(DebianPackage, UdevRuleAndDesktopEntryAreInstalledAndUsable) {
 }
 
 }  // namespace
+
+}  // namespace lq3860

@@ -20,6 +20,8 @@
 #include "param_set_helpers.h"
 #include "params/config_file.h"
 
+namespace lq3860 {
+
 namespace {
 
 std::string ReplaceAll(std::string text, std::string_view from, std::string_view to) {
@@ -260,3 +262,5 @@ TEST_F(ConfigStorage, LoadLimitsAndRefusals) {
         EXPECT_EQ(Dump(params), Dump(Sentinel()));
     }
 }
+
+}  // namespace lq3860

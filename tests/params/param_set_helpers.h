@@ -5,7 +5,9 @@
 #include <initializer_list>
 #include <string>
 
-#include "params/module_params.h"
+#include "types/module_params.h"
+
+namespace lq3860 {
 
 inline ModuleParamSet MakeParams(std::uint8_t mode, std::uint8_t channel, std::uint8_t encryption,
                                  const std::string& ssid, const std::string& key,
@@ -26,3 +28,5 @@ inline ModuleParamSet Sentinel() {
 // Every byte of the set: stale bytes after a text's terminator count too.
 static_assert(sizeof(ModuleParamSet) == 3 + 2 * PARAM_TEXT_AREA + MAC_LENGTH, "the set has no padding");
 inline std::string Dump(const ModuleParamSet& p) { return {reinterpret_cast<const char*>(&p), sizeof p}; }
+
+}  // namespace lq3860

@@ -9,6 +9,8 @@
 #include "param_set_helpers.h"
 #include "params/parameter_transfer.h"
 
+namespace lq3860 {
+
 namespace {
 
 using Waits = std::vector<unsigned>;
@@ -18,17 +20,14 @@ const std::string W = "HID_Write Err\n", R = "HID_Read Err\n";
 
 class ParameterTransfer : public LinkFixture {
 protected:
-    void SetUp() override {
-        LinkFixture::SetUp();
-        AddScannedModule();
-    }
+    void SetUp() override { AddScannedModule(); }
     // The link opened (or closed), the module answering (or silent), and the
     // records emptied for the next case.
     void Start(bool open = true, bool silent = false) {
-        module->silent = silent;
+        module->module->faults.silent = silent;
         module->failWrite = false;
-        if (open) ASSERT_TRUE(OpenModule(link, 0));
-        else CloseLink(link);
+        if (open) ASSERT_TRUE(link.OpenModule(0));
+        else link.CloseLink();
         debugTexts.clear();
         pauses.clear();
         positions.clear();
@@ -52,7 +51,7 @@ TEST_F(ParameterTransfer, DownloadOutcomesWaitsAndFields) {
         MakeParams(1, 11, 2, "twenty-characters-xy", std::string(63, 'k'), {0x00, 0x1C, 0xFE, 0x01, 0x80, 0x7F});
     ModuleParamSet firstReport = stored;
     std::memcpy(firstReport.key, Sentinel().key, PARAM_TEXT_AREA);
-    module->module->SetParams(stored);
+    module->module->Behaviour().SetParams(stored);
     const struct {
         const char* name; ModuleParamSet expected; Texts debug;
         bool open = true, silent = false; int failFrom = -1; Waits waits = Waits(5, 200);
@@ -91,8 +90,8 @@ TEST_F(ParameterTransfer, AnnouncementOutcomes) {
         SCOPED_TRACE(row.reply ? row.reply : "(module)");
         Start(row.open, row.silent);
         if (row.reply) {
-            module->nextReply = HidReport{};
-            std::memcpy(module->nextReply->data() + 1, row.reply, std::strlen(row.reply));
+            module->module->nextReply = HidReport{};
+            std::memcpy(module->module->nextReply->data() + 1, row.reply, std::strlen(row.reply));
         }
         EXPECT_EQ(AnnounceUpload(link, reply), row.outcome);
         EXPECT_EQ(debugTexts, row.debug);
@@ -118,17 +117,19 @@ TEST_F(ParameterTransfer, UploadReportsWaitsAndFailures) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.failFrom);
-        module->module = std::make_shared<ModuleBehaviour>();
+        module->module = std::make_shared<SimulatedModule>();
         Start();
         ASSERT_EQ(AnnounceUpload(link, reply), AnnounceOutcome::Acknowledged);
         module->failWrite = row.failFrom == 0;
         module->written.clear();
         EXPECT_EQ(SendParamReports(link, params, Recorder(row.failFrom)), row.debug.empty());
         EXPECT_EQ(module->written, row.written);
-        EXPECT_EQ(Dump(module->module->Params()) == Dump(params), row.debug.empty());
+        EXPECT_EQ(Dump(module->module->Behaviour().Params()) == Dump(params), row.debug.empty());
         EXPECT_EQ(pauses, (Waits{200, 50, 200, 200, 200}));
         EXPECT_EQ(positions, (std::vector<int>{500, 750, 900, 1000}));
         EXPECT_EQ(debugTexts, row.debug);
         EXPECT_EQ(Flags(), row.debug.empty() ? KEPT : DROPPED);
     }
 }
+
+}  // namespace lq3860

@@ -11,6 +11,8 @@
 
 #include "window_fixture.h"
 
+namespace lq3860 {
+
 TEST_F(WindowTest, StartStateShowsTheDefaultsAndCapsTypingToLatin1AndTheModuleLengths) {
     EXPECT_EQ(window->windowTitle(), "LQ-3860 Utility v1.1");
     EXPECT_EQ(Shown({1004, 1007, 1008, 1005, 1006, 1003, 1017}),
@@ -212,11 +214,4 @@ TEST_F(WindowTest, MenuAndButtonOpenTheAboutBoxAndTheLookupDialog) {
     EXPECT_EQ(openedDialog([this] { Control<QPushButton>(1018)->click(); }).value(0), "Get MAC Address Dialog");
 }
 
-// Widget tests run without a display on Qt's offscreen platform.
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    app.setApplicationName(QStringLiteral("lq3860-utility"));
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
+}  // namespace lq3860

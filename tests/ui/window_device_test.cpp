@@ -4,10 +4,12 @@
 
 #include "window_fixture.h"
 
+namespace lq3860 {
+
 TEST_F(ConnectedWindowTest, SelectingReadsTheFirmwareAndReselectingReopensAndAsksAgain) {
     EXPECT_EQ(Shown({1003, 1017}), QStringList({"2.1", "2013/07/15 "}));
-    module->module->SetFirmware('9', '9', "991231");
-    module->nextReply = HidReport{};  // a refused reply keeps the texts and the link
+    module->module->Behaviour().SetFirmware('9', '9', "991231");
+    module->module->nextReply = HidReport{};  // a refused reply keeps the texts and the link
     Choose(1001, 1);
     EXPECT_EQ(Control<QLabel>(1003)->text(), "2.1");
     EXPECT_EQ(window->Link().deviceOpen, 1);
@@ -39,7 +41,7 @@ TEST_F(ConnectedWindowTest, LampsFollowANewKnownLevelOnTheNextTickOnly) {
     for (auto [level, lamps] : rows) {
         SCOPED_TRACE(level);
         Control(1045)->setAccessibleName("marker");
-        module->module->SetSignalLevel(level);
+        module->module->Behaviour().SetSignalLevel(level);
         window->OnGetSignal();
         EXPECT_EQ(Control(1045)->accessibleName(), "marker");  // not before the tick
         window->OnTimer();
@@ -51,10 +53,10 @@ TEST_F(ConnectedWindowTest, LampsFollowANewKnownLevelOnTheNextTickOnly) {
 }
 
 TEST_F(ConnectedWindowTest, SilentModuleDropsTheLinkInsteadOfHanging) {
-    module->silent = true;
+    module->module->faults.silent = true;
     window->OnGetSignal();
     EXPECT_EQ(window->Link().deviceOpen, 0);
-    module->silent = false;
+    module->module->faults.silent = false;
     window->OnTimer();
     EXPECT_EQ(Items(1001), QStringList({"<None>", "LQ-3860 (simulated)"}));
 }
@@ -71,3 +73,5 @@ TEST_F(ConnectedWindowTest, HandedOffMacPassesTheFilterOnTheNextTickOnce) {
     window->OnTimer();
     EXPECT_EQ(Edit(1009)->text(), "11");  // not taken again without a new hand-off
 }
+
+}  // namespace lq3860

@@ -16,14 +16,13 @@
 #include <functional>
 #include <memory>
 
-#include "device/debug_output.h"
-#include "device/pause.h"
-#include "device/simulated_platform.h"
-#include "maclookup/mac_handoff.h"
-#include "params/module_params.h"
-#include "ui/signal_lamps.h"
-#include "ui/user_services.h"
+#include "session/session.h"
+#include "session/user_services.h"
+#include "simulation/simulated_platform.h"
+#include "ui/control_ids.h"
 #include "ui/utility_dlg.h"
+
+namespace lq3860 {
 
 using Texts = std::vector<std::string>;
 
@@ -52,32 +51,18 @@ private:
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        // Process-wide state starts as at program start.
-        ModuleParams = ModuleParamSet{};
-        MacHandOff = MacHandOffRecord{};
-        signalLevel = shownSignalLevel = 0;
-        HID_Close();
-        HID_ClearList();
-        HID_UsePlatform(&platform);
-        SetServices(&services);
-        SetPauseFunction([](unsigned) {});  // the waits are the transfers' own business
-        SetDebugSink([this](std::string_view text) { debug.emplace_back(text); });
+        // The waits are the transfers' own business.
+        session.pause.Replace([](unsigned) {});
+        platform.readWait.Replace([](unsigned) {});
+        session.debugOutput.SetSink([this](std::string_view text) { debug.emplace_back(text); });
         OpenWindow();
-    }
-    void TearDown() override {
-        window.reset();
-        HID_Close();
-        HID_ClearList();
-        HID_UsePlatform(nullptr);
-        SetDebugSink(nullptr);
-        SetServices(nullptr);  // nothing runs between tests
     }
 
     // Builds the window (start-up runs) with its timer stopped: tests tick it.
     // The bar's positions are recorded.
     void OpenWindow() {
         window.reset();  // one window at a time
-        window = std::make_unique<CUtilityDlg>();
+        window = std::make_unique<CUtilityDlg>(session);
         window->Timer()->stop();
         auto* bar = Control<QProgressBar>(1010);
         QObject::connect(bar, &QProgressBar::valueChanged, bar, [this](int value) { positions.push_back(value); });
@@ -124,6 +109,12 @@ protected:
 
     SimulatedPlatform platform;
     RecordingServices services;
+    Session session{&platform, &services};
+    // What the session holds, by the names the window's code uses.
+    ModuleParamSet& ModuleParams = session.ModuleParams;
+    MacHandOffRecord& MacHandOff = session.MacHandOff;
+    std::uint8_t& signalLevel = session.signalLevel;
+    std::uint8_t& shownSignalLevel = session.shownSignalLevel;
     std::vector<int> positions;
     Texts debug;
     std::unique_ptr<CUtilityDlg> window;
@@ -135,7 +126,7 @@ protected:
     void SetUp() override {
         WindowTest::SetUp();
         module = &platform.AddModule();
-        module->module->SetFirmware('2', '1', "130715");
+        module->module->Behaviour().SetFirmware('2', '1', "130715");
         OpenWindow();
         Choose(1001, 1);
         ASSERT_EQ(window->Link().deviceOpen, 1);
@@ -143,3 +134,5 @@ protected:
     }
     SimulatedInterface* module = nullptr;
 };
+
+}  // namespace lq3860

@@ -8,12 +8,14 @@
 
 #include "window_fixture.h"
 
+namespace lq3860 {
+
 TEST_F(ConnectedWindowTest, ReadParaShowsTheModuleParametersStepByStep) {
     ModuleParamSet params;
     params.mode = MODE_AP, params.encryption = 1, params.mac[1] = 0x0A;
     std::strcpy(params.ssid, "workshop");
     std::strcpy(params.key, "0123456789");
-    module->module->SetParams(params);
+    module->module->Behaviour().SetParams(params);
     window->OnReadPara();
     EXPECT_EQ(services.messages, Texts({"Download Parameter OK"}));
     EXPECT_EQ(Shown({1004, 1007, 1008, 1005, 1006, 1009, 1012}),
@@ -41,14 +43,14 @@ TEST_F(ConnectedWindowTest, WriteParaSendsTheWindowFieldsAndALostModuleSaysNg) {
     Edit(1012)->clear();
     window->OnWritePara();
     EXPECT_EQ(services.messages, Texts({"Upload Parameter OK"}));
-    const ModuleParamSet& stored = module->module->Params();
+    const ModuleParamSet& stored = module->module->Behaviour().Params();
     EXPECT_EQ(std::vector<int>({stored.mode, stored.channel, stored.encryption, stored.mac[1], ModuleParams.encryption}),
               std::vector<int>({MODE_AP, 5, 4, 0xFF, 4}));
     EXPECT_EQ(std::string(stored.ssid) + "/" + stored.key, "site-7/a-wpa-passphrase");
     EXPECT_EQ(Edit(1012)->text(), "FF");  // the emptied edit shows what was sent
     EXPECT_EQ(positions, std::vector<int>({0, 200, 250, 500, 750, 900, 1000}));
 
-    module->unplugAfterReports = module->deliveredReports + 2;  // announcement and first report get through
+    module->module->faults.unplugAfterReports = module->module->OutputReports() + 2;  // announcement and first report get through
     window->OnWritePara();
     EXPECT_EQ(services.messages.back(), "Upload Parameter NG");
     EXPECT_EQ(window->Link().deviceOpen, 0);
@@ -69,7 +71,7 @@ TEST_F(ConnectedWindowTest, LongLoadedSsidSendsItsStartUnchangedOrShortenedByThe
     window->OnWritePara();
     // Under NONE the key check and the upload each transfer from the controls; no key is sent.
     EXPECT_EQ(services.messages, Texts({SSID_TOO_LONG_MESSAGE, SSID_TOO_LONG_MESSAGE, "Upload Parameter OK"}));
-    EXPECT_EQ(std::string(module->module->Params().ssid) + "/" + module->module->Params().key, std::string(20, 'L') + "/");
+    EXPECT_EQ(std::string(module->module->Behaviour().Params().ssid) + "/" + module->module->Behaviour().Params().key, std::string(20, 'L') + "/");
     EXPECT_EQ(Edit(1006)->text(), "");  // the key check empties it under NONE
 
     std::strcpy(ModuleParams.ssid, "ABCDEFGHIJ0123456789abcdefghij");
@@ -78,7 +80,7 @@ TEST_F(ConnectedWindowTest, LongLoadedSsidSendsItsStartUnchangedOrShortenedByThe
     for (int i = 0; i < 5; ++i) QTest::keyClick(Edit(1005), Qt::Key_Delete);  // still over 20
     window->OnWritePara();
     EXPECT_EQ(services.messages.back(), "Upload Parameter OK");
-    EXPECT_STREQ(module->module->Params().ssid, "FGHIJ0123456789abcde");
+    EXPECT_STREQ(module->module->Behaviour().Params().ssid, "FGHIJ0123456789abcde");
     EXPECT_EQ(Edit(1005)->text(), "FGHIJ0123456789abcdefghij");  // not the loaded text again
 }
 
@@ -116,3 +118,5 @@ TEST_F(WindowTest, SaveTakesTheWindowAsTheParameterSetAndItsFileLoadsBackButNotA
     EXPECT_EQ(Shown({1004, 1007, 1005}), QStringList({"Ad-Hoc", "2", "LQ-3860"}));
     EXPECT_EQ(ModuleParams.channel, 2);
 }
+
+}  // namespace lq3860

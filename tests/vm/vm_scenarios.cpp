@@ -20,11 +20,14 @@
 #include "device/device_access.h"
 #include "device/hid_device_table.h"
 #include "device/hidapi_platform.h"
-#include "device/module_behaviour.h"
+#include "simulation/module_behaviour.h"
 #include "device/module_link.h"
 #include "params/config_file.h"
 #include "params/parameter_transfer.h"
 #include "sim/report_descriptor.h"
+#include "session/session.h"
+
+namespace lq3860 {
 
 namespace {
 
@@ -74,23 +77,15 @@ std::string RunProgram(const char* program, Args arguments, uid_t uid = 0) {
 // lq3860-sim processes it plugs are stopped (their modules unplugged) at the end.
 class RealStack : public ::testing::Test {
 protected:
-    void SetUp() override {
-        HID_UsePlatform(&platform_);
-        ASSERT_TRUE(WaitForInterfaces(0)) << "devices of an earlier scenario are still there";
-    }
-    void TearDown() override {
-        Unplug();
-        HID_Close();
-        HID_ClearList();
-        HID_UsePlatform(nullptr);
-    }
+    void SetUp() override { ASSERT_TRUE(WaitForInterfaces(0)) << "devices of an earlier scenario are still there"; }
+    void TearDown() override { Unplug(); }
 
     // One lq3860-sim per option list; true once the kernel shows `interfaces`.
     bool Plug(std::vector<Args> processes, std::size_t interfaces) {
         for (Args& options : processes) sims_.push_back(Start(SIM, std::move(options)));
         return std::count(sims_.begin(), sims_.end(), -1) == 0 && WaitForInterfaces(interfaces);
     }
-    bool PlugOneAndOpen(Args options) { return Plug({std::move(options)}, 1) && Scan() == 1 && OpenModule(link_, 0); }
+    bool PlugOneAndOpen(Args options) { return Plug({std::move(options)}, 1) && Scan() == 1 && link_.OpenModule(0); }
     void Unplug() {
         for (pid_t pid : sims_)
             if (pid > 0 && kill(pid, SIGTERM) == 0) waitpid(pid, nullptr, 0);
@@ -103,11 +98,13 @@ protected:
             if (Clock::now() > deadline) return false;
         return true;
     }
-    int Scan() { return HID_ClearList(), HID_Enumerate(); }
+    int Scan() { return table_.HID_ClearList(), table_.HID_Enumerate(); }
 
     HidapiPlatform platform_;
     std::vector<pid_t> sims_;
-    LinkState link_;
+    Session session_{&platform_};
+    HidDeviceTable& table_ = session_.Devices();
+    ModuleLink& link_ = session_.link;
     HidReport reply_{};
 };
 
@@ -121,17 +118,17 @@ TEST_F(RealStack, ScanSkipsForeignVendorAndSecondCollectionAndNamelessModulesHav
     std::vector<std::string> names;
     for (int index : {0, 1}) {
         char name[HID_PRODUCT_NAME_SIZE] = "untouched";
-        names.push_back(std::to_string(HID_GetName(index, name, sizeof name)) + name);
+        names.push_back(std::to_string(table_.HID_GetName(index, name, sizeof name)) + name);
     }
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"0untouched", "1LQ-3860 bench A"}));
-    EXPECT_EQ(HID_AccessDeniedCount(), 0);
+    EXPECT_EQ(table_.AccessDeniedCount(), 0);
 }
 
 TEST_F(RealStack, ElevenModulesListTheFirstTen) {
     ASSERT_TRUE(Plug({{"--count", "11"}}, 11));
     EXPECT_EQ(Scan(), HID_MAX_DEVICES);
-    EXPECT_TRUE(HID_GetPath(HID_MAX_DEVICES - 1) != nullptr && HID_GetPath(HID_MAX_DEVICES) == nullptr);
+    EXPECT_TRUE(table_.Path(HID_MAX_DEVICES - 1) != nullptr && table_.Path(HID_MAX_DEVICES) == nullptr);
 }
 
 TEST_F(RealStack, FirmwareAndSignalRepliesArriveIntact) {
@@ -141,7 +138,7 @@ TEST_F(RealStack, FirmwareAndSignalRepliesArriveIntact) {
         HidReport sent{};
         BuildCommandReport(command, sent);
         const HidReport expected = ModuleBehaviour().HandleOutputReport(sent).value_or(HidReport{});
-        ASSERT_TRUE(ExchangeCommand(link_, command, 0, reply_)) << command;
+        ASSERT_TRUE(link_.ExchangeCommand(command, 0, reply_)) << command;
         EXPECT_TRUE(std::equal(reply_.begin() + 1, reply_.end(), expected.begin() + 1)) << command;
     }
 }
@@ -158,7 +155,7 @@ TEST_F(RealStack, WrittenParametersReadBackAndSurviveARestart) {
         ModuleParamSet read{};
         ASSERT_TRUE(DownloadParams(link_, reply_, read, [](int) {})) << run;
         EXPECT_EQ(FormatConfiguration(read), FormatConfiguration(written)) << run;
-        CloseLink(link_);
+        link_.CloseLink();
         Unplug();
         if (run == 1) { ASSERT_TRUE(WaitForInterfaces(0) && PlugOneAndOpen(stateFile)); }
     }
@@ -168,7 +165,7 @@ TEST_F(RealStack, SilentModuleHitsTheReadTimeLimit) {
     ASSERT_TRUE(PlugOneAndOpen({"--silent"}));
     FirmwareInfo info;
     const auto start = Clock::now();
-    EXPECT_EQ(QueryFirmware(link_, reply_, info), ReplyOutcome::LinkFailed);
+    EXPECT_EQ(link_.QueryFirmware(reply_, info), ReplyOutcome::LinkFailed);
     const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
     EXPECT_TRUE(waited >= HID_READ_TIMEOUT_MS - 50 && waited < HID_READ_TIMEOUT_MS + 3000) << waited;
     EXPECT_EQ(std::make_pair(link_.deviceOpen, link_.rescanNeeded), std::make_pair(0, 1));
@@ -215,3 +212,5 @@ TEST_F(RealStack, UdevRuleTagsOnlyOurModulesForTheSeat) {
 }
 
 }  // namespace
+
+}  // namespace lq3860

@@ -1,3 +1,0 @@
-#include "maclookup/mac_handoff.h"
-
-MacHandOffRecord MacHandOff;

@@ -1,0 +1,76 @@
+#include "simulation/module_behaviour.h"
+
+#include <algorithm>
+#include <string_view>
+#include <utility>
+
+#include "device/command_protocol.h"
+
+namespace lq3860 {
+
+namespace {
+
+constexpr std::uint8_t DEFAULT_MAC[MAC_LENGTH] = {0x00, 0x0C, 0x29, 0x38, 0x60, 0x01};
+
+void PutText(HidReport& report, std::size_t first, std::string_view text) {
+    std::copy(text.begin(), text.end(), report.begin() + static_cast<std::ptrdiff_t>(first));
+}
+
+}  // namespace
+
+ModuleBehaviour::ModuleBehaviour() {
+    params_.mode = MODE_AP;
+    params_.channel = 6;
+    params_.encryption = 4;  // "WPA2-PSK(AES)"
+    StoreParamText(params_.ssid, "LQ-3860");
+    StoreParamText(params_.key, "lq3860-default");
+    std::copy(std::begin(DEFAULT_MAC), std::end(DEFAULT_MAC), params_.mac);
+}
+
+void ModuleBehaviour::SetFirmware(char major, char minor, const char (&yymmdd)[7]) {
+    version_[0] = major;
+    version_[1] = minor;
+    std::copy_n(yymmdd, 6, date_);
+}
+
+std::optional<HidReport> ModuleBehaviour::HandleOutputReport(const HidReport& report) {
+    switch (upload_) {
+        case UploadState::ExpectReport1:
+            TakeParamReport1(report, incoming_);
+            upload_ = UploadState::ExpectReport2;
+            return std::nullopt;
+        case UploadState::ExpectReport2:
+            TakeParamReport2(report, incoming_);
+            upload_ = UploadState::Idle;
+            params_ = incoming_;
+            if (stored_) stored_(params_);
+            return std::nullopt;
+        case UploadState::Idle:
+            break;
+    }
+
+    const std::string_view command = PayloadText(report);
+    HidReport reply{};
+    if (command == CMD_FIRMWARE) {
+        reply[8] = static_cast<std::uint8_t>(version_[0]);
+        reply[9] = static_cast<std::uint8_t>(version_[1]);
+        std::copy_n(date_, 6, reply.begin() + 10);
+        PutText(reply, 17, "OK");
+    } else if (command == CMD_SIGNAL) {
+        reply[10] = signalLevel_;
+        PutText(reply, 12, "OK");
+    } else if (command == CMD_ANNOUNCE_UPLOAD) {
+        PutText(reply, 1, UPLOAD_ACKNOWLEDGEMENT);
+        incoming_ = params_;
+        upload_ = UploadState::ExpectReport1;
+    } else if (command == CMD_READ_PARAMS1) {
+        BuildParamReport1(params_, reply);
+    } else if (command == CMD_READ_PARAMS2) {
+        BuildParamReport2(params_, reply);
+    } else {
+        return std::nullopt;
+    }
+    return reply;
+}
+
+}  // namespace lq3860

@@ -1,0 +1,58 @@
+#pragma once
+// One simulated LQ-3860 as the host meets it: how it answers (ModuleBehaviour),
+// the faults it was given, and the file that keeps its parameter set across
+// runs. The in-process platform and the virtual modules on the kernel's HID
+// stack both drive this type, so they behave alike.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "params/config_file.h"
+#include "simulation/module_behaviour.h"
+#include "types/hid_report.h"
+
+namespace lq3860 {
+
+struct ModuleFaults {
+    bool silent = false;          // takes every report but never answers
+    int unplugAfterReports = -1;  // >= 0: answers that many output reports, then is gone
+};
+
+class SimulatedModule {
+public:
+    SimulatedModule() = default;
+    SimulatedModule(const SimulatedModule&) = delete;
+    SimulatedModule& operator=(const SimulatedModule&) = delete;
+
+    ModuleBehaviour& Behaviour() { return behaviour_; }
+    const ModuleBehaviour& Behaviour() const { return behaviour_; }
+
+    ModuleFaults faults;
+    // Replaces the module's next answer once (tests hand-make replies).
+    std::optional<HidReport> nextReply;
+
+    struct Response {
+        std::vector<HidReport> replies;  // input reports to queue, in order
+        bool unplugged = false;          // the module is gone after this report
+    };
+    // One output report from the host. A module that is gone takes nothing.
+    Response HandleOutputReport(const HidReport& report);
+
+    // Output reports that reached the module.
+    int OutputReports() const { return outputReports_; }
+    bool Unplugged() const;
+
+    // Keeps the parameter set in `path`: loads it now when the file exists
+    // (a missing file leaves the defaults) and writes every accepted upload
+    // back. A file that cannot be loaded is refused with its message.
+    ConfigLoadResult KeepParamsIn(const std::string& path);
+    // True once writing the kept parameters back has failed.
+    bool StateSaveFailed() const { return stateSaveFailed_; }
+
+private:
+    ModuleBehaviour behaviour_;
+    int outputReports_ = 0;
+    bool stateSaveFailed_ = false;
+};
+
+}  // namespace lq3860

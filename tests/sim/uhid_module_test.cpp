@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "device/command_protocol.h"
+#include "device/hid_device_table.h"
+#include "simulation/simulated_module.h"
+#include "sim/report_descriptor.h"
+#include "sim/uhid_module.h"
+
+namespace lq3860 {
+
+namespace {
+
+// What the kernel's parser makes of a report descriptor: the top-level
+// collections (usage page << 16 | usage), the input and output bits, whether
+// report ids are used, and whether every item and collection is complete.
+std::tuple<std::vector<unsigned>, unsigned, unsigned, bool, bool> Walk(const std::uint8_t* data, std::size_t size) {
+    std::vector<unsigned> collections;
+    std::map<unsigned, unsigned> item;  // the last value of each item, by its prefix without the size bits
+    unsigned inputBits = 0, outputBits = 0;
+    int depth = 0;
+    bool wellFormed = true;
+    for (std::size_t i = 0, length; i < size; i += 1 + length) {
+        length = data[i] & 3 ? 1u << ((data[i] & 3) - 1) : 0;  // 0, 1, 2 or 4 data bytes
+        if (i + 1 + length > size) return {collections, inputBits, outputBits, false, false};
+        const unsigned tag = data[i] & 0xFC;
+        unsigned& value = item[tag] = 0;
+        for (std::size_t b = 0; b < length; ++b) value |= unsigned(data[i + 1 + b]) << (8 * b);
+        if (tag == 0xA0 && depth++ == 0) collections.push_back(item[0x04] << 16 | item[0x08]);  // page, usage
+        if (tag == 0xC0) wellFormed = wellFormed && depth-- > 0;
+        if (tag == 0x80 || tag == 0x90) (tag == 0x80 ? inputBits : outputBits) += item[0x74] * item[0x94];  // size*count
+    }
+    return {collections, inputBits, outputBits, item.count(0x84) > 0, wellFormed && depth == 0};
+}
+
+TEST(VirtualModuleDevice, CreateRequestDescribesAUsbLq3860WithOptionalSecondCollection) {
+    for (bool second : {false, true}) {
+        SCOPED_TRACE(second);
+        SimOptions options;
+        options.secondCollection = second;
+        options.module.name = second ? "" : "Bench LQ";
+        if (second) options.vendorId = 0x1234;
+        const uhid_event event = BuildCreateEvent(options, 3);
+        const auto& create = event.u.create2;
+        EXPECT_EQ(std::make_tuple(event.type, create.bus, create.vendor, create.product,
+                                  std::string(reinterpret_cast<const char*>(create.name))),
+                  std::make_tuple(__u32{UHID_CREATE2}, __u16{BUS_USB}, second ? 0x1234u : LQ3860_VENDOR_ID, 0x3860u,
+                                  options.ProductName()));
+        // Each module of one process gets its own identity.
+        EXPECT_STRNE(reinterpret_cast<const char*>(create.uniq),
+                     reinterpret_cast<const char*>(BuildCreateEvent(options, 4).u.create2.uniq));
+        // Without report ids all reports of one type form one report, so a
+        // second collection must not add input or output bits.
+        std::vector<unsigned> collections = {0xFF000001u};
+        if (second) collections.push_back(0xFF000000u | SECOND_COLLECTION_USAGE);
+        EXPECT_EQ(Walk(create.rd_data, create.rd_size), std::make_tuple(collections, 64u * 8, 64u * 8, false, true));
+    }
+}
+
+TEST(VirtualModuleFraming, OutputKeepsItsReportIdAndIsCutOrZeroFilledTo65Bytes) {
+    HidReport sent{}, allX;
+    BuildCommandReport(CMD_READ_PARAMS1, sent);
+    allX.fill('x');
+    std::uint8_t overlong[80], shortReport[3] = {0, 'A', 'T'};
+    std::memset(overlong, 'x', sizeof overlong);
+    EXPECT_EQ(OutputToReport(sent.data(), sent.size()), sent);
+    EXPECT_EQ(OutputToReport(overlong, sizeof overlong), allX);
+    EXPECT_EQ(OutputToReport(shortReport, sizeof shortReport), (HidReport{0, 'A', 'T'}));
+}
+
+TEST(VirtualModuleFaults, SilentOrUnpluggingModulesAnswerOnlyTheAllowedReports) {
+    // silent, unplug after, output reports counted, per command: events written back, "u" for unplug
+    const std::vector<std::tuple<bool, int, int, std::string>> rows = {
+        {true, -1, 3, "0 0 0 "}, {false, 2, 2, "1 1u 0u "}, {false, 0, 0, "0u 0u 0u "}};
+    for (const auto& [silent, unplugAfter, counted, expected] : rows) {
+        SCOPED_TRACE(expected);
+        SimulatedModule simulated;
+        simulated.faults = {silent, unplugAfter};
+        UhidModule module(simulated);
+        std::string responses;
+        for (const char* command : {CMD_READ_PARAMS1, CMD_READ_PARAMS2, CMD_FIRMWARE}) {
+            uhid_event output{.type = UHID_OUTPUT, .u = {}};
+            output.u.output.size = HID_REPORT_SIZE;
+            HidReport report{};
+            BuildCommandReport(command, report);
+            std::memcpy(output.u.output.data, report.data(), report.size());
+            const UhidModule::Response response = module.HandleEvent(output);
+            responses += std::to_string(response.events.size()) + (response.unplug ? "u " : " ");
+        }
+        EXPECT_EQ(std::make_pair(responses, module.OutputReports()), std::make_pair(expected, counted));
+    }
+}
+
+TEST(VirtualModuleEvents, FeatureRequestsAreRefusedInsteadOfLeftWaiting) {
+    SimulatedModule simulated;
+    UhidModule module(simulated);
+    uhid_event get{.type = UHID_GET_REPORT, .u = {}}, set{.type = UHID_SET_REPORT, .u = {}};
+    get.u.get_report.id = 41;
+    set.u.set_report.id = 42;
+    const auto got = module.HandleEvent(get).events, put = module.HandleEvent(set).events;
+    ASSERT_TRUE(got.size() == 1 && put.size() == 1);
+    EXPECT_EQ(std::make_tuple(got[0].type, got[0].u.get_report_reply.id, got[0].u.get_report_reply.err != 0,
+                              put[0].type, put[0].u.set_report_reply.id, put[0].u.set_report_reply.err != 0),
+              std::make_tuple(__u32{UHID_GET_REPORT_REPLY}, 41u, true, __u32{UHID_SET_REPORT_REPLY}, 42u, true));
+}
+
+}  // namespace
+
+}  // namespace lq3860
