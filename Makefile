@@ -7,7 +7,7 @@ FUZZ_BUILD ?= build-fuzz
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: deps build run test test-sanitize fuzz bench package clean
+.PHONY: deps build run test test-sanitize fuzz bench package format format-check clean
 
 deps:
 	@bash scripts/install-deps
@@ -34,6 +34,13 @@ fuzz: deps
 
 bench: build
 	@bash scripts/run-benchmarks $(BUILD)
+
+# The layout of every C++ file is .clang-format's.
+format: deps
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+format-check: deps
+	@git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
 package: build
 	@cd $(BUILD) && cpack -G DEB

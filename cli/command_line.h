@@ -18,9 +18,9 @@ struct CommandLine {
     SimulationOptions simulation;  // the simulated module's name, faults and state file
     int deviceIndex = 0;
     bool json = false;
-    std::string saveFile;      // read --save FILE
-    std::string configFile;    // write FILE
-    std::string ipAddress;     // getmac IPV4
+    std::string saveFile;                    // read --save FILE
+    std::string configFile;                  // write FILE
+    std::string ipAddress;                   // getmac IPV4
     std::optional<std::string> adapterName;  // getmac --adapter NAME
 };
 

@@ -89,11 +89,17 @@ JsonObject& JsonObject::AddNumber(std::string_view key, std::int64_t value) {
     return AddRaw(key, std::to_string(value));
 }
 
-JsonObject& JsonObject::AddBool(std::string_view key, bool value) { return AddRaw(key, value ? "true" : "false"); }
+JsonObject& JsonObject::AddBool(std::string_view key, bool value) {
+    return AddRaw(key, value ? "true" : "false");
+}
 
-JsonObject& JsonObject::AddNull(std::string_view key) { return AddRaw(key, "null"); }
+JsonObject& JsonObject::AddNull(std::string_view key) {
+    return AddRaw(key, "null");
+}
 
-JsonObject& JsonObject::AddArray(std::string_view key, const JsonArray& array) { return AddRaw(key, array.Text()); }
+JsonObject& JsonObject::AddArray(std::string_view key, const JsonArray& array) {
+    return AddRaw(key, array.Text());
+}
 
 JsonArray& JsonArray::Add(const JsonObject& element) {
     if (!elements_.empty()) elements_ += ',';

@@ -56,8 +56,7 @@ bool DecodeFirmwareReply(const HidReport& reply, FirmwareInfo& info) {
     std::snprintf(version, sizeof version, "%c.%c", reply[FIRMWARE_VERSION], reply[FIRMWARE_VERSION + 1]);
     const std::uint8_t* date = reply.data() + FIRMWARE_DATE;
     char dateText[16];
-    std::snprintf(dateText, sizeof dateText, "20%c%c/%c%c/%c%c ", date[0], date[1], date[2], date[3], date[4],
-                  date[5]);
+    std::snprintf(dateText, sizeof dateText, "20%c%c/%c%c/%c%c ", date[0], date[1], date[2], date[3], date[4], date[5]);
     info.versionText = version;
     info.dateText = dateText;
     return true;

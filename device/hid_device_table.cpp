@@ -57,8 +57,7 @@ int HidDeviceTable::HID_GetName(int index, char* destination, int length) {
     if (!temporary->ProductString(name) || name.empty()) return 0;
     if (name.size() > PRODUCT_NAME_UNITS) {
         // Cut to the buffer's size without splitting a surrogate pair.
-        const bool splitsPair =
-            name[PRODUCT_NAME_UNITS - 1] >= 0xD800 && name[PRODUCT_NAME_UNITS - 1] <= 0xDBFF;
+        const bool splitsPair = name[PRODUCT_NAME_UNITS - 1] >= 0xD800 && name[PRODUCT_NAME_UNITS - 1] <= 0xDBFF;
         name.resize(splitsPair ? PRODUCT_NAME_UNITS - 1 : PRODUCT_NAME_UNITS);
     }
     if (destination != nullptr && length > 0) {

@@ -1,11 +1,11 @@
 #include "device/hidapi_platform.h"
 
 #include <hidapi.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cwchar>
-#include <sys/stat.h>
 
 #include "device/hid_device_table.h"
 #include "device/unicode_text.h"

@@ -9,8 +9,12 @@ namespace {
 
 constexpr char32_t REPLACEMENT_CHARACTER = 0xFFFD;
 
-bool IsHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+bool IsHighSurrogate(char32_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool IsLowSurrogate(char32_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
 
 // Encodes one code point; returns the number of bytes placed in out.
 std::size_t EncodeUtf8(char32_t codePoint, char (&out)[4]) {

@@ -12,9 +12,9 @@ namespace lq3860 {
 constexpr int ARP_MAX_ENTRIES = 256;
 
 struct ArpEntry {
-    std::uint32_t type;            // 1 other, 2 invalid, 3 dynamic, 4 static
-    std::uint8_t ipAddress[4];     // byte 0 is the first number of the dotted address
-    std::uint8_t macAddress[6];    // first byte first
+    std::uint32_t type;          // 1 other, 2 invalid, 3 dynamic, 4 static
+    std::uint8_t ipAddress[4];   // byte 0 is the first number of the dotted address
+    std::uint8_t macAddress[6];  // first byte first
 };
 
 // Receives the reader's user-facing messages ("Load library fail").

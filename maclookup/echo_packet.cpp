@@ -21,8 +21,7 @@ std::uint16_t InternetChecksum(const std::uint8_t* bytes, std::size_t length) {
     return static_cast<std::uint16_t>(~sum & 0xFFFF);
 }
 
-EchoRequestPacket BuildEchoRequest(std::uint16_t identifier, std::uint16_t sequence,
-                                   std::uint32_t tickCount) {
+EchoRequestPacket BuildEchoRequest(std::uint16_t identifier, std::uint16_t sequence, std::uint32_t tickCount) {
     EchoRequestPacket packet{};
     packet[0] = ICMP_ECHO_REQUEST;
     packet[4] = static_cast<std::uint8_t>(identifier);
@@ -37,16 +36,13 @@ EchoRequestPacket BuildEchoRequest(std::uint16_t identifier, std::uint16_t seque
     return packet;
 }
 
-bool IsEchoReply(const std::uint8_t* icmp, std::size_t length, std::uint32_t source,
-                 const EchoExpectation& expected) {
+bool IsEchoReply(const std::uint8_t* icmp, std::size_t length, std::uint32_t source, const EchoExpectation& expected) {
     if (icmp == nullptr || length < ICMP_HEADER_SIZE) return false;
     return source == expected.target && icmp[0] == ICMP_ECHO_REPLY_TYPE && icmp[1] == 0 &&
-           std::memcmp(icmp + 4, expected.identifier, 2) == 0 &&
-           std::memcmp(icmp + 6, expected.sequence, 2) == 0;
+           std::memcmp(icmp + 4, expected.identifier, 2) == 0 && std::memcmp(icmp + 6, expected.sequence, 2) == 0;
 }
 
-const std::uint8_t* IcmpInIpv4(const std::uint8_t* datagram, std::size_t length,
-                               std::size_t& icmpLength) {
+const std::uint8_t* IcmpInIpv4(const std::uint8_t* datagram, std::size_t length, std::size_t& icmpLength) {
     icmpLength = 0;
     if (datagram == nullptr || length < IPV4_MIN_HEADER || (datagram[0] >> 4) != 4) return nullptr;
     const std::size_t headerLength = (datagram[0] & 0x0F) * 4u;

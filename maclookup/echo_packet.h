@@ -18,8 +18,7 @@ using EchoRequestPacket = std::array<std::uint8_t, ECHO_REQUEST_SIZE>;
 // internet checksum of the bytes on the wire.
 std::uint16_t InternetChecksum(const std::uint8_t* bytes, std::size_t length);
 
-EchoRequestPacket BuildEchoRequest(std::uint16_t identifier, std::uint16_t sequence,
-                                   std::uint32_t tickCount);
+EchoRequestPacket BuildEchoRequest(std::uint16_t identifier, std::uint16_t sequence, std::uint32_t tickCount);
 
 // What a reply must carry to count: the echo's identifier and sequence as
 // the bytes on the wire, and the address it was sent to (network order).
@@ -31,12 +30,10 @@ struct EchoExpectation {
 
 // True when the ICMP message (starting at its type byte) received from
 // source (network order) is an echo reply to the expected echo.
-bool IsEchoReply(const std::uint8_t* icmp, std::size_t length, std::uint32_t source,
-                 const EchoExpectation& expected);
+bool IsEchoReply(const std::uint8_t* icmp, std::size_t length, std::uint32_t source, const EchoExpectation& expected);
 
 // The ICMP message inside an IPv4 datagram as a raw socket delivers it;
 // nullptr when the datagram is too short or malformed.
-const std::uint8_t* IcmpInIpv4(const std::uint8_t* datagram, std::size_t length,
-                               std::size_t& icmpLength);
+const std::uint8_t* IcmpInIpv4(const std::uint8_t* datagram, std::size_t length, std::size_t& icmpLength);
 
 }  // namespace lq3860

@@ -43,8 +43,8 @@ private:
 std::uint32_t MonotonicTickCount() {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
-    const auto milliseconds = static_cast<std::uint64_t>(now.tv_sec) * 1000u +
-                              static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
+    const auto milliseconds =
+        static_cast<std::uint64_t>(now.tv_sec) * 1000u + static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
     return static_cast<std::uint32_t>(milliseconds);
 }
 
@@ -127,8 +127,7 @@ ssize_t CEchoProbe::SendEchoRequest(int socket, const sockaddr_in& destination) 
 int CEchoProbe::WaitForReply(int socket) {
     std::uint8_t buffer[RECEIVE_BUFFER_SIZE];
     for (;;) {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
-            deadline_ - std::chrono::steady_clock::now());
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline_ - std::chrono::steady_clock::now());
         if (left.count() <= 0) return 0;
         pollfd watched{socket, POLLIN, 0};
         const int ready = poll(&watched, 1, static_cast<int>(left.count()));
@@ -141,8 +140,8 @@ int CEchoProbe::WaitForReply(int socket) {
 
         sockaddr_in source{};
         socklen_t sourceLength = sizeof source;
-        const ssize_t received = recvfrom(socket, buffer, sizeof buffer, MSG_DONTWAIT,
-                                          reinterpret_cast<sockaddr*>(&source), &sourceLength);
+        const ssize_t received =
+            recvfrom(socket, buffer, sizeof buffer, MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&source), &sourceLength);
         // A pending socket error (say, an unreachable host) is read here and
         // is not a reply; keep waiting.
         if (received <= 0) continue;

@@ -19,13 +19,12 @@ bool MacLookup::LookUpMac(CArpTableReader& reader, std::optional<int> interfaceI
     for (int i = 0; i < count; ++i) {
         const ArpEntry& row = rows[i];
         char address[16];
-        std::snprintf(address, sizeof address, "%u.%u.%u.%u", row.ipAddress[0], row.ipAddress[1],
-                      row.ipAddress[2], row.ipAddress[3]);
+        std::snprintf(address, sizeof address, "%u.%u.%u.%u", row.ipAddress[0], row.ipAddress[1], row.ipAddress[2],
+                      row.ipAddress[3]);
         debug_.Write(address);
         char mac[18];
-        std::snprintf(mac, sizeof mac, "%02X-%02X-%02X-%02X-%02X-%02X", row.macAddress[0],
-                      row.macAddress[1], row.macAddress[2], row.macAddress[3], row.macAddress[4],
-                      row.macAddress[5]);
+        std::snprintf(mac, sizeof mac, "%02X-%02X-%02X-%02X-%02X-%02X", row.macAddress[0], row.macAddress[1],
+                      row.macAddress[2], row.macAddress[3], row.macAddress[4], row.macAddress[5]);
         debug_.Write(mac);
         if (row.type == ARP_TYPE_INVALID || ipText != address) continue;
         for (int b = 0; b < 6; ++b) {
@@ -41,14 +40,11 @@ bool MacLookup::LookUpMac(CArpTableReader& reader, std::optional<int> interfaceI
 
 GetMacOutcome MacLookup::GetMacAddress(const std::string& ipText, std::optional<int> interfaceIndex,
                                        const ProbeFunction& probe, NeighbourTableSource& table,
-                            const ReaderMessage& onMessage) {
+                                       const ReaderMessage& onMessage) {
     switch (probe(ipText)) {
-    case ProbeOutcome::NoPermission:
-        return GetMacOutcome::NoPermission;
-    case ProbeOutcome::NoReply:
-        return GetMacOutcome::ProbeFailed;
-    case ProbeOutcome::Answered:
-        break;
+        case ProbeOutcome::NoPermission: return GetMacOutcome::NoPermission;
+        case ProbeOutcome::NoReply: return GetMacOutcome::ProbeFailed;
+        case ProbeOutcome::Answered: break;
     }
     CArpTableReader reader(table, onMessage);
     return LookUpMac(reader, interfaceIndex, ipText) ? GetMacOutcome::Found : GetMacOutcome::NotFound;
@@ -57,20 +53,16 @@ GetMacOutcome MacLookup::GetMacAddress(const std::string& ipText, std::optional<
 GetMacOutcome MacLookup::GetMacAddressOfHost(const std::string& ipText, std::optional<int> interfaceIndex,
                                              const ReaderMessage& onMessage) {
     const std::unique_ptr<NeighbourTableSource> table = HostNeighbourSource();
-    const DebugOutput& debug = debug_;
-    return GetMacAddress(ipText, interfaceIndex, [&debug](const std::string& address) { return ProbeHost(address, debug); },
-                         *table, onMessage);
+    const ProbeFunction probe = [this](const std::string& address) { return ProbeHost(address, debug_); };
+    return GetMacAddress(ipText, interfaceIndex, probe, *table, onMessage);
 }
 
 std::string_view GetMacStatusText(GetMacOutcome outcome) {
     switch (outcome) {
-    case GetMacOutcome::NotFound:
-        return "No entry for this address on this adapter.";
-    case GetMacOutcome::NoPermission:
-        return "No permission to send ICMP (needs CAP_NET_RAW).";
-    case GetMacOutcome::Found:
-    case GetMacOutcome::ProbeFailed:
-        break;
+        case GetMacOutcome::NotFound: return "No entry for this address on this adapter.";
+        case GetMacOutcome::NoPermission: return "No permission to send ICMP (needs CAP_NET_RAW).";
+        case GetMacOutcome::Found:
+        case GetMacOutcome::ProbeFailed: break;
     }
     return {};
 }

@@ -9,10 +9,10 @@ namespace lq3860 {
 
 struct NeighbourRow {
     int interfaceIndex = 0;
-    std::uint8_t ipv4[4] = {};       // dotted order: byte 0 is the first number
-    std::uint8_t mac[16] = {};       // physical address as the kernel holds it
-    std::size_t macLength = 0;       // valid bytes in mac (0: none)
-    std::uint32_t type = 1;          // 1 other, 2 invalid, 3 dynamic, 4 static
+    std::uint8_t ipv4[4] = {};  // dotted order: byte 0 is the first number
+    std::uint8_t mac[16] = {};  // physical address as the kernel holds it
+    std::size_t macLength = 0;  // valid bytes in mac (0: none)
+    std::uint32_t type = 1;     // 1 other, 2 invalid, 3 dynamic, 4 static
 };
 
 class NeighbourTableSource {

@@ -19,7 +19,9 @@ void AppendTextLine(std::string& out, const char* tag, std::string_view text) {
     out += ",\r\n";
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -85,9 +87,12 @@ std::string_view TextField(std::string_view section) {
 
 int DigitValue(char c, int base) {
     int value = -1;
-    if (c >= '0' && c <= '9') value = c - '0';
-    else if (c >= 'a' && c <= 'f') value = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F') value = c - 'A' + 10;
+    if (c >= '0' && c <= '9')
+        value = c - '0';
+    else if (c >= 'a' && c <= 'f')
+        value = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F')
+        value = c - 'A' + 10;
     return value < base ? value : -1;
 }
 
@@ -104,8 +109,8 @@ std::uint8_t ReadNumber(std::string_view field, int base) {
         ++i;
     }
     // "0x" without a hex digit after it reads as the number 0, like strtol.
-    if (base == 16 && i + 2 < field.size() && field[i] == '0' &&
-        (field[i + 1] == 'x' || field[i + 1] == 'X') && DigitValue(field[i + 2], 16) >= 0) {
+    if (base == 16 && i + 2 < field.size() && field[i] == '0' && (field[i + 1] == 'x' || field[i + 1] == 'X') &&
+        DigitValue(field[i + 2], 16) >= 0) {
         i += 2;
     }
     unsigned value = 0;
@@ -124,14 +129,13 @@ std::string FormatConfiguration(const ModuleParamSet& params) {
     char numbers[64];
     std::string out;
     out.reserve(160);
-    std::snprintf(numbers, sizeof numbers, "%02d,%02d,%02d,\r\n", params.mode, params.channel,
-                  params.encryption);
+    std::snprintf(numbers, sizeof numbers, "%02d,%02d,%02d,\r\n", params.mode, params.channel, params.encryption);
     out += "[G1]\r\n";
     out += numbers;
     AppendTextLine(out, "[G2]", ParamText(params.ssid, SSID_SENT_LENGTH));
     AppendTextLine(out, "[G3]", ParamText(params.key, KEY_SENT_LENGTH));
-    std::snprintf(numbers, sizeof numbers, "%02X,%02X,%02X,%02X,%02X,%02X,\r\n", params.mac[0],
-                  params.mac[1], params.mac[2], params.mac[3], params.mac[4], params.mac[5]);
+    std::snprintf(numbers, sizeof numbers, "%02X,%02X,%02X,%02X,%02X,%02X,\r\n", params.mac[0], params.mac[1],
+                  params.mac[2], params.mac[3], params.mac[4], params.mac[5]);
     out += "[G4]\r\n";
     out += numbers;
     out += "[END]\r\n";
@@ -143,8 +147,8 @@ ConfigLoadResult ParseConfiguration(std::string_view text, ModuleParamSet& param
     if (zero != std::string_view::npos) text = text.substr(0, zero);
 
     static constexpr std::array<const char*, 4> TAGS = {"[G1]", "[G2]", "[G3]", "[G4]"};
-    static constexpr std::array<const char*, 4> ERRORS = {
-        "[G1] format error", "[G2] format error", "[G3] format error", "[G4] format error"};
+    static constexpr std::array<const char*, 4> ERRORS = {"[G1] format error", "[G2] format error", "[G3] format error",
+                                                          "[G4] format error"};
     std::array<std::string_view, 4> sections;
     for (std::size_t i = 0; i < TAGS.size(); ++i) {
         const std::optional<std::size_t> start = FindSection(text, TAGS[i]);

@@ -105,8 +105,7 @@ bool WriteFileAtomically(const std::string& path, const std::string& text) {
     tempPath = pattern.data();
 
     const bool written = ::fchmod(temp.Get(), TargetMode(target)) == 0 &&
-                         WriteAll(temp.Get(), text.data(), text.size()) &&
-                         ::fsync(temp.Get()) == 0 && temp.Close() &&
+                         WriteAll(temp.Get(), text.data(), text.size()) && ::fsync(temp.Get()) == 0 && temp.Close() &&
                          ::rename(tempPath.c_str(), target.c_str()) == 0;
     if (!written) {
         ::unlink(tempPath.c_str());

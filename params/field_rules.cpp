@@ -120,8 +120,7 @@ void CollectSsid(const ParamFields& fields, ModuleParamSet& params) {
 
 void CollectKey(const ParamFields& fields, ModuleParamSet& params) {
     // Under "NONE" no key travels, whatever the key edit still holds.
-    StoreParamText(params.key, params.encryption == ENCRYPTION_NONE ? std::string() : fields.keyText,
-                   KEY_SENT_LENGTH);
+    StoreParamText(params.key, params.encryption == ENCRYPTION_NONE ? std::string() : fields.keyText, KEY_SENT_LENGTH);
 }
 
 void CollectMac(ParamFields& fields, ModuleParamSet& params) {

@@ -21,10 +21,10 @@ inline constexpr const char* SSID_TOO_LONG_MESSAGE = "The SSID can have at most 
 inline constexpr const char* KEY_TOO_LONG_MESSAGE = "The WLK key can have at most 63 characters.";
 
 struct ParamFields {
-    int modeSelection = -1;        // -1: no selection
+    int modeSelection = -1;  // -1: no selection
     int channelSelection = -1;
     int encryptionSelection = -1;
-    int encryptionItemCount = 5;   // 3 under Ad-Hoc, 5 otherwise
+    int encryptionItemCount = 5;  // 3 under Ad-Hoc, 5 otherwise
     std::string ssidText;
     std::string keyText;
     std::array<std::string, MAC_LENGTH> macText;  // left to right
@@ -61,6 +61,6 @@ void CollectSelections(const ParamFields& fields, ModuleParamSet& params);  // s
 void CollectSsid(const ParamFields& fields, ModuleParamSet& params);        // step 2
 void CollectKey(const ParamFields& fields, ModuleParamSet& params);         // step 3
 void CollectMac(ParamFields& fields, ModuleParamSet& params);               // step 4: empty edit -> "FF"
-void FieldsToParams(ParamFields& fields, ModuleParamSet& params);            // all four
+void FieldsToParams(ParamFields& fields, ModuleParamSet& params);           // all four
 
 }  // namespace lq3860

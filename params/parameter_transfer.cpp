@@ -15,8 +15,7 @@ void Report(const ProgressFunction& progress, int position) {
 
 }  // namespace
 
-bool DownloadParams(ModuleLink& link, HidReport& reply, ModuleParamSet& params,
-                    const ProgressFunction& progress) {
+bool DownloadParams(ModuleLink& link, HidReport& reply, ModuleParamSet& params, const ProgressFunction& progress) {
     // A failed step has already dropped the link; the remaining steps still
     // run (and fail the same way) so the waits and positions stay fixed.
     link.WriteCommand(CMD_READ_PARAMS1);

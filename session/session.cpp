@@ -3,8 +3,6 @@
 namespace lq3860 {
 
 Session::Session(HidPlatform* platform, UserServices* services)
-    : table_(platform),
-      services_(services != nullptr ? services : &noServices_),
-      link(table_, debugOutput, pause) {}
+    : table_(platform), services_(services != nullptr ? services : &noServices_), link(table_, debugOutput, pause) {}
 
 }  // namespace lq3860

@@ -19,7 +19,9 @@ namespace {
 // Set by the stop signals' handler; a signal handler can reach nothing else.
 volatile sig_atomic_t stopRequested = 0;
 
-void RequestStop(int) { stopRequested = 1; }
+void RequestStop(int) {
+    stopRequested = 1;
+}
 
 // The stop signals stay blocked except inside the wait for events, so one
 // that comes between the stopRequested test and the wait ends that wait
@@ -89,8 +91,8 @@ int Run(const SimOptions& options, const sigset_t& waitMask) {
         }
         modules.push_back(std::move(module));
     }
-    std::printf("lq3860-sim: %d virtual module(s) created, vendor %04x product %04x\n", options.count,
-                options.vendorId, options.productId);
+    std::printf("lq3860-sim: %d virtual module(s) created, vendor %04x product %04x\n", options.count, options.vendorId,
+                options.productId);
     std::fflush(stdout);
 
     while (!stopRequested) {

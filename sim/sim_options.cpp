@@ -33,7 +33,9 @@ std::string SimUsage() {
            SIMULATION_OPTIONS_HELP +
            "  --help                show this text\n"
            "\n"
-           "The default product name is \"" + VIRTUAL_MODULE_NAME + "\". Options take their value as\n"
+           "The default product name is \"" +
+           VIRTUAL_MODULE_NAME +
+           "\". Options take their value as\n"
            "--option VALUE or --option=VALUE.\n"
            "Needs read and write access to /dev/uhid (usually root).\n";
 }

@@ -24,7 +24,9 @@ std::string OpenFailure(int error) {
 
 }  // namespace
 
-UhidDevice::~UhidDevice() { Destroy(); }
+UhidDevice::~UhidDevice() {
+    Destroy();
+}
 
 bool UhidDevice::Create(const uhid_event& createEvent, std::string& error) {
     Destroy();

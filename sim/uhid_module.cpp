@@ -82,8 +82,7 @@ UhidModule::Response UhidModule::HandleEvent(const uhid_event& event) {
         case UHID_SET_REPORT:
             response.events.push_back(ErrorReply(UHID_SET_REPORT_REPLY, event.u.set_report.id));
             break;
-        default:
-            break;  // UHID_START, UHID_STOP, UHID_OPEN, UHID_CLOSE: nothing to do
+        default: break;  // UHID_START, UHID_STOP, UHID_OPEN, UHID_CLOSE: nothing to do
     }
     return response;
 }

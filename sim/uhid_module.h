@@ -7,9 +7,9 @@
 #include <cstddef>
 #include <vector>
 
-#include "types/hid_report.h"
-#include "simulation/simulated_module.h"
 #include "sim/sim_options.h"
+#include "simulation/simulated_module.h"
+#include "types/hid_report.h"
 
 namespace lq3860 {
 

@@ -45,8 +45,7 @@ std::optional<HidReport> ModuleBehaviour::HandleOutputReport(const HidReport& re
             params_ = incoming_;
             if (stored_) stored_(params_);
             return std::nullopt;
-        case UploadState::Idle:
-            break;
+        case UploadState::Idle: break;
     }
 
     const std::string_view command = PayloadText(report);

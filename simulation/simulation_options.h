@@ -13,7 +13,7 @@ namespace lq3860 {
 struct SimulationOptions {
     std::optional<std::string> name;  // product name; nullopt: the program's default, "": none
     ModuleFaults faults;
-    std::string stateFile;            // parameter set kept across runs (empty: none)
+    std::string stateFile;  // parameter set kept across runs (empty: none)
 };
 
 // The value of the option being parsed ("--x=value" or the next argument);

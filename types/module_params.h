@@ -29,16 +29,15 @@ std::string_view ParamText(const char (&area)[PARAM_TEXT_AREA], std::size_t maxL
 
 // Replaces the whole earlier text: at most 63 characters of `text` (fewer
 // when maxLength says so), followed by zero bytes up to the end of the area.
-void StoreParamText(char (&area)[PARAM_TEXT_AREA], std::string_view text,
-                    std::size_t maxLength = PARAM_TEXT_AREA - 1);
+void StoreParamText(char (&area)[PARAM_TEXT_AREA], std::string_view text, std::size_t maxLength = PARAM_TEXT_AREA - 1);
 
 // The item texts of the three selection lists, in index order.
 inline constexpr std::array<const char*, 2> MODE_ITEMS = {"AP", "Ad-Hoc"};
 inline constexpr int MODE_AP = 0;
 inline constexpr int MODE_ADHOC = 1;
 inline constexpr int CHANNEL_COUNT = 14;  // "0" .. "13"
-inline constexpr std::array<const char*, 5> ENCRYPTION_ITEMS = {
-    "NONE", "WEP64", "WEP128", "WPA-PSK(TKIP)", "WPA2-PSK(AES)"};
+inline constexpr std::array<const char*, 5> ENCRYPTION_ITEMS = {"NONE", "WEP64", "WEP128", "WPA-PSK(TKIP)",
+                                                                "WPA2-PSK(AES)"};
 inline constexpr int ENCRYPTION_NONE = 0;
 inline constexpr int ENCRYPTION_ITEMS_ADHOC = 3;  // Ad-Hoc offers no WPA
 

@@ -15,8 +15,7 @@ class Latin1Validator : public QValidator {
 public:
     using QValidator::QValidator;
     State validate(QString& input, int&) const override {
-        const bool latin1 = std::all_of(input.cbegin(), input.cend(),
-                                        [](QChar c) { return c.unicode() <= 0xFF; });
+        const bool latin1 = std::all_of(input.cbegin(), input.cend(), [](QChar c) { return c.unicode() <= 0xFF; });
         return latin1 ? Acceptable : Invalid;
     }
 };

@@ -50,8 +50,8 @@ Control* Place(Control* control, int id, const DialogUnits& units, int x, int y,
 }  // namespace
 
 GetMacDialogHooks HostMacLookupHooks(Session& session) {
-    return {ListHostAdapters, [&session](const std::string& ipText, std::optional<int> interfaceIndex,
-                                         const ReaderMessage& onMessage) {
+    return {ListHostAdapters,
+            [&session](const std::string& ipText, std::optional<int> interfaceIndex, const ReaderMessage& onMessage) {
                 return MacLookup(session.MacHandOff, session.debugOutput)
                     .GetMacAddressOfHost(ipText, interfaceIndex, onMessage);
             }};
@@ -71,7 +71,8 @@ void CGetMacDlg::CreateControls() {
     setFixedSize(units.Size(DIALOG_WIDTH, DIALOG_HEIGHT));
 
     // Created in the template's order, which is also the tab order.
-    auto* exitButton = Place(new QPushButton(QStringLiteral("Exit"), this), control_id::GETMAC_EXIT, units, 59, 99, 117, 18);
+    auto* exitButton =
+        Place(new QPushButton(QStringLiteral("Exit"), this), control_id::GETMAC_EXIT, units, 59, 99, 117, 18);
     exitButton->setAccessibleName(QStringLiteral("Exit"));
     exitButton->setDefault(true);
     connect(exitButton, &QPushButton::clicked, this, &CGetMacDlg::accept);
@@ -83,7 +84,8 @@ void CGetMacDlg::CreateControls() {
     auto* macLabel = Place(new QLabel(QStringLiteral("MAC Address: "), this), 0, units, 12, 76, 43, 11);
     auto* validator = new UpperCaseValidator(this);
     for (int i = 0; i < 6; ++i) {
-        auto* edit = Place(new QLineEdit(this), control_id::GETMAC_MAC_BYTES[static_cast<std::size_t>(i)], units, MAC_EDIT_X[i], 76, 22, 12);
+        auto* edit = Place(new QLineEdit(this), control_id::GETMAC_MAC_BYTES[static_cast<std::size_t>(i)], units,
+                           MAC_EDIT_X[i], 76, 22, 12);
         edit->setAlignment(Qt::AlignCenter);
         edit->setMaxLength(MAC_TEXT_LIMIT);
         edit->setValidator(validator);
@@ -93,7 +95,8 @@ void CGetMacDlg::CreateControls() {
     macLabel->setBuddy(macEdits_[0]);
 
     // Enter on a focused "Get MAC" presses it; elsewhere Enter means "Exit".
-    auto* getMacButton = Place(new QPushButton(QStringLiteral("Get MAC"), this), control_id::GETMAC_GET, units, 59, 52, 117, 18);
+    auto* getMacButton =
+        Place(new QPushButton(QStringLiteral("Get MAC"), this), control_id::GETMAC_GET, units, 59, 52, 117, 18);
     getMacButton->setAccessibleName(QStringLiteral("Get MAC"));
     getMacButton->setAutoDefault(true);
     connect(getMacButton, &QPushButton::clicked, this, &CGetMacDlg::OnGetMac);
@@ -125,8 +128,7 @@ void CGetMacDlg::FillAdapterList() {
 }
 
 void CGetMacDlg::LoadMacEdits() {
-    for (std::size_t i = 0; i < macEdits_.size(); ++i)
-        macEdits_[i]->setText(QString::fromLatin1(handOff_.macText[i]));
+    for (std::size_t i = 0; i < macEdits_.size(); ++i) macEdits_[i]->setText(QString::fromLatin1(handOff_.macText[i]));
 }
 
 void CGetMacDlg::accept() {
@@ -150,9 +152,8 @@ void CGetMacDlg::OnGetMac() {
     if (adapterCombo_->currentIndex() >= 0) interfaceIndex = adapterCombo_->currentData().toInt();
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const GetMacOutcome outcome = hooks_.getMac(ipText_, interfaceIndex, [this](const std::string& text) {
-        services_.ApplicationMessage(text, false);
-    });
+    const GetMacOutcome outcome = hooks_.getMac(
+        ipText_, interfaceIndex, [this](const std::string& text) { services_.ApplicationMessage(text, false); });
     QApplication::restoreOverrideCursor();
 
     const std::string_view status = GetMacStatusText(outcome);

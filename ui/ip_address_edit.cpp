@@ -41,8 +41,7 @@ IpAddressEdit::IpAddressEdit(QWidget* parent) : QWidget(parent) {
 }
 
 void IpAddressEdit::SetAddress(std::uint32_t packed) {
-    for (int i = 0; i < 4; ++i)
-        Field(i)->setText(QString::number((packed >> (8 * (3 - i))) & 0xFF));
+    for (int i = 0; i < 4; ++i) Field(i)->setText(QString::number((packed >> (8 * (3 - i))) & 0xFF));
 }
 
 bool IpAddressEdit::IsBlank() const {

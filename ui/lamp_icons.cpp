@@ -14,10 +14,10 @@ struct LampPicture {
 
 LampPicture PictureOf(Lamp lamp) {
     switch (lamp) {
-    case Lamp::Green: return {":/icons/lamp_green.png", "green"};
-    case Lamp::Red: return {":/icons/lamp_red.png", "red"};
-    case Lamp::Yellow: return {":/icons/lamp_yellow.png", "yellow"};
-    case Lamp::Off: break;
+        case Lamp::Green: return {":/icons/lamp_green.png", "green"};
+        case Lamp::Red: return {":/icons/lamp_red.png", "red"};
+        case Lamp::Yellow: return {":/icons/lamp_yellow.png", "yellow"};
+        case Lamp::Off: break;
     }
     return {":/icons/lamp_off.png", "off"};
 }
@@ -27,9 +27,9 @@ LampPicture PictureOf(Lamp lamp) {
 void ShowLamp(QLabel* control, Lamp lamp) {
     const LampPicture picture = PictureOf(lamp);
     control->setPixmap(QPixmap(QString::fromLatin1(picture.resource)));
-    control->setAccessibleName(QStringLiteral("Signal lamp %1: %2")
-                                   .arg(control->property("lampPosition").toString(),
-                                        QString::fromLatin1(picture.colourName)));
+    control->setAccessibleName(
+        QStringLiteral("Signal lamp %1: %2")
+            .arg(control->property("lampPosition").toString(), QString::fromLatin1(picture.colourName)));
 }
 
 }  // namespace lq3860

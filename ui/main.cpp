@@ -22,8 +22,8 @@ Options ParseOptions(int& argc, char** argv) {
     parser.setApplicationDescription(QStringLiteral("Configuration window for LQ-3860 Wi-Fi modules on USB."));
     parser.addHelpOption();
     parser.addVersionOption();
-    const QCommandLineOption simulate(QStringLiteral("simulate"),
-                                      QStringLiteral("Work with one simulated module instead of the attached hardware."));
+    const QCommandLineOption simulate(
+        QStringLiteral("simulate"), QStringLiteral("Work with one simulated module instead of the attached hardware."));
     const QCommandLineOption screenshot(
         QStringLiteral("screenshot"),
         QStringLiteral("Render the main window after start-up to the PNG <file> and exit."), QStringLiteral("file"));

@@ -12,8 +12,7 @@ namespace lq3860 {
 namespace {
 
 void ShowMessage(const QString& caption, const std::string& text, QMessageBox::Icon icon) {
-    QMessageBox box(icon, caption, QString::fromLocal8Bit(text.c_str()), QMessageBox::Ok,
-                    QApplication::activeWindow());
+    QMessageBox box(icon, caption, QString::fromLocal8Bit(text.c_str()), QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
 }
 
@@ -37,8 +36,7 @@ void QtUserServices::ApplicationMessage(const std::string& text, bool errorIcon)
 
 std::string QtUserServices::AskOpenFileName(const std::string& filter) {
     const QString path = QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), QString(),
-                                                      QString::fromStdString(filter), nullptr,
-                                                      FileDialogOptions());
+                                                      QString::fromStdString(filter), nullptr, FileDialogOptions());
     return path.toLocal8Bit().toStdString();
 }
 

@@ -14,12 +14,12 @@
 #include "device/device_access.h"
 #include "device/hid_device_table.h"
 #include "device/module_label.h"
-#include "ui/get_mac_dialog.h"
 #include "ui/about_dlg.h"
 #include "ui/control_ids.h"
 #include "ui/dialog_units.h"
 #include "ui/edit_events.h"
 #include "ui/enter_key.h"
+#include "ui/get_mac_dialog.h"
 #include "ui/lamp_icons.h"
 #include "ui/ui_resources.h"
 
@@ -67,8 +67,8 @@ QLineEdit* Edit(QWidget* parent, const DialogUnits& units, int id, const QString
 }
 
 // A drop-down list without an edit field; its height is the toolkit's own.
-QComboBox* DropDownList(QWidget* parent, const DialogUnits& units, int id, const char* description,
-                        int x, int y, int width) {
+QComboBox* DropDownList(QWidget* parent, const DialogUnits& units, int id, const char* description, int x, int y,
+                        int width) {
     auto* combo = WithId(new QComboBox(parent), id);
     const QRect rect = units.Rect(x, y, width, 0);
     combo->setGeometry(rect.x(), rect.y(), rect.width(), combo->sizeHint().height());
@@ -123,7 +123,8 @@ void CUtilityDlg::CreateControls() {
     GroupBox(client, units, "Signal Strength", {170, 14, 145, 39});
     static constexpr const char* LAMP_POSITIONS[3] = {"left", "middle", "right"};
     for (int i = 0; i < 3; ++i) {
-        QLabel* lamp = Label(client, units, control_id::LAMPS[static_cast<std::size_t>(i)], "", {LAMP_X[i], 25, 20, 20});
+        QLabel* lamp =
+            Label(client, units, control_id::LAMPS[static_cast<std::size_t>(i)], "", {LAMP_X[i], 25, 20, 20});
         lamp->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         lamp->setProperty("lampPosition", QString::fromLatin1(LAMP_POSITIONS[i]));
         lamps_[static_cast<std::size_t>(i)] = lamp;

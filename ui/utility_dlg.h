@@ -102,21 +102,21 @@ private:
     QIcon appIcon_;
 
     QMenuBar* menuBar_ = nullptr;
-    QComboBox* deviceCombo_ = nullptr;      // 1001
-    QComboBox* modeCombo_ = nullptr;        // 1004
-    QComboBox* channelCombo_ = nullptr;     // 1007
-    QComboBox* encryptionCombo_ = nullptr;  // 1008
-    QLineEdit* ssidEdit_ = nullptr;         // 1005
-    QLineEdit* keyEdit_ = nullptr;          // 1006
+    QComboBox* deviceCombo_ = nullptr;               // 1001
+    QComboBox* modeCombo_ = nullptr;                 // 1004
+    QComboBox* channelCombo_ = nullptr;              // 1007
+    QComboBox* encryptionCombo_ = nullptr;           // 1008
+    QLineEdit* ssidEdit_ = nullptr;                  // 1005
+    QLineEdit* keyEdit_ = nullptr;                   // 1006
     std::array<QLineEdit*, MAC_LENGTH> macEdits_{};  // 1009, 1012 .. 1016, left to right
-    QLabel* versionLabel_ = nullptr;        // 1003
-    QLabel* dateLabel_ = nullptr;           // 1017
-    std::array<QLabel*, 3> lamps_{};        // 1045 left, 1046 middle, 1047 right
-    QPushButton* getSignalButton_ = nullptr;  // 1021
-    QPushButton* getMacButton_ = nullptr;     // 1018
-    QPushButton* readParaButton_ = nullptr;   // 1011
-    QPushButton* writeParaButton_ = nullptr;  // 1002
-    QProgressBar* progressBar_ = nullptr;     // 1010
+    QLabel* versionLabel_ = nullptr;                 // 1003
+    QLabel* dateLabel_ = nullptr;                    // 1017
+    std::array<QLabel*, 3> lamps_{};                 // 1045 left, 1046 middle, 1047 right
+    QPushButton* getSignalButton_ = nullptr;         // 1021
+    QPushButton* getMacButton_ = nullptr;            // 1018
+    QPushButton* readParaButton_ = nullptr;          // 1011
+    QPushButton* writeParaButton_ = nullptr;         // 1002
+    QProgressBar* progressBar_ = nullptr;            // 1010
     QTimer* timer_ = nullptr;
 };
 

@@ -25,7 +25,8 @@ void CUtilityDlg::OnReadPara() {
     progressBar_->setRange(0, 1000);
     progressBar_->show();
     SetProgress(0);
-    const bool ok = DownloadParams(session_.link, replyReport_, session_.ModuleParams, [this](int position) { SetProgress(position); });
+    const bool ok = DownloadParams(session_.link, replyReport_, session_.ModuleParams,
+                                   [this](int position) { SetProgress(position); });
     progressBar_->hide();
     if (ok) {
         ShowParams();

@@ -38,14 +38,27 @@ TEST(CommandLine, CommandArguments) {
 
 TEST(CommandLine, WrongUsageExitsWithTwoAndSaysWhy) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> rows = {
-        {{}, "COMMAND"}, {{"frobnicate"}, "'frobnicate'"}, {{"--verbose", "list"}, "'--verbose'"},
-        {{"write"}, "FILE"}, {{"write", "a.txt", "b.txt"}, "'b.txt'"}, {{"getmac"}, "IPV4"},
-        {{"info", "extra"}, "'extra'"}, {{"read", "--save"}, "--save"}, {{"read", "--save="}, "--save"},
-        {{"info", "--save", "x.txt"}, "read"}, {{"list", "--adapter", "eth0"}, "getmac"},  // another command's
-        {{"--simulate=", "list"}, "FILE"}, {{"--json=1", "list"}, "'--json=1'"}, {{"--help=all"}, "'--help=all'"},
-        {{"--device", "list"}, "'list'"}, {{"--device", "-1", "list"}, "'-1'"}, {{"--device", "1x", "list"}, "'1x'"},
-        {{"--device", " 1", "list"}, "' 1'"}, {{"--device", "+1", "list"}, "'+1'"},
-        {{"--device", "99999999999999999999", "list"}, "'99999999999999999999'"}, {{"list", "--device"}, "N"},
+        {{}, "COMMAND"},
+        {{"frobnicate"}, "'frobnicate'"},
+        {{"--verbose", "list"}, "'--verbose'"},
+        {{"write"}, "FILE"},
+        {{"write", "a.txt", "b.txt"}, "'b.txt'"},
+        {{"getmac"}, "IPV4"},
+        {{"info", "extra"}, "'extra'"},
+        {{"read", "--save"}, "--save"},
+        {{"read", "--save="}, "--save"},
+        {{"info", "--save", "x.txt"}, "read"},
+        {{"list", "--adapter", "eth0"}, "getmac"},  // another command's
+        {{"--simulate=", "list"}, "FILE"},
+        {{"--json=1", "list"}, "'--json=1'"},
+        {{"--help=all"}, "'--help=all'"},
+        {{"--device", "list"}, "'list'"},
+        {{"--device", "-1", "list"}, "'-1'"},
+        {{"--device", "1x", "list"}, "'1x'"},
+        {{"--device", " 1", "list"}, "' 1'"},
+        {{"--device", "+1", "list"}, "'+1'"},
+        {{"--device", "99999999999999999999", "list"}, "'99999999999999999999'"},
+        {{"list", "--device"}, "N"},
     };
     for (const auto& [arguments, named] : rows) {
         std::ostringstream out, err;

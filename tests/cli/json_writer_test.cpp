@@ -16,14 +16,18 @@ TEST(JsonQuote, StrictReaderGetsTheTextBackWithInvalidUtf8Replaced) {
     const std::string valid = "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x93\xB6";
     const std::string r = "\xEF\xBF\xBD";  // U+FFFD
     const std::vector<std::pair<std::string, std::string>> rows = {
-        {zero, zero}, {valid, valid},
-        {"a\xFF" "b", "a" + r + "b"},            // never valid
-        {"\x80", r},                             // stray continuation
-        {"\xC0\xAF", r + r},                     // overlong '/'
-        {"\xED\xA0\x80", r + r + r},             // surrogate
-        {"\xF4\x90\x80\x80", r + r + r + r},     // beyond U+10FFFF
-        {"ok\xE2\x82", "ok" + r + r},            // cut short at the end
-        {Latin1ToUtf8("Caf\xE9"), "Caf\xC3\xA9"}, {Latin1ToUtf8("\xFF\x80"), "\xC3\xBF\xC2\x80"},
+        {zero, zero},
+        {valid, valid},
+        {"a\xFF"
+         "b",
+         "a" + r + "b"},                      // never valid
+        {"\x80", r},                          // stray continuation
+        {"\xC0\xAF", r + r},                  // overlong '/'
+        {"\xED\xA0\x80", r + r + r},          // surrogate
+        {"\xF4\x90\x80\x80", r + r + r + r},  // beyond U+10FFFF
+        {"ok\xE2\x82", "ok" + r + r},         // cut short at the end
+        {Latin1ToUtf8("Caf\xE9"), "Caf\xC3\xA9"},
+        {Latin1ToUtf8("\xFF\x80"), "\xC3\xBF\xC2\x80"},
         {Latin1ToUtf8(everyByte), Latin1ToUtf8(everyByte)},  // all of it valid UTF-8: nothing replaced
     };
     for (const auto& [text, expected] : rows) {
@@ -36,11 +40,15 @@ TEST(JsonObjectWriter, BuildsNestedObjectsThatParse) {
     JsonArray modules;
     modules.Add(JsonObject().AddNumber("index", 0).AddText("name", "LQ \"one\""));
     modules.Add(JsonObject().AddNumber("index", 1).AddNull("name"));
-    const std::string text =
-        JsonObject().AddArray("modules", modules).AddBool("ok", true).AddNumber("negative", -255).AddLatin1Text(
-            "ssid", "Caf\xE9").Text();
+    const std::string text = JsonObject()
+                                 .AddArray("modules", modules)
+                                 .AddBool("ok", true)
+                                 .AddNumber("negative", -255)
+                                 .AddLatin1Text("ssid", "Caf\xE9")
+                                 .Text();
     EXPECT_EQ(DecodeJson(text), R"({"modules":[{"index":0,"name":"LQ \"one\""},{"index":1,"name":null}],)"
-                                R"("negative":-255,"ok":true,"ssid":"Caf)" "\xC3\xA9\"}");
+                                R"("negative":-255,"ok":true,"ssid":"Caf)"
+                                "\xC3\xA9\"}");
     EXPECT_EQ(DecodeJson(JsonObject().Text()), "{}");
     EXPECT_EQ(DecodeJson(JsonObject().AddArray("empty", JsonArray()).Text()), R"({"empty":[]})");
 }

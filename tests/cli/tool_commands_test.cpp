@@ -9,10 +9,10 @@
 #include "cli/run_tool.h"
 #include "device/device_access.h"
 #include "device/module_link.h"
-#include "types/pause.h"
-#include "simulation/simulated_platform.h"
 #include "params/field_rules.h"
+#include "simulation/simulated_platform.h"
 #include "tool_process.h"
+#include "types/pause.h"
 
 namespace lq3860 {
 
@@ -60,7 +60,7 @@ TEST_F(Tool, ListNamesEveryModuleLikeTheWindow) {
     EXPECT_EQ(Run({"--json", "list"}), (ToolRun{0, "{\"modules\":[]}\n", ""}));
     platform_.AddModule(u"First");
     platform_.AddModule(u"Other").vendorId = 0x1234;  // another vendor's device is not listed
-    platform_.AddModule(std::nullopt);  // unreadable name
+    platform_.AddModule(std::nullopt);                // unreadable name
     platform_.AddModule(u"Tab\tand\nnewline");
     EXPECT_EQ(Run({"list"}), (ToolRun{0, "0\tFirst\tsim:0\n1\tDevice 1\tsim:2\n2\tTab and newline\tsim:3\n", ""}));
     EXPECT_EQ(DecodeJson(Sim({"--json", "list"}).out),
@@ -109,7 +109,8 @@ TEST_F(Tool, SignalLevelOutsideZeroToThreeShowsItsByte) {
 
 TEST_F(Tool, ReadShowsWhatTheWindowWouldSaveAndNamesSaveFailures) {
     // Ad-Hoc on channel 0 (shown as 1), encryption 7 (outside the list: saved as 255), no SSID (saved as "*").
-    platform_.AddModule().module->Behaviour().SetParams(ModuleParamSet{.mode = 1, .channel = 0, .encryption = 7, .key = "any"});
+    platform_.AddModule().module->Behaviour().SetParams(
+        ModuleParamSet{.mode = 1, .channel = 0, .encryption = 7, .key = "any"});
     EXPECT_EQ(Run({"read"}), (ToolRun{0, ConfigText("01,01,255,", "*", "any", "00,00,00,00,00,00,"), ""}));
     // A fresh simulated module: AP, channel 6, WPA2-PSK(AES), "LQ-3860", its default key.
     EXPECT_EQ(Sim({"read", "--save", dir_.File("saved.txt")}), (ToolRun{0, "", ""}));
@@ -129,7 +130,7 @@ TEST_F(Tool, WriteSendsTheHandshakeThenTheTwoParameterReportsElseUploadNg) {
 
     module.module->nextReply = HidReport{};  // no acknowledgement of the handshake
     EXPECT_EQ(Run({"write", Config(WPA_CONFIG)}), (ToolRun{1, "", "Upload Parameter NG\n"}));
-    EXPECT_EQ(module.written.size(), 4u);  // stops before the parameters
+    EXPECT_EQ(module.written.size(), 4u);                         // stops before the parameters
     platform_.AddModule().module->faults.unplugAfterReports = 2;  // the handshake and the first parameter report arrive
     EXPECT_EQ(Run({"--device", "1", "write", Config(WPA_CONFIG)}), (ToolRun{1, "", "Upload Parameter NG\n"}));
 }
@@ -174,7 +175,8 @@ TEST_F(Tool, JsonOutputOfReadAndWrite) {
     const ToolRun write =
         Sim({"--json", "write", Config(ConfigText("01,02,01,", "Caf\xE9 \"1\"", "abcdefghij", "00,0A,1B,FF,FF,FF,"))});
     EXPECT_EQ(std::tuple(write.status, DecodeJson(write.out)),
-              std::tuple(0, "{" + params + "\"result\":\"Upload Parameter OK\"," + ssid + "}")) << write.err;
+              std::tuple(0, "{" + params + "\"result\":\"Upload Parameter OK\"," + ssid + "}"))
+        << write.err;
     // A later run loads the module from its memory file.
     EXPECT_EQ(DecodeJson(Sim({"--json", "read"}).out), "{" + params + ssid + "}");
     EXPECT_EQ(Sim({"--json", "--device", "4", "read"}).out, "");  // a failed command prints no JSON at all
@@ -183,10 +185,10 @@ TEST_F(Tool, JsonOutputOfReadAndWrite) {
 TEST(ToolProcess, HelpDocumentsEveryCommandOptionAndExitStatus) {
     const ToolRun run = RunLq3860ctl({"--help"});
     EXPECT_EQ(std::tuple(run.status, run.err), std::tuple(0, ""));
-    for (const char* word : {"list", "info", "signal", "read [--save FILE]", "write FILE", "getmac IPV4",
-                             "--adapter NAME", "--simulate[=FILE]", "--device N", "--json", "--version",
-                             "Upload Parameter NG", "  0  success", "  1  no module", "  2  wrong usage",
-                             "  3  refused input", "  4  MAC not found"}) {
+    for (const char* word :
+         {"list", "info", "signal", "read [--save FILE]", "write FILE", "getmac IPV4", "--adapter NAME",
+          "--simulate[=FILE]", "--device N", "--json", "--version", "Upload Parameter NG", "  0  success",
+          "  1  no module", "  2  wrong usage", "  3  refused input", "  4  MAC not found"}) {
         EXPECT_NE(run.out.find(word), std::string::npos) << word;
     }
     EXPECT_EQ(RunLq3860ctl({"--version"}), (ToolRun{0, std::string("lq3860ctl ") + LQ3860_VERSION + "\n", ""}));

@@ -32,8 +32,7 @@ ToolRun RunProgram(const std::vector<std::string>& arguments) {
         _exit(127);
     }
     int status = -1;  // not "exited" unless waitpid says so
-    while (child > 0 && waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (child > 0 && waitpid(child, &status, 0) < 0 && errno == EINTR) {}
     return {WIFEXITED(status) && child > 0 ? WEXITSTATUS(status) : -1, ReadBack(out), ReadBack(err)};
 }
 

@@ -17,7 +17,9 @@ struct ToolRun {
     std::string err;
     bool operator==(const ToolRun&) const = default;
 };
-inline void PrintTo(const ToolRun& r, std::ostream* o) { *o << r.status << " \"" << r.out << "\" \"" << r.err << '"'; }
+inline void PrintTo(const ToolRun& r, std::ostream* o) {
+    *o << r.status << " \"" << r.out << "\" \"" << r.err << '"';
+}
 
 // Runs argv[0] (searched in PATH when it has no slash).
 ToolRun RunProgram(const std::vector<std::string>& argv);

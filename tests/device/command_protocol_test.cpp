@@ -40,7 +40,7 @@ HidReport Command(const char* text) {
 TEST(CommandReports, TextStartsAtByteOneWithZerosAfterItAndIsCutToThePayload) {
     const std::string tooLong(100, 'Z');
     const std::pair<const char*, std::string> rows[] = {
-        {CMD_FIRMWARE, "AT+iFW\r\n"},      {CMD_SIGNAL, "AT+iSS\r\n"},       {CMD_ANNOUNCE_UPLOAD, "AT+iWP\r\n"},
+        {CMD_FIRMWARE, "AT+iFW\r\n"},      {CMD_SIGNAL, "AT+iSS\r\n"},        {CMD_ANNOUNCE_UPLOAD, "AT+iWP\r\n"},
         {CMD_READ_PARAMS1, "AT+iRP1\r\n"}, {CMD_READ_PARAMS2, "AT+iRP2\r\n"}, {tooLong.c_str(), std::string(64, 'Z')}};
     for (const auto& [command, text] : rows) {
         HidReport report;
@@ -51,7 +51,11 @@ TEST(CommandReports, TextStartsAtByteOneWithZerosAfterItAndIsCutToThePayload) {
 }
 
 TEST(ReplyTests, FirmwareNeedsOkAt17And18AndOnlyThenFillsTheInfo) {
-    struct Row { std::size_t okAt; char k; bool accepted; };
+    struct Row {
+        std::size_t okAt;
+        char k;
+        bool accepted;
+    };
     for (const Row& row : {Row{17, 'K', true}, Row{16, 'K', false}, Row{17, 'k', false}}) {
         SCOPED_TRACE(row.okAt);
         HidReport reply = ReportWithText(8, "12130520");
@@ -65,7 +69,11 @@ TEST(ReplyTests, FirmwareNeedsOkAt17And18AndOnlyThenFillsTheInfo) {
 }
 
 TEST(ReplyTests, SignalNeedsOkAt12And13AndTakesByte10AsItArrives) {
-    struct Row { std::size_t okAt; std::uint8_t level; bool accepted; };
+    struct Row {
+        std::size_t okAt;
+        std::uint8_t level;
+        bool accepted;
+    };
     for (const Row& row : {Row{12, 0x35, true}, Row{12, 0xFF, true}, Row{11, '2', false}, Row{13, '2', false}}) {
         SCOPED_TRACE(row.okAt);
         HidReport reply = ReportWithText(row.okAt, "OK");
@@ -82,11 +90,14 @@ TEST(ReplyTests, UploadAcknowledgedOnlyByTheExactTextEndedByZero) {
     withTail[20] = 'Q';
     HidReport noZero;
     noZero.fill('A');
-    const std::vector<std::pair<HidReport, bool>> rows = {
-        {ReportWithText(1, "AT+iWP OK"), true},   {withTail, true},
-        {ReportWithText(1, "AT+iWP OKX"), false}, {ReportWithText(1, "AT+iWP Ok"), false},
-        {ReportWithText(1, "AT+iWP"), false},     {ReportWithText(2, "AT+iWP OK"), false},
-        {HidReport{}, false},                     {noZero, false}};
+    const std::vector<std::pair<HidReport, bool>> rows = {{ReportWithText(1, "AT+iWP OK"), true},
+                                                          {withTail, true},
+                                                          {ReportWithText(1, "AT+iWP OKX"), false},
+                                                          {ReportWithText(1, "AT+iWP Ok"), false},
+                                                          {ReportWithText(1, "AT+iWP"), false},
+                                                          {ReportWithText(2, "AT+iWP OK"), false},
+                                                          {HidReport{}, false},
+                                                          {noZero, false}};
     for (std::size_t i = 0; i < rows.size(); ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(IsUploadAcknowledged(rows[i].first), rows[i].second);

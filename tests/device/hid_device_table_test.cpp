@@ -5,16 +5,14 @@
 #include <tuple>
 
 #include "device/command_protocol.h"
-#include "simulation/module_behaviour.h"
 #include "device/hidapi_platform.h"
 #include "device/unicode_text.h"
 #include "link_fixture.h"
+#include "simulation/module_behaviour.h"
 
 namespace lq3860 {
 
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 class DeviceTable : public LinkFixture {
 protected:
@@ -48,16 +46,16 @@ TEST_F(DeviceTable, ScanKeepsOpenableVendorCollectionsAndCountsDeniedAccessAfres
         std::tie(added.vendorId, added.usagePage, added.usage) = std::tie(vendorId, usagePage, usage);
         return added;
     };
-    other(0x046d, LQ3860_USAGE_PAGE, LQ3860_USAGE);                 // sim:0 other vendor
-    other(LQ3860_VENDOR_ID, 0x0001, 0x0006);                        // sim:1 keyboard collection
+    other(0x046d, LQ3860_USAGE_PAGE, LQ3860_USAGE);                   // sim:0 other vendor
+    other(LQ3860_VENDOR_ID, 0x0001, 0x0006);                          // sim:1 keyboard collection
     other(LQ3860_VENDOR_ID, LQ3860_USAGE_PAGE, 2).denyAccess = true;  // sim:2 other usage: denial not counted
-    platform.AddModule();                                           // sim:3
-    other(0x7e3b, LQ3860_USAGE_PAGE, LQ3860_USAGE);                 // sim:4 neighbouring vendor
-    platform.AddModule().unplugged = true;                          // sim:5
-    platform.AddModule().failOpen = true;                           // sim:6
-    platform.AddModule().denyAccess = true;                         // sim:7
-    platform.AddModule().denyAccess = true;                         // sim:8
-    platform.AddModule();                                           // sim:9
+    platform.AddModule();                                             // sim:3
+    other(0x7e3b, LQ3860_USAGE_PAGE, LQ3860_USAGE);                   // sim:4 neighbouring vendor
+    platform.AddModule().unplugged = true;                            // sim:5
+    platform.AddModule().failOpen = true;                             // sim:6
+    platform.AddModule().denyAccess = true;                           // sim:7
+    platform.AddModule().denyAccess = true;                           // sim:8
+    platform.AddModule();                                             // sim:9
     ASSERT_EQ(Rescan(), 2);
     EXPECT_EQ(ListedPaths(), (std::vector<std::string>{"sim:3", "sim:9"}));
     EXPECT_EQ(platform.Interface(0).openCount + platform.Interface(4).openCount, 0);  // other vendors never opened
@@ -71,7 +69,9 @@ TEST_F(DeviceTable, TransfersFailAtOnceWhileNoModuleIsOpen) {
     AddScannedModule();
     const auto expectClosed = [&](const char* when) {
         int written = -1, read = -1;
-        EXPECT_EQ(table.HID_Write(reply.data(), HID_REPORT_SIZE, &written) + table.HID_Read(reply.data(), HID_REPORT_SIZE, &read), 0)
+        EXPECT_EQ(table.HID_Write(reply.data(), HID_REPORT_SIZE, &written) +
+                      table.HID_Read(reply.data(), HID_REPORT_SIZE, &read),
+                  0)
             << when;
         EXPECT_EQ(written + read, 0) << when;
     };
@@ -129,13 +129,19 @@ TEST_F(DeviceTable, OpenLinkCarriesWholeReportsAndFailsBadBuffersFaultsAndSilenc
 
 TEST_F(DeviceTable, ProductNamesComeThroughATemporaryHandleAsBoundedUtf8) {
     const std::u16string unpaired{u'a', char16_t{0xD800}, u'b', char16_t{0xDC00}};
-    struct Row { std::optional<std::u16string> name; int length; std::optional<std::string> expected; };
+    struct Row {
+        std::optional<std::u16string> name;
+        int length;
+        std::optional<std::string> expected;
+    };
     const std::vector<Row> rows = {
         {std::u16string(200, u'y'), HID_PRODUCT_NAME_SIZE, std::string(127, 'y')},  // the product string buffer
         {std::u16string(126, u'z') + u"\U0001F4F6", HID_PRODUCT_NAME_SIZE, std::string(126, 'z')},
         {u"Modul \u00e9 \u6a21\u5757 \U0001F4F6", HID_PRODUCT_NAME_SIZE,
          "Modul \xc3\xa9 \xe6\xa8\xa1\xe5\x9d\x97 \xf0\x9f\x93\xb6"},
-        {unpaired, HID_PRODUCT_NAME_SIZE, "a\xef\xbf\xbd" "b\xef\xbf\xbd"},
+        {unpaired, HID_PRODUCT_NAME_SIZE,
+         "a\xef\xbf\xbd"
+         "b\xef\xbf\xbd"},
         {u"ab\u6a21\u5757", 6, "ab\xe6\xa8\xa1"},  // five bytes: the second three-byte character does not fit
         {u"LQ-3860", 1, ""},
         {u"a\U0001F4F6", 5, "a"},  // a four-byte character needs room for all its bytes

@@ -52,16 +52,34 @@ TEST_F(ModuleLinkTest, OpenModuleClosesTheOpenOneFirstAndCloseLinkAsksForARescan
 }
 
 TEST_F(ModuleLinkTest, FailedTransferReportsAndDropsTheLink) {
-    struct Row { const char* what; void (*inject)(SimulatedInterface&); const char* text;
-                 std::vector<unsigned> waits; std::size_t unreadAfter; };
+    struct Row {
+        const char* what;
+        void (*inject)(SimulatedInterface&);
+        const char* text;
+        std::vector<unsigned> waits;
+        std::size_t unreadAfter;
+    };
     const std::vector<Row> rows = {
         // A failed write reads nothing: the queued reply stays unread.
-        {"write fails", [](SimulatedInterface& m) { m.failWrite = true; m.pendingInput.push_back(SignalReply('2')); },
-         "HID_Write Err\n", {}, 1},
+        {"write fails",
+         [](SimulatedInterface& m) {
+             m.failWrite = true;
+             m.pendingInput.push_back(SignalReply('2'));
+         },
+         "HID_Write Err\n",
+         {},
+         1},
         {"handle closed", nullptr, "HID_Write Err\n", {}, 0},
-        {"silent", [](SimulatedInterface& m) { m.module->faults.silent = true; }, "HID_Read Err\n",
-         {SIGNAL_REPLY_WAIT_MS, HID_READ_TIMEOUT_MS}, 0},
-        {"pulled out", [](SimulatedInterface& m) { m.module->faults.unplugAfterReports = 1; }, "HID_Read Err\n", {SIGNAL_REPLY_WAIT_MS}, 1},
+        {"silent",
+         [](SimulatedInterface& m) { m.module->faults.silent = true; },
+         "HID_Read Err\n",
+         {SIGNAL_REPLY_WAIT_MS, HID_READ_TIMEOUT_MS},
+         0},
+        {"pulled out",
+         [](SimulatedInterface& m) { m.module->faults.unplugAfterReports = 1; },
+         "HID_Read Err\n",
+         {SIGNAL_REPLY_WAIT_MS},
+         1},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -120,7 +138,8 @@ TEST_F(ModuleLinkTest, QueriesAcceptOrRefuseTheReplyTheyRead) {
     EXPECT_EQ(Flags(), KEPT);
     HidReport signal;
     BuildCommandReport(CMD_SIGNAL, signal);
-    EXPECT_EQ(std::vector<HidReport>(module->written.end() - 3, module->written.end()), std::vector<HidReport>(3, signal));
+    EXPECT_EQ(std::vector<HidReport>(module->written.end() - 3, module->written.end()),
+              std::vector<HidReport>(3, signal));
 }
 
 }  // namespace lq3860

@@ -37,7 +37,9 @@ class NeighbourTest : public ::testing::Test {
 protected:
     void SetUp() override { MacHandOff = {before, 1}; }
 
-    ReaderMessage Messages() { return [this](const std::string& text) { messages.push_back(text); }; }
+    ReaderMessage Messages() {
+        return [this](const std::string& text) { messages.push_back(text); };
+    }
     int Read(int maxRows, int interfaceIndex) {
         std::memset(entries, 0xAA, sizeof entries);
         CArpTableReader reader(table, Messages());
@@ -55,10 +57,12 @@ protected:
 
 // Number by number: 10.0.0.3 comes before 10.0.0.20 and 10.0.1.0, unlike text or little-endian order.
 TEST_F(NeighbourTest, ReaderTakesTheLowestAddressesOfItsInterfaceUpToTheLimitAndZeroesTheRest) {
-    for (int i = 299; i >= 0; --i) table.rows.push_back(Row(4, {10, 0, std::uint8_t(i / 256), std::uint8_t(i)}, {1}, NUD_STALE));
+    for (int i = 299; i >= 0; --i)
+        table.rows.push_back(Row(4, {10, 0, std::uint8_t(i / 256), std::uint8_t(i)}, {1}, NUD_STALE));
     table.rows.insert(table.rows.end(), {Row(3, {10, 0, 0, 0}, {1}, NUD_STALE), Row(5, {10, 0, 0, 0}, {1}, NUD_STALE)});
-    const struct { int interfaceIndex, maxRows, expected; } cases[] = {
-        {4, ARP_MAX_ENTRIES, ARP_MAX_ENTRIES}, {4, 3, 3}, {5, 5, 1}, {4, 0, 0}, {4, -1, 0}};
+    const struct {
+        int interfaceIndex, maxRows, expected;
+    } cases[] = {{4, ARP_MAX_ENTRIES, ARP_MAX_ENTRIES}, {4, 3, 3}, {5, 5, 1}, {4, 0, 0}, {4, -1, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "interface " << c.interfaceIndex << ", limit " << c.maxRows);
         ASSERT_EQ(Read(c.maxRows, c.interfaceIndex), c.expected);
@@ -70,10 +74,19 @@ TEST_F(NeighbourTest, ReaderTakesTheLowestAddressesOfItsInterfaceUpToTheLimitAnd
 }
 
 TEST_F(NeighbourTest, ReaderZeroFillsShortMacsCutsLongOnesAndMapsStates) {
-    const struct { std::uint16_t state; Bytes mac; std::uint32_t type; } cases[] = {
-        {NUD_PERMANENT, {1, 2, 3, 4, 5, 6, 7, 8}, 4}, {NUD_REACHABLE, {0x11, 0x22}, 3}, {NUD_STALE, {}, 3},
-        {NUD_DELAY, {}, 3}, {NUD_PROBE, {}, 3}, {NUD_INCOMPLETE, {}, 2}, {NUD_FAILED, {}, 2}, {NUD_NOARP, {}, 1},
-        {NUD_NONE, {}, 1}};
+    const struct {
+        std::uint16_t state;
+        Bytes mac;
+        std::uint32_t type;
+    } cases[] = {{NUD_PERMANENT, {1, 2, 3, 4, 5, 6, 7, 8}, 4},
+                 {NUD_REACHABLE, {0x11, 0x22}, 3},
+                 {NUD_STALE, {}, 3},
+                 {NUD_DELAY, {}, 3},
+                 {NUD_PROBE, {}, 3},
+                 {NUD_INCOMPLETE, {}, 2},
+                 {NUD_FAILED, {}, 2},
+                 {NUD_NOARP, {}, 1},
+                 {NUD_NONE, {}, 1}};
     std::uint8_t last = 0;
     for (const auto& c : cases) table.rows.push_back(Row(5, {10, 0, 0, ++last}, c.mac, c.state));
     ASSERT_EQ(Read(ARP_MAX_ENTRIES, 5), int(std::size(cases)));
@@ -86,17 +99,30 @@ TEST_F(NeighbourTest, ReaderZeroFillsShortMacsCutsLongOnesAndMapsStates) {
 }
 
 TEST_F(NeighbourTest, LookupTakesTheLastUsableExactMatchOnTheChosenAdapter) {
-    table.rows = {Row(7, {10, 0, 0, 10}, Bytes(6, 0x10), NUD_REACHABLE), Row(8, {10, 0, 0, 1}, Bytes(6, 0x88), NUD_REACHABLE),
-                  Row(7, {10, 0, 0, 5}, Bytes(6, 0x11), NUD_REACHABLE), Row(7, {10, 0, 0, 5}, Bytes(6, 0x22), NUD_PERMANENT),
-                  Row(7, {10, 0, 0, 5}, {}, NUD_FAILED), Row(7, {10, 0, 0, 2}, {}, NUD_INCOMPLETE)};
-    const struct { const char* ip; std::optional<int> adapter; bool opens, lists; const char* found; int listCalls; } cases[] = {
-        {"10.0.0.5", 7, true, true, "22", 1},         {"10.0.0.1", 8, true, true, "88", 1},
-        {"10.0.0.10", 7, true, true, "10", 1},        {"10.0.0.1", 7, true, true, nullptr, 1},
-        {"010.0.0.10", 7, true, true, nullptr, 1},    {"10.0.0.2", 7, true, true, nullptr, 1},
-        {"10.0.0.1", std::nullopt, true, true, nullptr, 0}, {"10.0.0.5", 7, true, false, nullptr, 1},
-        {"10.0.0.5", 7, false, true, nullptr, 0}};  // only an unreachable table is worth a message
+    table.rows = {Row(7, {10, 0, 0, 10}, Bytes(6, 0x10), NUD_REACHABLE),
+                  Row(8, {10, 0, 0, 1}, Bytes(6, 0x88), NUD_REACHABLE),
+                  Row(7, {10, 0, 0, 5}, Bytes(6, 0x11), NUD_REACHABLE),
+                  Row(7, {10, 0, 0, 5}, Bytes(6, 0x22), NUD_PERMANENT),
+                  Row(7, {10, 0, 0, 5}, {}, NUD_FAILED),
+                  Row(7, {10, 0, 0, 2}, {}, NUD_INCOMPLETE)};
+    const struct {
+        const char* ip;
+        std::optional<int> adapter;
+        bool opens, lists;
+        const char* found;
+        int listCalls;
+    } cases[] = {{"10.0.0.5", 7, true, true, "22", 1},
+                 {"10.0.0.1", 8, true, true, "88", 1},
+                 {"10.0.0.10", 7, true, true, "10", 1},
+                 {"10.0.0.1", 7, true, true, nullptr, 1},
+                 {"010.0.0.10", 7, true, true, nullptr, 1},
+                 {"10.0.0.2", 7, true, true, nullptr, 1},
+                 {"10.0.0.1", std::nullopt, true, true, nullptr, 0},
+                 {"10.0.0.5", 7, true, false, nullptr, 1},
+                 {"10.0.0.5", 7, false, true, nullptr, 0}};  // only an unreachable table is worth a message
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.ip << " on " << c.adapter.value_or(-1) << " opens " << c.opens << " lists " << c.lists);
+        SCOPED_TRACE(testing::Message() << c.ip << " on " << c.adapter.value_or(-1) << " opens " << c.opens << " lists "
+                                        << c.lists);
         MacHandOff = {before, 1};
         table.listCalls = 0;
         table.opens = c.opens;
@@ -105,7 +131,8 @@ TEST_F(NeighbourTest, LookupTakesTheLastUsableExactMatchOnTheChosenAdapter) {
         CArpTableReader reader(table, Messages());
         EXPECT_EQ(lookup.LookUpMac(reader, c.adapter, c.ip), c.found != nullptr);
         EXPECT_EQ(MacHandOff.ready, c.found != nullptr ? 1 : 0);
-        EXPECT_EQ(MacHandOff.macText, (c.found ? MacTexts{c.found, c.found, c.found, c.found, c.found, c.found} : before));
+        EXPECT_EQ(MacHandOff.macText,
+                  (c.found ? MacTexts{c.found, c.found, c.found, c.found, c.found, c.found} : before));
         EXPECT_EQ(table.listCalls, c.listCalls);
         EXPECT_EQ(messages, std::vector<std::string>(c.opens ? 0 : 1, "Load library fail"));
     }
@@ -116,11 +143,15 @@ TEST_F(NeighbourTest, CycleReadsTheTableAfreshOnlyWhenTheProbeWasAnswered) {
     table.rows = {Row(7, {192, 168, 255, 9}, {1, 2, 3, 4, 5, 6}, NUD_STALE),
                   Row(7, {192, 168, 255, 1}, {0x00, 0x0C, 0x29, 0x3A, 0x4B, 0x5C}, NUD_REACHABLE)};
     const std::vector<std::string> lines = {"192.168.255.1", "00-0C-29-3A-4B-5C", "192.168.255.9", "01-02-03-04-05-06"};
-    const struct { ProbeOutcome probe; const char* ip; GetMacOutcome outcome; int opens, ready; } cases[] = {
-        {ProbeOutcome::NoReply, "192.168.255.1", GetMacOutcome::ProbeFailed, 0, 1},
-        {ProbeOutcome::NoPermission, "192.168.255.1", GetMacOutcome::NoPermission, 0, 1},
-        {ProbeOutcome::Answered, "192.168.255.2", GetMacOutcome::NotFound, 1, 0},
-        {ProbeOutcome::Answered, "192.168.255.1", GetMacOutcome::Found, 2, 1}};
+    const struct {
+        ProbeOutcome probe;
+        const char* ip;
+        GetMacOutcome outcome;
+        int opens, ready;
+    } cases[] = {{ProbeOutcome::NoReply, "192.168.255.1", GetMacOutcome::ProbeFailed, 0, 1},
+                 {ProbeOutcome::NoPermission, "192.168.255.1", GetMacOutcome::NoPermission, 0, 1},
+                 {ProbeOutcome::Answered, "192.168.255.2", GetMacOutcome::NotFound, 1, 0},
+                 {ProbeOutcome::Answered, "192.168.255.1", GetMacOutcome::Found, 2, 1}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.ip);
         std::string probed;

@@ -17,7 +17,10 @@ using Bytes = std::vector<std::uint8_t>;
 // Checksums worked out by hand on the bytes as sent (big-endian 16-bit words);
 // the 45-byte request also needs the zero byte after an odd length.
 TEST(EchoRequestTest, HeaderCountersTickAndPayloadHaveTheExactBytes) {
-    const struct { std::uint32_t id, sequence, tick; Bytes header; } cases[] = {
+    const struct {
+        std::uint32_t id, sequence, tick;
+        Bytes header;
+    } cases[] = {
         {1, 1, 0, {0x08, 0, 0xF3, 0x0C, 0x01, 0, 0x01, 0, 0, 0, 0, 0, 0}},
         {0x1FFFF, 0x1FFFF, 0x12345678, {0x08, 0, 0x8C, 0x60, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0x78, 0x56, 0x34, 0x12}}};
     for (const auto& c : cases) {
@@ -52,9 +55,12 @@ TEST(EchoReplyTest, OnlyTheTargetsReplyToOurEchoCounts) {
     EXPECT_FALSE(IsEchoReply(good.data(), good.size(), expected.target ^ 0x01000000u, expected)) << "other source";
     EXPECT_FALSE(IsEchoReply(good.data(), 7, expected.target, expected)) << "truncated header";
     EXPECT_FALSE(IsEchoReply(nullptr, 0, expected.target, expected));
-    const struct { const char* what; std::size_t at; std::uint8_t value; } changes[] = {
-        {"echo request", 0, 8}, {"other code", 1, 1}, {"other id", 4, 0x06}, {"other id high byte", 5, 0x01},
-        {"other sequence", 6, 0x08}, {"other sequence high byte", 7, 0x01}};
+    const struct {
+        const char* what;
+        std::size_t at;
+        std::uint8_t value;
+    } changes[] = {{"echo request", 0, 8},          {"other code", 1, 1},        {"other id", 4, 0x06},
+                   {"other id high byte", 5, 0x01}, {"other sequence", 6, 0x08}, {"other sequence high byte", 7, 0x01}};
     for (const auto& c : changes) {
         Bytes reply = good;
         reply[c.at] = c.value;
@@ -63,8 +69,10 @@ TEST(EchoReplyTest, OnlyTheTargetsReplyToOurEchoCounts) {
 }
 
 TEST(EchoReplyTest, RawDatagramsGiveTheIcmpAfterAValidIpv4Header) {
-    const struct { std::uint8_t versionAndLength; std::size_t length, icmpAt; } cases[] = {
-        {0x46, 34, 24}, {0x45, 20, 20}, {0x4F, 30, 0}, {0x44, 34, 0}, {0x65, 34, 0}, {0x45, 19, 0}};
+    const struct {
+        std::uint8_t versionAndLength;
+        std::size_t length, icmpAt;
+    } cases[] = {{0x46, 34, 24}, {0x45, 20, 20}, {0x4F, 30, 0}, {0x44, 34, 0}, {0x65, 34, 0}, {0x45, 19, 0}};
     for (const auto& c : cases) {
         Bytes datagram(34, 0xEE);
         datagram[0] = c.versionAndLength;

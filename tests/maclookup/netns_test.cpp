@@ -4,8 +4,8 @@
 // with MAC 00:0c:29:3a:4b:5c. The test process works inside the host
 // namespace, so no traffic leaves them. Needs root.
 #include <fcntl.h>
-#include <gtest/gtest.h>
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <sched.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,17 +15,19 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "types/debug_output.h"
 #include "maclookup/mac_handoff.h"
 #include "maclookup/mac_lookup.h"
 #include "maclookup/network_adapters.h"
 #include "maclookup/rtnetlink_neighbour_source.h"
+#include "types/debug_output.h"
 
 namespace lq3860 {
 
 namespace {
 
-bool Shell(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
+bool Shell(const std::string& command) {
+    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
+}
 
 struct CycleReport {
     GetMacOutcome outcome;
@@ -41,14 +43,15 @@ CycleReport RunCycle(const char* address, const char* adapter) {
     const std::optional<int> index = FindHostAdapterIndex(adapter);
     const auto start = std::chrono::steady_clock::now();
     report.outcome = MacLookup(MacHandOff, debug).GetMacAddressOfHost(address, index, [](const std::string&) {});
-    report.elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(
-                           std::chrono::steady_clock::now() - start).count();
+    report.elapsedMs =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
     for (const auto& byte : MacHandOff.macText) report.handOff += byte + "-";
     report.handOff += std::to_string(MacHandOff.ready);
     RtnetlinkNeighbourSource table;
     CArpTableReader reader(table, [](const std::string&) {});
     ArpEntry rows[8];
-    for (int i = 0; i < reader.ReadEntries(rows, 8, index.value_or(0)); ++i) report.types += std::to_string(rows[i].type);
+    for (int i = 0; i < reader.ReadEntries(rows, 8, index.value_or(0)); ++i)
+        report.types += std::to_string(rows[i].type);
     return report;
 }
 
@@ -64,7 +67,8 @@ int CycleWithoutRawSockets(const char* pingGroupRange) {
     }
     int status = 0;
     return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) != 99
-               ? WEXITSTATUS(status) : -1;
+               ? WEXITSTATUS(status)
+               : -1;
 }
 
 // The lines a command prints; during() runs once a line holding startMark came.
@@ -91,12 +95,12 @@ protected:
         ASSERT_EQ(unshare(CLONE_NEWNET), 0) << "cannot create the host namespace";
         peer = "lqmac" + std::to_string(getpid()) + "p";
         const std::string p = "ip -n " + peer + " ";
-        ASSERT_TRUE(
-            Shell("ip netns add " + peer) && Shell("ip link add lqa0 type veth peer name lqb0 netns " + peer) &&
-            Shell(p + "link set lqb0 address 00:0c:29:3a:4b:5c") && Shell(p + "addr add 192.168.255.1/24 dev lqb0") &&
-            Shell(p + "link set lqb0 up") && Shell("ip addr add 192.168.255.2/24 dev lqa0") &&
-            Shell("ip link set lqa0 up") && Shell("ip link set lo up") && Shell("ip link add lqa1 type veth peer name lqa2") &&
-            Shell("ip neigh add 192.168.255.200 lladdr 02:00:00:00:00:c8 dev lqa1 nud permanent"));
+        ASSERT_TRUE(Shell("ip netns add " + peer) && Shell("ip link add lqa0 type veth peer name lqb0 netns " + peer) &&
+                    Shell(p + "link set lqb0 address 00:0c:29:3a:4b:5c") &&
+                    Shell(p + "addr add 192.168.255.1/24 dev lqb0") && Shell(p + "link set lqb0 up") &&
+                    Shell("ip addr add 192.168.255.2/24 dev lqa0") && Shell("ip link set lqa0 up") &&
+                    Shell("ip link set lo up") && Shell("ip link add lqa1 type veth peer name lqa2") &&
+                    Shell("ip neigh add 192.168.255.200 lladdr 02:00:00:00:00:c8 dev lqa1 nud permanent"));
     }
     void TearDown() override {
         EXPECT_TRUE(origin < 0 || setns(origin, CLONE_NEWNET) == 0) << "cannot go back to the first namespace";
@@ -112,9 +116,16 @@ protected:
 // address sees them on its raw socket and must not take them for its own.
 TEST_F(NetnsTest, CyclesFindOnlyAnsweringPeersOnTheirAdapterAmidOtherHostsReplies) {
     // types: nullptr when not checked
-    const struct { const char *address, *adapter; GetMacOutcome outcome; const char *handOff, *debug, *types; int minMs, maxMs; } rows[] = {
-        {"192.168.255.1", "lqa0", GetMacOutcome::Found, "00-0C-29-3A-4B-5C-1", "192.168.255.1|00-0C-29-3A-4B-5C|", "3", 0, 1000},
-        {"192.168.255.1", "lqa1", GetMacOutcome::NotFound, "------0", "192.168.255.200|02-00-00-00-00-C8|", "4", 0, 1000},
+    const struct {
+        const char *address, *adapter;
+        GetMacOutcome outcome;
+        const char *handOff, *debug, *types;
+        int minMs, maxMs;
+    } rows[] = {
+        {"192.168.255.1", "lqa0", GetMacOutcome::Found, "00-0C-29-3A-4B-5C-1", "192.168.255.1|00-0C-29-3A-4B-5C|", "3",
+         0, 1000},
+        {"192.168.255.1", "lqa1", GetMacOutcome::NotFound, "------0", "192.168.255.200|02-00-00-00-00-C8|", "4", 0,
+         1000},
         {"192.168.255.77", "lqa0", GetMacOutcome::ProbeFailed, "------0", "4|", nullptr, 1950, 3000},
         {"192.168.255", "lqa0", GetMacOutcome::ProbeFailed, "------0", "2|", nullptr, 0, 1000},
     };
@@ -143,9 +154,10 @@ TEST_F(NetnsTest, WithoutRawSocketsTheGroupRangeDecidesAndRefusalIsNoPermission)
 // tshark finds correct, then the reply: the first two ICMP frames.
 TEST_F(NetnsTest, ProbeOnTheWireHasAValidChecksum) {
     CycleReport report{};
-    const std::string capture = OutputAround("tshark -i lqa0 -l -n -a duration:8 -c 2 -f icmp -T fields -e frame.len"
-                                             " -e icmp.type -e icmp.checksum.status", "Capture started",
-                                             [&] { report = RunCycle("192.168.255.1", "lqa0"); });
+    const std::string capture = OutputAround(
+        "tshark -i lqa0 -l -n -a duration:8 -c 2 -f icmp -T fields -e frame.len"
+        " -e icmp.type -e icmp.checksum.status",
+        "Capture started", [&] { report = RunCycle("192.168.255.1", "lqa0"); });
     EXPECT_EQ(report.outcome, GetMacOutcome::Found);
     EXPECT_NE(capture.find("\n79\t8\t1\n79\t0\t1\n"), std::string::npos) << capture;
 }

@@ -25,9 +25,13 @@ std::pair<int, std::string> RunShell(const std::string& command) {
     return {status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
 }
 
-std::string Quote(const fs::path& path) { return "'" + path.string() + "'"; }
+std::string Quote(const fs::path& path) {
+    return "'" + path.string() + "'";
+}
 
-std::string FileText(const fs::path& path) { return RunShell("cat " + Quote(path)).second; }
+std::string FileText(const fs::path& path) {
+    return RunShell("cat " + Quote(path)).second;
+}
 
 // The rest of the line that starts with `key` (as in "Package: " or "Exec="), empty when missing.
 std::string Value(const std::string& text, const std::string& key) {
@@ -53,8 +57,8 @@ protected:
 TEST_F(DebianPackage, IsNamedAfterTheProjectAndDependsOnRuntimeLibrariesOnly) {
     EXPECT_EQ(Value(fields_, "Package: "), "lq3860-utility");
     EXPECT_EQ(Value(fields_, "Version: "), LQ3860_VERSION);
-    EXPECT_TRUE(fs::is_regular_file(SCRATCH / ("lq3860-utility_" LQ3860_VERSION "_" +
-                                               Value(fields_, "Architecture: ") + ".deb")));
+    EXPECT_TRUE(fs::is_regular_file(
+        SCRATCH / ("lq3860-utility_" LQ3860_VERSION "_" + Value(fields_, "Architecture: ") + ".deb")));
     const std::string depends = Value(fields_, "Depends: ");
     for (const char* library : {"libc6", "libstdc++6", "libhidapi-hidraw0", "libqt6widgets6", "libnl-route-3-200"})
         EXPECT_NE(depends.find(library), std::string::npos) << library << " missing from: " << depends;

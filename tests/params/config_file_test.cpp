@@ -67,7 +67,11 @@ TEST(ConfigRoundTrip, SavedLinesLoadBack) {
     std::fill(std::begin(unterminated.key), std::end(unterminated.key), 'K');
     const ModuleParamSet numbers = MakeParams(0, 5, 255, "n", "k", {0x00, 0x0A, 0x1B, 0xab, 0x05, 0xF0});
     const ModuleParamSet tags = MakeParams(255, 13, 4, "[G3]", ",[G3] [G4],key,with,", {1, 2, 3, 4, 5, 6});
-    const struct { ModuleParamSet saved; std::string fragment; ModuleParamSet loaded; } rows[] = {
+    const struct {
+        ModuleParamSet saved;
+        std::string fragment;
+        ModuleParamSet loaded;
+    } rows[] = {
         {numbers, "[G1]\r\n00,05,255,\r\n[G2]\r\nn,\r\n[G3]\r\nk,\r\n[G4]\r\n00,0A,1B,AB,05,F0,\r\n", numbers},
         {MakeParams(0, 3, 0, "", "", {}), "[G2]\r\n*,\r\n[G3]\r\n*,\r\n", MakeParams(0, 3, 0, "*", "*", {})},
         {unterminated, "[G2]\r\n" + std::string(20, 'S') + ",\r\n[G3]\r\n" + std::string(63, 'K') + ",\r\n",
@@ -90,7 +94,11 @@ TEST(ConfigParse, LayoutsFieldFormsAndMissingTags) {
     const std::string full = FormatConfiguration(MakeParams(0, 1, 2, "s", "0123456789", {}));
     std::string zeroBeforeG4 = full;  // the text ends at its first zero byte
     zeroBeforeG4.insert(zeroBeforeG4.find("[G4]"), std::string(1, '\0') + "\r\n");
-    const struct { std::string text; ModuleParamSet expected; const char* message; } rows[] = {
+    const struct {
+        std::string text;
+        ModuleParamSet expected;
+        const char* message;
+    } rows[] = {
         {"notes\r\n\r\n[G4]\r\n0A,0B,0C,0D,0E,0F,\r\ntext\r\n[G3]\r\nsecret12,\r\n\r\n[G1]\r\n00,05,03,\r\n"
          "[G2]\r\nhome,\r\n",
          MakeParams(0, 5, 3, "home", "secret12", {0x0A, 0x0B, 0x0C, 0x0D, 0x0E, 0x0F}), nullptr},
@@ -101,7 +109,8 @@ TEST(ConfigParse, LayoutsFieldFormsAndMissingTags) {
          MakeParams(1, 2, 0, "real", "k", {1, 2, 3, 4, 5, 6}), nullptr},
         // A text line without a comma is taken whole; over 63 characters are cut.
         {Sections("00,01,00,", " My Net" + std::string(100, 'a'), std::string(80, 'b') + ",", MAC_LINE),
-         MakeParams(0, 1, 0, (" My Net" + std::string(100, 'a')).substr(0, 63), std::string(63, 'b'), {1, 2, 3, 4, 5, 6}),
+         MakeParams(0, 1, 0, (" My Net" + std::string(100, 'a')).substr(0, 63), std::string(63, 'b'),
+                    {1, 2, 3, 4, 5, 6}),
          nullptr},
         // A comma in the very first position belongs to the first field.
         {Sections(",5,6,7,", "s,", "k,", ",1,2,3,4,5,6,"), MakeParams(0, 6, 7, "s", "k", {0, 2, 3, 4, 5, 6}), nullptr},
@@ -124,10 +133,14 @@ TEST(ConfigParse, LayoutsFieldFormsAndMissingTags) {
 
 // G1 numbers read as decimal, G4 numbers as hex, both kept in 8 bits.
 TEST(ConfigParse, NumberForms) {
-    const struct { std::string field; int decimal; int hex; } rows[] = {
-        {"-1", 255, 255}, {"300", 44, 0x00}, {"+7", 7, 7},     {"  \t12", 12, 0x12}, {"0x1f", 0, 0x1F},
+    const struct {
+        std::string field;
+        int decimal;
+        int hex;
+    } rows[] = {
+        {"-1", 255, 255},  {"300", 44, 0x00},  {"+7", 7, 7},    {"  \t12", 12, 0x12}, {"0x1f", 0, 0x1F},
         {"0XAb", 0, 0xAB}, {"-0x01", 0, 0xFF}, {"ff", 0, 0xFF}, {"12ab", 12, 0xAB},   {"", 0, 0},
-        {"zz", 0, 0},     {"-", 0, 0},       {"0x", 0, 0},     {"256", 0, 0x56},     {"-256", 0, 0xAA},
+        {"zz", 0, 0},      {"-", 0, 0},        {"0x", 0, 0},    {"256", 0, 0x56},     {"-256", 0, 0xAA},
     };
     for (const auto& row : rows) {
         const std::string& f = row.field;
@@ -196,7 +209,7 @@ TEST_F(ConfigStorage, SavesReplaceTheWholeFileThroughLinksOrFailLeavingItAlone) 
         EXPECT_FALSE(WriteFileAtomically(path, "text")) << '"' << path << '"';
     }
     EXPECT_TRUE(fs::is_directory(Path("sub")));
-    rlimit saved {};
+    rlimit saved{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
     const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
     const rlimit small{16, saved.rlim_max};
@@ -249,7 +262,10 @@ TEST_F(ConfigStorage, LoadLimitsAndRefusals) {
     EXPECT_EQ(Dump(params), Dump(SAVED));
 
     const char* const openFailure = "Open database file failure";
-    const struct { std::string path; const char* message; } rows[] = {
+    const struct {
+        std::string path;
+        const char* message;
+    } rows[] = {
         {Path("over.txt"), openFailure}, {Path("missing.txt"), openFailure}, {Path("sub"), openFailure},
         {Path("fifo"), openFailure},     {std::string(), openFailure},       {Path("empty.txt"), "[G1] format error"},
     };

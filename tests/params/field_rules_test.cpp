@@ -13,9 +13,15 @@ namespace lq3860 {
 
 TEST(HexFilterTest, RemovesOneNonHexCharacterPerPass) {
     // 0xE1 is 'a' with the high bit set: not a digit. A null result: nothing to remove.
-    const std::pair<const char*, const char*> rows[] = {{"g", ""},       {"1g", "1"},     {"zz", "z"},
-                                                         {"a-b:c", "ab:c"}, {"\xE1" "1", "1"}, {"09afAF", nullptr},
-                                                         {"", nullptr}};
+    const std::pair<const char*, const char*> rows[] = {{"g", ""},
+                                                        {"1g", "1"},
+                                                        {"zz", "z"},
+                                                        {"a-b:c", "ab:c"},
+                                                        {"\xE1"
+                                                         "1",
+                                                         "1"},
+                                                        {"09afAF", nullptr},
+                                                        {"", nullptr}};
     for (const auto& [before, after] : rows) {
         SCOPED_TRACE(before);
         std::string text = before;
@@ -30,10 +36,11 @@ TEST(KeyLengthRuleTest, EachEncryptionJudgesOnlyTheLength) {
     const char* wpa = "The KEY must between 8~63 characters!";
     const auto ok = KeyVerdict::Accepted, no = KeyVerdict::Refused;
     const std::tuple<int, std::size_t, KeyVerdict, const char*> rows[] = {
-        {1, 10, ok, nullptr}, {1, 9, no, wep64},   {1, 11, no, wep64},   {1, 0, no, wep64},    {2, 26, ok, nullptr},
-        {2, 25, no, wep128},  {2, 27, no, wep128}, {3, 8, ok, nullptr},  {3, 63, ok, nullptr}, {3, 7, no, wpa},
-        {4, 64, no, wpa},     {4, 8, ok, nullptr}, {-1, 3, ok, nullptr}, {5, 3, ok, nullptr},
-        {0, 12, KeyVerdict::Cleared, nullptr}};
+        {1, 10, ok, nullptr}, {1, 9, no, wep64},    {1, 11, no, wep64},
+        {1, 0, no, wep64},    {2, 26, ok, nullptr}, {2, 25, no, wep128},
+        {2, 27, no, wep128},  {3, 8, ok, nullptr},  {3, 63, ok, nullptr},
+        {3, 7, no, wpa},      {4, 64, no, wpa},     {4, 8, ok, nullptr},
+        {-1, 3, ok, nullptr}, {5, 3, ok, nullptr},  {0, 12, KeyVerdict::Cleared, nullptr}};
     for (const auto& [encryption, length, verdict, message] : rows) {
         SCOPED_TRACE(std::to_string(encryption) + "/" + std::to_string(length));
         const KeyCheck check = CheckKeyLength(encryption, length);
@@ -45,7 +52,7 @@ TEST(KeyLengthRuleTest, EachEncryptionJudgesOnlyTheLength) {
 TEST(ShowParamsTest, OddStoredValuesShowSafelyAndTheSetStaysUnchanged) {
     ModuleParamSet params;
     params.mode = 2, params.channel = 14, params.encryption = 7;  // out-of-range indexes select nothing
-    std::memset(params.key, 'K', PARAM_TEXT_AREA);  // unterminated: must stay inside its area
+    std::memset(params.key, 'K', PARAM_TEXT_AREA);                // unterminated: must stay inside its area
     const std::uint8_t mac[MAC_LENGTH] = {0x00, 0x0A, 0x1B, 0xFF, 0x7f, 0xc3};
     std::memcpy(params.mac, mac, MAC_LENGTH);
     const ModuleParamSet before = params;
@@ -74,7 +81,8 @@ TEST(CollectTest, SelectionsTextsAndMacAreCutToWhatTheModuleTakesAndNoneClearsTh
               std::vector<int>({255, 3, 3}));  // no selection travels as 255
     EXPECT_EQ(std::string(params.key, PARAM_TEXT_AREA), std::string(63, 'k') + '\0');
     // The first 20 characters and nothing of the earlier, longer text.
-    EXPECT_EQ(std::string(params.ssid, PARAM_TEXT_AREA), "abcdefghijklmnopqrst" + std::string(PARAM_TEXT_AREA - 20, '\0'));
+    EXPECT_EQ(std::string(params.ssid, PARAM_TEXT_AREA),
+              "abcdefghijklmnopqrst" + std::string(PARAM_TEXT_AREA - 20, '\0'));
     // The MAC takes the leading hex digits in their low 8 bits; only empty edits are filled.
     EXPECT_EQ(fields.macText, (std::array<std::string, MAC_LENGTH>{"FF", "0a", "F", "1g", "zz", "1FF"}));
     const std::uint8_t expected[MAC_LENGTH] = {0xFF, 0x0A, 0x0F, 0x01, 0x00, 0xFF};

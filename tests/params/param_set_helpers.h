@@ -27,6 +27,8 @@ inline ModuleParamSet Sentinel() {
 
 // Every byte of the set: stale bytes after a text's terminator count too.
 static_assert(sizeof(ModuleParamSet) == 3 + 2 * PARAM_TEXT_AREA + MAC_LENGTH, "the set has no padding");
-inline std::string Dump(const ModuleParamSet& p) { return {reinterpret_cast<const char*>(&p), sizeof p}; }
+inline std::string Dump(const ModuleParamSet& p) {
+    return {reinterpret_cast<const char*>(&p), sizeof p};
+}
 
 }  // namespace lq3860

@@ -26,8 +26,10 @@ protected:
     void Start(bool open = true, bool silent = false) {
         module->module->faults.silent = silent;
         module->failWrite = false;
-        if (open) ASSERT_TRUE(link.OpenModule(0));
-        else link.CloseLink();
+        if (open)
+            ASSERT_TRUE(link.OpenModule(0));
+        else
+            link.CloseLink();
         debugTexts.clear();
         pauses.clear();
         positions.clear();
@@ -53,8 +55,12 @@ TEST_F(ParameterTransfer, DownloadOutcomesWaitsAndFields) {
     std::memcpy(firstReport.key, Sentinel().key, PARAM_TEXT_AREA);
     module->module->Behaviour().SetParams(stored);
     const struct {
-        const char* name; ModuleParamSet expected; Texts debug;
-        bool open = true, silent = false; int failFrom = -1; Waits waits = Waits(5, 200);
+        const char* name;
+        ModuleParamSet expected;
+        Texts debug;
+        bool open = true, silent = false;
+        int failFrom = -1;
+        Waits waits = Waits(5, 200);
     } rows[] = {
         {"answers", stored, {}},
         {"no module", Sentinel(), {W, R, W, R}, false},
@@ -81,10 +87,16 @@ TEST_F(ParameterTransfer, AnnouncementOutcomes) {
     using enum AnnounceOutcome;
     const struct {
         const char* reply;  // null: the module's own answer
-        AnnounceOutcome outcome; bool open = true, silent = false; Texts debug = {}; Waits waits = {};
+        AnnounceOutcome outcome;
+        bool open = true, silent = false;
+        Texts debug = {};
+        Waits waits = {};
     } rows[] = {
-        {nullptr, Acknowledged}, {"AT+iWP OK\r\n", NotAcknowledged}, {"at+iwp ok", NotAcknowledged},
-        {nullptr, LinkFailed, false, false, {W}}, {nullptr, LinkFailed, true, true, {R}, {HID_READ_TIMEOUT_MS}},
+        {nullptr, Acknowledged},
+        {"AT+iWP OK\r\n", NotAcknowledged},
+        {"at+iwp ok", NotAcknowledged},
+        {nullptr, LinkFailed, false, false, {W}},
+        {nullptr, LinkFailed, true, true, {R}, {HID_READ_TIMEOUT_MS}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.reply ? row.reply : "(module)");
@@ -110,7 +122,11 @@ TEST_F(ParameterTransfer, UploadReportsWaitsAndFailures) {
     HidReport first{0, 1, 13, 255, 0xFF, 0x00, 0x0A, 0xA0, 0x5A, 0xA5};
     std::memcpy(first.data() + 11, "exactly-20-chars-ssi", 20);
     const HidReport second{0, 'a', 'b', 'c'};
-    const struct { int failFrom; std::vector<HidReport> written; Texts debug; } rows[] = {
+    const struct {
+        int failFrom;
+        std::vector<HidReport> written;
+        Texts debug;
+    } rows[] = {
         {-1, {first, second}, {}},
         {0, {first}, {W, W}},  // 0: no write gets through
         {750, {first, second}, {W}},

@@ -16,9 +16,9 @@ SimOptionsResult Parse(std::vector<const char*> arguments) {
 }
 
 TEST(SimOptions, EveryOptionIsTakenAndTheLastNameCounts) {
-    const SimOptionsResult result = Parse({"--name", "Bench module", "--vendor", "0x1234", "--product=ABCD",
-                                           "--second-collection", "--count", "32", "--silent", "--unplug-after=0",
-                                           "--state", "/tmp/params.txt", "--help"});
+    const SimOptionsResult result =
+        Parse({"--name", "Bench module", "--vendor", "0x1234", "--product=ABCD", "--second-collection", "--count", "32",
+               "--silent", "--unplug-after=0", "--state", "/tmp/params.txt", "--help"});
     ASSERT_TRUE(result.ok) << result.error;
     const SimOptions& o = result.options;
     EXPECT_EQ(std::make_tuple(o.ProductName(), o.vendorId, o.productId, o.count, o.module.faults.unplugAfterReports,
@@ -32,9 +32,20 @@ TEST(SimOptions, EveryOptionIsTakenAndTheLastNameCounts) {
 TEST(SimOptions, WrongCommandLinesAreRefusedWithAReason) {
     const std::string longName(128, 'n');
     const std::vector<std::vector<const char*>> wrong = {
-        {"--vendor"}, {"--vendor", "7g3a"}, {"--vendor", "10000"}, {"--vendor", "-1"}, {"--vendor", "0x"},
-        {"--count", "0"}, {"--count", "33"}, {"--count", "2x"}, {"--unplug-after", "-2"}, {"--name", ""},
-        {"--name", longName.c_str()}, {"--frobnicate"}, {"--state"}, {"--help=yes"},
+        {"--vendor"},
+        {"--vendor", "7g3a"},
+        {"--vendor", "10000"},
+        {"--vendor", "-1"},
+        {"--vendor", "0x"},
+        {"--count", "0"},
+        {"--count", "33"},
+        {"--count", "2x"},
+        {"--unplug-after", "-2"},
+        {"--name", ""},
+        {"--name", longName.c_str()},
+        {"--frobnicate"},
+        {"--state"},
+        {"--help=yes"},
     };
     for (const auto& arguments : wrong) {
         SCOPED_TRACE(std::string(arguments[0]) + " " + (arguments.size() > 1 ? arguments[1] : ""));

@@ -8,9 +8,9 @@
 
 #include "device/command_protocol.h"
 #include "device/hid_device_table.h"
-#include "simulation/simulated_module.h"
 #include "sim/report_descriptor.h"
 #include "sim/uhid_module.h"
+#include "simulation/simulated_module.h"
 
 namespace lq3860 {
 
@@ -33,7 +33,8 @@ std::tuple<std::vector<unsigned>, unsigned, unsigned, bool, bool> Walk(const std
         for (std::size_t b = 0; b < length; ++b) value |= unsigned(data[i + 1 + b]) << (8 * b);
         if (tag == 0xA0 && depth++ == 0) collections.push_back(item[0x04] << 16 | item[0x08]);  // page, usage
         if (tag == 0xC0) wellFormed = wellFormed && depth-- > 0;
-        if (tag == 0x80 || tag == 0x90) (tag == 0x80 ? inputBits : outputBits) += item[0x74] * item[0x94];  // size*count
+        if (tag == 0x80 || tag == 0x90)
+            (tag == 0x80 ? inputBits : outputBits) += item[0x74] * item[0x94];  // size*count
     }
     return {collections, inputBits, outputBits, item.count(0x84) > 0, wellFormed && depth == 0};
 }

@@ -9,17 +9,17 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "ui/get_mac_dialog.h"
-#include "ui/ip_address_edit.h"
 #include "maclookup/mac_handoff.h"
 #include "session/user_services.h"
+#include "ui/get_mac_dialog.h"
+#include "ui/ip_address_edit.h"
 
 namespace lq3860 {
 
 namespace {
 
 using MacTexts = std::array<std::string, 6>;
-using Message = std::pair<std::string, bool>;  // text, error icon
+using Message = std::pair<std::string, bool>;                           // text, error icon
 using Calls = std::vector<std::pair<std::string, std::optional<int>>>;  // address text, adapter
 enum : int { EXIT = 1, GET_MAC = 5, ADDRESS = 1007, FIRST_MAC = 1008, ADAPTERS = 1014 };
 const MacTexts HAND_OFF{"01", "02", "03", "04", "05", "06"}, FOUND{"00", "0C", "29", "3A", "4B", "5C"};
@@ -28,14 +28,15 @@ class RecordingServices final : public UserServices {
 public:
     std::vector<Message> messages;
     void WindowMessage(const std::string& text) override { messages.emplace_back("window: " + text, false); }
-    void ApplicationMessage(const std::string& text, bool errorIcon) override { messages.emplace_back(text, errorIcon); }
+    void ApplicationMessage(const std::string& text, bool errorIcon) override {
+        messages.emplace_back(text, errorIcon);
+    }
     std::string AskOpenFileName(const std::string&) override { return {}; }
     std::string AskSaveFileName(const std::string&, const std::string&) override { return {}; }
 };
 
 class GetMacDialogTest : public ::testing::Test {
 protected:
-
     GetMacDialogHooks Hooks() {
         return {[this] { return adapters; },
                 [this](const std::string& ipText, std::optional<int> index, const ReaderMessage& onMessage) {
@@ -46,17 +47,21 @@ protected:
                 }};
     }
     template <typename Widget = QWidget>
-    static Widget* Control(const QDialog& dialog, int id) { return dialog.findChild<Widget*>(QString::number(id)); }
+    static Widget* Control(const QDialog& dialog, int id) {
+        return dialog.findChild<Widget*>(QString::number(id));
+    }
     static MacTexts EditTexts(const QDialog& dialog) {
         MacTexts texts;
-        for (int i = 0; i < 6; ++i) texts[std::size_t(i)] = Control<QLineEdit>(dialog, FIRST_MAC + i)->text().toStdString();
+        for (int i = 0; i < 6; ++i)
+            texts[std::size_t(i)] = Control<QLineEdit>(dialog, FIRST_MAC + i)->text().toStdString();
         return texts;
     }
     static QLineEdit* Field(const QDialog& dialog, int i) { return Control<IpAddressEdit>(dialog, ADDRESS)->Field(i); }
 
     RecordingServices services;
     MacHandOffRecord MacHandOff{HAND_OFF, 0};
-    std::vector<AdapterRecord> adapters = {{"", "wlan0", 3}, {"", "eth0", 2}, {"Zeta card", "enp3s0", 9}, {"", "lo", 1}};
+    std::vector<AdapterRecord> adapters = {
+        {"", "wlan0", 3}, {"", "eth0", 2}, {"Zeta card", "enp3s0", 9}, {"", "lo", 1}};
     Calls calls;
     GetMacOutcome outcome = GetMacOutcome::Found;
 };
@@ -83,8 +88,14 @@ TEST_F(GetMacDialogTest, OpensWithHandOffTextsStartAddressAndSortedAdapters) {
 TEST_F(GetMacDialogTest, GetMacLooksUpOnTheChosenAdapterThenShowsTheMacReloadsTheEditsOrReportsTheError) {
     const MacTexts typed{"EE", "02", "03", "04", "05", "06"};
     const Message error{"Get MAC Address Error", true};
-    const struct { const char* fields[4]; GetMacOutcome outcome; const char* ip; std::optional<int> index; MacTexts edits;
-                   std::vector<Message> messages; } cases[] = {
+    const struct {
+        const char* fields[4];
+        GetMacOutcome outcome;
+        const char* ip;
+        std::optional<int> index;
+        MacTexts edits;
+        std::vector<Message> messages;
+    } cases[] = {
         {{"10", "", "", ""}, GetMacOutcome::Found, "10.0.0.0", 2, FOUND, {}},
         {{"172", "", "", "9"}, GetMacOutcome::NotFound, "172.0.0.9", 2, HAND_OFF, {{"Load library fail", false}}},
         {{"192", "168", "255", "1"}, GetMacOutcome::NoPermission, "192.168.255.1", 2, typed, {error}},
@@ -127,10 +138,16 @@ TEST_F(GetMacDialogTest, AddressFieldsTakeOnlyNumbersUpTo255) {
 }
 
 TEST_F(GetMacDialogTest, EnterAndExitStoreUpperCaseEditsEscapeDiscardsEnterOnGetMacLooksUp) {
-    const struct { const char* how; int focus, key; bool stored, open; } cases[] = {
-        {"Exit clicked", EXIT, 0, true, false},        {"Enter in a MAC edit", FIRST_MAC, Qt::Key_Return, true, false},
-        {"Enter in the list", ADAPTERS, Qt::Key_Return, true, false}, {"keypad Enter in the address", -1, Qt::Key_Enter, true, false},
-        {"Escape", FIRST_MAC + 5, Qt::Key_Escape, false, false},   {"Enter on Get MAC", GET_MAC, Qt::Key_Return, false, true}};
+    const struct {
+        const char* how;
+        int focus, key;
+        bool stored, open;
+    } cases[] = {{"Exit clicked", EXIT, 0, true, false},
+                 {"Enter in a MAC edit", FIRST_MAC, Qt::Key_Return, true, false},
+                 {"Enter in the list", ADAPTERS, Qt::Key_Return, true, false},
+                 {"keypad Enter in the address", -1, Qt::Key_Enter, true, false},
+                 {"Escape", FIRST_MAC + 5, Qt::Key_Escape, false, false},
+                 {"Enter on Get MAC", GET_MAC, Qt::Key_Return, false, true}};
     outcome = GetMacOutcome::NotFound;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.how);
@@ -144,8 +161,10 @@ TEST_F(GetMacDialogTest, EnterAndExitStoreUpperCaseEditsEscapeDiscardsEnterOnGet
         EXPECT_EQ(second->text(), "9A");
         QWidget* focus = c.focus < 0 ? Field(dialog, 2) : Control(dialog, c.focus);
         focus->setFocus();
-        if (c.key == 0) QTest::mouseClick(focus, Qt::LeftButton);
-        else QTest::keyClick(focus, Qt::Key(c.key), c.key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        if (c.key == 0)
+            QTest::mouseClick(focus, Qt::LeftButton);
+        else
+            QTest::keyClick(focus, Qt::Key(c.key), c.key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
         EXPECT_EQ(dialog.isVisible(), c.open);
         EXPECT_EQ(calls.size(), c.open ? 1u : 0u);
         EXPECT_EQ(dialog.result(), c.stored ? QDialog::Accepted : QDialog::Rejected);

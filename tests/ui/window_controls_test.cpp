@@ -89,8 +89,8 @@ TEST_F(WindowTest, ModuleWithoutPermissionIsExplainedOnce) {
 TEST_F(WindowTest, MacEditsKeepOnlyHexDigitsAndEmptiedEditsGetTheirDefaultOnLeaving) {
     for (int id : {1009, 1012, 1013}) Edit(id)->clear();
     Type(1009, "g1g");
-    Edit(1012)->insert("zz");  // a paste: two passes of the filter
-    Type(1013, "abc");         // the case is kept, two digits at most
+    Edit(1012)->insert("zz");   // a paste: two passes of the filter
+    Type(1013, "abc");          // the case is kept, two digits at most
     Edit(1014)->setText("x7");  // program text passes the filter as well
     EXPECT_EQ(MacTexts().mid(0, 4), QStringList({"1", "", "ab", "7"}));
 
@@ -106,7 +106,7 @@ TEST_F(WindowTest, MacEditsKeepOnlyHexDigitsAndEmptiedEditsGetTheirDefaultOnLeav
 }
 
 TEST_F(WindowTest, KeyIsJudgedOnLeavingAndOnChoosingAnEncryptionAndModeAndChannelFollowTheStoredOne) {
-    Choose(1004, MODE_AP);  // so that the WPA items are offered
+    Choose(1004, MODE_AP);            // so that the WPA items are offered
     Combo(1008)->setCurrentIndex(3);  // set without the selection event
     for (const char* key : {"7-chars", "8-chars!"}) {
         Edit(1006)->setText(key);
@@ -173,7 +173,8 @@ TEST_F(WindowTest, LayoutKeepsControlsApartAndTabsInTemplateOrder) {
     QStringList tabOrder;
     for (QWidget* w = Combo(1001); tabOrder.size() < 17; w = w->nextInFocusChain())
         if (w->focusPolicy() & Qt::TabFocus) tabOrder << w->objectName();
-    EXPECT_EQ(tabOrder.join(' '), "1001 1021 1004 1005 1007 1008 1006 1009 1012 1013 1014 1015 1016 1018 1011 1002 1001");
+    EXPECT_EQ(tabOrder.join(' '),
+              "1001 1021 1004 1005 1007 1008 1006 1009 1012 1013 1014 1015 1016 1018 1011 1002 1001");
 }
 
 TEST_F(WindowTest, ControlsAndGroupsAreFoundByAssistiveTools) {
@@ -185,10 +186,11 @@ TEST_F(WindowTest, ControlsAndGroupsAreFoundByAssistiveTools) {
     for (int id : {1001, 1008, 1017}) names << text(Control(id), QAccessible::Description);
     for (QGroupBox* box : window->findChildren<QGroupBox*>()) names << text(box, QAccessible::Name);
     std::sort(names.begin() + 11, names.end());
-    EXPECT_EQ(names.join('|'), "SSID|WLK|MAC byte 1|MAC byte 6|Signal lamp left: off|Signal lamp right: off|"
-                               "Get MAC Address|Write para|Select Device|Encryption|Firmware date|Encryption|"
-                               "Firmware Information|MAC Address|SSID|Select Device|Signal Strength|WLCH|WLK|"
-                               "Wi-Fi Connection Mode");
+    EXPECT_EQ(names.join('|'),
+              "SSID|WLK|MAC byte 1|MAC byte 6|Signal lamp left: off|Signal lamp right: off|"
+              "Get MAC Address|Write para|Select Device|Encryption|Firmware date|Encryption|"
+              "Firmware Information|MAC Address|SSID|Select Device|Signal Strength|WLCH|WLK|"
+              "Wi-Fi Connection Mode");
 }
 
 TEST_F(WindowTest, MenuAndButtonOpenTheAboutBoxAndTheLookupDialog) {

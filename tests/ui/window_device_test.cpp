@@ -35,9 +35,9 @@ TEST_F(ConnectedWindowTest, NoRebuildWhileConnectedButChoosingNoneClosesAndTheNe
 
 TEST_F(ConnectedWindowTest, LampsFollowANewKnownLevelOnTheNextTickOnly) {
     // A lamp name changed by hand shows whether a tick set the lamps again.
-    const std::tuple<char, const char*> rows[] = {{'2', "off yellow red"}, {'3', "green yellow red"}, {'3', "marker"},
-                                                  {0x35, "marker"}, {'3', "green yellow red"}, {'1', "off off red"},
-                                                  {'0', "off off off"}};
+    const std::tuple<char, const char*> rows[] = {
+        {'2', "off yellow red"},   {'3', "green yellow red"}, {'3', "marker"},     {0x35, "marker"},
+        {'3', "green yellow red"}, {'1', "off off red"},      {'0', "off off off"}};
     for (auto [level, lamps] : rows) {
         SCOPED_TRACE(level);
         Control(1045)->setAccessibleName("marker");
@@ -48,7 +48,7 @@ TEST_F(ConnectedWindowTest, LampsFollowANewKnownLevelOnTheNextTickOnly) {
         QStringList names;
         for (int id : {1045, 1046, 1047}) names << Control(id)->accessibleName().section(": ", -1);
         EXPECT_EQ(names.join(' ').left(std::strlen(lamps)), lamps);  // a kept marker: not set again
-        EXPECT_EQ(shownSignalLevel, level);  // an unknown level is remembered all the same
+        EXPECT_EQ(shownSignalLevel, level);                          // an unknown level is remembered all the same
     }
 }
 

@@ -26,7 +26,10 @@ TEST_F(ConnectedWindowTest, ReadParaShowsTheModuleParametersStepByStep) {
     module->failRead = true;
     // Ticks go on while the NG message is open: the dropped link is rebuilt then.
     QStringList listDuringMessage;
-    services.duringMessage = [&] { window->OnTimer(); listDuringMessage = Items(1001); };
+    services.duringMessage = [&] {
+        window->OnTimer();
+        listDuringMessage = Items(1001);
+    };
     Edit(1005)->setText("kept");
     window->OnReadPara();
     EXPECT_EQ(services.messages.back(), "Download Parameter NG");
@@ -44,13 +47,15 @@ TEST_F(ConnectedWindowTest, WriteParaSendsTheWindowFieldsAndALostModuleSaysNg) {
     window->OnWritePara();
     EXPECT_EQ(services.messages, Texts({"Upload Parameter OK"}));
     const ModuleParamSet& stored = module->module->Behaviour().Params();
-    EXPECT_EQ(std::vector<int>({stored.mode, stored.channel, stored.encryption, stored.mac[1], ModuleParams.encryption}),
-              std::vector<int>({MODE_AP, 5, 4, 0xFF, 4}));
+    EXPECT_EQ(
+        std::vector<int>({stored.mode, stored.channel, stored.encryption, stored.mac[1], ModuleParams.encryption}),
+        std::vector<int>({MODE_AP, 5, 4, 0xFF, 4}));
     EXPECT_EQ(std::string(stored.ssid) + "/" + stored.key, "site-7/a-wpa-passphrase");
     EXPECT_EQ(Edit(1012)->text(), "FF");  // the emptied edit shows what was sent
     EXPECT_EQ(positions, std::vector<int>({0, 200, 250, 500, 750, 900, 1000}));
 
-    module->module->faults.unplugAfterReports = module->module->OutputReports() + 2;  // announcement and first report get through
+    module->module->faults.unplugAfterReports =
+        module->module->OutputReports() + 2;  // announcement and first report get through
     window->OnWritePara();
     EXPECT_EQ(services.messages.back(), "Upload Parameter NG");
     EXPECT_EQ(window->Link().deviceOpen, 0);
@@ -71,7 +76,8 @@ TEST_F(ConnectedWindowTest, LongLoadedSsidSendsItsStartUnchangedOrShortenedByThe
     window->OnWritePara();
     // Under NONE the key check and the upload each transfer from the controls; no key is sent.
     EXPECT_EQ(services.messages, Texts({SSID_TOO_LONG_MESSAGE, SSID_TOO_LONG_MESSAGE, "Upload Parameter OK"}));
-    EXPECT_EQ(std::string(module->module->Behaviour().Params().ssid) + "/" + module->module->Behaviour().Params().key, std::string(20, 'L') + "/");
+    EXPECT_EQ(std::string(module->module->Behaviour().Params().ssid) + "/" + module->module->Behaviour().Params().key,
+              std::string(20, 'L') + "/");
     EXPECT_EQ(Edit(1006)->text(), "");  // the key check empties it under NONE
 
     std::strcpy(ModuleParams.ssid, "ABCDEFGHIJ0123456789abcdefghij");
@@ -88,8 +94,12 @@ TEST_F(WindowTest, SaveTakesTheWindowAsTheParameterSetAndItsFileLoadsBackButNotA
     QTemporaryDir folder;
     const auto pathOf = [&](const char* name) { return QDir(folder.path()).filePath(name).toStdString(); };
     // Three saves (cancelled, failed, saved), then three loads.
-    services.fileAnswers = {"", pathOf("missing-folder/x.txt"), pathOf("start.txt"),
-                            pathOf("start.txt"), pathOf("absent.txt"), pathOf("broken.txt")};
+    services.fileAnswers = {"",
+                            pathOf("missing-folder/x.txt"),
+                            pathOf("start.txt"),
+                            pathOf("start.txt"),
+                            pathOf("absent.txt"),
+                            pathOf("broken.txt")};
     window->OnSaveConfiguration();
     Edit(1013)->clear();
     window->OnSaveConfiguration();  // failed: the edits and the parameter set stay

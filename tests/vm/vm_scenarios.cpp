@@ -20,12 +20,12 @@
 #include "device/device_access.h"
 #include "device/hid_device_table.h"
 #include "device/hidapi_platform.h"
-#include "simulation/module_behaviour.h"
 #include "device/module_link.h"
 #include "params/config_file.h"
 #include "params/parameter_transfer.h"
-#include "sim/report_descriptor.h"
 #include "session/session.h"
+#include "sim/report_descriptor.h"
+#include "simulation/module_behaviour.h"
 
 namespace lq3860 {
 
@@ -113,7 +113,8 @@ TEST_F(RealStack, ScanSkipsForeignVendorAndSecondCollectionAndNamelessModulesHav
     ASSERT_TRUE(Plug({{"--second-collection", "--name", "LQ-3860 bench A"}, {"--vendor", "1234"}, {"--no-name"}}, 4));
     const auto interfaces = platform_.ListInterfaces();
     EXPECT_EQ(std::count_if(interfaces.begin(), interfaces.end(),
-                            [](const auto& info) { return info.usage == SECOND_COLLECTION_USAGE; }), 1);
+                            [](const auto& info) { return info.usage == SECOND_COLLECTION_USAGE; }),
+              1);
     ASSERT_EQ(Scan(), 2);
     std::vector<std::string> names;
     for (int index : {0, 1}) {
@@ -146,8 +147,8 @@ TEST_F(RealStack, FirmwareAndSignalRepliesArriveIntact) {
 TEST_F(RealStack, WrittenParametersReadBackAndSurviveARestart) {
     const Args stateFile = {"--state", "/tmp/lq3860-vm-state.txt"};
     std::remove(stateFile[1].c_str());
-    const ModuleParamSet written{MODE_ADHOC, 13, 2, "kernel-path-20-chars", "abcdefghijklm",
-                                 {2, 0x33, 0x64, 0x95, 0xC6, 0xF7}};
+    const ModuleParamSet written{
+        MODE_ADHOC, 13, 2, "kernel-path-20-chars", "abcdefghijklm", {2, 0x33, 0x64, 0x95, 0xC6, 0xF7}};
     ASSERT_TRUE(PlugOneAndOpen(stateFile));
     ASSERT_EQ(AnnounceUpload(link_, reply_), AnnounceOutcome::Acknowledged);
     ASSERT_TRUE(SendParamReports(link_, written, [](int) {}));
@@ -157,7 +158,9 @@ TEST_F(RealStack, WrittenParametersReadBackAndSurviveARestart) {
         EXPECT_EQ(FormatConfiguration(read), FormatConfiguration(written)) << run;
         link_.CloseLink();
         Unplug();
-        if (run == 1) { ASSERT_TRUE(WaitForInterfaces(0) && PlugOneAndOpen(stateFile)); }
+        if (run == 1) {
+            ASSERT_TRUE(WaitForInterfaces(0) && PlugOneAndOpen(stateFile));
+        }
     }
 }
 
