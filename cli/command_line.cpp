@@ -87,8 +87,10 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
         };
         if ((name == "--help" || name == "-h") && !inlineValue) {
             help = true;
-        } else if (name == "--version" && !inlineValue) {
+        } else if ((name == "--version" || name == "-V") && !inlineValue) {
             version = true;
+        } else if ((name == "--verbose" || name == "-v") && !inlineValue) {
+            line.verbose = true;
         } else if (name == "--json" && !inlineValue) {
             line.json = true;
         } else if (name == "--simulate") {
@@ -121,7 +123,13 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
         }
     }
 
-    if (help) return ParseResult{true, CommandLine{}, {}};
+    if (help) {
+        // "COMMAND --help" is the help of that command.
+        CommandLine helpLine;
+        const CommandName* topic = positional.empty() ? nullptr : FindCommand(positional.front());
+        if (topic != nullptr) helpLine.helpTopic = topic->command;
+        return ParseResult{true, helpLine, {}};
+    }
     if (version) {
         line.command = ToolCommand::Version;
         return ParseResult{true, line, {}};

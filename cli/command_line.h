@@ -14,10 +14,12 @@ enum class ToolCommand { Help, Version, List, Info, Signal, Read, Write, GetMac 
 
 struct CommandLine {
     ToolCommand command = ToolCommand::Help;
+    std::optional<ToolCommand> helpTopic;  // the command whose help was asked for
     bool simulate = false;
     SimulationOptions simulation;  // the simulated module's name, faults and state file
     int deviceIndex = 0;
     bool json = false;
+    bool verbose = false;                    // the link's debug texts to stderr as they happen
     std::string saveFile;                    // read --save FILE
     std::string configFile;                  // write FILE
     std::string ipAddress;                   // getmac IPV4

@@ -69,15 +69,16 @@ std::string HandedOffMac(const MacHandOffRecord& handOff) {
 int RunGetMac(const ToolContext& context) {
     const std::optional<std::string> address = DialogAddressText(context.line.ipAddress);
     if (!address) {
-        context.Message("lq3860ctl: '" + context.line.ipAddress + "' is no IPv4 address (a.b.c.d)");
+        context.Message("'" + context.line.ipAddress + "' is no IPv4 address (a.b.c.d)");
         return EXIT_USAGE;
     }
     const std::optional<ChosenAdapter> adapter = ChooseAdapter(context.line.adapterName);
     if (!adapter) {
-        context.Message("lq3860ctl: no network adapter named '" + *context.line.adapterName + "'");
+        context.Message("no network adapter named '" + *context.line.adapterName + "'");
         return EXIT_USAGE;
     }
     Session session(nullptr);
+    if (context.line.verbose) session.debugOutput.SetSink([&context](std::string_view text) { context.Debug(text); });
     const GetMacOutcome outcome =
         MacLookup(session.MacHandOff, session.debugOutput)
             .GetMacAddressOfHost(*address, adapter->interfaceIndex,

@@ -48,6 +48,7 @@ int ModuleAccess::Prepare() {
     session_ = std::make_unique<Session>(platform);
     session_->pause.Replace(environment_.pause);
     session_->debugOutput.SetSink([this](std::string_view text) {
+        if (context_.line.verbose) context_.Debug(text);
         std::string line(text);
         while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
         debugTexts_.push_back(std::move(line));

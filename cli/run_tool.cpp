@@ -28,12 +28,13 @@ int RunTool(const std::vector<std::string>& arguments, std::ostream& out, std::o
             const ToolEnvironment& environment) {
     const ParseResult parsed = ParseCommandLine(arguments);
     if (!parsed.ok) {
-        err << "lq3860ctl: " << parsed.error << "\nTry 'lq3860ctl --help'.\n";
+        err << PROGRAM_NAME << ": " << parsed.error << '\n'
+            << PROGRAM_NAME << ": Try '" << PROGRAM_NAME << " --help'.\n";
         return EXIT_USAGE;
     }
     const ToolContext context{parsed.commandLine, out, err};
     switch (context.line.command) {
-        case ToolCommand::Help: out << USAGE_TEXT; return EXIT_OK;
+        case ToolCommand::Help: out << HelpText(context.line.helpTopic); return EXIT_OK;
         case ToolCommand::Version: out << VERSION_TEXT << '\n'; return EXIT_OK;
         case ToolCommand::GetMac: return RunGetMac(context);
         default: return RunModuleCommand(context, environment);

@@ -1,45 +1,67 @@
 #include "cli/usage_text.h"
 
+#include "simulation/simulation_options.h"
+
 namespace lq3860 {
 
 const char* const VERSION_TEXT = "lq3860ctl " LQ3860_VERSION;
 
-const char* const USAGE_TEXT =
-    R"(Usage: lq3860ctl [--simulate[=FILE]] [--device N] [--json] COMMAND [ARGS]
+namespace {
 
-Commands:
-  list                       the modules the window would list: index, a tab,
-                             the product name (or "Device N"), a tab, the path
-  info                       firmware version and date of the module:
-                             "version X.Y" and "date 20YY/MM/DD"
-  signal                     signal level of the module: "signal N" (0..3),
-                             another level byte as "signal 0xNN"
-  read [--save FILE]         read the module's parameters and print them as the
-                             nine lines of a configuration file (CR LF line
-                             ends), or write them to FILE (atomically)
-  write FILE                 write a configuration file's parameters to the
-                             module, exactly as Load Configuration followed by
-                             Write para in the window; prints
-                             "Upload Parameter OK"
-  getmac IPV4 [--adapter NAME]
-                             MAC address of an IPv4 host on the LAN, printed
-                             as XX-XX-XX-XX-XX-XX; NAME is a network interface
-                             (default: the first in sorted order)
+struct CommandHelp {
+    ToolCommand command;
+    const char* synopsis;     // the command and its arguments
+    const char* description;  // indented lines
+};
 
-Options:
-  --simulate[=FILE]  use one simulated module instead of hardware; FILE holds
-                     its memory as a configuration file (read at start, a
-                     missing file means the module's defaults; written back
-                     when the module accepts an upload)
+constexpr CommandHelp COMMAND_HELP[] = {
+    {ToolCommand::List, "list",
+     "the modules the window would list: index, a tab,\n"
+     "the product name (or \"Device N\"), a tab, the path\n"},
+    {ToolCommand::Info, "info",
+     "firmware version and date of the module:\n"
+     "\"version X.Y\" and \"date 20YY/MM/DD\"\n"},
+    {ToolCommand::Signal, "signal",
+     "signal level of the module: \"signal N\" (0..3),\n"
+     "another level byte as \"signal 0xNN\"\n"},
+    {ToolCommand::Read, "read [--save FILE]",
+     "read the module's parameters and print them as the\n"
+     "nine lines of a configuration file (CR LF line\n"
+     "ends), or write them to FILE (atomically)\n"},
+    {ToolCommand::Write, "write FILE",
+     "write a configuration file's parameters to the\n"
+     "module, exactly as Load Configuration followed by\n"
+     "Write para in the window; prints\n"
+     "\"Upload Parameter OK\"\n"},
+    {ToolCommand::GetMac, "getmac IPV4 [--adapter NAME]",
+     "MAC address of an IPv4 host on the LAN, printed\n"
+     "as XX-XX-XX-XX-XX-XX; NAME is a network interface\n"
+     "(default: the first in sorted order)\n"},
+};
+
+constexpr const char* USAGE_LINE = "Usage: lq3860ctl [OPTION]... COMMAND [ARGS]\n";
+
+constexpr const char* OPTIONS_TEXT =
+    R"(Options:
+  --simulate[=FILE]  use one simulated module instead of hardware; FILE is
+                     the older spelling of --state FILE
   --device N         slot N of the module list (0-based, default 0)
   --json             print one JSON object per command instead of text lines
                      (nothing on stdout when the command fails)
-  --help             this text
-  --version          the program's version
+  -v, --verbose      the link's debug texts ("HID_Open", "OK", "NG", ...) to
+                     stderr as they happen
+  -h, --help         this text; COMMAND --help: the help of that command
+  -V, --version      the program's version
+Options take their value as --option VALUE or --option=VALUE.
 
-Messages go to stderr, one per line, in the program's own words
-("Download Parameter NG", "Upload Parameter NG", "The KEY must be 10 characters!",
-"[G2] format error", "Get MAC Address Error", ...).
+The simulated module (with --simulate):
+)";
+
+constexpr const char* CLOSING_TEXT =
+    R"(
+Messages go to stderr, one per line, each starting with "lq3860ctl: ", in the
+program's own words ("Download Parameter NG", "Upload Parameter NG",
+"The KEY must be 10 characters!", "[G2] format error", "Get MAC Address Error", ...).
 
 Exit status:
   0  success
@@ -48,5 +70,41 @@ Exit status:
   3  refused input (bad configuration file, key check)
   4  MAC not found or probe failed
 )";
+
+// The description's lines, each indented by `indent` blanks.
+std::string Indented(const char* description, std::size_t indent) {
+    std::string text;
+    for (const char* line = description; *line != '\0';) {
+        const char* end = line;
+        while (*end != '\n' && *end != '\0') ++end;
+        text.append(indent, ' ').append(line, end).append("\n");
+        line = *end == '\n' ? end + 1 : end;
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string HelpText(std::optional<ToolCommand> topic) {
+    constexpr std::size_t COLUMN = 29;
+    for (const CommandHelp& help : COMMAND_HELP) {
+        if (topic == help.command) {
+            return std::string("Usage: lq3860ctl [OPTION]... ") + help.synopsis + "\n\n" +
+                   Indented(help.description, 2) + "\nOptions: see 'lq3860ctl --help'.\n";
+        }
+    }
+    std::string text = std::string(USAGE_LINE) + "\nCommands:\n";
+    for (const CommandHelp& help : COMMAND_HELP) {
+        std::string lines = Indented(help.description, COLUMN);
+        const std::string name = std::string("  ") + help.synopsis;
+        if (name.size() < COLUMN) {
+            lines.replace(0, name.size(), name);
+        } else {
+            lines = name + "\n" + lines;
+        }
+        text += lines;
+    }
+    return text + "\n" + OPTIONS_TEXT + SIMULATION_OPTIONS_HELP + CLOSING_TEXT;
+}
 
 }  // namespace lq3860

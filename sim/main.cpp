@@ -129,11 +129,15 @@ int main(int argc, char** argv) {
     using namespace lq3860;
     const SimOptionsResult parsed = ParseSimOptions(argc, argv);
     if (!parsed.ok) {
-        std::fprintf(stderr, "lq3860-sim: %s\nTry 'lq3860-sim --help'.\n", parsed.error.c_str());
+        std::fprintf(stderr, "lq3860-sim: %s\nlq3860-sim: Try 'lq3860-sim --help'.\n", parsed.error.c_str());
         return 2;
     }
     if (parsed.options.help) {
         std::fputs(SimUsage().c_str(), stdout);
+        return 0;
+    }
+    if (parsed.options.version) {
+        std::puts("lq3860-sim " LQ3860_VERSION);
         return 0;
     }
     const sigset_t waitMask = InstallStopHandlers();

@@ -31,7 +31,8 @@ std::string SimUsage() {
                "  --second-collection   add a second application collection with usage 0x0002\n"
                "  --count N             create N modules (default 1, at most 32)\n") +
            SIMULATION_OPTIONS_HELP +
-           "  --help                show this text\n"
+           "  -h, --help            show this text\n"
+           "  -V, --version         show the program's version\n"
            "\n"
            "The default product name is \"" +
            VIRTUAL_MODULE_NAME +
@@ -63,10 +64,13 @@ SimOptionsResult ParseSimOptions(int argc, const char* const* argv) {
         if (const OptionMatch match = ParseSimulationOption(option, value, options.module, error);
             match != OptionMatch::NotMine) {
             if (match == OptionMatch::Refused) return refuse(error);
-        } else if (inlineValue && (option == "--help" || option == "-h" || option == "--second-collection")) {
+        } else if (inlineValue && (option == "--help" || option == "-h" || option == "--version" || option == "-V" ||
+                                   option == "--second-collection")) {
             return refuse("option " + std::string(option) + " takes no value");
         } else if (option == "--help" || option == "-h") {
             options.help = true;
+        } else if (option == "--version" || option == "-V") {
+            options.version = true;
         } else if (option == "--second-collection") {
             options.secondCollection = true;
         } else if (option == "--vendor" || option == "--product") {

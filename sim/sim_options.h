@@ -18,6 +18,7 @@ struct SimOptions {
     bool secondCollection = false;  // a second application collection with usage 0x0002
     int count = 1;                  // modules in this process
     bool help = false;
+    bool version = false;
 
     // The product name the devices carry; empty for none.
     std::string ProductName() const { return module.name.value_or(VIRTUAL_MODULE_NAME); }

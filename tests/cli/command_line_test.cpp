@@ -27,6 +27,33 @@ TEST(CommandLine, ToolOptionsStandAnywhereAndHelpOrVersionWinOverEverythingElse)
     EXPECT_EQ(Parsed({"list", "--version"}).command, ToolCommand::Version);
 }
 
+TEST(CommandLine, ShortOptionsAndTheHelpOfOneCommand) {
+    EXPECT_EQ(Parsed({"-V", "list"}).command, ToolCommand::Version);
+    EXPECT_TRUE(Parsed({"-v", "list"}).verbose && Parsed({"info", "--verbose"}).verbose);
+    EXPECT_FALSE(Parsed({"-h"}).helpTopic.has_value());
+    EXPECT_EQ(Parsed({"read", "--help"}).helpTopic, ToolCommand::Read);
+    const auto help = [](const std::vector<std::string>& arguments) {
+        std::ostringstream out, err;
+        EXPECT_EQ(RunTool(arguments, out, err), 0);
+        EXPECT_EQ(err.str(), "");
+        return out.str();
+    };
+    const std::string readHelp = help({"read", "-h"});
+    EXPECT_EQ(readHelp.rfind("Usage: lq3860ctl [OPTION]... read [--save FILE]\n", 0), 0u) << readHelp;
+    EXPECT_EQ(readHelp.find("getmac"), std::string::npos) << readHelp;  // only the command's own help
+    EXPECT_NE(help({"-h"}).find("getmac IPV4"), std::string::npos);
+    EXPECT_EQ(help({"getmac", "--help"}).rfind("Usage: lq3860ctl [OPTION]... getmac IPV4 [--adapter NAME]", 0), 0u);
+}
+
+TEST(CommandLine, SimulatedModuleOptionsShareTheVirtualModulesWords) {
+    const CommandLine line =
+        Parsed({"--simulate", "--state=mem.txt", "--name", "Bench", "--silent", "--unplug-after", "3", "info"});
+    EXPECT_EQ(std::tuple(line.simulation.stateFile, line.simulation.name.value_or(""), line.simulation.faults.silent,
+                         line.simulation.faults.unplugAfterReports),
+              std::tuple("mem.txt", "Bench", true, 3));
+    EXPECT_EQ(Parsed({"--simulate", "--no-name", "list"}).simulation.name, std::string());
+}
+
 TEST(CommandLine, CommandArguments) {
     EXPECT_EQ(Parsed({"read", "--save", "out.txt"}).saveFile, "out.txt");
     EXPECT_EQ(Parsed({"write", "in.txt"}).configFile, "in.txt");
@@ -40,7 +67,10 @@ TEST(CommandLine, WrongUsageExitsWithTwoAndSaysWhy) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> rows = {
         {{}, "COMMAND"},
         {{"frobnicate"}, "'frobnicate'"},
-        {{"--verbose", "list"}, "'--verbose'"},
+        {{"--loud", "list"}, "'--loud'"},
+        {{"-vV", "list"}, "'-vV'"},
+        {{"--verbose=1", "list"}, "'--verbose=1'"},
+        {{"--silent", "list"}, "--simulate"},  // a simulated module's option without one
         {{"write"}, "FILE"},
         {{"write", "a.txt", "b.txt"}, "'b.txt'"},
         {{"getmac"}, "IPV4"},
@@ -66,6 +96,8 @@ TEST(CommandLine, WrongUsageExitsWithTwoAndSaysWhy) {
         EXPECT_EQ(out.str(), "");
         EXPECT_NE(err.str().find(named), std::string::npos) << err.str();
         EXPECT_NE(err.str().find("Try 'lq3860ctl --help'."), std::string::npos) << err.str();
+        std::istringstream lines(err.str());
+        for (std::string line; std::getline(lines, line);) EXPECT_EQ(line.rfind("lq3860ctl: ", 0), 0u) << line;
     }
     // getmac checks the address and the adapter itself, before any traffic.
     for (const auto& [arguments, named] : std::vector<std::pair<std::vector<std::string>, std::string>>{

@@ -24,6 +24,11 @@ std::string ConfigText(const std::string& g1, const std::string& ssid, const std
 }
 const std::string WPA_CONFIG = ConfigText("00,04,03,", "Net", "passphrase");
 
+// A message line as the tool writes it to stderr.
+std::string Said(const std::string& message) {
+    return "lq3860ctl: " + message + "\n";
+}
+
 class Tool : public ::testing::Test {
 protected:
     Tool() { platform_.readWait.Replace(RecordPause()); }
@@ -70,8 +75,8 @@ TEST_F(Tool, ListNamesEveryModuleLikeTheWindow) {
 TEST_F(Tool, ModuleWithoutPermissionIsExplained) {
     platform_.AddModule().denyAccess = true;
     const ToolRun list = Run({"list"});
-    EXPECT_EQ(list, (ToolRun{0, "", std::string(DEVICE_ACCESS_DENIED_MESSAGE) + "\n"}));
-    EXPECT_EQ(Run({"info"}), (ToolRun{1, "", "No LQ-3860 module in slot 0.\n" + list.err}));
+    EXPECT_EQ(list, (ToolRun{0, "", Said(DEVICE_ACCESS_DENIED_MESSAGE)}));
+    EXPECT_EQ(Run({"info"}), (ToolRun{1, "", Said("No LQ-3860 module in slot 0.") + list.err}));
 }
 
 TEST_F(Tool, InfoAndDeviceOptionPickTheSlot) {
@@ -79,8 +84,11 @@ TEST_F(Tool, InfoAndDeviceOptionPickTheSlot) {
     platform_.AddModule(u"B").module->Behaviour().SetFirmware('2', '7', "131231");
     EXPECT_EQ(Run({"--device", "1", "info"}), (ToolRun{0, "version 2.7\ndate 2013/12/31\n", ""}));
     EXPECT_EQ(Run({"info"}).out, "version 1.0\ndate 2025/01/01\n");
-    EXPECT_EQ(Run({"--device", "2", "info"}), (ToolRun{1, "", "No LQ-3860 module in slot 2.\n"}));
+    EXPECT_EQ(Run({"--device", "2", "info"}), (ToolRun{1, "", Said("No LQ-3860 module in slot 2.")}));
     EXPECT_EQ(DecodeJson(Sim({"--json", "info"}).out), R"({"date":"2026/12/06","version":"1.1"})");
+    // --verbose: the link's debug texts as they happen, one message line each.
+    EXPECT_EQ(Sim({"--verbose", "info"}).err, Said("HID_Open") + Said("OK"));
+    EXPECT_EQ(Sim({"-v", "--silent", "signal"}).err, Said("HID_Open") + Said("HID_Read Err") + Said("HID_Read Err"));
 }
 
 TEST_F(Tool, LinkFailuresAreNamed) {
@@ -88,10 +96,10 @@ TEST_F(Tool, LinkFailuresAreNamed) {
     platform_.AddModule().failWrite = true;
     platform_.AddModule().module->nextReply = HidReport{};
     platform_.AddModule().failRead = true;
-    EXPECT_EQ(Run({"--device", "0", "info"}), (ToolRun{1, "", "HID_Read Err\n"}));
-    EXPECT_EQ(Run({"--device", "1", "signal"}), (ToolRun{1, "", "HID_Write Err\n"}));
-    EXPECT_EQ(Run({"--device", "2", "info"}), (ToolRun{1, "", "NG\n"}));
-    EXPECT_EQ(Run({"--device", "3", "read"}), (ToolRun{1, "", "Download Parameter NG\n"}));
+    EXPECT_EQ(Run({"--device", "0", "info"}), (ToolRun{1, "", Said("HID_Read Err")}));
+    EXPECT_EQ(Run({"--device", "1", "signal"}), (ToolRun{1, "", Said("HID_Write Err")}));
+    EXPECT_EQ(Run({"--device", "2", "info"}), (ToolRun{1, "", Said("NG")}));
+    EXPECT_EQ(Run({"--device", "3", "read"}), (ToolRun{1, "", Said("Download Parameter NG")}));
 }
 
 TEST_F(Tool, SignalLevelOutsideZeroToThreeShowsItsByte) {
@@ -116,9 +124,10 @@ TEST_F(Tool, ReadShowsWhatTheWindowWouldSaveAndNamesSaveFailures) {
     EXPECT_EQ(Sim({"read", "--save", dir_.File("saved.txt")}), (ToolRun{0, "", ""}));
     EXPECT_EQ(ReadWholeFile(dir_.File("saved.txt")),
               ConfigText("00,06,04,", "LQ-3860", "lq3860-default", "00,0C,29,38,60,01,"));
-    EXPECT_EQ(Sim({"read", "--save", dir_.File("no/x.txt")}), (ToolRun{1, "", "Save database file failure\n"}));
+    EXPECT_EQ(Sim({"read", "--save", dir_.File("no/x.txt")}), (ToolRun{1, "", Said("Save database file failure")}));
     const std::string lostMemory = "--simulate=" + dir_.File("no/module.txt");  // a store that cannot be kept
-    EXPECT_EQ(Run({lostMemory, "write", Config(WPA_CONFIG)}, true), (ToolRun{1, "", "Save database file failure\n"}));
+    EXPECT_EQ(Run({lostMemory, "write", Config(WPA_CONFIG)}, true),
+              (ToolRun{1, "", Said("Save database file failure")}));
 }
 
 TEST_F(Tool, WriteSendsTheHandshakeThenTheTwoParameterReportsElseUploadNg) {
@@ -129,10 +138,10 @@ TEST_F(Tool, WriteSendsTheHandshakeThenTheTwoParameterReportsElseUploadNg) {
     EXPECT_EQ(pausedMs_, 850u);  // the upload's waits, nothing more
 
     module.module->nextReply = HidReport{};  // no acknowledgement of the handshake
-    EXPECT_EQ(Run({"write", Config(WPA_CONFIG)}), (ToolRun{1, "", "Upload Parameter NG\n"}));
+    EXPECT_EQ(Run({"write", Config(WPA_CONFIG)}), (ToolRun{1, "", Said("Upload Parameter NG")}));
     EXPECT_EQ(module.written.size(), 4u);                         // stops before the parameters
     platform_.AddModule().module->faults.unplugAfterReports = 2;  // the handshake and the first parameter report arrive
-    EXPECT_EQ(Run({"--device", "1", "write", Config(WPA_CONFIG)}), (ToolRun{1, "", "Upload Parameter NG\n"}));
+    EXPECT_EQ(Run({"--device", "1", "write", Config(WPA_CONFIG)}), (ToolRun{1, "", Said("Upload Parameter NG")}));
 }
 
 TEST_F(Tool, WriteAppliesTheWindowFieldRules) {
@@ -143,7 +152,7 @@ TEST_F(Tool, WriteAppliesTheWindowFieldRules) {
         {ConfigText("00,03,00,", "Open", "left-over-key"), ConfigText("00,03,00,", "Open", "*"), ""},
         // An SSID over 20 characters is refused with a message, then cut to 20.
         {ConfigText("00,03,00,", "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123", "*"),
-         ConfigText("00,03,00,", "ABCDEFGHIJKLMNOPQRST", "*"), std::string(SSID_TOO_LONG_MESSAGE) + "\n"},
+         ConfigText("00,03,00,", "ABCDEFGHIJKLMNOPQRST", "*"), Said(SSID_TOO_LONG_MESSAGE)},
     };
     for (const auto& [input, stored, message] : rows) {
         EXPECT_EQ(Sim({"write", Config(input)}), (ToolRun{0, "Upload Parameter OK\n", message}));
@@ -155,16 +164,16 @@ TEST_F(Tool, RefusedInputSendsNothing) {
     const std::string before = ConfigText("00,01,01,", "Kept", "0123456789");
     WriteWholeFile(memory_, before);
     const std::string noSsid = Config("[G1]\r\n00,01,00,\r\n[G3]\r\n*,\r\n[G4]\r\n00,00,00,00,00,05,\r\n");
-    EXPECT_EQ(Sim({"write", noSsid}), (ToolRun{3, "", "[G2] format error\n"}));
+    EXPECT_EQ(Sim({"write", noSsid}), (ToolRun{3, "", Said("[G2] format error")}));
     EXPECT_EQ(ReadWholeFile(memory_), before);
     // A refused key touches no module.
     SimulatedInterface& module = platform_.AddModule();
     EXPECT_EQ(Run({"write", Config(ConfigText("00,04,02,", "Net", "short"))}),
-              (ToolRun{3, "", "The KEY must be 26 characters!\n"}));
+              (ToolRun{3, "", Said("The KEY must be 26 characters!")}));
     EXPECT_EQ(std::tuple(module.written.size(), module.openCount), std::tuple(0u, 0));
     // A memory file that is no configuration is refused and left as it is.
     WriteWholeFile(memory_, "not a configuration\r\n");
-    EXPECT_EQ(Sim({"read"}), (ToolRun{3, "", "[G1] format error\n"}));
+    EXPECT_EQ(Sim({"read"}), (ToolRun{3, "", Said("[G1] format error")}));
     EXPECT_EQ(ReadWholeFile(memory_), "not a configuration\r\n");
 }
 

@@ -25,6 +25,8 @@ TEST(SimOptions, EveryOptionIsTakenAndTheLastNameCounts) {
                               o.module.stateFile, o.secondCollection, o.module.faults.silent, o.help),
               std::make_tuple("Bench module", 0x1234, 0xabcd, 32, 0, "/tmp/params.txt", true, true, true));
     EXPECT_EQ(Parse({"--name", "X", "--no-name"}).options.ProductName(), "");
+    EXPECT_TRUE(Parse({"-V"}).options.version && Parse({"--version"}).options.version && Parse({"-h"}).options.help);
+    EXPECT_EQ(Parse({"--count=2"}).options.count, 2);
     EXPECT_EQ(Parse({}).options.ProductName(), VIRTUAL_MODULE_NAME);
     EXPECT_EQ(Parse({"--name", std::string(127, 'n').c_str()}).options.ProductName().size(), 127u);
 }
