@@ -51,9 +51,10 @@ TEST_F(GetMacNamespaces, FindsThePeerOnTheNamedAndOnTheDefaultAdapter) {
 TEST_F(GetMacNamespaces, AddressNotFoundOnTheAdapter) {
     // The address is only in another adapter's rows.
     EXPECT_EQ(InHost({"getmac", "192.168.255.1", "--adapter", "zlq1"}),
-              (ToolRun{4, "", "No entry for this address on this adapter.\n"}));
+              (ToolRun{4, "", "lq3860ctl: No entry for this address on this adapter.\n"}));
     // A silent host: the probe fails.
-    EXPECT_EQ(InHost({"getmac", "192.168.255.77", "--adapter", "alq0"}), (ToolRun{4, "", "Get MAC Address Error\n"}));
+    EXPECT_EQ(InHost({"getmac", "192.168.255.77", "--adapter", "alq0"}),
+              (ToolRun{4, "", "lq3860ctl: Get MAC Address Error\n"}));
 }
 
 }  // namespace

@@ -189,7 +189,7 @@ TEST_F(RealStack, ToolListsReadsAndWritesARealModuleAndTellsOtherUsersHowToGetAc
     if (access(CTL, X_OK) != 0) GTEST_SKIP() << "lq3860ctl is not part of this guest";
     ASSERT_TRUE(Plug({{"--name", "LQ-3860 tool"}, {"--no-name"}}, 2));
     // The device nodes are root's alone (crw-------): another user is told how to get access.
-    EXPECT_EQ(RunProgram(CTL, {"list"}, 65534), "0||" + std::string(DEVICE_ACCESS_DENIED_MESSAGE) + "\n");
+    EXPECT_EQ(RunProgram(CTL, {"list"}, 65534), "0||lq3860ctl: " + std::string(DEVICE_ACCESS_DENIED_MESSAGE) + "\n");
     // The nameless module is listed as "Device ...".
     EXPECT_TRUE(Succeeded(RunProgram(CTL, {"list"}), {"\tLQ-3860 tool\t/dev/hidraw", "\tDevice "}));
     // Slot 0 may be either module; both answer alike. No encryption, so no key rules.
