@@ -1,5 +1,7 @@
 #include "cli/usage_text.h"
 
+#include "lq3860_version.h"
+
 const char* const VERSION_TEXT = "lq3860ctl " LQ3860_VERSION;
 
 const char* const USAGE_TEXT =

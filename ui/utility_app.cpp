@@ -7,6 +7,7 @@
 #include "device/hid_device_table.h"
 #include "device/hidapi_platform.h"
 #include "device/simulated_platform.h"
+#include "lq3860_version.h"
 #include "ui/ui_resources.h"
 #include "ui/utility_dlg.h"
 
@@ -17,6 +18,8 @@ CUtilityApp::CUtilityApp(int& argc, char** argv)
     : QApplication(argc, argv), services_(QString::fromLatin1(APPLICATION_NAME)) {
     setApplicationName(QString::fromLatin1(APPLICATION_NAME));
     setApplicationVersion(QStringLiteral(LQ3860_VERSION));
+    // The Wayland app id: desktops find the menu entry and icon by it.
+    setDesktopFileName(QStringLiteral(LQ3860_APP_ID));
     InitUiResources();
     setWindowIcon(QIcon(QStringLiteral(":/icons/lq3860-utility.png")));
     previousServices_ = SetServices(&services_);

@@ -11,6 +11,7 @@
 #include "device/module_link.h"
 #include "device/pause.h"
 #include "device/simulated_platform.h"
+#include "lq3860_version.h"
 #include "params/field_rules.h"
 #include "tool_process.h"
 
