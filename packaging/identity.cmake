@@ -1,17 +1,22 @@
-# What the programs and the packages say about themselves, derived from
+# What the programs and the packages say about themselves, all derived from
 # project(VERSION) and packaging/changelog: the generated version header, the
-# desktop id, the release date and the man pages.
+# desktop id, the release date, the man pages, the copyright file and the
+# compressed changelog.
 
 # Reverse-DNS id of the window program. The desktop file and the AppStream
 # metainfo are named after it and the program sets it as its desktop file
 # name, so the Wayland app id, the menu entry and software centres agree.
 # All lower case, as AppStream recommends for ids.
 set(LQ_APP_ID "io.github.lq3860.utility")
+set(LQ_CONTACT "LQ-3860 Utility developers <lq3860-utility@example.invalid>")
+# The project's public web page: the packages' Homepage field and the
+# metainfo's homepage link. Neither is written while it is empty.
+set(LQ_HOMEPAGE "" CACHE STRING "Web page of the project for the package metadata")
 set(LQ_GENERATED_DIR "${PROJECT_BINARY_DIR}/generated")
 
 configure_file("${CMAKE_CURRENT_LIST_DIR}/lq3860_version.h.in" "${LQ_GENERATED_DIR}/lq3860_version.h" @ONLY)
 set_property(DIRECTORY "${PROJECT_SOURCE_DIR}" APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
-             "${CMAKE_CURRENT_LIST_DIR}/changelog")
+             "${CMAKE_CURRENT_LIST_DIR}/changelog" "${PROJECT_SOURCE_DIR}/LICENSE")
 
 # The release date is the date of the changelog's newest entry, whose version
 # must be the project's: a new version needs its changelog entry.
@@ -78,3 +83,16 @@ function(lq_install_man_page page component)
   endif()
   install(FILES "${output}" DESTINATION "${CMAKE_INSTALL_MANDIR}/man${section}" COMPONENT ${component})
 endfunction()
+
+# The Debian copyright file, with the license text and holders of LICENSE.
+file(READ "${PROJECT_SOURCE_DIR}/LICENSE" license)
+if(NOT license MATCHES "\nCopyright \\(c\\) ([^\n]+)\n\n(.+)$")
+  message(FATAL_ERROR "LICENSE: no copyright line followed by the license text")
+endif()
+set(LQ_COPYRIGHT "${CMAKE_MATCH_1}")
+string(STRIP "${CMAKE_MATCH_2}" license)
+string(REPLACE "\n\n" "\n.\n" license "${license}")
+string(REPLACE "\n" "\n " LQ_LICENSE_TEXT " ${license}")
+configure_file("${CMAKE_CURRENT_LIST_DIR}/copyright.in" "${LQ_GENERATED_DIR}/doc/copyright" @ONLY)
+configure_file("${CMAKE_CURRENT_LIST_DIR}/changelog" "${LQ_GENERATED_DIR}/doc/changelog" COPYONLY)
+lq_gzip_file("${LQ_GENERATED_DIR}/doc/changelog" lq3860_changelog)
