@@ -4,9 +4,10 @@
 # and source paths relative to the source folder. The packaged programs are
 # built with them.
 #
-# Only for optimised builds without sanitizers or fuzzing: _FORTIFY_SOURCE
-# warns without optimisation (an error under -Werror), and the sanitizers
-# bring their own checked versions of the same functions.
+# Only for optimised Linux builds without sanitizers or fuzzing:
+# _FORTIFY_SOURCE warns without optimisation (an error under -Werror), the
+# sanitizers bring their own checked versions of the same functions, and a
+# cross build for another system keeps its own flags.
 option(LQ_DISTRO_FLAGS "Build with the distribution's flags from dpkg-buildflags (optimised builds)" ON)
 
 if(LQ_DISTRO_FLAGS)
@@ -16,6 +17,8 @@ if(LQ_DISTRO_FLAGS)
     set(why_not "a sanitizer or fuzzing build")
   elseif(NOT CMAKE_BUILD_TYPE MATCHES "^(Release|RelWithDebInfo|MinSizeRel)$")
     set(why_not "build type '${CMAKE_BUILD_TYPE}' is not optimised")
+  elseif(NOT CMAKE_SYSTEM_NAME STREQUAL "Linux")
+    set(why_not "not a Linux build")
   elseif(NOT LQ_DPKG_BUILDFLAGS)
     set(why_not "dpkg-buildflags not found")
   endif()
