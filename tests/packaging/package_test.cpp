@@ -30,9 +30,13 @@ std::pair<int, std::string> RunShell(const std::string& command) {
     return {status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
 }
 
-std::string Quote(const fs::path& path) { return "'" + path.string() + "'"; }
+std::string Quote(const fs::path& path) {
+    return "'" + path.string() + "'";
+}
 
-std::string FileText(const fs::path& path) { return RunShell("cat " + Quote(path)).second; }
+std::string FileText(const fs::path& path) {
+    return RunShell("cat " + Quote(path)).second;
+}
 
 // The rest of the line that starts with `key` (as in "Package: " or "Exec="), empty when missing.
 std::string Value(const std::string& text, const std::string& key) {
@@ -57,8 +61,12 @@ std::string LinesStartingWith(const std::string& text, const std::string& prefix
     return lines;
 }
 
-std::string Deb(const char* package) { return std::string(package) + "_" LQ3860_VERSION "_" + "*.deb"; }
-fs::path Root(const char* package) { return SCRATCH / "root" / package; }
+std::string Deb(const char* package) {
+    return std::string(package) + "_" LQ3860_VERSION "_" + "*.deb";
+}
+fs::path Root(const char* package) {
+    return SCRATCH / "root" / package;
+}
 
 class DebianPackages : public ::testing::Test {
 protected:
@@ -85,8 +93,8 @@ TEST_F(DebianPackages, AreNamedAfterTheProjectAndDependOnRuntimeLibrariesOnly) {
     for (const char* package : {UTILITY, SIM}) {
         EXPECT_EQ(Value(Fields(package), "Package: "), package);
         EXPECT_EQ(Value(Fields(package), "Version: "), LQ3860_VERSION);
-        EXPECT_TRUE(fs::is_regular_file(SCRATCH / (package + ("_" LQ3860_VERSION "_" +
-                                                              Value(Fields(package), "Architecture: ") + ".deb"))))
+        EXPECT_TRUE(fs::is_regular_file(
+            SCRATCH / (package + ("_" LQ3860_VERSION "_" + Value(Fields(package), "Architecture: ") + ".deb"))))
             << package;
     }
     const std::string depends = Value(Fields(UTILITY), "Depends: ");
@@ -123,8 +131,8 @@ TEST_F(DebianPackages, EachProgramIsInItsPackageWithItsManPage) {
     EXPECT_FALSE(fs::exists(Root(UTILITY) / "usr/bin" / SIM));
     EXPECT_FALSE(fs::exists(Root(UTILITY) / "usr/share/man/man1/lq3860-sim.1.gz"));
 
-    const auto window = RunShell("QT_QPA_PLATFORM=offscreen " + Quote(Root(UTILITY) / "usr/bin" / UTILITY) +
-                                 " --version");
+    const auto window =
+        RunShell("QT_QPA_PLATFORM=offscreen " + Quote(Root(UTILITY) / "usr/bin" / UTILITY) + " --version");
     const auto tool = RunShell(Quote(Root(UTILITY) / "usr/bin/lq3860ctl") + " --version");
     const auto sim = RunShell(Quote(Root(SIM) / "usr/bin" / SIM) + " --help");
     EXPECT_EQ(window, (std::pair<int, std::string>{0, "lq3860-utility " LQ3860_VERSION "\n"}));
@@ -140,7 +148,8 @@ TEST_F(DebianPackages, EachCarriesTheLicenseAndAChangelogForItsVersion) {
         const fs::path doc = Root(package) / "usr/share/doc" / package;
         // The copyright file in the machine-readable format, with LICENSE's holders and text.
         const std::string copyright = FileText(doc / "copyright");
-        EXPECT_EQ(copyright.rfind("Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n", 0), 0u);
+        EXPECT_EQ(copyright.rfind("Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n", 0),
+                  0u);
         EXPECT_EQ(Value(copyright, "Copyright: "), holders);
         const std::size_t field = copyright.find("\nLicense: Expat\n");
         ASSERT_NE(field, std::string::npos) << copyright;
@@ -151,12 +160,12 @@ TEST_F(DebianPackages, EachCarriesTheLicenseAndAChangelogForItsVersion) {
         EXPECT_EQ(changelog.rfind("lq3860-utility (" LQ3860_VERSION ") ", 0), 0u) << changelog;
     }
     // The metainfo's release is this version, on the day of its changelog entry.
-    const std::string changelog = RunShell("zcat " + Quote(Root(UTILITY) / "usr/share/doc" / UTILITY / "changelog.gz")).second;
+    const std::string changelog =
+        RunShell("zcat " + Quote(Root(UTILITY) / "usr/share/doc" / UTILITY / "changelog.gz")).second;
     const std::string date = Find(changelog, "\n -- [^\n]*>  ([^\n]+)\n");
     const std::string day = RunShell("date -u -d '" + date + "' +%F").second;
     const std::string metainfo = FileText(Root(UTILITY) / "usr/share/metainfo" / (LQ3860_APP_ID ".metainfo.xml"));
-    EXPECT_EQ(Find(metainfo, "<release version=\"" LQ3860_VERSION "\" date=\"([^\"]+)\""), day.substr(0, 10))
-        << date;
+    EXPECT_EQ(Find(metainfo, "<release version=\"" LQ3860_VERSION "\" date=\"([^\"]+)\""), day.substr(0, 10)) << date;
 }
 
 TEST_F(DebianPackages, MetainfoIsValidAndOffersTheProgramForPluggedModules) {
