@@ -1,5 +1,6 @@
 #include "cli/usage_text.h"
 
+#include "lq3860_version.h"
 #include "simulation/simulation_options.h"
 
 namespace lq3860 {

@@ -1,22 +1,61 @@
-# The Debian package: `cpack -G DEB` in the build folder makes
-# lq3860-utility_<version>_<arch>.deb from everything the project installs.
+# The Debian packages: `cpack -G DEB` in the build folder makes, from the
+# install components,
+#   lq3860-utility_<version>_<arch>.deb  the window, lq3860ctl, udev rule, desktop integration
+#   lq3860-sim_<version>_<arch>.deb      virtual modules through /dev/uhid, for testing
+# The version has no Debian revision: the project packages itself (a native
+# package), so the changelog is installed as changelog.gz.
 set(CPACK_PACKAGE_NAME "lq3860-utility")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGE_VENDOR "LQ-3860 Utility developers")
-set(CPACK_PACKAGE_CONTACT "LQ-3860 Utility developers <lq3860-utility@example.invalid>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Configuration utility for the LQ-3860 USB Wi-Fi module")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Reads, edits and writes the Wi-Fi parameters of LQ-3860 modules attached over USB, shows their firmware version and signal strength, keeps parameter sets in files and finds the MAC address of a host on the LAN. Contains the window program, the command-line tool lq3860ctl, the virtual module lq3860-sim and a udev rule that lets the user at the seat use the modules.")
+set(CPACK_PACKAGE_CONTACT "${LQ_CONTACT}")
+if(LQ_HOMEPAGE)
+  set(CPACK_PACKAGE_HOMEPAGE_URL "${LQ_HOMEPAGE}")
+endif()
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_STRIP_FILES ON)
+# Strips what CPack's strip leaves: the compilers' .comment sections.
+set(CPACK_PRE_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/strip_comments.cmake")
 
-set(CPACK_DEBIAN_PACKAGE_SECTION "utils")
-set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL utility)
+if(TARGET lq3860-sim)
+  list(APPEND CPACK_COMPONENTS_ALL sim)
+endif()
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 # Dependencies come from the shared libraries the binaries really use.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${CMAKE_CURRENT_LIST_DIR}/postinst")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+
+# Each description: a summary line under 80 characters, then lines of the
+# long description, each under 80 characters (CPack does not wrap them).
+set(CPACK_DEBIAN_UTILITY_PACKAGE_NAME "lq3860-utility")
+set(CPACK_DEBIAN_UTILITY_PACKAGE_SECTION "utils")
+set(CPACK_DEBIAN_UTILITY_PACKAGE_CONTROL_EXTRA "${CMAKE_CURRENT_LIST_DIR}/postinst")
+set(CPACK_DEBIAN_UTILITY_DESCRIPTION "configuration utility for LQ-3860 USB Wi-Fi modules
+LQ-3860 Utility reads, edits and writes the Wi-Fi parameters of LQ-3860
+modules attached over USB (connection mode, channel, encryption, key, SSID
+and MAC address), shows their firmware version and signal strength, keeps
+parameter sets in small text files and finds the MAC address of an IPv4
+host on the LAN.
+
+The package contains the window program lq3860-utility, the command-line
+tool lq3860ctl, which offers every operation of the window for scripts, and
+a udev rule that lets the user at the seat open the modules without root.")
+
+set(CPACK_DEBIAN_SIM_PACKAGE_NAME "lq3860-sim")
+set(CPACK_DEBIAN_SIM_PACKAGE_SECTION "devel")
+set(CPACK_DEBIAN_SIM_PACKAGE_SOURCE "lq3860-utility")
+set(CPACK_DEBIAN_SIM_DESCRIPTION "virtual LQ-3860 Wi-Fi modules for testing
+lq3860-sim creates virtual LQ-3860 modules through /dev/uhid: real HID
+devices on the kernel's HID stack that programs find and drive through
+hidraw exactly like attached hardware. Options give them another vendor, a
+second HID collection, no product name, silence, unplugging after a number
+of reports, and parameters kept in a file.
+
+It is a testing tool for the LQ-3860 Utility and other programs that talk
+to the modules. Creating devices needs access to /dev/uhid (usually root)
+and the uhid kernel module.")
 
 set(CPACK_GENERATOR "DEB")
 include(CPack)

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "lq3860_version.h"
 #include "sim/sim_options.h"
 #include "sim/uhid_device.h"
 #include "sim/uhid_module.h"

@@ -3,6 +3,7 @@
 #include <QIcon>
 #include <QLabel>
 
+#include "lq3860_version.h"
 #include "ui/dialog_units.h"
 #include "ui/enter_key.h"
 #include "ui/ui_resources.h"
@@ -26,7 +27,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     icon->move(units.Rect(7, 7, 0, 0).topLeft());
     icon->resize(32, 32);
 
-    auto* line = new QLabel(QStringLiteral("LQ-3860 Utility Ver. 1.1"), this);
+    auto* line = new QLabel(QStringLiteral("LQ-3860 Utility Ver. " LQ3860_VERSION_MAJOR_MINOR), this);
     line->setGeometry(units.Rect(30, 8, 130, 10));
 }
 

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QTextStream>
 
+#include "lq3860_version.h"
 #include "ui/utility_app.h"
 
 namespace {

@@ -4,6 +4,7 @@
 #include <QPixmap>
 
 #include "device/hidapi_platform.h"
+#include "lq3860_version.h"
 #include "simulation/simulated_platform.h"
 #include "ui/ui_resources.h"
 #include "ui/utility_dlg.h"
@@ -31,6 +32,8 @@ CUtilityApp::CUtilityApp(int& argc, char** argv, bool simulate)
       session_(std::make_unique<Session>(platform_.get(), &services_)) {
     setApplicationName(QString::fromLatin1(APPLICATION_NAME));
     setApplicationVersion(QStringLiteral(LQ3860_VERSION));
+    // The Wayland app id: desktops find the menu entry and icon by it.
+    setDesktopFileName(QStringLiteral(LQ3860_APP_ID));
     InitUiResources();
     setWindowIcon(QIcon(QStringLiteral(":/icons/lq3860-utility.png")));
     session_->debugOutput.SetSink([](std::string_view text) {

@@ -14,6 +14,7 @@
 #include "device/device_access.h"
 #include "device/hid_device_table.h"
 #include "device/module_label.h"
+#include "lq3860_version.h"
 #include "ui/about_dlg.h"
 #include "ui/control_ids.h"
 #include "ui/dialog_units.h"
@@ -94,7 +95,7 @@ CUtilityDlg::CUtilityDlg(Session& session, QWidget* parent) : QDialog(parent), s
 }
 
 void CUtilityDlg::CreateControls() {
-    setWindowTitle(QStringLiteral("LQ-3860 Utility v1.1"));
+    setWindowTitle(QStringLiteral("LQ-3860 Utility v" LQ3860_VERSION_MAJOR_MINOR));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFont(DialogTemplateFont());
     const DialogUnits units(font());

@@ -9,6 +9,7 @@
 #include "cli/run_tool.h"
 #include "device/device_access.h"
 #include "device/module_link.h"
+#include "lq3860_version.h"
 #include "params/field_rules.h"
 #include "simulation/simulated_platform.h"
 #include "tool_process.h"

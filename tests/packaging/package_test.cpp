@@ -1,12 +1,17 @@
-// Builds the Debian package with CPack, unpacks it into a scratch root and
-// checks that everything a user needs is in it and works.
+// Builds the Debian packages with CPack, unpacks each into a scratch root and
+// checks that everything a user needs is in the right package and works, and
+// that lintian and appstreamcli accept what is shipped.
+#include <fnmatch.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <regex>
 #include <string>
 #include <utility>
+
+#include "lq3860_version.h"
 
 namespace lq3860 {
 
@@ -14,7 +19,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const fs::path SCRATCH = LQ_PACKAGE_SCRATCH, ROOT = SCRATCH / "root";
+const fs::path SCRATCH = LQ_PACKAGE_SCRATCH;
+const char* const UTILITY = "lq3860-utility";
+const char* const SIM = "lq3860-sim";
 
 // Exit status (-1 when it did not end normally) and stdout with stderr.
 std::pair<int, std::string> RunShell(const std::string& command) {
@@ -39,58 +46,164 @@ std::string Value(const std::string& text, const std::string& key) {
     return std::regex_search(text, match, std::regex("(^|\n)" + key + "([^\n]*)")) ? match[2].str() : std::string();
 }
 
-class DebianPackage : public ::testing::Test {
+// First group of `pattern` in `text`, empty when it does not match.
+std::string Find(const std::string& text, const std::string& pattern) {
+    std::smatch match;
+    return std::regex_search(text, match, std::regex(pattern)) ? match[1].str() : std::string();
+}
+
+// The lines of `text` that start with `prefix`.
+std::string LinesStartingWith(const std::string& text, const std::string& prefix) {
+    std::string lines;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        if (text.compare(start, prefix.size(), prefix) == 0) lines += text.substr(start, end - start) + "\n";
+        start = end + 1;
+    }
+    return lines;
+}
+
+std::string Deb(const char* package) {
+    return std::string(package) + "_" LQ3860_VERSION "_" + "*.deb";
+}
+fs::path Root(const char* package) {
+    return SCRATCH / "root" / package;
+}
+
+class DebianPackages : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         fs::remove_all(SCRATCH);
-        fs::create_directories(ROOT);
-        const std::string deb = Quote(SCRATCH) + "/*.deb";
-        build_ = RunShell("cd " + Quote(SCRATCH) + " && cpack -G DEB --config '" LQ_CPACK_CONFIG "' && dpkg-deb -x " +
-                          deb + " " + Quote(ROOT) + " && dpkg-deb -e " + deb + " control");
-        fields_ = RunShell("dpkg-deb -f " + deb).second;
+        std::string command = "cd " + Quote(SCRATCH) + " && cpack -G DEB --config '" LQ_CPACK_CONFIG "'";
+        for (const char* package : {UTILITY, SIM}) {
+            fs::create_directories(Root(package));
+            fs::create_directories(SCRATCH / "control");
+            command += " && dpkg-deb -x " + Deb(package) + " " + Quote(Root(package)) + " && dpkg-deb -e " +
+                       Deb(package) + " control/" + package;
+        }
+        build_ = RunShell(command);
+        for (const char* package : {UTILITY, SIM})
+            fields_[package] = RunShell("dpkg-deb -f " + Quote(SCRATCH) + "/" + Deb(package)).second;
     }
     void SetUp() override { ASSERT_EQ(build_.first, 0) << build_.second; }
+    static const std::string& Fields(const char* package) { return fields_[package]; }
     static inline std::pair<int, std::string> build_;
-    static inline std::string fields_;
+    static inline std::map<std::string, std::string> fields_;
 };
 
-TEST_F(DebianPackage, IsNamedAfterTheProjectAndDependsOnRuntimeLibrariesOnly) {
-    EXPECT_EQ(Value(fields_, "Package: "), "lq3860-utility");
-    EXPECT_EQ(Value(fields_, "Version: "), LQ3860_VERSION);
-    EXPECT_TRUE(fs::is_regular_file(
-        SCRATCH / ("lq3860-utility_" LQ3860_VERSION "_" + Value(fields_, "Architecture: ") + ".deb")));
-    const std::string depends = Value(fields_, "Depends: ");
+TEST_F(DebianPackages, AreNamedAfterTheProjectAndDependOnRuntimeLibrariesOnly) {
+    for (const char* package : {UTILITY, SIM}) {
+        EXPECT_EQ(Value(Fields(package), "Package: "), package);
+        EXPECT_EQ(Value(Fields(package), "Version: "), LQ3860_VERSION);
+        EXPECT_TRUE(fs::is_regular_file(
+            SCRATCH / (package + ("_" LQ3860_VERSION "_" + Value(Fields(package), "Architecture: ") + ".deb"))))
+            << package;
+    }
+    const std::string depends = Value(Fields(UTILITY), "Depends: ");
     for (const char* library : {"libc6", "libstdc++6", "libhidapi-hidraw0", "libqt6widgets6", "libnl-route-3-200"})
         EXPECT_NE(depends.find(library), std::string::npos) << library << " missing from: " << depends;
-    EXPECT_FALSE(depends.find("-dev") != std::string::npos || depends.find("libgtest") != std::string::npos) << depends;
+    // The testing tool draws no windows: installing it must not pull in Qt.
+    const std::string simDepends = Value(Fields(SIM), "Depends: ");
+    EXPECT_EQ(simDepends.find("libqt6"), std::string::npos) << simDepends;
+    for (const std::string& list : {depends, simDepends})
+        EXPECT_FALSE(list.find("-dev") != std::string::npos || list.find("libgtest") != std::string::npos) << list;
 }
 
-TEST_F(DebianPackage, ProgramsStartAndCommandsHaveManPages) {
-    for (const char* program : {"lq3860-utility", "lq3860ctl", "lq3860-sim"}) {
-        const fs::file_status file = fs::status(ROOT / "usr/bin" / program);
+TEST_F(DebianPackages, LintianFindsNoErrorsOrWarningsAtPedantic) {
+    const auto lintian = RunShell("cd " + Quote(SCRATCH) + " && lintian --pedantic --fail-on error,warning " +
+                                  Deb(UTILITY) + " " + Deb(SIM));
+    EXPECT_EQ(lintian.first, 0) << lintian.second;
+    EXPECT_EQ(LinesStartingWith(lintian.second, "E: ") + LinesStartingWith(lintian.second, "W: "), "")
+        << lintian.second;
+}
+
+TEST_F(DebianPackages, EachProgramIsInItsPackageWithItsManPage) {
+    const std::pair<const char*, const char*> programs[] = {{UTILITY, UTILITY}, {"lq3860ctl", UTILITY}, {SIM, SIM}};
+    for (const auto& [program, package] : programs) {
+        const fs::file_status file = fs::status(Root(package) / "usr/bin" / program);
         EXPECT_TRUE(fs::is_regular_file(file) && (file.permissions() & fs::perms::others_exec) != fs::perms::none)
             << program;
+        const fs::path page = Root(package) / "usr/share/man/man1" / (std::string(program) + ".1.gz");
+        const std::string header = RunShell("zcat " + Quote(page) + " | grep '^\\.TH '").second;
+        EXPECT_NE(header.find(" \"LQ-3860 Utility " LQ3860_VERSION "\" "), std::string::npos) << page << header;
+        EXPECT_TRUE(std::regex_search(header, std::regex("^\\.TH [A-Z0-9-]+ 1 \"[0-9]{4}-[0-9]{2}-[0-9]{2}\" ")))
+            << header;
     }
-    const auto sim = RunShell(Quote(ROOT / "usr/bin/lq3860-sim") + " --help");
-    const auto tool = RunShell(Quote(ROOT / "usr/bin/lq3860ctl") + " --version");
+    // The root-only testing tool is not in the user's package.
+    EXPECT_FALSE(fs::exists(Root(UTILITY) / "usr/bin" / SIM));
+    EXPECT_FALSE(fs::exists(Root(UTILITY) / "usr/share/man/man1/lq3860-sim.1.gz"));
+
+    const auto window =
+        RunShell("QT_QPA_PLATFORM=offscreen " + Quote(Root(UTILITY) / "usr/bin" / UTILITY) + " --version");
+    const auto tool = RunShell(Quote(Root(UTILITY) / "usr/bin/lq3860ctl") + " --version");
+    const auto sim = RunShell(Quote(Root(SIM) / "usr/bin" / SIM) + " --help");
+    const auto simVersion = RunShell(Quote(Root(SIM) / "usr/bin" / SIM) + " --version");
+    EXPECT_EQ(window, (std::pair<int, std::string>{0, "lq3860-utility " LQ3860_VERSION "\n"}));
+    EXPECT_EQ(tool, (std::pair<int, std::string>{0, "lq3860ctl " LQ3860_VERSION "\n"}));
+    EXPECT_EQ(simVersion, (std::pair<int, std::string>{0, "lq3860-sim " LQ3860_VERSION "\n"}));
     EXPECT_TRUE(sim.first == 0 && sim.second.find("--unplug-after") != std::string::npos) << sim.second;
-    EXPECT_TRUE(tool.first == 0 && tool.second.find(LQ3860_VERSION) != std::string::npos) << tool.second;
-    for (const char* page : {"lq3860ctl.1", "lq3860-sim.1"})
-        EXPECT_EQ(FileText(ROOT / "usr/share/man/man1" / page).rfind(".TH ", 0), 0u) << page;
 }
 
-TEST_F(DebianPackage, UdevRuleAndDesktopEntryAreInstalledAndUsable) {
+TEST_F(DebianPackages, EachCarriesTheLicenseAndAChangelogForItsVersion) {
+    std::string license = FileText(LQ_LICENSE);
+    const std::string holders = Find(license, "\nCopyright \\(c\\) ([^\n]+)\n");
+    license = license.substr(license.find("\n\n", license.find("\nCopyright")) + 2);
+    for (const char* package : {UTILITY, SIM}) {
+        const fs::path doc = Root(package) / "usr/share/doc" / package;
+        // The copyright file in the machine-readable format, with LICENSE's holders and text.
+        const std::string copyright = FileText(doc / "copyright");
+        EXPECT_EQ(copyright.rfind("Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n", 0),
+                  0u);
+        EXPECT_EQ(Value(copyright, "Copyright: "), holders);
+        const std::size_t field = copyright.find("\nLicense: Expat\n");
+        ASSERT_NE(field, std::string::npos) << copyright;
+        const std::string text = copyright.substr(field + 16);
+        EXPECT_EQ(std::regex_replace(text, std::regex("(^|\n) \\.?"), "$1"), license) << package;
+        // The newest changelog entry is this version's.
+        const std::string changelog = RunShell("zcat " + Quote(doc / "changelog.gz")).second;
+        EXPECT_EQ(changelog.rfind("lq3860-utility (" LQ3860_VERSION ") ", 0), 0u) << changelog;
+    }
+    // The metainfo's release is this version, on the day of its changelog entry.
+    const std::string changelog =
+        RunShell("zcat " + Quote(Root(UTILITY) / "usr/share/doc" / UTILITY / "changelog.gz")).second;
+    const std::string date = Find(changelog, "\n -- [^\n]*>  ([^\n]+)\n");
+    const std::string day = RunShell("date -u -d '" + date + "' +%F").second;
+    const std::string metainfo = FileText(Root(UTILITY) / "usr/share/metainfo" / (LQ3860_APP_ID ".metainfo.xml"));
+    EXPECT_EQ(Find(metainfo, "<release version=\"" LQ3860_VERSION "\" date=\"([^\"]+)\""), day.substr(0, 10)) << date;
+}
+
+TEST_F(DebianPackages, MetainfoIsValidAndOffersTheProgramForPluggedModules) {
+    const fs::path metainfo = Root(UTILITY) / "usr/share/metainfo" / (LQ3860_APP_ID ".metainfo.xml");
+    const auto validation = RunShell("appstreamcli validate --pedantic --no-net " + Quote(metainfo));
+    EXPECT_EQ(validation.first, 0) << validation.second;
+    EXPECT_EQ(LinesStartingWith(validation.second, "E: ") + LinesStartingWith(validation.second, "W: "), "")
+        << validation.second;
+
+    const std::string text = FileText(metainfo);
+    EXPECT_EQ(Find(text, "<id>([^<]*)</id>"), LQ3860_APP_ID);
+    // Its launchable is the installed desktop file, named after the desktop id the window sets.
+    EXPECT_EQ(Find(text, "<launchable type=\"desktop-id\">([^<]*)</launchable>"), LQ3860_APP_ID ".desktop");
+    // The kernel's modalias of a module on USB (upper-case hex) matches; another vendor's does not.
+    const std::string modalias = Find(text, "<modalias>([^<]*)</modalias>");
+    EXPECT_EQ(fnmatch(modalias.c_str(), "usb:v7E3Ap3860d0100dc00dsc00dp00ic03isc00ip00in00", 0), 0) << modalias;
+    EXPECT_EQ(fnmatch(modalias.c_str(), "usb:v7E3Ap0001d0001dc00dsc00dp00ic03isc00ip00in00", 0), 0) << modalias;
+    EXPECT_NE(fnmatch(modalias.c_str(), "usb:v046Dp3860d0100dc00dsc00dp00ic03isc00ip00in00", 0), 0) << modalias;
+}
+
+TEST_F(DebianPackages, UdevRuleAndDesktopEntryAreInstalledAndUsable) {
     // The seat gets access (the rule the VM test proves), also to modules attached before the install.
-    EXPECT_EQ(FileText(ROOT / "usr/lib/udev/rules.d/70-lq3860.rules"), FileText(LQ_UDEV_RULE));
-    const fs::path postinst = SCRATCH / "control/postinst";
+    EXPECT_EQ(FileText(Root(UTILITY) / "usr/lib/udev/rules.d/70-lq3860.rules"), FileText(LQ_UDEV_RULE));
+    const fs::path postinst = SCRATCH / "control" / UTILITY / "postinst";
     EXPECT_TRUE(FileText(postinst).find("udevadm trigger") != std::string::npos &&
                 (fs::status(postinst).permissions() & fs::perms::owner_exec) != fs::perms::none);
-    // The menu entry starts an installed program and names an installed icon.
-    const std::string entry = FileText(ROOT / "usr/share/applications/lq3860-utility.desktop");
+    // The menu entry, named after the desktop id, starts an installed program and names an installed icon.
+    const std::string entry = FileText(Root(UTILITY) / "usr/share/applications" / (LQ3860_APP_ID ".desktop"));
     const std::string exec = Value(entry, "Exec="), icon = Value(entry, "Icon=");
-    EXPECT_TRUE(fs::is_regular_file(ROOT / "usr/bin" / fs::path(exec.substr(0, exec.find(' '))).filename())) << exec;
+    EXPECT_TRUE(fs::is_regular_file(Root(UTILITY) / "usr/bin" / fs::path(exec.substr(0, exec.find(' '))).filename()))
+        << exec;
     ASSERT_FALSE(icon.empty());
-    const auto icons = RunShell("cd " + Quote(ROOT / "usr/share") + " && find icons pixmaps -name '" + icon + ".*'");
+    const auto icons =
+        RunShell("cd " + Quote(Root(UTILITY) / "usr/share") + " && find icons pixmaps -name '" + icon + ".*'");
     EXPECT_NE(icons.second.find("/" + icon + "."), std::string::npos) << "no icon " << icon << ": " << icons.second;
 }
 
