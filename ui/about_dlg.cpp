@@ -5,6 +5,7 @@
 
 #include "ui/dialog_units.h"
 #include "ui/enter_key.h"
+#include "ui/template_layout.h"
 #include "ui/ui_resources.h"
 
 namespace lq3860 {
@@ -14,8 +15,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("About LQ-3860 Utility"));
     // No buttons: the close box, Enter and Escape close it.
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    QFont font = this->font();
-    font.setPointSize(10);
+    const QFont font = DialogFont(QString());  // the system font of 10 points
     setFont(font);
     const DialogUnits units(font);
     setFixedSize(units.Size(170, 61));
@@ -28,6 +28,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
 
     auto* line = new QLabel(QStringLiteral("LQ-3860 Utility Ver. 1.1"), this);
     line->setGeometry(units.Rect(30, 8, 130, 10));
+    WidenToText(line);
 }
 
 void CAboutDlg::keyPressEvent(QKeyEvent* event) {
