@@ -46,9 +46,9 @@ void ExpectTextsFit(const QWidget& window) {
     }
 }
 
-// On the widget that holds a window's controls: every control whose centre
-// lies in a group box's rectangle lies inside the frame's lines and below the
-// title; no two controls overlap.
+// On the widget that holds a window's controls: every control lies inside
+// it, and where its centre lies in a group box's rectangle, inside the
+// frame's lines and below the title; no two controls overlap.
 void ExpectControlsInsideFramesAndApart(const QWidget& canvas) {
     const QList<TemplateGroupBox*> boxes = canvas.findChildren<TemplateGroupBox*>();
     EXPECT_EQ(boxes.size(), canvas.findChildren<QGroupBox*>().size()) << "every frame drawn as the template draws it";
@@ -65,6 +65,8 @@ void ExpectControlsInsideFramesAndApart(const QWidget& canvas) {
                 << control->objectName().toStdString() << " in " << box->title().toStdString();
         }
     }
+    for (const QWidget* a : controls)
+        EXPECT_TRUE(canvas.rect().contains(a->geometry())) << a->objectName().toStdString();
     for (const QWidget* a : controls)
         for (const QWidget* b : controls)
             EXPECT_TRUE(a == b || !InWindow(a).intersects(InWindow(b)))
@@ -110,7 +112,7 @@ TEST_P(WindowLayoutTest, TextsFitAndControlsSitInsideTheirFrames) {
     CAboutDlg about;
     Check(about, "about");
 
-    // The dialog with a long adapter name, and each status its line can show.
+    // The dialog with each status its line can show.
     GetMacOutcome outcome = GetMacOutcome::NotFound;
     CGetMacDlg lookup(MacHandOff, services,
                       {[] {
