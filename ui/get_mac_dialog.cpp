@@ -124,7 +124,7 @@ void CGetMacDlg::CreateControls() {
                    units.Size(LABEL_GAP, 0).width());
 }
 
-void CGetMacDlg::FitLabelColumn(const std::initializer_list<QLabel*> labels, int columnX, int gap) {
+void CGetMacDlg::FitLabelColumn(std::initializer_list<QLabel*> labels, int columnX, int gap) {
     int labelsRight = 0;
     for (QLabel* label : labels) {
         WidenToText(label);

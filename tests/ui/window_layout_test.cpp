@@ -77,6 +77,9 @@ struct FontCase {
     const char* family;
     int points;
 };
+void PrintTo(const FontCase& font, std::ostream* out) {
+    *out << font.family << ' ' << font.points << " pt";
+}
 
 class WindowLayoutTest : public WindowTest, public ::testing::WithParamInterface<FontCase> {
 protected:
