@@ -7,6 +7,7 @@
 #include "cli/exit_codes.h"
 #include "maclookup/mac_lookup.h"
 #include "maclookup/network_adapters.h"
+#include "maclookup/route_lookup.h"
 #include "session/session.h"
 
 namespace lq3860 {
@@ -38,21 +39,24 @@ std::optional<std::string> DialogAddressText(std::string_view text) {
 }
 
 struct ChosenAdapter {
-    std::string name;                   // empty when the host has no adapter
-    std::optional<int> interfaceIndex;  // none: no adapter, so no rows
+    std::string name;
+    int interfaceIndex = 0;
 };
 
-// The named adapter, or the one the dialog selects at first: the first in
-// its sorted list.
-std::optional<ChosenAdapter> ChooseAdapter(const std::optional<std::string>& name) {
-    if (name) {
-        const std::optional<int> index = FindHostAdapterIndex(*name);
-        if (!index) return std::nullopt;
-        return ChosenAdapter{*name, index};
-    }
-    const std::vector<AdapterItem> items = AdapterListItems(ListHostAdapters());
-    if (items.empty()) return ChosenAdapter{};
-    return ChosenAdapter{items.front().text, items.front().interfaceIndex};
+// The named adapter; none when the host has no adapter of that name.
+std::optional<ChosenAdapter> NamedAdapter(const std::string& name) {
+    const std::optional<int> index = FindHostAdapterIndex(name);
+    if (!index) return std::nullopt;
+    return ChosenAdapter{name, *index};
+}
+
+// The adapter the host's route to the address goes out of; none without a route.
+std::optional<ChosenAdapter> RouteAdapter(const std::string& address) {
+    const std::optional<int> index = RouteInterfaceFor(address);
+    if (!index) return std::nullopt;
+    for (const AdapterRecord& adapter : ListHostAdapters())
+        if (adapter.interfaceIndex == *index) return ChosenAdapter{adapter.name, *index};
+    return ChosenAdapter{std::to_string(*index), *index};
 }
 
 std::string HandedOffMac(const MacHandOffRecord& handOff) {
@@ -72,10 +76,15 @@ int RunGetMac(const ToolContext& context) {
         context.Message("'" + context.line.ipAddress + "' is no IPv4 address (a.b.c.d)");
         return EXIT_USAGE;
     }
-    const std::optional<ChosenAdapter> adapter = ChooseAdapter(context.line.adapterName);
-    if (!adapter) {
+    const std::optional<ChosenAdapter> adapter =
+        context.line.adapterName ? NamedAdapter(*context.line.adapterName) : RouteAdapter(*address);
+    if (!adapter && context.line.adapterName) {
         context.Message("no network adapter named '" + *context.line.adapterName + "'");
         return EXIT_USAGE;
+    }
+    if (!adapter) {
+        context.Message("no route to " + *address + " (name the adapter with --adapter)");
+        return EXIT_MAC_NOT_FOUND;
     }
     Session session(nullptr);
     if (context.line.verbose) session.debugOutput.SetSink([&context](std::string_view text) { context.Debug(text); });

@@ -37,7 +37,7 @@ constexpr CommandHelp COMMAND_HELP[] = {
     {ToolCommand::GetMac, "getmac IPV4 [--adapter NAME]",
      "MAC address of an IPv4 host on the LAN, printed\n"
      "as XX-XX-XX-XX-XX-XX; NAME is a network interface\n"
-     "(default: the first in sorted order)\n"},
+     "(default: the one the route to IPV4 goes out of)\n"},
 };
 
 constexpr const char* USAGE_LINE = "Usage: lq3860ctl [OPTION]... COMMAND [ARGS]\n";
@@ -69,7 +69,7 @@ Exit status:
   1  no module, a link failure or an NG outcome
   2  wrong usage
   3  refused input (bad configuration file, key check)
-  4  MAC not found or probe failed
+  4  MAC not found, probe failed or no route to the address
 )";
 
 // The description's lines, each indented by `indent` blanks.

@@ -1,13 +1,20 @@
 #include "ui/dialog_units.h"
 
 #include <QFontMetrics>
+#include <QGuiApplication>
 
 namespace lq3860 {
 
-QFont DialogTemplateFont() {
-    QFont font(QStringLiteral("MS Sans Serif"), 10);
-    font.setStyleHint(QFont::SansSerif);
+QFont DialogFont(const QString& face) {
+    constexpr qreal TEMPLATE_POINT_SIZE = 10;
+    QFont font = QGuiApplication::font();
+    if (!face.isEmpty()) font.setFamilies({face, font.family()});
+    if (font.pointSizeF() < TEMPLATE_POINT_SIZE) font.setPointSizeF(TEMPLATE_POINT_SIZE);
     return font;
+}
+
+QFont DialogTemplateFont() {
+    return DialogFont(QStringLiteral("MS Sans Serif"));
 }
 
 DialogUnits::DialogUnits(const QFont& font) {

@@ -6,8 +6,12 @@
 
 namespace lq3860 {
 
-// The font the program's dialogs are laid out in ("MS Sans Serif", 10 points);
-// the system picks its closest sans face.
+// A dialog's font: `face` (empty: the desktop's face) at 10 points, where the
+// face is missing the desktop's own, and the desktop's size where that is
+// larger, so the windows follow a desktop set to larger text.
+QFont DialogFont(const QString& face);
+// The font the main window and the Get MAC Address dialog are laid out in
+// ("MS Sans Serif", 10 points).
 QFont DialogTemplateFont();
 
 class DialogUnits {

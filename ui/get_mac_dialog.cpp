@@ -7,12 +7,14 @@
 #include <QPushButton>
 #include <QValidator>
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
 #include "ui/control_ids.h"
 #include "ui/dialog_units.h"
 #include "ui/ip_address_edit.h"
+#include "ui/template_layout.h"
 
 namespace lq3860 {
 
@@ -22,6 +24,8 @@ constexpr int DIALOG_WIDTH = 235;
 constexpr int DIALOG_HEIGHT = 129;
 constexpr int MAC_EDIT_X[6] = {59, 86, 113, 140, 167, 194};
 constexpr int MAC_TEXT_LIMIT = 2;
+constexpr int CONTROL_COLUMN_X = 59;                 // where the controls right of the labels start
+constexpr int LABEL_GAP = 4;                         // between the widest label and that column
 constexpr std::uint32_t START_ADDRESS = 0xC0A8FF01;  // 192.168.255.1
 
 // Letters become upper case as they are typed or pasted; the texts travel
@@ -110,9 +114,29 @@ void CGetMacDlg::CreateControls() {
     adapterLabel->setBuddy(adapterCombo_);
 
     // Says what the message boxes do not: no matching row, no ICMP permission.
+    // Its accessible name is its text, so screen readers read the status itself.
     statusLine_ = Place(new QLabel(this), 0, units, 12, 118, 211, 10);
-    statusLine_->setAccessibleName(QStringLiteral("Status"));
+    statusLine_->setObjectName(QStringLiteral("status"));
+    statusLine_->setAccessibleDescription(QStringLiteral("Status of the last lookup"));
     statusLine_->setWordWrap(false);
+
+    FitLabelColumn({ipLabel, macLabel, adapterLabel}, units.Rect(CONTROL_COLUMN_X, 0, 0, 0).x(),
+                   units.Size(LABEL_GAP, 0).width());
+}
+
+void CGetMacDlg::FitLabelColumn(std::initializer_list<QLabel*> labels, int columnX, int gap) {
+    int labelsRight = 0;
+    for (QLabel* label : labels) {
+        WidenToText(label);
+        labelsRight = std::max(labelsRight, label->geometry().right() + 1);
+    }
+    const int shift = labelsRight + gap - columnX;
+    if (shift <= 0) return;
+    // The controls' column moves right; the dialog and its status line grow.
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (child->x() >= columnX) child->move(child->x() + shift, child->y());
+    statusLine_->resize(statusLine_->width() + shift, statusLine_->height());
+    setFixedSize(width() + shift, height());
 }
 
 void CGetMacDlg::OnInitDialog() {

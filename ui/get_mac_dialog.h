@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -52,6 +53,9 @@ public:
 
 private:
     void CreateControls();
+    // Labels as wide as their texts; where they would reach columnX (less
+    // gap), the controls from columnX on move right and the dialog grows.
+    void FitLabelColumn(std::initializer_list<QLabel*> labels, int columnX, int gap);
     void OnInitDialog();
     void FillAdapterList();
     // Moves the hand-off's macText into the six edits.

@@ -1,18 +1,15 @@
 #include "ui/utility_app.h"
 
-#include <QLoggingCategory>
 #include <QPixmap>
 
 #include "device/hidapi_platform.h"
 #include "lq3860_version.h"
 #include "simulation/simulated_platform.h"
+#include "ui/debug_channel.h"
 #include "ui/ui_resources.h"
 #include "ui/utility_dlg.h"
 
 namespace lq3860 {
-
-// Off unless QT_LOGGING_RULES="lq3860.debug=true".
-Q_LOGGING_CATEGORY(lq3860Debug, "lq3860.debug", QtWarningMsg)
 
 namespace {
 
@@ -25,7 +22,7 @@ std::unique_ptr<HidPlatform> MakePlatform(bool simulate) {
 
 }  // namespace
 
-CUtilityApp::CUtilityApp(int& argc, char** argv, bool simulate)
+CUtilityApp::CUtilityApp(int& argc, char** argv, bool simulate, bool verbose)
     : QApplication(argc, argv),
       services_(QString::fromLatin1(APPLICATION_NAME)),
       platform_(MakePlatform(simulate)),
@@ -36,9 +33,7 @@ CUtilityApp::CUtilityApp(int& argc, char** argv, bool simulate)
     setDesktopFileName(QStringLiteral(LQ3860_APP_ID));
     InitUiResources();
     setWindowIcon(QIcon(QStringLiteral(":/icons/lq3860-utility.png")));
-    session_->debugOutput.SetSink([](std::string_view text) {
-        qCDebug(lq3860Debug).noquote() << QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    });
+    session_->debugOutput.SetSink(WindowDebugSink(verbose));
 }
 
 bool CUtilityApp::InitInstance(const QString& screenshotPath) {

@@ -17,8 +17,9 @@ inline constexpr const char* APPLICATION_NAME = "lq3860-utility";
 class CUtilityApp : public QApplication {
     Q_OBJECT
 public:
-    // simulate: one simulated module instead of real hardware.
-    CUtilityApp(int& argc, char** argv, bool simulate);
+    // simulate: one simulated module instead of real hardware; verbose: the
+    // link's debug texts to stderr instead of the logging category.
+    CUtilityApp(int& argc, char** argv, bool simulate, bool verbose = false);
 
     // Runs the main window until it closes. With a screenshot path the
     // window is rendered to that PNG file after start-up instead; false

@@ -1,7 +1,6 @@
 #include "ui/utility_dlg.h"
 
 #include <QComboBox>
-#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +21,7 @@
 #include "ui/enter_key.h"
 #include "ui/get_mac_dialog.h"
 #include "ui/lamp_icons.h"
+#include "ui/template_layout.h"
 #include "ui/ui_resources.h"
 
 namespace lq3860 {
@@ -48,7 +48,7 @@ QAction* MenuCommand(QAction* action, int command) {
 }
 
 void GroupBox(QWidget* parent, const DialogUnits& units, const char* title, QRect rect) {
-    auto* box = new QGroupBox(QString::fromLatin1(title), parent);
+    auto* box = new TemplateGroupBox(QString::fromLatin1(title), parent);
     box->setGeometry(units.Rect(rect.x(), rect.y(), rect.width(), rect.height()));
 }
 
@@ -81,6 +81,7 @@ QLabel* Label(QWidget* parent, const DialogUnits& units, int id, const char* tex
     auto* label = new QLabel(QString::fromLatin1(text), parent);
     if (id != 0) WithId(label, id);
     label->setGeometry(units.Rect(rect.x(), rect.y(), rect.width(), rect.height()));
+    WidenToText(label);
     return label;
 }
 
@@ -154,7 +155,8 @@ void CUtilityDlg::CreateControls() {
     for (std::size_t i = 0; i < MAC_LENGTH; ++i) {
         macEdits_[i] = Edit(client, units, control_id::MAC_BYTES[i], QStringLiteral("MAC byte %1").arg(i + 1),
                             {MAC_EDIT_X[i], 166, 16, 15});
-        if (i + 1 < MAC_LENGTH) Label(client, units, 0, "-", {MAC_EDIT_X[i] + 16, 169, 8, 8});
+        if (i + 1 < MAC_LENGTH)  // centred in the gap, clear of both edits
+            Label(client, units, 0, "-", {MAC_EDIT_X[i] + 16, 169, 8, 8})->setAlignment(Qt::AlignCenter);
     }
     getMacButton_ = Button(client, units, control_id::GET_MAC_ADDRESS, "Get MAC Address", {200, 161, 87, 24});
 

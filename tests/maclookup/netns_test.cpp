@@ -18,6 +18,7 @@
 #include "maclookup/mac_handoff.h"
 #include "maclookup/mac_lookup.h"
 #include "maclookup/network_adapters.h"
+#include "maclookup/route_lookup.h"
 #include "maclookup/rtnetlink_neighbour_source.h"
 #include "types/debug_output.h"
 
@@ -148,6 +149,18 @@ TEST_F(NetnsTest, CyclesFindOnlyAnsweringPeersOnTheirAdapterAmidOtherHostsReplie
 TEST_F(NetnsTest, WithoutRawSocketsTheGroupRangeDecidesAndRefusalIsNoPermission) {
     EXPECT_EQ(CycleWithoutRawSockets("65534 65534"), static_cast<int>(GetMacOutcome::Found));
     EXPECT_EQ(CycleWithoutRawSockets("1 0"), static_cast<int>(GetMacOutcome::NoPermission));
+}
+
+// The route decides the adapter: addresses of the peer's subnet leave
+// through lqa0 (lqa1 has a row but no route), local addresses through lo; no
+// default route and texts that are no address give none.
+TEST_F(NetnsTest, RouteLookupGivesTheRoutesOutputInterface) {
+    const std::optional<int> lqa0 = FindHostAdapterIndex("lqa0"), lo = FindHostAdapterIndex("lo");
+    ASSERT_TRUE(lqa0 && lo && *lqa0 != *lo);
+    const std::pair<const char*, std::optional<int>> rows[] = {
+        {"192.168.255.1", lqa0},    {"192.168.255.200", lqa0},     {"192.168.255.2", lo},           {"127.0.0.1", lo},
+        {"10.1.2.3", std::nullopt}, {"192.168.255", std::nullopt}, {"192.168.255.1 ", std::nullopt}};
+    for (const auto& [address, interfaceIndex] : rows) EXPECT_EQ(RouteInterfaceFor(address), interfaceIndex) << address;
 }
 
 // One 79-byte echo request (14 Ethernet + 20 IP + 45 ICMP bytes) with a checksum

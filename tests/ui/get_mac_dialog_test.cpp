@@ -2,6 +2,7 @@
 // runs on Qt's offscreen platform, also when the test runner lists it.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -11,6 +12,7 @@
 
 #include "maclookup/mac_handoff.h"
 #include "session/user_services.h"
+#include "ui/control_ids.h"
 #include "ui/get_mac_dialog.h"
 #include "ui/ip_address_edit.h"
 
@@ -21,7 +23,7 @@ namespace {
 using MacTexts = std::array<std::string, 6>;
 using Message = std::pair<std::string, bool>;                           // text, error icon
 using Calls = std::vector<std::pair<std::string, std::optional<int>>>;  // address text, adapter
-enum : int { EXIT = 1, GET_MAC = 5, ADDRESS = 1007, FIRST_MAC = 1008, ADAPTERS = 1014 };
+namespace id = control_id;
 const MacTexts HAND_OFF{"01", "02", "03", "04", "05", "06"}, FOUND{"00", "0C", "29", "3A", "4B", "5C"};
 
 class RecordingServices final : public UserServices {
@@ -52,11 +54,13 @@ protected:
     }
     static MacTexts EditTexts(const QDialog& dialog) {
         MacTexts texts;
-        for (int i = 0; i < 6; ++i)
-            texts[std::size_t(i)] = Control<QLineEdit>(dialog, FIRST_MAC + i)->text().toStdString();
+        for (std::size_t i = 0; i < 6; ++i)
+            texts[i] = Control<QLineEdit>(dialog, id::GETMAC_MAC_BYTES[i])->text().toStdString();
         return texts;
     }
-    static QLineEdit* Field(const QDialog& dialog, int i) { return Control<IpAddressEdit>(dialog, ADDRESS)->Field(i); }
+    static QLineEdit* Field(const QDialog& dialog, int i) {
+        return Control<IpAddressEdit>(dialog, id::GETMAC_IP_ADDRESS)->Field(i);
+    }
 
     RecordingServices services;
     MacHandOffRecord MacHandOff{HAND_OFF, 0};
@@ -70,8 +74,9 @@ TEST_F(GetMacDialogTest, OpensWithHandOffTextsStartAddressAndSortedAdapters) {
     CGetMacDlg dialog(MacHandOff, services, Hooks());
     EXPECT_EQ(dialog.windowTitle(), "Get MAC Address Dialog");
     EXPECT_EQ(EditTexts(dialog), HAND_OFF);
-    EXPECT_EQ(Control<IpAddressEdit>(dialog, ADDRESS)->GetAddress(), (std::array<std::uint8_t, 4>{192, 168, 255, 1}));
-    auto* combo = Control<QComboBox>(dialog, ADAPTERS);
+    EXPECT_EQ(Control<IpAddressEdit>(dialog, id::GETMAC_IP_ADDRESS)->GetAddress(),
+              (std::array<std::uint8_t, 4>{192, 168, 255, 1}));
+    auto* combo = Control<QComboBox>(dialog, id::GETMAC_ADAPTERS);
     QStringList items;
     for (int i = 0; i < combo->count(); ++i) items << combo->itemText(i) + "=" + combo->itemData(i).toString();
     // Sorted ignoring case; an empty description shows the name.
@@ -110,13 +115,15 @@ TEST_F(GetMacDialogTest, GetMacLooksUpOnTheChosenAdapterThenShowsTheMacReloadsTh
         if (!c.index) adapters.clear();
         CGetMacDlg dialog(MacHandOff, services, Hooks());
         for (int i = 0; i < 4; ++i) Field(dialog, i)->setText(c.fields[i]);
-        Control<QLineEdit>(dialog, FIRST_MAC)->setText("EE");
-        QTest::mouseClick(Control<QPushButton>(dialog, GET_MAC), Qt::LeftButton);
+        Control<QLineEdit>(dialog, id::GETMAC_MAC_BYTES[0])->setText("EE");
+        QTest::mouseClick(Control<QPushButton>(dialog, id::GETMAC_GET), Qt::LeftButton);
         EXPECT_EQ(calls, (c.ip ? Calls{{c.ip, c.index}} : Calls{}));
         EXPECT_EQ(EditTexts(dialog), c.edits);
         EXPECT_EQ(services.messages, c.messages);
-        // The status line (the last label) shows the cycle's own explanation.
-        EXPECT_EQ(dialog.findChildren<QLabel*>().back()->text().toStdString(), c.ip ? GetMacStatusText(c.outcome) : "");
+        // The status line shows the cycle's own explanation, and screen readers read it.
+        auto* status = dialog.findChild<QLabel*>("status");
+        EXPECT_EQ(status->text().toStdString(), c.ip ? GetMacStatusText(c.outcome) : "");
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(status)->text(QAccessible::Name), status->text());
     }
 }
 
@@ -134,7 +141,8 @@ TEST_F(GetMacDialogTest, AddressFieldsTakeOnlyNumbersUpTo255) {
     EXPECT_EQ(Field(dialog, 1)->text(), "0") << "no leading zeroes";
     QTest::keyClicks(Field(dialog, 1), "\b255");
     EXPECT_TRUE(Field(dialog, 2)->hasFocus()) << "a full number moves on";
-    EXPECT_EQ(Control<IpAddressEdit>(dialog, ADDRESS)->GetAddress(), (std::array<std::uint8_t, 4>{30, 255, 0, 0}));
+    EXPECT_EQ(Control<IpAddressEdit>(dialog, id::GETMAC_IP_ADDRESS)->GetAddress(),
+              (std::array<std::uint8_t, 4>{30, 255, 0, 0}));
 }
 
 TEST_F(GetMacDialogTest, EnterAndExitStoreUpperCaseEditsEscapeDiscardsEnterOnGetMacLooksUp) {
@@ -142,12 +150,12 @@ TEST_F(GetMacDialogTest, EnterAndExitStoreUpperCaseEditsEscapeDiscardsEnterOnGet
         const char* how;
         int focus, key;
         bool stored, open;
-    } cases[] = {{"Exit clicked", EXIT, 0, true, false},
-                 {"Enter in a MAC edit", FIRST_MAC, Qt::Key_Return, true, false},
-                 {"Enter in the list", ADAPTERS, Qt::Key_Return, true, false},
+    } cases[] = {{"Exit clicked", id::GETMAC_EXIT, 0, true, false},
+                 {"Enter in a MAC edit", id::GETMAC_MAC_BYTES[0], Qt::Key_Return, true, false},
+                 {"Enter in the list", id::GETMAC_ADAPTERS, Qt::Key_Return, true, false},
                  {"keypad Enter in the address", -1, Qt::Key_Enter, true, false},
-                 {"Escape", FIRST_MAC + 5, Qt::Key_Escape, false, false},
-                 {"Enter on Get MAC", GET_MAC, Qt::Key_Return, false, true}};
+                 {"Escape", id::GETMAC_MAC_BYTES[5], Qt::Key_Escape, false, false},
+                 {"Enter on Get MAC", id::GETMAC_GET, Qt::Key_Return, false, true}};
     outcome = GetMacOutcome::NotFound;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.how);
@@ -155,7 +163,7 @@ TEST_F(GetMacDialogTest, EnterAndExitStoreUpperCaseEditsEscapeDiscardsEnterOnGet
         calls.clear();
         CGetMacDlg dialog(MacHandOff, services, Hooks());
         dialog.show();
-        QLineEdit* second = Control<QLineEdit>(dialog, FIRST_MAC + 1);
+        QLineEdit* second = Control<QLineEdit>(dialog, id::GETMAC_MAC_BYTES[1]);
         second->clear();
         QTest::keyClicks(second, "9ab");
         EXPECT_EQ(second->text(), "9A");

@@ -5,7 +5,6 @@
 #include <QGroupBox>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QRegularExpression>
 
 #include <cstring>
 
@@ -13,48 +12,51 @@
 
 namespace lq3860 {
 
+namespace id = control_id;
+
 TEST_F(WindowTest, StartStateShowsTheDefaultsAndCapsTypingToLatin1AndTheModuleLengths) {
     EXPECT_EQ(window->windowTitle(), "LQ-3860 Utility v1.1");
-    EXPECT_EQ(Shown({1004, 1007, 1008, 1005, 1006, 1003, 1017}),
-              QStringList({"Ad-Hoc", "2", "NONE", "LQ-3860", "", "###", "###"}));
-    EXPECT_EQ(Items(1008), QStringList({"NONE", "WEP64", "WEP128"}));
+    EXPECT_EQ(
+        Shown({id::MODE, id::CHANNEL, id::ENCRYPTION, id::SSID, id::KEY, id::FIRMWARE_VERSION, id::FIRMWARE_DATE}),
+        QStringList({"Ad-Hoc", "2", "NONE", "LQ-3860", "", "###", "###"}));
+    EXPECT_EQ(Items(id::ENCRYPTION), QStringList({"NONE", "WEP64", "WEP128"}));
     EXPECT_EQ(MacTexts(), QStringList(6, "FF"));
-    EXPECT_TRUE(Control(1010)->isHidden());
+    EXPECT_TRUE(Control(id::PROGRESS)->isHidden());
     EXPECT_EQ(ModuleParams.channel, 0);  // the window's start values are not collected yet
 
-    Edit(1005)->home(false);
-    QTest::keyClicks(Edit(1005), "ab");  // typing inside the text stays where the cursor is
-    EXPECT_EQ(Edit(1005)->text(), "abLQ-3860");
-    Edit(1005)->clear();
-    Type(1005, QString(25, 's'));
-    Type(1006, "a");
-    Edit(1006)->insert(QString::fromUtf8("\u0100"));  // texts outside Latin-1 cannot be typed or pasted
-    Type(1006, QString(70, 'k'));
-    EXPECT_EQ(Shown({1005, 1006}), QStringList({QString(20, 's'), "a" + QString(62, 'k')}));
+    Edit(id::SSID)->home(false);
+    QTest::keyClicks(Edit(id::SSID), "ab");  // typing inside the text stays where the cursor is
+    EXPECT_EQ(Edit(id::SSID)->text(), "abLQ-3860");
+    Edit(id::SSID)->clear();
+    Type(id::SSID, QString(25, 's'));
+    Type(id::KEY, "a");
+    Edit(id::KEY)->insert(QString::fromUtf8("\u0100"));  // texts outside Latin-1 cannot be typed or pasted
+    Type(id::KEY, QString(70, 'k'));
+    EXPECT_EQ(Shown({id::SSID, id::KEY}), QStringList({QString(20, 's'), "a" + QString(62, 'k')}));
 }
 
 TEST_F(WindowTest, NoModuleListsNoneThenEmptiesAndFindsModulesPluggedInLaterInSlotOrder) {
-    EXPECT_EQ(Items(1001), QStringList({"<None>"}));
-    EXPECT_EQ(Combo(1001)->currentIndex(), 0);
-    window->OnTimer();
-    EXPECT_EQ(Items(1001), QStringList());
-    window->OnGetSignal();  // Get without a module fails its write
+    EXPECT_EQ(Items(id::SELECT_DEVICE), QStringList({"<None>"}));
+    EXPECT_EQ(Combo(id::SELECT_DEVICE)->currentIndex(), 0);
+    Tick();
+    EXPECT_EQ(Items(id::SELECT_DEVICE), QStringList());
+    Click(id::GET_SIGNAL);  // Get without a module fails its write
     EXPECT_TRUE(DebugSaid("HID_Write Err\n"));
-    window->OnReadPara();
-    window->OnWritePara();
+    Click(id::READ_PARA);
+    Click(id::WRITE_PARA);
     EXPECT_EQ(services.messages, Texts({"Download Parameter NG", "Upload Parameter NG"}));
 
     platform.AddModule(u"First");
     platform.AddModule(u"Second");
-    window->OnTimer();
+    Tick();
     const QStringList expected({"<None>", "First", "Second"});
-    EXPECT_EQ(Items(1001), expected);
-    EXPECT_EQ(Combo(1001)->currentIndex(), -1);
+    EXPECT_EQ(Items(id::SELECT_DEVICE), expected);
+    EXPECT_EQ(Combo(id::SELECT_DEVICE)->currentIndex(), -1);
     platform.AddModule(u"Third");
-    window->OnTimer();
-    EXPECT_EQ(Items(1001), expected);  // an idle, current list is left alone
+    Tick();
+    EXPECT_EQ(Items(id::SELECT_DEVICE), expected);  // an idle, current list is left alone
 
-    Choose(1001, 2);
+    Choose(id::SELECT_DEVICE, 2);
     EXPECT_EQ(window->Link().deviceOpen, 1);
     EXPECT_EQ(platform.Interface(1).written.size(), 1u);  // slot 1 got the firmware query
     EXPECT_TRUE(platform.Interface(0).written.empty());
@@ -64,78 +66,82 @@ TEST_F(WindowTest, UnreadableNameAtStartIsNumberedAndDropsTheRebuildOnATick) {
     platform.AddModule(u"Named");
     platform.AddModule(std::nullopt);
     OpenWindow();
-    EXPECT_EQ(Items(1001), QStringList({"<None>", "Named", "Device 1"}));
+    EXPECT_EQ(Items(id::SELECT_DEVICE), QStringList({"<None>", "Named", "Device 1"}));
 
     signalLevel = '3';  // the lamps must not follow on a tick that stops at the name
-    window->OnTimer();
-    EXPECT_EQ(Items(1001), QStringList({"<None>", "Named"}));
+    Tick();
+    EXPECT_EQ(Items(id::SELECT_DEVICE), QStringList({"<None>", "Named"}));
     EXPECT_TRUE(DebugSaid("GetName Failed"));
     EXPECT_EQ(shownSignalLevel, 0);
 
     platform.Interface(1).productName = u"Readable";
-    window->OnTimer();
-    EXPECT_EQ(Items(1001), QStringList({"<None>", "Named", "Readable"}));
+    Tick();
+    EXPECT_EQ(Items(id::SELECT_DEVICE), QStringList({"<None>", "Named", "Readable"}));
     EXPECT_EQ(shownSignalLevel, '3');
 }
 
 TEST_F(WindowTest, ModuleWithoutPermissionIsExplainedOnce) {
     platform.AddModule().denyAccess = true;
     OpenWindow();
-    window->OnTimer();
+    Tick();
     ASSERT_EQ(services.messages.size(), 1u);
     EXPECT_NE(services.messages[0].find("no permission"), std::string::npos);
 }
 
 TEST_F(WindowTest, MacEditsKeepOnlyHexDigitsAndEmptiedEditsGetTheirDefaultOnLeaving) {
-    for (int id : {1009, 1012, 1013}) Edit(id)->clear();
-    Type(1009, "g1g");
-    Edit(1012)->insert("zz");   // a paste: two passes of the filter
-    Type(1013, "abc");          // the case is kept, two digits at most
-    Edit(1014)->setText("x7");  // program text passes the filter as well
-    EXPECT_EQ(MacTexts().mid(0, 4), QStringList({"1", "", "ab", "7"}));
+    const std::array<int, 6>& mac = id::MAC_BYTES;
+    Retype(mac[0], "g1g");
+    Retype(mac[1], "");
+    Edit(mac[1])->insert("zz");  // a paste: two passes of the filter
+    EXPECT_EQ(MacTexts().mid(0, 2), QStringList({"1", ""}));
+    Retype(mac[2], "abc");        // the case is kept, two digits at most; leaving the emptied edit fills it
+    Edit(mac[3])->setText("x7");  // program text passes the filter as well
+    EXPECT_EQ(MacTexts().mid(0, 4), QStringList({"1", "FF", "ab", "7"}));
 
-    Edit(1005)->setText("typed but not transferred");
-    Edit(1015)->clear();
-    for (Qt::FocusReason reason : {Qt::PopupFocusReason, Qt::ActiveWindowFocusReason}) Leave(1015, reason);
-    EXPECT_EQ(Edit(1015)->text(), "");  // focus taken by a menu or another window is no loss
-    Leave(1015);
-    EXPECT_EQ(Shown({1015, 1005}), QStringList({"FF", "LQ-3860"}));  // leaving writes the bound texts back
-    Edit(1005)->setText(" ");
-    Leave(1005);  // only an empty SSID gets the default
-    EXPECT_EQ(Edit(1005)->text(), " ");
+    Retype(mac[4], "");
+    Edit(id::SSID)->setText("typed but not transferred");
+    for (Qt::FocusReason reason : {Qt::PopupFocusReason, Qt::ActiveWindowFocusReason}) Leave(mac[4], reason);
+    EXPECT_EQ(Edit(mac[4])->text(), "");  // focus taken by a menu or another window is no loss
+    Leave(mac[4]);
+    EXPECT_EQ(Shown({mac[4], id::SSID}), QStringList({"FF", "LQ-3860"}));  // leaving writes the bound texts back
+    for (const char* typed : {" ", ""}) {                                  // only an empty SSID gets the default
+        Retype(id::SSID, typed);
+        Leave(id::SSID);
+        EXPECT_EQ(Edit(id::SSID)->text(), *typed ? typed : "LQ-3860");
+    }
 }
 
 TEST_F(WindowTest, KeyIsJudgedOnLeavingAndOnChoosingAnEncryptionAndModeAndChannelFollowTheStoredOne) {
-    Choose(1004, MODE_AP);            // so that the WPA items are offered
-    Combo(1008)->setCurrentIndex(3);  // set without the selection event
+    Choose(id::MODE, MODE_AP);                  // so that the WPA items are offered
+    Combo(id::ENCRYPTION)->setCurrentIndex(3);  // set without the selection event
     for (const char* key : {"7-chars", "8-chars!"}) {
-        Edit(1006)->setText(key);
-        Leave(1006);
+        Retype(id::KEY, key);
+        Leave(id::KEY);
         EXPECT_EQ(window->KeyInvalid(), std::strlen(key) < 8) << key;
-        EXPECT_EQ(Edit(1006)->text(), key);  // kept as typed
+        EXPECT_EQ(Edit(id::KEY)->text(), key);  // kept as typed
     }
-    Choose(1008, 0);  // NONE empties the key
-    EXPECT_EQ(Edit(1006)->text(), "");
-    Choose(1008, 1);
+    Choose(id::ENCRYPTION, 0);  // NONE empties the key
+    EXPECT_EQ(Edit(id::KEY)->text(), "");
+    Choose(id::ENCRYPTION, 1);
     EXPECT_EQ(window->KeyInvalid(), 1);
     EXPECT_EQ(services.messages, Texts({"The KEY must between 8~63 characters!", "The KEY must be 10 characters!"}));
 
-    Choose(1008, 2);  // picked only in the window: dropped by the next mode change
-    Choose(1004, MODE_AP);
-    EXPECT_EQ(Combo(1008)->currentText(), "NONE");
+    Choose(id::ENCRYPTION, 2);  // picked only in the window: dropped by the next mode change
+    Choose(id::MODE, MODE_AP);
+    EXPECT_EQ(Combo(id::ENCRYPTION)->currentText(), "NONE");
     ModuleParams.encryption = 4;
-    Choose(1004, MODE_AP);
-    Choose(1007, 0);
-    EXPECT_EQ(Shown({1008, 1007}), QStringList({"WPA2-PSK(AES)", "0"}));
+    Choose(id::MODE, MODE_AP);
+    Choose(id::CHANNEL, 0);
+    EXPECT_EQ(Shown({id::ENCRYPTION, id::CHANNEL}), QStringList({"WPA2-PSK(AES)", "0"}));
 
-    Choose(1004, MODE_ADHOC);
-    Choose(1007, 0);
-    EXPECT_EQ(Items(1008), QStringList({"NONE", "WEP64", "WEP128"}));
-    EXPECT_EQ(Combo(1008)->currentIndex(), -1);
-    EXPECT_EQ(Combo(1007)->currentText(), "1");
-    Edit(1006)->setText("x");
-    Leave(1006);  // no selection: any key passes
-    EXPECT_EQ(Edit(1006)->text(), "x");
+    Choose(id::MODE, MODE_ADHOC);
+    Choose(id::CHANNEL, 0);
+    EXPECT_EQ(Items(id::ENCRYPTION), QStringList({"NONE", "WEP64", "WEP128"}));
+    EXPECT_EQ(Combo(id::ENCRYPTION)->currentIndex(), -1);
+    EXPECT_EQ(Combo(id::CHANNEL)->currentText(), "1");
+    Retype(id::KEY, "x");
+    Leave(id::KEY);  // no selection: any key passes
+    EXPECT_EQ(Edit(id::KEY)->text(), "x");
     EXPECT_EQ(window->KeyInvalid(), 0);
 }
 
@@ -143,38 +149,34 @@ TEST_F(WindowTest, LongLoadedSsidStaysWholeCannotGrowAndKeepsEnterFromClosing) {
     ModuleParams.mode = MODE_AP;
     std::memset(ModuleParams.ssid, 'x', 30);  // a loaded 30-character SSID, shown whole
     window->ShowParams();
-    QTest::keyClick(Edit(1005), Qt::Key_Backspace);
-    Type(1005, "ab");
-    EXPECT_EQ(Edit(1005)->text(), QString(29, 'x'));
+    QTest::keyClick(Edit(id::SSID), Qt::Key_Backspace);
+    Type(id::SSID, "ab");
+    EXPECT_EQ(Edit(id::SSID)->text(), QString(29, 'x'));
 
-    window->show();
-    QTest::keyClick(Edit(1005), Qt::Key_Escape);  // closes without any transfer
+    QTest::keyClick(Edit(id::SSID), Qt::Key_Escape);  // closes without any transfer
     EXPECT_FALSE(window->isVisible());
-    window->show();
-    QTest::keyClick(Edit(1005), Qt::Key_Return);
+    ShowWindow();
+    QTest::keyClick(Edit(id::SSID), Qt::Key_Return);
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(services.messages, Texts({SSID_TOO_LONG_MESSAGE}));
 
     std::strcpy(ModuleParams.ssid, "qqqqqqqqqqqqqqq");
     window->ShowParams();  // a shorter program text brings the limit back
-    Type(1005, "0123456789");
-    EXPECT_EQ(Edit(1005)->text(), QString(15, 'q') + "01234");
-    QTest::keyClick(Edit(1005), Qt::Key_Return);
+    Type(id::SSID, "0123456789");
+    EXPECT_EQ(Edit(id::SSID)->text(), QString(15, 'q') + "01234");
+    QTest::keyClick(Edit(id::SSID), Qt::Key_Return);
     EXPECT_EQ(window->result(), QDialog::Accepted);
 }
 
-TEST_F(WindowTest, LayoutKeepsControlsApartAndTabsInTemplateOrder) {
-    const QList<QWidget*> controls = window->findChildren<QWidget*>(QRegularExpression("^\\d+$"));
-    for (QWidget* a : controls) {
-        EXPECT_TRUE(a->parentWidget()->rect().contains(a->geometry())) << a->objectName().toStdString();
-        for (QWidget* b : controls)
-            EXPECT_TRUE(a == b || !a->geometry().intersects(b->geometry())) << a->objectName().toStdString();
-    }
-    QStringList tabOrder;
-    for (QWidget* w = Combo(1001); tabOrder.size() < 17; w = w->nextInFocusChain())
-        if (w->focusPolicy() & Qt::TabFocus) tabOrder << w->objectName();
-    EXPECT_EQ(tabOrder.join(' '),
-              "1001 1021 1004 1005 1007 1008 1006 1009 1012 1013 1014 1015 1016 1018 1011 1002 1001");
+// Where the controls stand is window_layout_test's business.
+TEST_F(WindowTest, TabsInTemplateOrder) {
+    std::vector<int> tabOrder;
+    for (QWidget* w = Combo(id::SELECT_DEVICE); tabOrder.size() < 17; w = w->nextInFocusChain())
+        if (w->focusPolicy() & Qt::TabFocus) tabOrder.push_back(w->objectName().toInt());
+    const std::array<int, 6>& mac = id::MAC_BYTES;
+    EXPECT_EQ(tabOrder, std::vector<int>({id::SELECT_DEVICE, id::GET_SIGNAL, id::MODE, id::SSID, id::CHANNEL,
+                                          id::ENCRYPTION, id::KEY, mac[0], mac[1], mac[2], mac[3], mac[4], mac[5],
+                                          id::GET_MAC_ADDRESS, id::READ_PARA, id::WRITE_PARA, id::SELECT_DEVICE}));
 }
 
 TEST_F(WindowTest, ControlsAndGroupsAreFoundByAssistiveTools) {
@@ -182,8 +184,11 @@ TEST_F(WindowTest, ControlsAndGroupsAreFoundByAssistiveTools) {
         return QAccessible::queryAccessibleInterface(object)->text(kind);
     };
     QStringList names;
-    for (int id : {1005, 1006, 1009, 1016, 1045, 1047, 1018, 1002}) names << text(Control(id), QAccessible::Name);
-    for (int id : {1001, 1008, 1017}) names << text(Control(id), QAccessible::Description);
+    for (int control : {id::SSID, id::KEY, id::MAC_BYTES[0], id::MAC_BYTES[5], id::LAMPS[0], id::LAMPS[2],
+                        id::GET_MAC_ADDRESS, id::WRITE_PARA})
+        names << text(Control(control), QAccessible::Name);
+    for (int control : {id::SELECT_DEVICE, id::ENCRYPTION, id::FIRMWARE_DATE})
+        names << text(Control(control), QAccessible::Description);
     for (QGroupBox* box : window->findChildren<QGroupBox*>()) names << text(box, QAccessible::Name);
     std::sort(names.begin() + 11, names.end());
     EXPECT_EQ(names.join('|'),
@@ -207,13 +212,14 @@ TEST_F(WindowTest, MenuAndButtonOpenTheAboutBoxAndTheLookupDialog) {
         open();
         return seen;
     };
-    QAction* about = window->findChild<QMenuBar*>()->actions().value(1);
+    QAction* about = window->findChild<QAction*>(QString::number(id::MENU_ABOUT));
     ASSERT_NE(about, nullptr);
+    EXPECT_EQ(window->findChild<QMenuBar*>()->actions().value(1), about);
     EXPECT_EQ(about->text(), "&About");
-    const QStringList aboutBox = openedDialog([about] { about->trigger(); });
+    const QStringList aboutBox = openedDialog([this] { Trigger(id::MENU_ABOUT); });
     EXPECT_EQ(aboutBox.value(0), "About LQ-3860 Utility");
     EXPECT_TRUE(aboutBox.contains("LQ-3860 Utility Ver. 1.1"));
-    EXPECT_EQ(openedDialog([this] { Control<QPushButton>(1018)->click(); }).value(0), "Get MAC Address Dialog");
+    EXPECT_EQ(openedDialog([this] { Click(id::GET_MAC_ADDRESS); }).value(0), "Get MAC Address Dialog");
 }
 
 }  // namespace lq3860

@@ -6,31 +6,33 @@
 
 namespace lq3860 {
 
+namespace id = control_id;
+
 TEST_F(ConnectedWindowTest, SelectingReadsTheFirmwareAndReselectingReopensAndAsksAgain) {
-    EXPECT_EQ(Shown({1003, 1017}), QStringList({"2.1", "2013/07/15 "}));
+    EXPECT_EQ(Shown({id::FIRMWARE_VERSION, id::FIRMWARE_DATE}), QStringList({"2.1", "2013/07/15 "}));
     module->module->Behaviour().SetFirmware('9', '9', "991231");
     module->module->nextReply = HidReport{};  // a refused reply keeps the texts and the link
-    Choose(1001, 1);
-    EXPECT_EQ(Control<QLabel>(1003)->text(), "2.1");
+    Choose(id::SELECT_DEVICE, 1);
+    EXPECT_EQ(Control<QLabel>(id::FIRMWARE_VERSION)->text(), "2.1");
     EXPECT_EQ(window->Link().deviceOpen, 1);
     EXPECT_EQ(module->written.size(), 1u);
 
     module->failOpen = true;  // a module that cannot be opened any more stays closed, silently
-    Choose(1001, 1);
+    Choose(id::SELECT_DEVICE, 1);
     EXPECT_EQ(window->Link().deviceOpen, 0);
     EXPECT_TRUE(services.messages.empty());
 }
 
 TEST_F(ConnectedWindowTest, NoRebuildWhileConnectedButChoosingNoneClosesAndTheNextTickRebuilds) {
     platform.AddModule(u"Another");
-    window->OnTimer();
-    EXPECT_EQ(Items(1001), QStringList({"<None>", "LQ-3860 (simulated)"}));
-    Choose(1001, 0);
+    Tick();
+    EXPECT_EQ(Items(id::SELECT_DEVICE), QStringList({"<None>", "LQ-3860 (simulated)"}));
+    Choose(id::SELECT_DEVICE, 0);
     EXPECT_EQ(window->Link().deviceOpen, 0);
-    EXPECT_EQ(Control<QLabel>(1003)->text(), "2.1");  // closing keeps the texts
-    window->OnTimer();
-    EXPECT_EQ(Items(1001), QStringList({"<None>", "LQ-3860 (simulated)", "Another"}));
-    EXPECT_EQ(Combo(1001)->currentIndex(), -1);
+    EXPECT_EQ(Control<QLabel>(id::FIRMWARE_VERSION)->text(), "2.1");  // closing keeps the texts
+    Tick();
+    EXPECT_EQ(Items(id::SELECT_DEVICE), QStringList({"<None>", "LQ-3860 (simulated)", "Another"}));
+    EXPECT_EQ(Combo(id::SELECT_DEVICE)->currentIndex(), -1);
 }
 
 TEST_F(ConnectedWindowTest, LampsFollowANewKnownLevelOnTheNextTickOnly) {
@@ -40,13 +42,13 @@ TEST_F(ConnectedWindowTest, LampsFollowANewKnownLevelOnTheNextTickOnly) {
         {'3', "green yellow red"}, {'1', "off off red"},      {'0', "off off off"}};
     for (auto [level, lamps] : rows) {
         SCOPED_TRACE(level);
-        Control(1045)->setAccessibleName("marker");
+        Control(id::LAMPS[0])->setAccessibleName("marker");
         module->module->Behaviour().SetSignalLevel(level);
-        window->OnGetSignal();
-        EXPECT_EQ(Control(1045)->accessibleName(), "marker");  // not before the tick
-        window->OnTimer();
+        Click(id::GET_SIGNAL);
+        EXPECT_EQ(Control(id::LAMPS[0])->accessibleName(), "marker");  // not before the tick
+        Tick();
         QStringList names;
-        for (int id : {1045, 1046, 1047}) names << Control(id)->accessibleName().section(": ", -1);
+        for (int lamp : id::LAMPS) names << Control(lamp)->accessibleName().section(": ", -1);
         EXPECT_EQ(names.join(' ').left(std::strlen(lamps)), lamps);  // a kept marker: not set again
         EXPECT_EQ(shownSignalLevel, level);                          // an unknown level is remembered all the same
     }
@@ -54,24 +56,24 @@ TEST_F(ConnectedWindowTest, LampsFollowANewKnownLevelOnTheNextTickOnly) {
 
 TEST_F(ConnectedWindowTest, SilentModuleDropsTheLinkInsteadOfHanging) {
     module->module->faults.silent = true;
-    window->OnGetSignal();
+    Click(id::GET_SIGNAL);
     EXPECT_EQ(window->Link().deviceOpen, 0);
     module->module->faults.silent = false;
-    window->OnTimer();
-    EXPECT_EQ(Items(1001), QStringList({"<None>", "LQ-3860 (simulated)"}));
+    Tick();
+    EXPECT_EQ(Items(id::SELECT_DEVICE), QStringList({"<None>", "LQ-3860 (simulated)"}));
 }
 
 TEST_F(ConnectedWindowTest, HandedOffMacPassesTheFilterOnTheNextTickOnce) {
-    Edit(1005)->setText("not transferred");
+    Edit(id::SSID)->setText("not transferred");
     MacHandOff.macText = {"0g", "A1", "B2", "C3", "D4", "E5"};
     MacHandOff.ready = 1;
-    EXPECT_EQ(Edit(1012)->text(), "FF");
-    window->OnTimer();
+    EXPECT_EQ(MacEdit(1)->text(), "FF");
+    Tick();
     EXPECT_EQ(MacTexts(), QStringList({"0", "A1", "B2", "C3", "D4", "E5"}));
-    EXPECT_EQ(Edit(1005)->text(), "LQ-3860");  // bound texts written back in the same tick
-    Edit(1009)->setText("11");
-    window->OnTimer();
-    EXPECT_EQ(Edit(1009)->text(), "11");  // not taken again without a new hand-off
+    EXPECT_EQ(Edit(id::SSID)->text(), "LQ-3860");  // bound texts written back in the same tick
+    MacEdit(0)->setText("11");
+    Tick();
+    EXPECT_EQ(MacEdit(0)->text(), "11");  // not taken again without a new hand-off
 }
 
 }  // namespace lq3860

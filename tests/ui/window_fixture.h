@@ -1,6 +1,9 @@
 #pragma once
 // A main window on simulated modules, with recorded messages, file dialog
 // answers and debug texts: no person, no sleeping, no hardware.
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QFocusEvent>
@@ -58,14 +61,20 @@ protected:
         OpenWindow();
     }
 
-    // Builds the window (start-up runs) with its timer stopped: tests tick it.
-    // The bar's positions are recorded.
+    // Builds and shows the window (start-up runs) with its timer stopped:
+    // tests tick it. The bar's positions are recorded.
     void OpenWindow() {
         window.reset();  // one window at a time
         window = std::make_unique<CUtilityDlg>(session);
         window->Timer()->stop();
-        auto* bar = Control<QProgressBar>(1010);
+        auto* bar = Control<QProgressBar>(control_id::PROGRESS);
         QObject::connect(bar, &QProgressBar::valueChanged, bar, [this](int value) { positions.push_back(value); });
+        ShowWindow();
+    }
+    void ShowWindow() {  // shown and active, so the focus can move between its controls
+        window->show();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
 
     template <typename T = QWidget>
@@ -76,6 +85,7 @@ protected:
     }
     QComboBox* Combo(int id) const { return Control<QComboBox>(id); }
     QLineEdit* Edit(int id) const { return Control<QLineEdit>(id); }
+    QLineEdit* MacEdit(std::size_t byte) const { return Edit(control_id::MAC_BYTES[byte]); }
     QStringList Items(int id) const {
         QStringList items;
         for (int i = 0; i < Combo(id)->count(); ++i) items << Combo(id)->itemText(i);
@@ -90,21 +100,58 @@ protected:
         }
         return texts;
     }
-    QStringList MacTexts() const { return Shown({1009, 1012, 1013, 1014, 1015, 1016}); }  // left to right
+    QStringList MacTexts() const {  // left to right
+        QStringList texts;
+        for (int id : control_id::MAC_BYTES) texts << Edit(id)->text();
+        return texts;
+    }
     bool DebugSaid(const std::string& text) const { return std::count(debug.begin(), debug.end(), text) > 0; }
 
-    // What the user does.
-    void Choose(int comboId, int position) {
-        Combo(comboId)->setCurrentIndex(position);
-        emit Combo(comboId)->activated(position);
+    // What the user does, through the widgets and their events. Each step
+    // first takes the focus as a click would, so the control that had it
+    // loses it and runs its focus-lost rule, as on the screen.
+    void Focus(QWidget* control) {
+        control->setFocus(Qt::MouseFocusReason);
+        ASSERT_TRUE(control->hasFocus()) << control->objectName().toStdString();
     }
-    void Leave(int editId, Qt::FocusReason reason = Qt::TabFocusReason) {
-        QFocusEvent event(QEvent::FocusOut, reason);
-        QApplication::sendEvent(Edit(editId), &event);
+    void Click(int buttonId) { QTest::mouseClick(Control<QAbstractButton>(buttonId), Qt::LeftButton); }
+    void Trigger(int command) {  // the menu command's action
+        QAction* action = window->findChild<QAction*>(QString::number(command));
+        ASSERT_NE(action, nullptr) << "command " << command;
+        action->trigger();
+    }
+    void Tick() { QMetaObject::invokeMethod(window->Timer(), "timeout"); }  // what the timer does every second
+    // Opens the list with F4, walks to the position with the keys and takes it with Enter.
+    void Choose(int comboId, int position) {
+        Focus(Combo(comboId));
+        QTest::keyClick(Combo(comboId), Qt::Key_F4);
+        QAbstractItemView* list = Combo(comboId)->view();
+        ASSERT_TRUE(list->isVisible()) << "list of " << comboId;
+        QTest::keyClick(list, Qt::Key_Home);
+        for (int i = 0; i < position; ++i) QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Return);
     }
     void Type(int editId, const QString& text) {  // at the end of the text
+        Focus(Edit(editId));
         Edit(editId)->end(false);
         QTest::keyClicks(Edit(editId), text);
+    }
+    void Retype(int editId, const QString& text) {  // over the whole text; "" empties the edit
+        Focus(Edit(editId));
+        QTest::keyClick(Edit(editId), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(Edit(editId), Qt::Key_Delete);
+        QTest::keyClicks(Edit(editId), text);
+    }
+    // Tab moves the focus on; focus taken by a menu or a window is simulated by its event.
+    void Leave(int editId, Qt::FocusReason reason = Qt::TabFocusReason) {
+        if (reason != Qt::TabFocusReason) {
+            QFocusEvent event(QEvent::FocusOut, reason);
+            QApplication::sendEvent(Edit(editId), &event);
+            return;
+        }
+        Focus(Edit(editId));
+        QTest::keyClick(Edit(editId), Qt::Key_Tab);
+        EXPECT_FALSE(Edit(editId)->hasFocus()) << "edit " << editId;
     }
 
     SimulatedPlatform platform;
@@ -128,7 +175,7 @@ protected:
         module = &platform.AddModule();
         module->module->Behaviour().SetFirmware('2', '1', "130715");
         OpenWindow();
-        Choose(1001, 1);
+        Choose(control_id::SELECT_DEVICE, 1);
         ASSERT_EQ(window->Link().deviceOpen, 1);
         module->written.clear();
     }
