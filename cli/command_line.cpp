@@ -159,8 +159,9 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
     }
     if (!simulationOption.empty() && !line.simulate) return Refuse(simulationOption + " belongs to --simulate");
     if (saveFile && line.command != ToolCommand::Read) return Refuse("--save belongs to the read command");
-    if (line.all && !TakesAll(line.command))
+    if (line.all && !TakesAll(line.command)) {
         return Refuse("--all belongs to the info, signal, read and write commands");
+    }
     if (line.all && deviceGiven) return Refuse("--all works on every module; --device picks one");
     if (line.adapterName && line.command != ToolCommand::GetMac) {
         return Refuse("--adapter belongs to the getmac command");
