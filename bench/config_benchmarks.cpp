@@ -2,12 +2,10 @@
 // (atomic write with fsync) and loading on disk.
 #include <benchmark/benchmark.h>
 
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <string>
 
 #include "params/config_file.h"
+#include "scratch_file.h"
 
 namespace lq3860 {
 
@@ -23,26 +21,6 @@ ModuleParamSet SampleParams() {
     for (std::size_t i = 0; i < MAC_LENGTH; ++i) params.mac[i] = static_cast<std::uint8_t>(0x10 * i);
     return params;
 }
-
-// A scratch folder removed with its one file at the end.
-class ScratchFile {
-public:
-    ScratchFile() {
-        char pattern[] = "/tmp/lq3860-bench-XXXXXX";
-        if (::mkdtemp(pattern) != nullptr) dir_ = pattern;
-    }
-    ~ScratchFile() {
-        ::unlink(Path().c_str());
-        ::rmdir(dir_.c_str());
-    }
-    ScratchFile(const ScratchFile&) = delete;
-    ScratchFile& operator=(const ScratchFile&) = delete;
-    std::string Path() const { return dir_ + "/set.txt"; }
-    bool Ok() const { return !dir_.empty(); }
-
-private:
-    std::string dir_;
-};
 
 void BM_FormatConfiguration(benchmark::State& state) {
     const ModuleParamSet params = SampleParams();

@@ -39,6 +39,12 @@ bool ParseDeviceIndex(std::string_view text, int& index) {
     return error == std::errc() && stop == end && index >= 0;
 }
 
+// The commands that can run on every module at once.
+bool TakesAll(ToolCommand command) {
+    return command == ToolCommand::Info || command == ToolCommand::Signal || command == ToolCommand::Read ||
+           command == ToolCommand::Write;
+}
+
 ParseResult Refuse(std::string error) {
     ParseResult result;
     result.error = std::move(error);
@@ -61,6 +67,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
     bool help = false;
     bool version = false;
     bool optionsEnded = false;
+    bool deviceGiven = false;
     std::string error;
     std::string simulationOption;  // the last option that describes the simulated module
 
@@ -93,6 +100,8 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
             line.verbose = true;
         } else if (name == "--json" && !inlineValue) {
             line.json = true;
+        } else if (name == "--all" && !inlineValue) {
+            line.all = true;
         } else if (name == "--simulate") {
             line.simulate = true;
             // "--simulate=FILE" is the older spelling of "--simulate --state FILE".
@@ -105,6 +114,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
             if (match == OptionMatch::Refused) return Refuse(error);
             simulationOption = argument;
         } else if (name == "--device") {
+            deviceGiven = true;
             std::string value;
             if (!takeValue(value)) return Refuse("--device needs a slot number N");
             if (!ParseDeviceIndex(value, line.deviceIndex)) {
@@ -149,6 +159,10 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
     }
     if (!simulationOption.empty() && !line.simulate) return Refuse(simulationOption + " belongs to --simulate");
     if (saveFile && line.command != ToolCommand::Read) return Refuse("--save belongs to the read command");
+    if (line.all && !TakesAll(line.command)) {
+        return Refuse("--all belongs to the info, signal, read and write commands");
+    }
+    if (line.all && deviceGiven) return Refuse("--all works on every module; --device picks one");
     if (line.adapterName && line.command != ToolCommand::GetMac) {
         return Refuse("--adapter belongs to the getmac command");
     }

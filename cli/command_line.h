@@ -1,6 +1,6 @@
 #pragma once
 // Parses the arguments of lq3860ctl into one request. Options of the tool
-// (--simulate and the simulated module's options, --device, --json) may
+// (--simulate and the simulated module's options, --device, --all, --json) may
 // stand before or after the command.
 #include <optional>
 #include <string>
@@ -18,6 +18,7 @@ struct CommandLine {
     bool simulate = false;
     SimulationOptions simulation;  // the simulated module's name, faults and state file
     int deviceIndex = 0;
+    bool all = false;  // every listed module at once, each on its own link
     bool json = false;
     bool verbose = false;                    // the link's debug texts to stderr as they happen
     std::string saveFile;                    // read --save FILE

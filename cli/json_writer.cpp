@@ -101,6 +101,12 @@ JsonObject& JsonObject::AddArray(std::string_view key, const JsonArray& array) {
     return AddRaw(key, array.Text());
 }
 
+JsonObject& JsonObject::AddMembersOf(const JsonObject& other) {
+    if (!members_.empty() && !other.members_.empty()) members_ += ',';
+    members_ += other.members_;
+    return *this;
+}
+
 JsonArray& JsonArray::Add(const JsonObject& element) {
     if (!elements_.empty()) elements_ += ',';
     elements_ += element.Text();

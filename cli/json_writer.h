@@ -24,6 +24,8 @@ public:
     JsonObject& AddBool(std::string_view key, bool value);
     JsonObject& AddNull(std::string_view key);
     JsonObject& AddArray(std::string_view key, const JsonArray& array);
+    // Every member of `other`, after the members so far.
+    JsonObject& AddMembersOf(const JsonObject& other);
     // The object as JSON text, "{...}".
     std::string Text() const { return "{" + members_ + "}"; }
 

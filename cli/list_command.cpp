@@ -2,22 +2,11 @@
 
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
+#include "cli/one_field.h"
 #include "device/hid_device_table.h"
 #include "device/module_label.h"
 
 namespace lq3860 {
-
-namespace {
-
-// Keeps one module on one line of tab-separated fields, whatever the device reports.
-std::string OneField(std::string text) {
-    for (char& c : text) {
-        if (c == '\t' || c == '\n' || c == '\r') c = ' ';
-    }
-    return text;
-}
-
-}  // namespace
 
 int RunList(const ToolContext& context, ModuleAccess& access) {
     const int count = access.Scan();

@@ -27,25 +27,49 @@ std::optional<std::u16string> ProductName(const std::optional<std::string>& name
 ModuleAccess::ModuleAccess(const ToolContext& context, const ToolEnvironment& environment)
     : context_(context), environment_(environment) {}
 
+ModuleAccess::ModuleAccess(const ToolContext& context, const ModuleAccess& scanned)
+    : context_(context), environment_(scanned.environment_), scanned_(&scanned) {}
+
 int ModuleAccess::Prepare() {
-    HidPlatform* platform = environment_.platform;
-    if (platform == nullptr && !context_.line.simulate) {
+    if (scanned_ != nullptr) {
+        platform_ = scanned_->platform_;
+        simulated_ = scanned_->simulated_;
+        MakeSession();
+        session_->Devices().CopyListFrom(scanned_->session_->Devices());
+        return EXIT_OK;
+    }
+    platform_ = environment_.platform;
+    if (platform_ == nullptr && !context_.line.simulate) {
         owned_ = std::make_unique<HidapiPlatform>();
-        platform = owned_.get();
-    } else if (platform == nullptr) {
-        auto simulated = std::make_unique<SimulatedPlatform>();
-        simulated->readWait.Replace(environment_.pause);
-        SimulatedInterface& module = simulated->AddModule(ProductName(context_.line.simulation.name));
-        simulated_ = module.module;
-        const ConfigLoadResult prepared = PrepareSimulatedModule(context_.line.simulation, *simulated_);
+        platform_ = owned_.get();
+    } else if (platform_ == nullptr) {
+        if (const int status = PrepareOwnModules(); status != EXIT_OK) return status;
+    }
+    MakeSession();
+    return EXIT_OK;
+}
+
+int ModuleAccess::PrepareOwnModules() {
+    auto simulated = std::make_unique<SimulatedPlatform>();
+    simulated->readWait.Replace(environment_.pause);
+    const SimulationOptions& options = context_.line.simulation;
+    for (int i = 0; i < options.modules; ++i) {
+        SimulatedInterface& module = simulated->AddModule(ProductName(options.name));
+        const ConfigLoadResult prepared = PrepareSimulatedModule(options, *module.module, i);
         if (!prepared.ok) {
-            context_.Message(prepared.message);
+            context_.Message(options.modules > 1 ? StateFileOf(options, i) + ": " + prepared.message
+                                                 : std::string(prepared.message));
             return EXIT_REFUSED_INPUT;
         }
-        platform = simulated.get();
-        owned_ = std::move(simulated);
+        simulated_.emplace_back(module.path, module.module);
     }
-    session_ = std::make_unique<Session>(platform);
+    platform_ = simulated.get();
+    owned_ = std::move(simulated);
+    return EXIT_OK;
+}
+
+void ModuleAccess::MakeSession() {
+    session_ = std::make_unique<Session>(platform_);
     session_->pause.Replace(environment_.pause);
     session_->debugOutput.SetSink([this](std::string_view text) {
         if (context_.line.verbose) context_.Debug(text);
@@ -53,7 +77,6 @@ int ModuleAccess::Prepare() {
         while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
         debugTexts_.push_back(std::move(line));
     });
-    return EXIT_OK;
 }
 
 int ModuleAccess::Scan() {
@@ -68,7 +91,8 @@ void ModuleAccess::ReportAccessDenied() const {
 
 int ModuleAccess::OpenSelectedModule() {
     const int index = context_.line.deviceIndex;
-    if (index >= Scan()) {
+    const int count = scanned_ != nullptr ? session_->Devices().Count() : Scan();
+    if (index >= count) {
         context_.Message("No LQ-3860 module in slot " + std::to_string(index) + ".");
         ReportAccessDenied();
         return EXIT_MODULE_FAILURE;
@@ -81,7 +105,11 @@ int ModuleAccess::OpenSelectedModule() {
 }
 
 bool ModuleAccess::MemoryKept() const {
-    const bool kept = simulated_ == nullptr || !simulated_->StateSaveFailed();
+    const char* open = session_->Devices().Path(context_.line.deviceIndex);
+    bool kept = true;
+    for (const auto& [path, module] : simulated_) {
+        if (open != nullptr && path == open) kept = !module->StateSaveFailed();
+    }
     if (!kept) context_.Message(SAVE_FAILURE_MESSAGE);
     return kept;
 }

@@ -1,9 +1,10 @@
 #pragma once
-// The modules a command works on: the tool's own simulated one (--simulate)
+// The modules a command works on: the tool's own simulated ones (--simulate)
 // or real hardware through hidapi, or an injected platform, and the session
 // that works on them for this run.
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/tool_context.h"
@@ -17,6 +18,11 @@ namespace lq3860 {
 class ModuleAccess {
 public:
     ModuleAccess(const ToolContext& context, const ToolEnvironment& environment);
+    // An access of its own (own session and link) on the platform of
+    // `scanned`, holding the modules its last scan found: OpenSelectedModule
+    // opens a slot of that scan without scanning again. `scanned` must be
+    // prepared and outlive this access.
+    ModuleAccess(const ToolContext& context, const ModuleAccess& scanned);
     ModuleAccess(const ModuleAccess&) = delete;
     ModuleAccess& operator=(const ModuleAccess&) = delete;
 
@@ -27,24 +33,30 @@ public:
     Session& GetSession() { return *session_; }
     // HID_ClearList and HID_Enumerate; the number of modules found.
     int Scan();
-    // Scans and opens slot --device N. EXIT_OK, or EXIT_MODULE_FAILURE
-    // after its message.
+    // Opens slot --device N: of a new scan, or of the scan this access was
+    // given. EXIT_OK, or EXIT_MODULE_FAILURE after its message.
     int OpenSelectedModule();
     // Tells the user how to get access when the last scan met modules this
     // user may not open.
     void ReportAccessDenied() const;
-    // False (after its message) when the simulated module's state file could
-    // not be written back after an upload.
+    // False (after its message) when the open simulated module's state file
+    // could not be written back after an upload.
     bool MemoryKept() const;
     // The last debug text of this run without its line end; after a failed
     // exchange it names the failure ("HID_Write Err", "HID_Read Err", "NG").
     std::string LastDebugText() const;
 
 private:
+    int PrepareOwnModules();
+    void MakeSession();
+
     const ToolContext& context_;
     const ToolEnvironment& environment_;
+    const ModuleAccess* scanned_ = nullptr;  // the access whose scan this one works on
     std::unique_ptr<HidPlatform> owned_;
-    std::shared_ptr<SimulatedModule> simulated_;
+    HidPlatform* platform_ = nullptr;
+    // The tool's own simulated modules by interface path.
+    std::vector<std::pair<std::string, std::shared_ptr<SimulatedModule>>> simulated_;
     std::unique_ptr<Session> session_;
     std::vector<std::string> debugTexts_;
 };

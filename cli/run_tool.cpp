@@ -12,6 +12,7 @@ namespace {
 int RunModuleCommand(const ToolContext& context, const ToolEnvironment& environment) {
     ModuleAccess access(context, environment);
     if (const int status = access.Prepare(); status != EXIT_OK) return status;
+    if (context.line.all) return RunOnAllModules(context, access);
     switch (context.line.command) {
         case ToolCommand::List: return RunList(context, access);
         case ToolCommand::Info: return RunInfo(context, access);

@@ -2,11 +2,30 @@
 
 namespace lq3860 {
 
+void ToolContext::MessageLine(std::string_view text) const {
+    err << PROGRAM_NAME << ": ";
+    if (share != nullptr) err << share->prefix;
+    err << text << '\n';
+}
+
+void ToolContext::Message(std::string_view text) const {
+    MessageLine(text);
+    if (share != nullptr) share->lastMessage = text;
+}
+
+void ToolContext::PrintJson(const JsonObject& object) const {
+    if (share != nullptr) {
+        share->json = object;
+    } else {
+        out << object.Text() << '\n';
+    }
+}
+
 void ToolContext::Debug(std::string_view text) const {
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
         const std::string_view part = text.substr(0, end);
-        if (!part.empty()) Message(part);
+        if (!part.empty()) MessageLine(part);
         if (end == std::string_view::npos) break;
         text.remove_prefix(end + 1);
     }

@@ -2,7 +2,9 @@
 // What every command of the tool works with: its parsed request and the two
 // output streams. Results go to `out` (text lines or one JSON object),
 // messages to `err`, one per line, each starting with the program's name.
+#include <optional>
 #include <ostream>
+#include <string>
 #include <string_view>
 
 #include "cli/command_line.h"
@@ -12,15 +14,28 @@ namespace lq3860 {
 
 inline constexpr const char* PROGRAM_NAME = "lq3860ctl";
 
+// One module's share of a run on every module (--all): its messages carry
+// `prefix` after the program's name, and its JSON object is kept here for
+// the run's one array instead of being printed.
+struct ModuleShare {
+    std::string prefix;
+    std::optional<JsonObject> json;
+    std::string lastMessage;  // the message that tells why the command failed
+};
+
 struct ToolContext {
     const CommandLine& line;
     std::ostream& out;
     std::ostream& err;
+    ModuleShare* share = nullptr;  // null: the run works on one module
 
-    void Message(std::string_view text) const { err << PROGRAM_NAME << ": " << text << '\n'; }
-    void PrintJson(const JsonObject& object) const { out << object.Text() << '\n'; }
+    void Message(std::string_view text) const;
+    void PrintJson(const JsonObject& object) const;
     // A debug text of the link (--verbose): one message line per text line.
     void Debug(std::string_view text) const;
+
+private:
+    void MessageLine(std::string_view text) const;
 };
 
 }  // namespace lq3860

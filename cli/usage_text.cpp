@@ -44,9 +44,18 @@ constexpr const char* USAGE_LINE = "Usage: lq3860ctl [OPTION]... COMMAND [ARGS]\
 
 constexpr const char* OPTIONS_TEXT =
     R"(Options:
-  --simulate[=FILE]  use one simulated module instead of hardware; FILE is
-                     the older spelling of --state FILE
+  --simulate[=FILE]  use simulated modules instead of hardware (one, or as
+                     many as --modules says); FILE is the older spelling of
+                     --state FILE
   --device N         slot N of the module list (0-based, default 0)
+  --all              info, signal, read or write on every listed module at
+                     once, each on its own link; every result line and
+                     message starts with the slot, a tab, the name and a tab;
+                     with --json one array of objects (slot, name, status and
+                     the command's fields, or error); read --save FILE writes
+                     one file per module, the slot before the extension
+                     (FILE.txt -> FILE-0.txt, FILE-1.txt, ...); the exit
+                     status is the highest of the modules'
   --json             print one JSON object per command instead of text lines
                      (nothing on stdout when the command fails)
   -v, --verbose      the link's debug texts ("HID_Open", "OK", "NG", ...) to

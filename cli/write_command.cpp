@@ -11,23 +11,33 @@ namespace lq3860 {
 // by Write para. Everything that can refuse the input runs before the module
 // is touched, so a bad file or a refused key sends nothing.
 int RunWrite(const ToolContext& context, ModuleAccess& access) {
-    ModuleParamSet& params = access.GetSession().ModuleParams;
-    const ConfigLoadResult loaded = LoadConfigurationFile(context.line.configFile, params);
+    WriteRequest request;
+    if (const int status = PrepareWrite(context, request); status != EXIT_OK) return status;
+    return SendWrite(context, access, request);
+}
+
+int PrepareWrite(const ToolContext& context, WriteRequest& request) {
+    const ConfigLoadResult loaded = LoadConfigurationFile(context.line.configFile, request.params);
     if (!loaded.ok) {
         context.Message(loaded.message);
         return EXIT_REFUSED_INPUT;
     }
-    ParamFields fields = StartFields();
-    ParamsToFields(params, fields);
+    request.fields = StartFields();
+    ParamsToFields(request.params, request.fields);
     // The window refuses an SSID it cannot send whole, then sends its first 20 characters.
-    if (fields.ssidText.size() > SSID_SENT_LENGTH) context.Message(SSID_TOO_LONG_MESSAGE);
+    if (request.fields.ssidText.size() > SSID_SENT_LENGTH) context.Message(SSID_TOO_LONG_MESSAGE);
 
-    const KeyCheck key = CheckKeyLength(fields.encryptionSelection, fields.keyText.size());
+    const KeyCheck key = CheckKeyLength(request.fields.encryptionSelection, request.fields.keyText.size());
     if (key.verdict == KeyVerdict::Refused) {
         context.Message(key.message);
         return EXIT_REFUSED_INPUT;
     }
+    return EXIT_OK;
+}
 
+int SendWrite(const ToolContext& context, ModuleAccess& access, const WriteRequest& request) {
+    ModuleParamSet& params = access.GetSession().ModuleParams;
+    params = request.params;
     if (const int status = access.OpenSelectedModule(); status != EXIT_OK) return status;
     ModuleLink& link = access.GetSession().link;
     HidReport reply{};
@@ -35,6 +45,7 @@ int RunWrite(const ToolContext& context, ModuleAccess& access) {
         context.Message(UPLOAD_NG_MESSAGE);
         return EXIT_MODULE_FAILURE;
     }
+    ParamFields fields = request.fields;  // collecting fills empty MAC fields
     FieldsToParams(fields, params);
     if (!SendParamReports(link, params, [](int) {})) {
         context.Message(UPLOAD_NG_MESSAGE);

@@ -98,6 +98,12 @@ int HidDeviceTable::HID_Write(const std::uint8_t* buffer, int length, int* bytes
     return 1;
 }
 
+void HidDeviceTable::CopyListFrom(const HidDeviceTable& scanned) {
+    HID_ClearList();
+    for (int i = 0; i < scanned.count_; ++i) entries_[i] = std::make_unique<HidDeviceRecord>(*scanned.entries_[i]);
+    count_ = scanned.count_;
+}
+
 const char* HidDeviceTable::Path(int index) const {
     return IsFilledSlot(index) ? entries_[index]->devicePath.c_str() : nullptr;
 }

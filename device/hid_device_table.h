@@ -38,6 +38,10 @@ public:
     int HID_Read(std::uint8_t* buffer, int length, int* bytesRead);
     int HID_Write(const std::uint8_t* buffer, int length, int* bytesWritten);
 
+    // Takes over the list of another table's last scan (not its handle), so
+    // another session can open a module that scan found without scanning again.
+    void CopyListFrom(const HidDeviceTable& scanned);
+
     // Read-only views for listing (the command-line tool prints paths).
     int Count() const { return count_; }
     const char* Path(int index) const;  // null for an empty slot

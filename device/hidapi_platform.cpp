@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cwchar>
+#include <mutex>
 
 #include "device/hid_device_table.h"
 #include "device/unicode_text.h"
@@ -13,6 +14,16 @@
 namespace lq3860 {
 
 namespace {
+
+// hidapi's hidraw backend keeps one error text for the whole process, which
+// hid_init, hid_enumerate, hid_open_path and a failed device-info lookup
+// (hid_get_product_string) free and replace without a lock; those calls are
+// made one at a time. Reads, writes and closes touch only their own device,
+// so different modules can be driven from different threads at once.
+std::mutex& HidapiGlobalLock() {
+    static std::mutex lock;
+    return lock;
+}
 
 class HidapiConnection : public HidConnection {
 public:
@@ -40,7 +51,10 @@ public:
     bool ProductString(std::u16string& name) override {
         wchar_t buffer[HID_PRODUCT_NAME_SIZE / 2] = {};
         constexpr std::size_t units = sizeof buffer / sizeof buffer[0];
-        if (hid_get_product_string(device_, buffer, units) != 0) return false;
+        {
+            const std::lock_guard<std::mutex> lock(HidapiGlobalLock());
+            if (hid_get_product_string(device_, buffer, units) != 0) return false;
+        }
         buffer[units - 1] = L'\0';
         name = WideToUtf16(std::wstring_view(buffer, std::wcslen(buffer)));
         return true;
@@ -60,13 +74,19 @@ bool NodeExistsButIsForbidden(const std::string& path) {
 }  // namespace
 
 HidapiPlatform::HidapiPlatform() {
-    static const bool initialised = hid_init() == 0;
+    // Once, before any thread drives a module.
+    static const bool initialised = [] {
+        const std::lock_guard<std::mutex> lock(HidapiGlobalLock());
+        return hid_init() == 0;
+    }();
     (void)initialised;
 }
 
 std::vector<HidInterfaceInfo> HidapiPlatform::ListInterfaces() {
     std::vector<HidInterfaceInfo> list;
+    std::unique_lock<std::mutex> lock(HidapiGlobalLock());
     hid_device_info* all = hid_enumerate(0, 0);
+    lock.unlock();
     for (const hid_device_info* info = all; info != nullptr; info = info->next) {
         if (info->path == nullptr) continue;
         list.push_back({info->path, info->vendor_id, info->usage_page, info->usage});
@@ -77,7 +97,9 @@ std::vector<HidInterfaceInfo> HidapiPlatform::ListInterfaces() {
 
 std::unique_ptr<HidConnection> HidapiPlatform::Open(const std::string& path, bool& accessDenied) {
     accessDenied = false;
+    std::unique_lock<std::mutex> lock(HidapiGlobalLock());
     hid_device* device = hid_open_path(path.c_str());
+    lock.unlock();
     if (device == nullptr) {
         accessDenied = NodeExistsButIsForbidden(path);
         return nullptr;

@@ -78,11 +78,11 @@ void ServeModule(VirtualModule& module, int number) {
 
 int Run(const SimOptions& options, const sigset_t& waitMask) {
     std::vector<std::unique_ptr<VirtualModule>> modules;
-    for (int i = 0; i < options.count; ++i) {
+    for (int i = 0; i < options.module.modules; ++i) {
         auto module = std::make_unique<VirtualModule>();
-        const ConfigLoadResult prepared = PrepareSimulatedModule(options.module, module->module);
+        const ConfigLoadResult prepared = PrepareSimulatedModule(options.module, module->module, i);
         if (!prepared.ok) {
-            std::fprintf(stderr, "lq3860-sim: %s: %s\n", options.module.stateFile.c_str(), prepared.message);
+            std::fprintf(stderr, "lq3860-sim: %s: %s\n", StateFileOf(options.module, i).c_str(), prepared.message);
             return 1;
         }
         std::string error;
@@ -92,8 +92,8 @@ int Run(const SimOptions& options, const sigset_t& waitMask) {
         }
         modules.push_back(std::move(module));
     }
-    std::printf("lq3860-sim: %d virtual module(s) created, vendor %04x product %04x\n", options.count, options.vendorId,
-                options.productId);
+    std::printf("lq3860-sim: %d virtual module(s) created, vendor %04x product %04x\n", options.module.modules,
+                options.vendorId, options.productId);
     std::fflush(stdout);
 
     while (!stopRequested) {

@@ -9,8 +9,6 @@ namespace lq3860 {
 
 namespace {
 
-constexpr int MAX_MODULES = 32;
-
 bool ParseNumber(std::string_view text, int base, long long maximum, long long& value) {
     if (base == 16 && (text.starts_with("0x") || text.starts_with("0X"))) text.remove_prefix(2);
     if (text.empty()) return false;
@@ -29,7 +27,7 @@ std::string SimUsage() {
                "  --vendor HEX          USB vendor id (default 7e3a)\n"
                "  --product HEX         USB product id (default 3860)\n"
                "  --second-collection   add a second application collection with usage 0x0002\n"
-               "  --count N             create N modules (default 1, at most 32)\n") +
+               "  --count N             the older spelling of --modules N\n") +
            SIMULATION_OPTIONS_HELP +
            "  -h, --help            show this text\n"
            "  -V, --version         show the program's version\n"
@@ -81,10 +79,10 @@ SimOptionsResult ParseSimOptions(int argc, const char* const* argv) {
             (option == "--vendor" ? options.vendorId : options.productId) = static_cast<std::uint16_t>(number);
         } else if (option == "--count") {
             const std::optional<std::string> text = value();
-            if (!text || !ParseNumber(*text, 10, MAX_MODULES, number) || number == 0) {
-                return refuse("--count needs a number from 1 to " + std::to_string(MAX_MODULES));
+            if (!text || !ParseNumber(*text, 10, MAX_SIMULATED_MODULES, number) || number == 0) {
+                return refuse("--count needs a number from 1 to " + std::to_string(MAX_SIMULATED_MODULES));
             }
-            options.count = static_cast<int>(number);
+            options.module.modules = static_cast<int>(number);
         } else {
             return refuse("unknown option " + std::string(option));
         }

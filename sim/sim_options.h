@@ -12,11 +12,10 @@ namespace lq3860 {
 inline constexpr const char* VIRTUAL_MODULE_NAME = "LQ-3860 (virtual)";
 
 struct SimOptions {
-    SimulationOptions module;  // name, faults and state file of every module
+    SimulationOptions module;  // name, faults, state file and number of the modules
     std::uint16_t vendorId = 0x7e3a;
     std::uint16_t productId = 0x3860;
     bool secondCollection = false;  // a second application collection with usage 0x0002
-    int count = 1;                  // modules in this process
     bool help = false;
     bool version = false;
 

@@ -9,10 +9,12 @@ namespace {
 
 class SimulatedConnection : public HidConnection {
 public:
-    SimulatedConnection(std::weak_ptr<SimulatedInterface> target, const Pause& readWait)
-        : target_(std::move(target)), readWait_(readWait) {}
+    SimulatedConnection(std::weak_ptr<SimulatedInterface> target, const Pause& readWait,
+                        std::shared_ptr<std::mutex> lock)
+        : target_(std::move(target)), readWait_(readWait), lock_(std::move(lock)) {}
 
     int Write(const std::uint8_t* data, std::size_t length) override {
+        const std::lock_guard<std::mutex> guard(*lock_);
         const std::shared_ptr<SimulatedInterface> target = target_.lock();
         if (!target || data == nullptr) return -1;
         HidReport report{};
@@ -28,9 +30,11 @@ public:
     }
 
     int Read(std::uint8_t* data, std::size_t length, int timeoutMs) override {
+        std::unique_lock<std::mutex> guard(*lock_);
         const std::shared_ptr<SimulatedInterface> target = target_.lock();
         if (!target || data == nullptr || target->failRead || target->Gone()) return -1;
         if (target->pendingInput.empty()) {
+            guard.unlock();  // other connections go on while this one waits
             readWait_.Wait(timeoutMs > 0 ? static_cast<unsigned>(timeoutMs) : 0u);
             return 0;
         }
@@ -43,6 +47,7 @@ public:
     }
 
     bool ProductString(std::u16string& name) override {
+        const std::lock_guard<std::mutex> guard(*lock_);
         const std::shared_ptr<SimulatedInterface> target = target_.lock();
         if (!target || target->Gone() || !target->productName) return false;
         name = *target->productName;
@@ -52,6 +57,7 @@ public:
 private:
     std::weak_ptr<SimulatedInterface> target_;
     const Pause& readWait_;
+    std::shared_ptr<std::mutex> lock_;
 };
 
 }  // namespace
@@ -64,6 +70,7 @@ SimulatedInterface& SimulatedPlatform::AddModule(std::optional<std::u16string> p
 }
 
 SimulatedInterface& SimulatedPlatform::AddInterface(SimulatedInterface interface) {
+    const std::lock_guard<std::mutex> guard(*lock_);
     const int number = nextPathNumber_++;
     if (interface.path.empty()) interface.path = "sim:" + std::to_string(number);
     interfaces_.push_back(std::make_shared<SimulatedInterface>(std::move(interface)));
@@ -71,6 +78,7 @@ SimulatedInterface& SimulatedPlatform::AddInterface(SimulatedInterface interface
 }
 
 std::vector<HidInterfaceInfo> SimulatedPlatform::ListInterfaces() {
+    const std::lock_guard<std::mutex> guard(*lock_);
     std::vector<HidInterfaceInfo> list;
     for (const auto& interface : interfaces_) {
         if (interface->Gone()) continue;
@@ -81,6 +89,7 @@ std::vector<HidInterfaceInfo> SimulatedPlatform::ListInterfaces() {
 
 std::unique_ptr<HidConnection> SimulatedPlatform::Open(const std::string& path, bool& accessDenied) {
     accessDenied = false;
+    const std::lock_guard<std::mutex> guard(*lock_);
     const auto found = std::find_if(interfaces_.begin(), interfaces_.end(),
                                     [&path](const auto& interface) { return interface->path == path; });
     if (found == interfaces_.end()) return nullptr;
@@ -91,7 +100,7 @@ std::unique_ptr<HidConnection> SimulatedPlatform::Open(const std::string& path, 
         accessDenied = true;
         return nullptr;
     }
-    return std::make_unique<SimulatedConnection>(*found, readWait);
+    return std::make_unique<SimulatedConnection>(*found, readWait, lock_);
 }
 
 }  // namespace lq3860

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -44,7 +45,9 @@ struct SimulatedInterface {
 
 // Interfaces get the paths "sim:0", "sim:1", ... in the order they are added
 // (unless one is given). Connections refer to their interface weakly, so a
-// connection that outlives the platform fails instead of dangling.
+// connection that outlives the platform fails instead of dangling. Sessions
+// on several threads may use the platform at once (one lock for all of it);
+// tests set faults and read records while no connection is in use.
 class SimulatedPlatform : public HidPlatform {
 public:
     SimulatedPlatform() = default;
@@ -68,6 +71,7 @@ public:
 private:
     std::vector<std::shared_ptr<SimulatedInterface>> interfaces_;
     int nextPathNumber_ = 0;
+    std::shared_ptr<std::mutex> lock_ = std::make_shared<std::mutex>();  // shared with the connections
 };
 
 }  // namespace lq3860

@@ -1,6 +1,7 @@
 #include "simulation/simulation_options.h"
 
 #include <charconv>
+#include <filesystem>
 #include <system_error>
 
 namespace lq3860 {
@@ -25,7 +26,11 @@ const char* const SIMULATION_OPTIONS_HELP =
     "  --unplug-after N      the module answers N output reports, then is gone\n"
     "  --state FILE          keep the module's parameter set in FILE (a configuration\n"
     "                        file: read at start, a missing file means the module's\n"
-    "                        defaults; written back when the module accepts an upload)\n";
+    "                        defaults; written back when the module accepts an upload)\n"
+    "  --modules N           N modules (default 1, at most 32), alike but each with its\n"
+    "                        own memory; with --state FILE each keeps its own file,\n"
+    "                        numbered before the extension: cfg.txt -> cfg-0.txt,\n"
+    "                        cfg-1.txt, ...\n";
 
 OptionMatch ParseSimulationOption(std::string_view option, const OptionValue& value, SimulationOptions& options,
                                   std::string& error) {
@@ -52,16 +57,36 @@ OptionMatch ParseSimulationOption(std::string_view option, const OptionValue& va
         const std::optional<std::string> text = value();
         if (!text || text->empty()) return refuse("--state needs a FILE");
         options.stateFile = *text;
+    } else if (option == "--modules") {
+        const std::optional<std::string> text = value();
+        int count = 0;
+        if (!text || !ParseCount(*text, MAX_SIMULATED_MODULES, count) || count == 0) {
+            return refuse(std::string(option) + " needs a number from 1 to " + std::to_string(MAX_SIMULATED_MODULES));
+        }
+        options.modules = count;
     } else {
         return OptionMatch::NotMine;
     }
     return OptionMatch::Taken;
 }
 
-ConfigLoadResult PrepareSimulatedModule(const SimulationOptions& options, SimulatedModule& module) {
+std::string NumberedFileName(const std::string& path, int number) {
+    const std::filesystem::path file(path);
+    std::filesystem::path numbered = file.parent_path();
+    numbered /= file.stem().string() + "-" + std::to_string(number) + file.extension().string();
+    return numbered.string();
+}
+
+std::string StateFileOf(const SimulationOptions& options, int index) {
+    if (options.stateFile.empty() || options.modules <= 1) return options.stateFile;
+    return NumberedFileName(options.stateFile, index);
+}
+
+ConfigLoadResult PrepareSimulatedModule(const SimulationOptions& options, SimulatedModule& module, int index) {
     module.faults = options.faults;
-    if (options.stateFile.empty()) return ConfigLoadResult{true, nullptr};
-    return module.KeepParamsIn(options.stateFile);
+    const std::string stateFile = StateFileOf(options, index);
+    if (stateFile.empty()) return ConfigLoadResult{true, nullptr};
+    return module.KeepParamsIn(stateFile);
 }
 
 }  // namespace lq3860

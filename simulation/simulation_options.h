@@ -10,10 +10,13 @@
 
 namespace lq3860 {
 
+inline constexpr int MAX_SIMULATED_MODULES = 32;
+
 struct SimulationOptions {
     std::optional<std::string> name;  // product name; nullopt: the program's default, "": none
     ModuleFaults faults;
     std::string stateFile;  // parameter set kept across runs (empty: none)
+    int modules = 1;        // how many modules, alike but each with its own memory
 };
 
 // The value of the option being parsed ("--x=value" or the next argument);
@@ -22,15 +25,23 @@ using OptionValue = std::function<std::optional<std::string>()>;
 
 enum class OptionMatch { NotMine, Taken, Refused };
 
-// Takes one of --name TEXT, --no-name, --silent, --unplug-after N and
-// --state FILE. Refused comes with the reason in `error`.
+// Takes one of --name TEXT, --no-name, --silent, --unplug-after N,
+// --state FILE and --modules N. Refused comes with the reason in `error`.
 OptionMatch ParseSimulationOption(std::string_view option, const OptionValue& value, SimulationOptions& options,
                                   std::string& error);
 
 // The lines of the options' help text, indented by two blanks.
 extern const char* const SIMULATION_OPTIONS_HELP;
 
-// Gives the module its faults and, with a state file, its kept parameters.
-ConfigLoadResult PrepareSimulatedModule(const SimulationOptions& options, SimulatedModule& module);
+// `path` with "-<number>" before its extension: cfg.txt -> cfg-3.txt,
+// cfg -> cfg-3, dir.d/cfg -> dir.d/cfg-3.
+std::string NumberedFileName(const std::string& path, int number);
+
+// The state file of module `index` (0-based): the --state FILE itself for a
+// single module; FILE numbered by the module's index when there are several.
+std::string StateFileOf(const SimulationOptions& options, int index);
+
+// Gives module `index` its faults and, with a state file, its kept parameters.
+ConfigLoadResult PrepareSimulatedModule(const SimulationOptions& options, SimulatedModule& module, int index = 0);
 
 }  // namespace lq3860

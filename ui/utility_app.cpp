@@ -26,6 +26,7 @@ CUtilityApp::CUtilityApp(int& argc, char** argv, bool simulate, bool verbose)
     : QApplication(argc, argv),
       services_(QString::fromLatin1(APPLICATION_NAME)),
       platform_(MakePlatform(simulate)),
+      deviceEvents_(simulate ? nullptr : OpenHostHotplugMonitor()),
       session_(std::make_unique<Session>(platform_.get(), &services_)) {
     setApplicationName(QString::fromLatin1(APPLICATION_NAME));
     setApplicationVersion(QStringLiteral(LQ3860_VERSION));
@@ -38,6 +39,7 @@ CUtilityApp::CUtilityApp(int& argc, char** argv, bool simulate, bool verbose)
 
 bool CUtilityApp::InitInstance(const QString& screenshotPath) {
     CUtilityDlg window(*session_);
+    if (deviceEvents_) window.WatchDeviceEvents(*deviceEvents_);
     if (screenshotPath.isEmpty()) {
         window.exec();  // the result does not matter: closing ends the program
         return true;

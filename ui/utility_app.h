@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "device/hid_platform.h"
+#include "device/hotplug_monitor.h"
 #include "session/session.h"
 #include "ui/qt_user_services.h"
 
@@ -18,7 +19,8 @@ class CUtilityApp : public QApplication {
     Q_OBJECT
 public:
     // simulate: one simulated module instead of real hardware; verbose: the
-    // link's debug texts to stderr instead of the logging category.
+    // link's debug texts to stderr instead of the logging category. With real
+    // hardware the window follows the host's device events where there are any.
     CUtilityApp(int& argc, char** argv, bool simulate, bool verbose = false);
 
     // Runs the main window until it closes. With a screenshot path the
@@ -30,6 +32,7 @@ private:
     // In this order, so the session goes before the platform and services it uses.
     QtUserServices services_;
     std::unique_ptr<HidPlatform> platform_;
+    std::unique_ptr<HotplugMonitor> deviceEvents_;  // null: none to be had
     std::unique_ptr<Session> session_;
 };
 

@@ -10,7 +10,9 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
+#include "device/hotplug_monitor.h"
 #include "params/field_rules.h"
 #include "session/session.h"
 #include "types/hid_report.h"
@@ -25,6 +27,8 @@ class QPushButton;
 class QTimer;
 
 namespace lq3860 {
+
+class DeviceEventWatch;
 
 class CUtilityDlg : public QDialog {
     Q_OBJECT
@@ -52,6 +56,15 @@ public:
     void OnSaveConfiguration();
     void OnAbout();
     void OnGetMacAddress();
+
+    // Follows the monitor's device events from now on (the monitor is not
+    // owned and must outlive the window). Without a monitor the list follows
+    // plugging only through the timer's rebuilds after CloseLink.
+    void WatchDeviceEvents(HotplugMonitor& monitor);
+    // A module plugged or pulled. While no module is open, an LQ-3860 that
+    // comes or goes makes the next tick rebuild the list; while one is open,
+    // its own removal runs CloseLink and anything else is left alone.
+    void OnDeviceEvent(const DeviceEvent& event);
 
     // Field rules bound to control events.
     void FilterHexEdit(QLineEdit* edit);
@@ -93,6 +106,8 @@ private:
     std::uint8_t keyInvalid_ = 0;
     HidReport replyReport_{};
     bool accessDenialTold_ = false;
+    std::string openPath_;  // the interface OnSelectDevice opened last
+    DeviceEventWatch* deviceEventWatch_ = nullptr;
 
     // Bound texts.
     QString keyText_;

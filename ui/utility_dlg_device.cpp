@@ -60,6 +60,7 @@ void CUtilityDlg::OnSelectDevice() {
         return;
     }
     if (!session_.link.OpenModule(position - 1)) return;
+    openPath_ = session_.Devices().Path(position - 1);
     FirmwareInfo info;
     if (session_.link.QueryFirmware(replyReport_, info) != ReplyOutcome::Accepted) return;
     versionText_ = QString::fromLatin1(info.versionText);

@@ -52,6 +52,7 @@ TEST(CommandLine, SimulatedModuleOptionsShareTheVirtualModulesWords) {
                          line.simulation.faults.unplugAfterReports),
               std::tuple("mem.txt", "Bench", true, 3));
     EXPECT_EQ(Parsed({"--simulate", "--no-name", "list"}).simulation.name, std::string());
+    EXPECT_EQ(Parsed({"--simulate", "--modules=4", "--all", "info"}).simulation.modules, 4);
 }
 
 TEST(CommandLine, CommandArguments) {
@@ -89,6 +90,12 @@ TEST(CommandLine, WrongUsageExitsWithTwoAndSaysWhy) {
         {{"--device", "+1", "list"}, "'+1'"},
         {{"--device", "99999999999999999999", "list"}, "'99999999999999999999'"},
         {{"list", "--device"}, "N"},
+        {{"--all", "list"}, "--all belongs to the info, signal, read and write commands"},
+        {{"--all", "getmac", "10.0.0.1"}, "--all belongs to"},
+        {{"--all", "--device", "0", "info"}, "--device"},
+        {{"--all=yes", "info"}, "'--all=yes'"},
+        {{"--modules", "2", "info"}, "--simulate"},
+        {{"--simulate", "--modules", "0", "info"}, "--modules needs a number from 1 to 32"},
     };
     for (const auto& [arguments, named] : rows) {
         std::ostringstream out, err;

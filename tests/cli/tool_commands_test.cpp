@@ -197,8 +197,8 @@ TEST(ToolProcess, HelpDocumentsEveryCommandOptionAndExitStatus) {
     EXPECT_EQ(std::tuple(run.status, run.err), std::tuple(0, ""));
     for (const char* word :
          {"list", "info", "signal", "read [--save FILE]", "write FILE", "getmac IPV4", "--adapter NAME",
-          "--simulate[=FILE]", "--device N", "--json", "--version", "Upload Parameter NG", "  0  success",
-          "  1  no module", "  2  wrong usage", "  3  refused input", "  4  MAC not found"}) {
+          "--simulate[=FILE]", "--device N", "--all", "--modules N", "--json", "--version", "Upload Parameter NG",
+          "  0  success", "  1  no module", "  2  wrong usage", "  3  refused input", "  4  MAC not found"}) {
         EXPECT_NE(run.out.find(word), std::string::npos) << word;
     }
     EXPECT_EQ(RunLq3860ctl({"--version"}), (ToolRun{0, std::string("lq3860ctl ") + LQ3860_VERSION + "\n", ""}));

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# run-vm-test.sh WORKDIR SCENARIOS SIM [MORE_BINARIES...]: runs the scenario program on the real kernel
-# HID stack: a Debian kernel in QEMU, a busybox initramfs with these binaries. Exit 0 passed, 1 failed, 77 skipped.
-# LQ3860_VM_CACHE: kernel cache (~/.cache/lq3860-vm); LQ3860_VM_ACCEL=kvm: faster.
+# run-vm-test.sh WORKDIR BINARY...: runs the scenario programs (the binaries named *_scenarios, in the order
+# given) on the real kernel HID stack: a Debian kernel in QEMU, a busybox initramfs with these binaries in /bin.
+# Exit 0 passed, 1 failed, 77 skipped. LQ3860_VM_FILES: more files (a Qt platform plugin, say), kept at their
+# paths; LQ3860_VM_CACHE: kernel cache (~/.cache/lq3860-vm); LQ3860_VM_ACCEL=kvm: faster.
 set -uo pipefail
 
-workdir=$1 scenarios=${2##*/} binaries=("${@:2}") started=$SECONDS
+workdir=$1 binaries=("${@:2}") started=$SECONDS scenarios=()
+for binary in "${binaries[@]}"; do [[ $binary == *_scenarios ]] && scenarios+=("${binary##*/}"); done
 cache=${LQ3860_VM_CACHE:-${HOME:-/tmp}/.cache/lq3860-vm} modules="hid uhid hid-generic"
 skip() { echo "VM test skipped: $*"; exit 77; }
 fail() { echo "VM test FAILED: $*"; exit 1; }
@@ -39,9 +41,12 @@ add() {  # file, its path in the guest; with the libraries it needs
   done
 }
 add "$busybox" /bin/busybox
-for applet in sh mount insmod poweroff; do ln -s busybox "$root/bin/$applet"; done
+for applet in sh mount insmod mkdir poweroff; do ln -s busybox "$root/bin/$applet"; done
 for binary in "${binaries[@]}"; do
   [ -x "$binary" ] && add "$binary" "/bin/${binary##*/}" || fail "$binary is not built"
+done
+for file in ${LQ3860_VM_FILES:-}; do
+  mkdir -p "$root${file%/*}" && add "$file" "$file" || fail "cannot copy $file"
 done
 cp "$kdir"/*.ko "$root/lib/modules/"
 if [ -n "${LQ3860_UDEV_RULE:-}" ] && udevadm=$(command -v udevadm); then
@@ -53,8 +58,10 @@ export PATH=/bin HOME=/tmp
 mount -t devtmpfs devtmpfs /dev; mount -t proc proc /proc; mount -t sysfs sysfs /sys; mount -t tmpfs tmpfs /tmp
 echo "LQ3860-VM: booted"
 for module in $modules; do insmod /lib/modules/\$module.ko || echo "LQ3860-VM: insmod \$module failed"; done
-/bin/$scenarios --gtest_color=no
-echo "LQ3860-VM-RESULT: \$?"
+mkdir -m 700 /tmp/runtime && export XDG_RUNTIME_DIR=/tmp/runtime
+result=0
+for program in ${scenarios[*]}; do /bin/\$program --gtest_color=no || result=1; done
+echo "LQ3860-VM-RESULT: \$result"
 poweroff -f
 INIT
 chmod +x "$root/init"
@@ -62,7 +69,7 @@ initrd=$workdir/initramfs.cpio && (cd "$root" && find . | cpio -o -H newc --quie
 
 # --- Boot: plain emulation boots everywhere (KVM guests hang on some hosts).
 accel=${LQ3860_VM_ACCEL:-tcg} log=$workdir/console.log
-timeout 150 qemu-system-x86_64 -accel "$accel" -m 512 -smp 1 -nographic -no-reboot -kernel "$kdir/vmlinuz" \
+timeout 210 qemu-system-x86_64 -accel "$accel" -m 512 -smp 1 -nographic -no-reboot -kernel "$kdir/vmlinuz" \
   -initrd "$initrd" -append "console=ttyS0 panic=-1 quiet" </dev/null >"$log" 2>&1
 grep -q 'LQ3860-VM: booted' "$log" || grep -q SeaBIOS "$log" || { head -n 5 "$log"; skip "QEMU cannot run here"; }
 tr -d '\r' <"$log" | grep -v '^\[ *[0-9]*\.[0-9]*\]'  # the guest's own lines, without the kernel's

@@ -1,0 +1,124 @@
+// info, signal, read and write on every listed module at once (--all): one
+// scan, then one thread per module, each with its own session and link on the
+// same platform, so a module that fails cannot stop or disturb the others.
+#include <algorithm>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "cli/commands.h"
+#include "cli/exit_codes.h"
+#include "cli/one_field.h"
+#include "device/module_label.h"
+#include "simulation/simulation_options.h"
+
+namespace lq3860 {
+
+namespace {
+
+// The request for one slot: that module, and its own --save file.
+CommandLine SlotLine(const CommandLine& all, int slot) {
+    CommandLine line = all;
+    line.all = false;
+    line.deviceIndex = slot;
+    if (!line.saveFile.empty()) line.saveFile = NumberedFileName(line.saveFile, slot);
+    return line;
+}
+
+// One module's run: its request, its output and messages, its own access.
+struct ModuleRun {
+    ModuleRun(const CommandLine& all, const ModuleAccess& scanned, int slotNumber, std::string moduleLabel)
+        : slot(slotNumber),
+          label(std::move(moduleLabel)),
+          line(SlotLine(all, slotNumber)),
+          share{std::to_string(slotNumber) + '\t' + OneField(label) + '\t', std::nullopt, {}},
+          context{line, out, err, &share},
+          access(context, scanned) {}
+
+    const int slot;
+    const std::string label;
+    const CommandLine line;
+    std::ostringstream out;
+    std::ostringstream err;
+    ModuleShare share;
+    const ToolContext context;
+    ModuleAccess access;
+    int status = EXIT_MODULE_FAILURE;
+};
+
+int RunCommand(ModuleRun& run, const WriteRequest& request) {
+    switch (run.line.command) {
+        case ToolCommand::Info: return RunInfo(run.context, run.access);
+        case ToolCommand::Signal: return RunSignal(run.context, run.access);
+        case ToolCommand::Read: return RunRead(run.context, run.access);
+        case ToolCommand::Write: return SendWrite(run.context, run.access, request);
+        default: return EXIT_USAGE;
+    }
+}
+
+void RunSideBySide(const std::vector<std::unique_ptr<ModuleRun>>& runs, const WriteRequest& request) {
+    std::vector<std::thread> threads;
+    threads.reserve(runs.size());
+    for (const auto& run : runs) {
+        ModuleRun& one = *run;
+        try {
+            threads.emplace_back([&one, &request] { one.status = RunCommand(one, request); });
+        } catch (const std::system_error&) {
+            one.status = RunCommand(one, request);  // no thread to be had: this one runs it
+        }
+    }
+    for (std::thread& thread : threads) thread.join();
+}
+
+void PrintResults(const ToolContext& context, const std::vector<std::unique_ptr<ModuleRun>>& runs) {
+    JsonArray modules;
+    for (const auto& run : runs) {
+        context.err << run->err.str();
+        if (context.line.json) {
+            JsonObject element =
+                JsonObject().AddNumber("slot", run->slot).AddText("name", run->label).AddNumber("status", run->status);
+            if (run->status != EXIT_OK) {
+                element.AddText("error", run->share.lastMessage);
+            } else if (run->share.json) {
+                element.AddMembersOf(*run->share.json);
+            }
+            modules.Add(element);
+            continue;
+        }
+        std::istringstream lines(run->out.str());
+        for (std::string line; std::getline(lines, line);) context.out << run->share.prefix << line << '\n';
+    }
+    if (context.line.json) context.out << modules.Text() << '\n';
+}
+
+}  // namespace
+
+int RunOnAllModules(const ToolContext& context, ModuleAccess& access) {
+    WriteRequest request;
+    if (context.line.command == ToolCommand::Write) {
+        if (const int status = PrepareWrite(context, request); status != EXIT_OK) return status;
+    }
+    const int count = access.Scan();
+    if (count == 0) {
+        context.Message("No LQ-3860 module found.");
+        access.ReportAccessDenied();
+        return EXIT_MODULE_FAILURE;
+    }
+    std::vector<std::unique_ptr<ModuleRun>> runs;
+    for (int slot = 0; slot < count; ++slot) {
+        runs.push_back(
+            std::make_unique<ModuleRun>(context.line, access, slot, ModuleLabel(access.GetSession().Devices(), slot)));
+        if (const int status = runs.back()->access.Prepare(); status != EXIT_OK) return status;
+    }
+    RunSideBySide(runs, request);
+    PrintResults(context, runs);
+    access.ReportAccessDenied();
+    int worst = EXIT_OK;
+    for (const auto& run : runs) worst = std::max(worst, run->status);
+    return worst;
+}
+
+}  // namespace lq3860

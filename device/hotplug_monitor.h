@@ -1,0 +1,41 @@
+#pragma once
+// The seam between the window and the operating system's device events: HID
+// interfaces that come and go while the program runs. Implementations: udev
+// on Linux (udev_hotplug_monitor.cpp) and a simulated monitor whose events
+// tests inject (simulation/simulated_hotplug_monitor.h).
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace lq3860 {
+
+// One HID interface that appeared or disappeared.
+struct DeviceEvent {
+    enum class Kind { Added, Removed };
+    Kind kind = Kind::Added;
+    // The interface's path as the HID platform lists it (hidapi: the hidraw
+    // device node), so it can be compared with the open module's path.
+    std::string path;
+    // USB vendor id of the device the interface belongs to; 0 when unknown.
+    std::uint16_t vendorId = 0;
+};
+
+class HotplugMonitor {
+public:
+    virtual ~HotplugMonitor() = default;
+    // A descriptor that turns readable while events wait, for the caller's
+    // event loop; -1 for a monitor that calls its wake-up function instead.
+    virtual int Descriptor() const = 0;
+    // Called by a monitor without a descriptor when events arrive.
+    virtual void SetWakeUp(std::function<void()> wakeUp) = 0;
+    // The events that arrived since the last call, oldest first. Never blocks.
+    virtual std::vector<DeviceEvent> TakeEvents() = 0;
+};
+
+// The host's device events for hidraw interfaces; null where none can be had
+// (no udev, no netlink socket).
+std::unique_ptr<HotplugMonitor> OpenHostHotplugMonitor();
+
+}  // namespace lq3860

@@ -1,0 +1,28 @@
+#pragma once
+// Device events made by hand: tests inject what the host would report when a
+// module is plugged or pulled, and the watcher is woken as by a descriptor.
+#include <functional>
+#include <vector>
+
+#include "device/hotplug_monitor.h"
+#include "simulation/simulated_platform.h"
+
+namespace lq3860 {
+
+class SimulatedHotplugMonitor : public HotplugMonitor {
+public:
+    int Descriptor() const override { return -1; }
+    void SetWakeUp(std::function<void()> wakeUp) override { wakeUp_ = std::move(wakeUp); }
+    std::vector<DeviceEvent> TakeEvents() override;
+
+    // Queues the event and wakes the watcher.
+    void Inject(DeviceEvent event);
+    // The event the host reports when `interface` comes or goes.
+    void Inject(DeviceEvent::Kind kind, const SimulatedInterface& interface);
+
+private:
+    std::vector<DeviceEvent> events_;
+    std::function<void()> wakeUp_;
+};
+
+}  // namespace lq3860
