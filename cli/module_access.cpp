@@ -39,7 +39,7 @@ int ModuleAccess::Prepare() {
         simulated_ = module.module;
         const ConfigLoadResult prepared = PrepareSimulatedModule(context_.line.simulation, *simulated_);
         if (!prepared.ok) {
-            context_.Message(prepared.message);
+            context_.Message(FileMessage(context_.line.simulation.stateFile, prepared.message, prepared.reason));
             return EXIT_REFUSED_INPUT;
         }
         platform = simulated.get();
@@ -82,7 +82,7 @@ int ModuleAccess::OpenSelectedModule() {
 
 bool ModuleAccess::MemoryKept() const {
     const bool kept = simulated_ == nullptr || !simulated_->StateSaveFailed();
-    if (!kept) context_.Message(SAVE_FAILURE_MESSAGE);
+    if (!kept) context_.Message(simulated_->StateSaveFailure());
     return kept;
 }
 

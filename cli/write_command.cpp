@@ -14,7 +14,7 @@ int RunWrite(const ToolContext& context, ModuleAccess& access) {
     ModuleParamSet& params = access.GetSession().ModuleParams;
     const ConfigLoadResult loaded = LoadConfigurationFile(context.line.configFile, params);
     if (!loaded.ok) {
-        context.Message(loaded.message);
+        context.Message(FileMessage(context.line.configFile, loaded.message, loaded.reason));
         return EXIT_REFUSED_INPUT;
     }
     ParamFields fields = StartFields();
