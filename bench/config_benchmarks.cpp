@@ -65,7 +65,8 @@ void BM_SaveConfiguration(benchmark::State& state) {
     if (!file.Ok()) state.SkipWithError("no scratch folder");
     const ModuleParamSet params = SampleParams();
     for (auto _ : state) {
-        if (SaveConfigurationFile(file.Path(), params).outcome != SaveOutcome::Saved) state.SkipWithError("save failed");
+        if (SaveConfigurationFile(file.Path(), params).outcome != SaveOutcome::Saved)
+            state.SkipWithError("save failed");
     }
 }
 BENCHMARK(BM_SaveConfiguration)->Unit(benchmark::kMicrosecond);

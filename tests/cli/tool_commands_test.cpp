@@ -124,11 +124,13 @@ TEST_F(Tool, ReadShowsWhatTheWindowWouldSaveAndNamesSaveFailures) {
     EXPECT_EQ(Sim({"read", "--save", dir_.File("saved.txt")}), (ToolRun{0, "", ""}));
     EXPECT_EQ(ReadWholeFile(dir_.File("saved.txt")),
               ConfigText("00,06,04,", "LQ-3860", "lq3860-default", "00,0C,29,38,60,01,"));
-    EXPECT_EQ(Sim({"read", "--save", dir_.File("no/x.txt")}),
-              (ToolRun{1, "", Said(dir_.File("no/x.txt") + ": Save database file failure (No such file or directory)")}));
+    EXPECT_EQ(
+        Sim({"read", "--save", dir_.File("no/x.txt")}),
+        (ToolRun{1, "", Said(dir_.File("no/x.txt") + ": Save database file failure (No such file or directory)")}));
     const std::string lostMemory = "--simulate=" + dir_.File("no/module.txt");  // a store that cannot be kept
     EXPECT_EQ(Run({lostMemory, "write", Config(WPA_CONFIG)}, true),
-              (ToolRun{1, "", Said(dir_.File("no/module.txt") + ": Save database file failure (No such file or directory)")}));
+              (ToolRun{1, "",
+                       Said(dir_.File("no/module.txt") + ": Save database file failure (No such file or directory)")}));
 }
 
 TEST_F(Tool, WriteSendsTheHandshakeThenTheTwoParameterReportsElseUploadNg) {

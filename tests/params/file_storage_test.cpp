@@ -344,9 +344,8 @@ TEST_F(SaveTargets, EveryKindOfTargetKeepsItsKindAndGetsTheBytesOrSaysWhyNot) {
              return Path("locked/target");
          },
          "", Regular, "locked/target", SameFile, true},
-        {"new file in a folder the user cannot write",
-         [&] { return MakeFolder("locked", 0555) + "/target"; }, "Permission denied", Missing, "locked/target", Untouched,
-         true},
+        {"new file in a folder the user cannot write", [&] { return MakeFolder("locked", 0555) + "/target"; },
+         "Permission denied", Missing, "locked/target", Untouched, true},
         {"own link in a sticky shared folder",
          [&] {
              MakeFile("mine");
@@ -457,9 +456,12 @@ TEST_F(SaveTargets, LoadRefusalsSayWhy) {
         std::string path;
         std::string reason;
     } rows[] = {
-        {Path("missing.txt"), "No such file or directory"}, {Path("fifo"), "Not a regular file"},
-        {Path("sub"), "Is a directory"},                    {Path("big.txt"), "File too large"},
-        {"", "No such file or directory"},                  {Path("fits.txt"), ""},
+        {Path("missing.txt"), "No such file or directory"},
+        {Path("fifo"), "Not a regular file"},
+        {Path("sub"), "Is a directory"},
+        {Path("big.txt"), "File too large"},
+        {"", "No such file or directory"},
+        {Path("fits.txt"), ""},
     };
     for (const auto& row : rows) {
         std::string bytes = "before";

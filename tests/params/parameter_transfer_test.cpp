@@ -18,10 +18,10 @@ namespace {
 using Steps = std::vector<std::string>;
 const std::string W = "HID_Write Err\n", R = "HID_Read Err\n";
 const std::string READ_TIMEOUT = "read " + std::to_string(HID_READ_TIMEOUT_MS);
-const Steps DOWNLOAD_STEPS = {"wait 200", "at 250", "wait 200", "at 500", "wait 200",
-                              "at 750",   "wait 200", "at 1000", "wait 200"};
-const Steps UPLOAD_STEPS = {"wait 200", "at 500", "wait 50", "at 750", "wait 200", "at 900", "wait 200", "at 1000",
-                            "wait 200"};
+const Steps DOWNLOAD_STEPS = {"wait 200", "at 250",   "wait 200", "at 500",  "wait 200",
+                              "at 750",   "wait 200", "at 1000",  "wait 200"};
+const Steps UPLOAD_STEPS = {"wait 200", "at 500",   "wait 50", "at 750",  "wait 200",
+                            "at 900",   "wait 200", "at 1000", "wait 200"};
 
 Steps With(Steps steps, std::size_t at, const std::string& step) {
     steps.insert(steps.begin() + static_cast<std::ptrdiff_t>(at), step);

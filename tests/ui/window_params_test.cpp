@@ -53,8 +53,8 @@ TEST_F(ConnectedWindowTest, WriteParaSendsTheWindowFieldsAndALostModuleSaysNg) {
         std::vector<int>({MODE_AP, 5, 4, 0xFF, 4}));
     EXPECT_EQ(std::string(stored.ssid) + "/" + stored.key, "site-7/a-wpa-passphrase");
     EXPECT_EQ(Edit(1012)->text(), "FF");  // the emptied edit shows what was sent
-    EXPECT_EQ(steps, Texts({"at 0", "at 200", "at 250", "wait 200", "at 500", "wait 50", "at 750", "wait 200",
-                            "at 900", "wait 200", "at 1000", "wait 200"}));
+    EXPECT_EQ(steps, Texts({"at 0", "at 200", "at 250", "wait 200", "at 500", "wait 50", "at 750", "wait 200", "at 900",
+                            "wait 200", "at 1000", "wait 200"}));
 
     module->module->faults.unplugAfterReports =
         module->module->OutputReports() + 2;  // announcement and first report get through
@@ -81,7 +81,8 @@ TEST_F(ConnectedWindowTest, LongLoadedSsidSendsItsStartUnchangedOrShortenedByThe
     EXPECT_EQ(std::string(module->module->Behaviour().Params().ssid) + "/" + module->module->Behaviour().Params().key,
               std::string(20, 'L') + "/");
     // The window's parameter set holds what went out, nothing after it.
-    EXPECT_EQ(std::string(ModuleParams.ssid, PARAM_TEXT_AREA), std::string(20, 'L') + std::string(PARAM_TEXT_AREA - 20, '\0'));
+    EXPECT_EQ(std::string(ModuleParams.ssid, PARAM_TEXT_AREA),
+              std::string(20, 'L') + std::string(PARAM_TEXT_AREA - 20, '\0'));
     EXPECT_EQ(Edit(1006)->text(), "");  // the key check empties it under NONE
 
     std::strcpy(ModuleParams.ssid, "ABCDEFGHIJ0123456789abcdefghij");
