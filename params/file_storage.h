@@ -8,8 +8,10 @@
 //   (several hard links, a folder that cannot be written, an owner or group
 //   the process cannot give the new file) it is written in place.
 // - A symbolic link, a dangling one too, is saved through: the file it leads
-//   to is written and the link stays. A link the system would refuse to
-//   follow for this user (planted in a shared sticky folder) is refused.
+//   to is written and the link stays.
+// - In a shared folder (sticky and world-writable, as /tmp), a link, file or
+//   FIFO that belongs neither to this user nor to the folder's owner is
+//   refused, as the system refuses following or creating it there.
 // - A FIFO or character device is written into when it opens without
 //   blocking; it is never renamed over or removed. Anything else (a folder,
 //   a block device, a socket) is refused.

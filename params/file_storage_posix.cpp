@@ -4,9 +4,10 @@
 // How a save finds what it writes: the path is walked one name at a time,
 // every step relative to a descriptor of the folder reached so far and
 // without following links, so nothing can redirect a step between its check
-// and its use. A link met on the way is checked against the kernel's
-// protected-symlinks rule, whatever the system's setting (the kernel applies
-// it only to links it follows itself), and its text is walked in its place;
+// and its use. A link met on the way, and the file or FIFO found at the end,
+// are checked against the kernel's rules for shared folders, whatever the
+// system's settings (the kernel applies them only to links it follows and
+// files it creates itself), and a link's text is walked in its place;
 // a dangling link therefore ends at a name that does not exist yet, in the
 // folder the link points into. Links inside /proc are the exception: they
 // can lead to objects without a path (a pipe behind /dev/stdout), so the
@@ -101,14 +102,17 @@ std::deque<std::string> NamesOf(std::string_view path) {
     return names;
 }
 
-// The kernel's protected-symlinks rule (fs.protected_symlinks=1): in a
-// sticky, world-writable folder a link is followed only when it belongs to
-// this user or to the folder's owner. So a link that another user planted in
-// /tmp cannot send this user's save to a file of this user's.
-bool MayFollow(const struct stat& folder, const struct stat& link) {
-    if (link.st_uid == ::geteuid()) return true;
+// The kernel's rules for shared folders (fs.protected_symlinks=1,
+// fs.protected_regular=1, fs.protected_fifos=1): in a sticky, world-writable
+// folder such as /tmp, a link is followed, and a file or FIFO opened by a
+// save that would otherwise create it, only when it belongs to this user or
+// to the folder's owner. So a link another user planted there cannot send
+// this user's save to a file of this user's, and a file another user made
+// there in advance cannot catch what this user saves.
+bool SharedFolderAllows(const struct stat& folder, const struct stat& entry) {
+    if (entry.st_uid == ::geteuid()) return true;
     if ((folder.st_mode & (S_ISVTX | S_IWOTH)) != (S_ISVTX | S_IWOTH)) return true;
-    return folder.st_uid == link.st_uid;
+    return folder.st_uid == entry.st_uid;
 }
 
 bool OnProcFileSystem(int fd) {
@@ -154,10 +158,10 @@ int Resolve(const std::string& path, Destination& destination) {
         }
         struct stat info {};
         if (::fstat(entry.Get(), &info) != 0) return errno;
+        struct stat folderInfo {};
+        if (::fstat(folder.Get(), &folderInfo) != 0) return errno;
         if (S_ISLNK(info.st_mode)) {
-            struct stat folderInfo {};
-            if (::fstat(folder.Get(), &folderInfo) != 0) return errno;
-            if (!MayFollow(folderInfo, info)) return EACCES;  // what the kernel answers
+            if (!SharedFolderAllows(folderInfo, info)) return EACCES;  // what the kernel answers
             if (++links > MAX_LINKS) return ELOOP;
             if (OnProcFileSystem(folder.Get())) {
                 // The kernel follows it (with its own rules) to whatever it stands for.
@@ -185,6 +189,9 @@ int Resolve(const std::string& path, Destination& destination) {
             continue;
         }
         if (last) {
+            if ((S_ISREG(info.st_mode) || S_ISFIFO(info.st_mode)) && !SharedFolderAllows(folderInfo, info)) {
+                return EACCES;
+            }
             destination.folder = std::move(folder);
             destination.name = name;
             destination.exists = true;

@@ -368,10 +368,10 @@ TEST_F(SaveTargets, EveryKindOfTargetKeepsItsKindAndGetsTheBytesOrSaysWhyNot) {
 }
 
 // Targets that need a second user or a device node: root saving over a
-// user's file leaves it the user's; a link another user planted in a sticky
-// shared folder is refused (a link of the folder's owner is followed), as the
-// kernel's protected-symlinks rule refuses it, whatever that rule's setting;
-// a device node stays a device node.
+// user's file leaves it the user's; in a sticky shared folder, a link another
+// user planted is refused (a link of the folder's owner is followed), and so
+// is a file or FIFO another user made there, as the kernel's rules for such
+// folders refuse them, whatever their settings; a device node stays one.
 TEST_F(SaveTargets, OwnersPlantedLinksAndDeviceNodesNeedRoot) {
     if (!Root()) GTEST_SKIP() << "needs root: files of other users and device nodes";
     using enum Kind;
@@ -403,6 +403,24 @@ TEST_F(SaveTargets, OwnersPlantedLinksAndDeviceNodesNeedRoot) {
         {"link planted by another user in a sticky shared folder", plantedBy(PLANTER), "Permission denied", Link,
          "victim", Untouched, true},
         {"link of the sticky folder's owner", plantedBy(0), "", Link, "victim", Replaced, true},
+        {"another user's writable file in a sticky shared folder",
+         [&] {
+             MakeFolder("shared", 01777);
+             MakeFile("shared/cfg.txt", 0666);
+             EXPECT_EQ(::chown(Path("shared/cfg.txt").c_str(), PLANTER, PLANTER), 0);
+             return Path("shared/cfg.txt");
+         },
+         "Permission denied", Regular, "shared/cfg.txt", Untouched, true},
+        {"another user's FIFO in a sticky shared folder",
+         [&] {
+             MakeFolder("shared", 01777);
+             EXPECT_EQ(::mkfifo(Path("shared/fifo").c_str(), 0666), 0);
+             EXPECT_EQ(::chmod(Path("shared/fifo").c_str(), 0666), 0);  // writable by all, past the umask
+             EXPECT_EQ(::chown(Path("shared/fifo").c_str(), PLANTER, PLANTER), 0);
+             reader_ = Keep(::open(Path("shared/fifo").c_str(), O_RDONLY | O_NONBLOCK));
+             return Path("shared/fifo");
+         },
+         "Permission denied", Fifo, READER, Untouched, true},
         {"device node", [&] { return MakeDevice(3); }, "", CharDevice, ""},  // as /dev/null
         {"device node that takes nothing", [&] { return MakeDevice(7); }, "No space left on device", CharDevice,
          ""},  // as /dev/full
