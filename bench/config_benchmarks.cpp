@@ -43,14 +43,15 @@ void BM_SaveConfiguration(benchmark::State& state) {
     if (!file.Ok()) state.SkipWithError("no scratch folder");
     const ModuleParamSet params = SampleParams();
     for (auto _ : state) {
-        if (!WriteFileAtomically(file.Path(), FormatConfiguration(params))) state.SkipWithError("save failed");
+        if (SaveConfigurationFile(file.Path(), params).outcome != SaveOutcome::Saved)
+            state.SkipWithError("save failed");
     }
 }
 BENCHMARK(BM_SaveConfiguration)->Unit(benchmark::kMicrosecond);
 
 void BM_LoadConfiguration(benchmark::State& state) {
     ScratchFile file;
-    if (!file.Ok() || !WriteFileAtomically(file.Path(), FormatConfiguration(SampleParams()))) {
+    if (!file.Ok() || SaveConfigurationFile(file.Path(), SampleParams()).outcome != SaveOutcome::Saved) {
         state.SkipWithError("no file to load");
     }
     ModuleParamSet params;

@@ -57,8 +57,7 @@ int ModuleAccess::PrepareOwnModules() {
         SimulatedInterface& module = simulated->AddModule(ProductName(options.name));
         const ConfigLoadResult prepared = PrepareSimulatedModule(options, *module.module, i);
         if (!prepared.ok) {
-            context_.Message(options.modules > 1 ? StateFileOf(options, i) + ": " + prepared.message
-                                                 : std::string(prepared.message));
+            context_.Message(FileMessage(StateFileOf(options, i), prepared.message, prepared.reason));
             return EXIT_REFUSED_INPUT;
         }
         simulated_.emplace_back(module.path, module.module);
@@ -106,12 +105,13 @@ int ModuleAccess::OpenSelectedModule() {
 
 bool ModuleAccess::MemoryKept() const {
     const char* open = session_->Devices().Path(context_.line.deviceIndex);
-    bool kept = true;
     for (const auto& [path, module] : simulated_) {
-        if (open != nullptr && path == open) kept = !module->StateSaveFailed();
+        if (open != nullptr && path == open && module->StateSaveFailed()) {
+            context_.Message(module->StateSaveFailure());
+            return false;
+        }
     }
-    if (!kept) context_.Message(SAVE_FAILURE_MESSAGE);
-    return kept;
+    return true;
 }
 
 std::string ModuleAccess::LastDebugText() const {

@@ -22,16 +22,24 @@ int RunRead(const ToolContext& context, ModuleAccess& access) {
     ParamsToFields(downloaded, fields);
     ModuleParamSet shown = downloaded;
     FieldsToParams(fields, shown);
-    const std::string text = FormatConfiguration(shown);
-
-    if (!context.line.saveFile.empty() && !WriteFileAtomically(context.line.saveFile, text)) {
-        context.Message(SAVE_FAILURE_MESSAGE);
-        return EXIT_MODULE_FAILURE;
+    const std::string& saveFile = context.line.saveFile;
+    if (!saveFile.empty()) {
+        const ConfigSaveResult saved = SaveConfigurationFile(saveFile, shown);
+        if (saved.outcome != SaveOutcome::Saved) {
+            context.Message(FileMessage(saveFile, saved.message, saved.reason));
+            return saved.outcome == SaveOutcome::Refused ? EXIT_REFUSED_INPUT : EXIT_MODULE_FAILURE;
+        }
     }
     if (context.line.json) {
         context.PrintJson(ParamsJson(shown));
-    } else if (context.line.saveFile.empty()) {
-        context.out << text;
+    } else if (saveFile.empty()) {
+        // The printed lines are a configuration file as well: a text that
+        // file cannot carry is refused as a save refuses it.
+        if (const char* refusal = UnsavableTextMessage(shown)) {
+            context.Message(refusal);
+            return EXIT_REFUSED_INPUT;
+        }
+        context.out << FormatConfiguration(shown);
     }
     return EXIT_OK;
 }

@@ -28,7 +28,9 @@ constexpr CommandHelp COMMAND_HELP[] = {
     {ToolCommand::Read, "read [--save FILE]",
      "read the module's parameters and print them as the\n"
      "nine lines of a configuration file (CR LF line\n"
-     "ends), or write them to FILE (atomically)\n"},
+     "ends), or write them to FILE; a FIFO or device\n"
+     "is written into, a link saved through; an SSID or\n"
+     "key with CR or LF is refused (--json shows it)\n"},
     {ToolCommand::Write, "write FILE",
      "write a configuration file's parameters to the\n"
      "module, exactly as Load Configuration followed by\n"
@@ -72,12 +74,15 @@ constexpr const char* CLOSING_TEXT =
 Messages go to stderr, one per line, each starting with "lq3860ctl: ", in the
 program's own words ("Download Parameter NG", "Upload Parameter NG",
 "The KEY must be 10 characters!", "[G2] format error", "Get MAC Address Error", ...).
+A message about a file starts with its name and ends with the system's reason:
+  lq3860ctl: cfg.txt: Open database file failure (No such file or directory)
 
 Exit status:
   0  success
   1  no module, a link failure or an NG outcome
   2  wrong usage
-  3  refused input (bad configuration file, key check)
+  3  refused input (bad configuration file, key check, an SSID or key that a
+     configuration file cannot hold)
   4  MAC not found, probe failed or no route to the address
 )";
 

@@ -19,7 +19,7 @@ int RunWrite(const ToolContext& context, ModuleAccess& access) {
 int PrepareWrite(const ToolContext& context, WriteRequest& request) {
     const ConfigLoadResult loaded = LoadConfigurationFile(context.line.configFile, request.params);
     if (!loaded.ok) {
-        context.Message(loaded.message);
+        context.Message(FileMessage(context.line.configFile, loaded.message, loaded.reason));
         return EXIT_REFUSED_INPUT;
     }
     request.fields = StartFields();

@@ -1,11 +1,16 @@
-// Any parameter set the window or the module can produce (texts without
-// line breaks, SSID up to 20 and key up to 63 characters) is saved and
-// loaded back to the same set, with "*" in place of empty texts.
+// For any parameter set (texts of any bytes but zero, CR, LF and other
+// control bytes included, up to the 63 characters the loader can place), a
+// save is either refused or its file loads back as the set it saved: the
+// SSID's first 20 characters, the key, "*" in place of an empty text. A save
+// is refused exactly when a text it would write holds a CR or LF, so nothing
+// the file can carry is refused.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <string>
+#include <string_view>
 
 #include "fuzz_check.h"
 #include "params/config_file.h"
@@ -18,13 +23,14 @@ class ByteSource {
 public:
     ByteSource(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
     std::uint8_t Next() { return position_ < size_ ? data_[position_++] : 0; }
-    // A text of up to maxLength characters without zero bytes or line feeds.
+    // A text of up to maxLength characters; a zero byte ends it (a text area
+    // ends at its first zero).
     std::string Text(std::size_t maxLength) {
         const std::size_t length = Next() % (maxLength + 1);
         std::string text;
         for (std::size_t i = 0; i < length; ++i) {
             const std::uint8_t byte = Next();
-            if (byte == '\0' || byte == '\n') break;
+            if (byte == '\0') break;
             text += static_cast<char>(byte);
         }
         return text;
@@ -35,6 +41,10 @@ private:
     std::size_t size_;
     std::size_t position_ = 0;
 };
+
+bool HoldsLineBreak(std::string_view text) {
+    return text.find_first_of("\r\n") != std::string_view::npos;
+}
 
 }  // namespace
 }  // namespace lq3860
@@ -47,29 +57,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     saved.channel = source.Next();
     saved.encryption = source.Next();
     for (std::uint8_t& byte : saved.mac) byte = source.Next();
-    StoreParamText(saved.ssid, source.Text(SSID_SENT_LENGTH));
-    StoreParamText(saved.key, source.Text(KEY_SENT_LENGTH));
+    StoreParamText(saved.ssid, source.Text(PARAM_TEXT_AREA - 1));
+    StoreParamText(saved.key, source.Text(PARAM_TEXT_AREA - 1));
+
+    // What the file holds: the first 20 characters of the SSID, the key.
+    ModuleParamSet expected = saved;
+    StoreParamText(expected.ssid, ParamText(saved.ssid, SSID_SENT_LENGTH));
+    const bool lineBreak = HoldsLineBreak(ParamText(expected.ssid)) || HoldsLineBreak(ParamText(expected.key));
+    const char* refusal = UnsavableTextMessage(saved);
+    FUZZ_CHECK((refusal != nullptr) == lineBreak);
+    if (refusal != nullptr) return 0;
 
     const std::string text = FormatConfiguration(saved);
     FUZZ_CHECK(text.size() >= 70 && text.size() <= 154);
-
-    ModuleParamSet expected = saved;
     if (expected.ssid[0] == '\0') StoreParamText(expected.ssid, "*");
     if (expected.key[0] == '\0') StoreParamText(expected.key, "*");
     ModuleParamSet loaded;
     std::memset(&loaded, 0x77, sizeof loaded);
-    const ConfigLoadResult result = ParseConfiguration(text, loaded);
-    FUZZ_CHECK(result.ok);
+    FUZZ_CHECK(ParseConfiguration(text, loaded).ok);
     FUZZ_CHECK(std::memcmp(&loaded, &expected, sizeof expected) == 0);
 
-    // The same holds with LF line ends.
+    // The same file with LF line ends loads back alike.
     std::string lf;
     std::copy_if(text.begin(), text.end(), std::back_inserter(lf), [](char c) { return c != '\r'; });
-    if (std::string(saved.ssid).find('\r') == std::string::npos &&
-        std::string(saved.key).find('\r') == std::string::npos) {
-        ModuleParamSet loadedLf;
-        FUZZ_CHECK(ParseConfiguration(lf, loadedLf).ok);
-        FUZZ_CHECK(std::memcmp(&loadedLf, &expected, sizeof expected) == 0);
-    }
+    ModuleParamSet loadedLf;
+    std::memset(&loadedLf, 0x77, sizeof loadedLf);
+    FUZZ_CHECK(ParseConfiguration(lf, loadedLf).ok);
+    FUZZ_CHECK(std::memcmp(&loadedLf, &expected, sizeof expected) == 0);
     return 0;
 }

@@ -142,6 +142,13 @@ std::string FormatConfiguration(const ModuleParamSet& params) {
     return out;
 }
 
+const char* UnsavableTextMessage(const ModuleParamSet& params) {
+    const auto holdsLineBreak = [](std::string_view text) { return text.find_first_of("\r\n") != text.npos; };
+    if (holdsLineBreak(ParamText(params.ssid, SSID_SENT_LENGTH))) return SSID_LINE_BREAK_MESSAGE;
+    if (holdsLineBreak(ParamText(params.key, KEY_SENT_LENGTH))) return KEY_LINE_BREAK_MESSAGE;
+    return nullptr;
+}
+
 ConfigLoadResult ParseConfiguration(std::string_view text, ModuleParamSet& params) {
     const std::size_t zero = text.find('\0');
     if (zero != std::string_view::npos) text = text.substr(0, zero);

@@ -67,7 +67,7 @@ void ServeModule(VirtualModule& module, int number) {
     }
     if (module.module.StateSaveFailed() && !module.saveFailureTold) {
         module.saveFailureTold = true;
-        std::fprintf(stderr, "lq3860-sim: module %d: cannot save the parameters to its state file\n", number);
+        std::fprintf(stderr, "lq3860-sim: module %d: %s\n", number, module.module.StateSaveFailure().c_str());
     }
     if (response.unplug) {
         module.device.Destroy();
@@ -82,7 +82,8 @@ int Run(const SimOptions& options, const sigset_t& waitMask) {
         auto module = std::make_unique<VirtualModule>();
         const ConfigLoadResult prepared = PrepareSimulatedModule(options.module, module->module, i);
         if (!prepared.ok) {
-            std::fprintf(stderr, "lq3860-sim: %s: %s\n", StateFileOf(options.module, i).c_str(), prepared.message);
+            std::fprintf(stderr, "lq3860-sim: %s\n",
+                         FileMessage(StateFileOf(options.module, i), prepared.message, prepared.reason).c_str());
             return 1;
         }
         std::string error;

@@ -32,10 +32,11 @@ ConfigLoadResult SimulatedModule::KeepParamsIn(const std::string& path) {
         if (!loaded.ok) return loaded;
         behaviour_.SetParams(stored);
     } else if (error) {
-        return ConfigLoadResult{false, OPEN_FAILURE_MESSAGE};
+        return ConfigLoadResult{false, OPEN_FAILURE_MESSAGE, error.message()};
     }
     behaviour_.OnParamsStored([this, path](const ModuleParamSet& params) {
-        if (!WriteFileAtomically(path, FormatConfiguration(params))) stateSaveFailed_ = true;
+        const ConfigSaveResult saved = SaveConfigurationFile(path, params);
+        if (saved.outcome != SaveOutcome::Saved) stateSaveFailure_ = FileMessage(path, saved.message, saved.reason);
     });
     return ConfigLoadResult{true, nullptr};
 }

@@ -44,15 +44,18 @@ public:
 
     // Keeps the parameter set in `path`: loads it now when the file exists
     // (a missing file leaves the defaults) and writes every accepted upload
-    // back. A file that cannot be loaded is refused with its message.
+    // back with the configuration save. A file that cannot be loaded is
+    // refused with its message.
     ConfigLoadResult KeepParamsIn(const std::string& path);
-    // True once writing the kept parameters back has failed.
-    bool StateSaveFailed() const { return stateSaveFailed_; }
+    // True once writing the kept parameters back has failed or was refused.
+    bool StateSaveFailed() const { return !stateSaveFailure_.empty(); }
+    // The last such failure as "FILE: MESSAGE (REASON)"; empty when none.
+    const std::string& StateSaveFailure() const { return stateSaveFailure_; }
 
 private:
     ModuleBehaviour behaviour_;
     int outputReports_ = 0;
-    bool stateSaveFailed_ = false;
+    std::string stateSaveFailure_;
 };
 
 }  // namespace lq3860

@@ -70,14 +70,21 @@ void CUtilityDlg::UploadParams() {
 
 void CUtilityDlg::OnSaveConfiguration() {
     TransferFromControls();
-    const std::string path = session_.Services().AskSaveFileName(SAVE_FILTER, SAVE_SUFFIX);
-    if (path.empty()) return;
-    // Collected into a copy: a failed save leaves the parameter set as it was.
+    // Collected into a copy: a refused or failed save leaves the parameter set
+    // and the edits as they were.
     ModuleParamSet saved = session_.ModuleParams;
     ParamFields fields = ReadFields();
     FieldsToParams(fields, saved);
-    if (!WriteFileAtomically(path, FormatConfiguration(saved))) {
-        session_.Services().WindowMessage(SAVE_FAILURE_MESSAGE);
+    // A text the file cannot carry is refused before a file name is asked for.
+    if (const char* refusal = UnsavableTextMessage(saved)) {
+        session_.Services().WindowMessage(refusal);
+        return;
+    }
+    const std::string path = session_.Services().AskSaveFileName(SAVE_FILTER, SAVE_SUFFIX);
+    if (path.empty()) return;
+    const ConfigSaveResult result = SaveConfigurationFile(path, saved);
+    if (result.outcome != SaveOutcome::Saved) {
+        session_.Services().WindowMessage(result.message);
         return;
     }
     session_.ModuleParams = saved;

@@ -125,10 +125,13 @@ TEST_F(Tool, ReadShowsWhatTheWindowWouldSaveAndNamesSaveFailures) {
     EXPECT_EQ(Sim({"read", "--save", dir_.File("saved.txt")}), (ToolRun{0, "", ""}));
     EXPECT_EQ(ReadWholeFile(dir_.File("saved.txt")),
               ConfigText("00,06,04,", "LQ-3860", "lq3860-default", "00,0C,29,38,60,01,"));
-    EXPECT_EQ(Sim({"read", "--save", dir_.File("no/x.txt")}), (ToolRun{1, "", Said("Save database file failure")}));
+    EXPECT_EQ(
+        Sim({"read", "--save", dir_.File("no/x.txt")}),
+        (ToolRun{1, "", Said(dir_.File("no/x.txt") + ": Save database file failure (No such file or directory)")}));
     const std::string lostMemory = "--simulate=" + dir_.File("no/module.txt");  // a store that cannot be kept
     EXPECT_EQ(Run({lostMemory, "write", Config(WPA_CONFIG)}, true),
-              (ToolRun{1, "", Said("Save database file failure")}));
+              (ToolRun{1, "",
+                       Said(dir_.File("no/module.txt") + ": Save database file failure (No such file or directory)")}));
 }
 
 TEST_F(Tool, WriteSendsTheHandshakeThenTheTwoParameterReportsElseUploadNg) {
@@ -165,7 +168,7 @@ TEST_F(Tool, RefusedInputSendsNothing) {
     const std::string before = ConfigText("00,01,01,", "Kept", "0123456789");
     WriteWholeFile(memory_, before);
     const std::string noSsid = Config("[G1]\r\n00,01,00,\r\n[G3]\r\n*,\r\n[G4]\r\n00,00,00,00,00,05,\r\n");
-    EXPECT_EQ(Sim({"write", noSsid}), (ToolRun{3, "", Said("[G2] format error")}));
+    EXPECT_EQ(Sim({"write", noSsid}), (ToolRun{3, "", Said(noSsid + ": [G2] format error")}));
     EXPECT_EQ(ReadWholeFile(memory_), before);
     // A refused key touches no module.
     SimulatedInterface& module = platform_.AddModule();
@@ -174,7 +177,7 @@ TEST_F(Tool, RefusedInputSendsNothing) {
     EXPECT_EQ(std::tuple(module.written.size(), module.openCount), std::tuple(0u, 0));
     // A memory file that is no configuration is refused and left as it is.
     WriteWholeFile(memory_, "not a configuration\r\n");
-    EXPECT_EQ(Sim({"read"}), (ToolRun{3, "", Said("[G1] format error")}));
+    EXPECT_EQ(Sim({"read"}), (ToolRun{3, "", Said(memory_ + ": [G1] format error")}));
     EXPECT_EQ(ReadWholeFile(memory_), "not a configuration\r\n");
 }
 

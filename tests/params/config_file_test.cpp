@@ -1,13 +1,10 @@
 // The configuration text: the writer's layout, the reader's tags, fields and
-// numbers, and the all-or-nothing store; saving and loading files: atomic
-// replacement, permissions, refusals.
+// numbers, and the all-or-nothing store; configuration files on disk: what
+// loads back, what is refused, and the reasons of failures.
 #include <gtest/gtest.h>
 
-#include <signal.h>
 #include <stdlib.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -167,7 +164,6 @@ protected:
     std::string Path(const std::string& name) const { return dir_ + "/" + name; }
     // More entries than the files a test made means a temporary was left.
     long EntryCount() const { return std::distance(fs::directory_iterator(dir_), fs::directory_iterator()); }
-    static unsigned ModeOf(const std::string& path) { return unsigned(fs::status(path).permissions()) & 07777u; }
     static void WriteBytes(const std::string& path, const std::string& bytes) {
         std::ofstream(path, std::ios::binary) << bytes;
     }
@@ -178,73 +174,6 @@ protected:
 
     std::string dir_;
 };
-
-TEST_F(ConfigStorage, NewFileGetsUmaskModeExistingKeepsItsMode) {
-    const mode_t old = ::umask(022);
-    ASSERT_TRUE(WriteFileAtomically(Path("new.txt"), "a"));
-    ::umask(077);
-    ASSERT_TRUE(WriteFileAtomically(Path("private.txt"), "b"));
-    ::umask(old);
-    EXPECT_EQ(ModeOf(Path("new.txt")), 0644u);
-    EXPECT_EQ(ModeOf(Path("private.txt")), 0600u);
-
-    fs::permissions(Path("new.txt"), fs::perms(0640));
-    ASSERT_TRUE(WriteFileAtomically(Path("new.txt"), "c"));
-    EXPECT_EQ(ModeOf(Path("new.txt")), 0640u);
-}
-
-// Saving through a symbolic link replaces the file it points to and keeps the
-// link. A directory as target, a missing directory, an empty path, and a write
-// error (a file size limit fails the write as a full disk would, even for a
-// privileged user) all fail, leaving the old files and no temporary.
-TEST_F(ConfigStorage, SavesReplaceTheWholeFileThroughLinksOrFailLeavingItAlone) {
-    WriteBytes(Path("set.txt"), std::string(500, 'x'));
-    fs::create_symlink("set.txt", Path("link.txt"));
-    ASSERT_TRUE(WriteFileAtomically(Path("link.txt"), FormatConfiguration(SAVED)));
-    EXPECT_TRUE(fs::is_symlink(Path("link.txt")));
-    EXPECT_EQ(ReadBytes(Path("set.txt")), FormatConfiguration(SAVED));
-
-    fs::create_directory(Path("sub"));
-    for (const std::string& path : {Path("sub"), Path("no-such-dir/set.txt"), std::string()}) {
-        EXPECT_FALSE(WriteFileAtomically(path, "text")) << '"' << path << '"';
-    }
-    EXPECT_TRUE(fs::is_directory(Path("sub")));
-    rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
-    const rlimit small{16, saved.rlim_max};
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool written = WriteFileAtomically(Path("link.txt"), std::string(200, 'z'));
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    ::signal(SIGXFSZ, oldHandler);
-    EXPECT_FALSE(written);
-    EXPECT_EQ(ReadBytes(Path("set.txt")), FormatConfiguration(SAVED));
-    EXPECT_EQ(EntryCount(), 3);
-}
-
-// A file its user may not write is not replaced, although the rename beside
-// it would be allowed. Runs as an unprivileged user in a child process, since
-// a privileged one may write any file.
-TEST_F(ConfigStorage, ReadOnlyFileIsNotReplaced) {
-    constexpr uid_t NOBODY = 65534;
-    WriteBytes(Path("locked.txt"), "kept");
-    fs::permissions(dir_, fs::perms::all);
-    fs::permissions(Path("locked.txt"), fs::perms(0444));
-    if (::getuid() == 0) {
-        ASSERT_EQ(::chown(Path("locked.txt").c_str(), NOBODY, NOBODY), 0);
-    }
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        const bool dropped = ::getuid() != 0 || (::setgid(NOBODY) == 0 && ::setuid(NOBODY) == 0);
-        ::_exit(dropped && !WriteFileAtomically(Path("locked.txt"), "lost") ? 0 : 1);
-    }
-    int status = -1;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_EQ(ReadBytes(Path("locked.txt")), "kept");
-    EXPECT_EQ(EntryCount(), 1);
-}
 
 // A 10000-byte file loads; one byte more, a missing file, a directory, a
 // FIFO (which must not wait for a writer), an empty path and an empty file
@@ -265,9 +194,14 @@ TEST_F(ConfigStorage, LoadLimitsAndRefusals) {
     const struct {
         std::string path;
         const char* message;
+        std::string reason;  // the system's words; none for a format error
     } rows[] = {
-        {Path("over.txt"), openFailure}, {Path("missing.txt"), openFailure}, {Path("sub"), openFailure},
-        {Path("fifo"), openFailure},     {std::string(), openFailure},       {Path("empty.txt"), "[G1] format error"},
+        {Path("over.txt"), openFailure, "File too large"},
+        {Path("missing.txt"), openFailure, "No such file or directory"},
+        {Path("sub"), openFailure, "Is a directory"},
+        {Path("fifo"), openFailure, "Not a regular file"},
+        {std::string(), openFailure, "No such file or directory"},
+        {Path("empty.txt"), "[G1] format error", ""},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.path);
@@ -275,8 +209,58 @@ TEST_F(ConfigStorage, LoadLimitsAndRefusals) {
         const ConfigLoadResult result = LoadConfigurationFile(row.path, params);
         EXPECT_FALSE(result.ok);
         EXPECT_STREQ(result.message, row.message);
+        EXPECT_EQ(result.reason, row.reason);
         EXPECT_EQ(Dump(params), Dump(Sentinel()));
     }
+}
+
+// A text with CR or LF in what the file would hold is refused, naming its
+// field, and the old file stays; every other text, however odd, is saved and
+// loads back as it was (an empty one as "*", an SSID as its first 20
+// characters). A failed save names the system's reason.
+TEST_F(ConfigStorage, SavesWhatLoadsBackAndRefusesLineBreaks) {
+    const std::string latin1 = "Caf\xE9 \xA0\xFF";
+    const struct {
+        std::string ssid, key;
+        const char* refusal;  // null: saved
+    } rows[] = {
+        {"a\r\n[G3]\r\nX", "realpassphrase", SSID_LINE_BREAK_MESSAGE},
+        {"net", "line\nbreak", KEY_LINE_BREAK_MESSAGE},
+        {"cr\r", "k", SSID_LINE_BREAK_MESSAGE},
+        {"n", "\rkey", KEY_LINE_BREAK_MESSAGE},
+        {"\n", "\n", SSID_LINE_BREAK_MESSAGE},
+        {"12345678901234567890\r\n", "after the cut", nullptr},  // the SSID is saved as its first 20
+        {"[G3]", "[G1]", nullptr},
+        {"  [G2]  ", ",", nullptr},
+        {" lead, and trail ", "\t\v\f\x1A\x7F", nullptr},
+        {"*", "**", nullptr},
+        {"", "", nullptr},
+        {latin1, latin1 + ",,[END]", nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(::testing::PrintToString(row.ssid) + " " + ::testing::PrintToString(row.key));
+        const ModuleParamSet saved = MakeParams(1, 2, 3, row.ssid, row.key, {1, 2, 3, 4, 5, 6});
+        WriteBytes(Path("set.txt"), "old");
+        const ConfigSaveResult result = SaveConfigurationFile(Path("set.txt"), saved);
+        EXPECT_EQ(result.outcome, row.refusal ? SaveOutcome::Refused : SaveOutcome::Saved);
+        EXPECT_STREQ(result.message, row.refusal);
+        if (row.refusal) {
+            EXPECT_EQ(ReadBytes(Path("set.txt")), "old");
+            continue;
+        }
+        const std::string ssid = row.ssid.substr(0, 20);
+        ModuleParamSet loaded = Sentinel();
+        EXPECT_TRUE(LoadConfigurationFile(Path("set.txt"), loaded).ok);
+        EXPECT_EQ(Dump(loaded), Dump(MakeParams(1, 2, 3, ssid.empty() ? "*" : ssid, row.key.empty() ? "*" : row.key,
+                                                {1, 2, 3, 4, 5, 6})));
+    }
+    const ConfigSaveResult failed = SaveConfigurationFile(Path("no/set.txt"), SAVED);
+    EXPECT_EQ(std::tuple(failed.outcome, std::string(failed.message), failed.reason),
+              std::tuple(SaveOutcome::Failed, std::string(SAVE_FAILURE_MESSAGE), "No such file or directory"));
+    EXPECT_EQ(FileMessage("no/set.txt", failed.message, failed.reason),
+              "no/set.txt: Save database file failure (No such file or directory)");
+    EXPECT_EQ(FileMessage("in.txt", "[G2] format error"), "in.txt: [G2] format error");
+    EXPECT_EQ(EntryCount(), 1);
 }
 
 }  // namespace lq3860

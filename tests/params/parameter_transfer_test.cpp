@@ -1,6 +1,6 @@
 // The read and write procedures against the simulated module (which answers
-// only the exact command texts): waits, progress positions, debug texts,
-// report bytes and failure outcomes.
+// only the exact command texts): waits and progress positions in the order
+// they happen, debug texts, report bytes and failure outcomes.
 #include <cstring>
 #include <string>
 #include <vector>
@@ -13,14 +13,30 @@ namespace lq3860 {
 
 namespace {
 
-using Waits = std::vector<unsigned>;
+// The procedure's waits ("wait 200"), a read's wait for its time limit
+// ("read 2000") and the progress positions ("at 250"), in one sequence.
+using Steps = std::vector<std::string>;
 const std::string W = "HID_Write Err\n", R = "HID_Read Err\n";
+const std::string READ_TIMEOUT = "read " + std::to_string(HID_READ_TIMEOUT_MS);
+const Steps DOWNLOAD_STEPS = {"wait 200", "at 250",   "wait 200", "at 500",  "wait 200",
+                              "at 750",   "wait 200", "at 1000",  "wait 200"};
+const Steps UPLOAD_STEPS = {"wait 200", "at 500",   "wait 50", "at 750",  "wait 200",
+                            "at 900",   "wait 200", "at 1000", "wait 200"};
+
+Steps With(Steps steps, std::size_t at, const std::string& step) {
+    steps.insert(steps.begin() + static_cast<std::ptrdiff_t>(at), step);
+    return steps;
+}
 
 }  // namespace
 
 class ParameterTransfer : public LinkFixture {
 protected:
-    void SetUp() override { AddScannedModule(); }
+    void SetUp() override {
+        pause.Replace([this](unsigned ms) { steps.push_back("wait " + std::to_string(ms)); });
+        platform.readWait.Replace([this](unsigned ms) { steps.push_back("read " + std::to_string(ms)); });
+        AddScannedModule();
+    }
     // The link opened (or closed), the module answering (or silent), and the
     // records emptied for the next case.
     void Start(bool open = true, bool silent = false) {
@@ -31,19 +47,18 @@ protected:
         else
             link.CloseLink();
         debugTexts.clear();
-        pauses.clear();
-        positions.clear();
+        steps.clear();
         link.rescanNeeded = 0;
     }
     // Records each position; the module is pulled out when `failFrom` is reached.
     ProgressFunction Recorder(int failFrom = -1) {
         return [this, failFrom](int position) {
-            positions.push_back(position);
+            steps.push_back("at " + std::to_string(position));
             if (position == failFrom) module->failWrite = true;
         };
     }
 
-    std::vector<int> positions;
+    Steps steps;
 };
 
 // Every step runs even after a failure, so the positions stay the same and
@@ -60,12 +75,13 @@ TEST_F(ParameterTransfer, DownloadOutcomesWaitsAndFields) {
         Texts debug;
         bool open = true, silent = false;
         int failFrom = -1;
-        Waits waits = Waits(5, 200);
+        Steps steps = DOWNLOAD_STEPS;
     } rows[] = {
         {"answers", stored, {}},
         {"no module", Sentinel(), {W, R, W, R}, false},
         {"pulled out after the first exchange", firstReport, {W, R}, true, false, 500},
-        {"silent", Sentinel(), {R, W, R}, true, true, -1, {200, HID_READ_TIMEOUT_MS, 200, 200, 200, 200}},
+        // Only the first read waits: the link is closed after it.
+        {"silent", Sentinel(), {R, W, R}, true, true, -1, With(DOWNLOAD_STEPS, 2, READ_TIMEOUT)},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -73,8 +89,7 @@ TEST_F(ParameterTransfer, DownloadOutcomesWaitsAndFields) {
         ModuleParamSet params = Sentinel();
         EXPECT_EQ(DownloadParams(link, reply, params, Recorder(row.failFrom)), row.debug.empty());
         EXPECT_EQ(Dump(params), Dump(row.expected));
-        EXPECT_EQ(pauses, row.waits);
-        EXPECT_EQ(positions, (std::vector<int>{250, 500, 750, 1000}));
+        EXPECT_EQ(steps, row.steps);
         EXPECT_EQ(debugTexts, row.debug);
         EXPECT_EQ(Flags(), row.debug.empty() ? KEPT : DROPPED);
     }
@@ -90,13 +105,13 @@ TEST_F(ParameterTransfer, AnnouncementOutcomes) {
         AnnounceOutcome outcome;
         bool open = true, silent = false;
         Texts debug = {};
-        Waits waits = {};
+        Steps steps = {};
     } rows[] = {
         {nullptr, Acknowledged},
         {"AT+iWP OK\r\n", NotAcknowledged},
         {"at+iwp ok", NotAcknowledged},
         {nullptr, LinkFailed, false, false, {W}},
-        {nullptr, LinkFailed, true, true, {R}, {HID_READ_TIMEOUT_MS}},
+        {nullptr, LinkFailed, true, true, {R}, {READ_TIMEOUT}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.reply ? row.reply : "(module)");
@@ -107,7 +122,7 @@ TEST_F(ParameterTransfer, AnnouncementOutcomes) {
         }
         EXPECT_EQ(AnnounceUpload(link, reply), row.outcome);
         EXPECT_EQ(debugTexts, row.debug);
-        EXPECT_EQ(pauses, row.waits);
+        EXPECT_EQ(steps, row.steps);
         EXPECT_EQ(Flags(), row.outcome != LinkFailed ? KEPT : DROPPED);
     }
 }
@@ -141,8 +156,7 @@ TEST_F(ParameterTransfer, UploadReportsWaitsAndFailures) {
         EXPECT_EQ(SendParamReports(link, params, Recorder(row.failFrom)), row.debug.empty());
         EXPECT_EQ(module->written, row.written);
         EXPECT_EQ(Dump(module->module->Behaviour().Params()) == Dump(params), row.debug.empty());
-        EXPECT_EQ(pauses, (Waits{200, 50, 200, 200, 200}));
-        EXPECT_EQ(positions, (std::vector<int>{500, 750, 900, 1000}));
+        EXPECT_EQ(steps, UPLOAD_STEPS);
         EXPECT_EQ(debugTexts, row.debug);
         EXPECT_EQ(Flags(), row.debug.empty() ? KEPT : DROPPED);
     }

@@ -54,21 +54,22 @@ private:
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        // The waits are the transfers' own business.
-        session.pause.Replace([](unsigned) {});
-        platform.readWait.Replace([](unsigned) {});
+        // Waits are recorded, not slept, in one sequence with the bar's positions.
+        session.pause.Replace([this](unsigned ms) { steps.push_back("wait " + std::to_string(ms)); });
+        platform.readWait.Replace([this](unsigned ms) { steps.push_back("read " + std::to_string(ms)); });
         session.debugOutput.SetSink([this](std::string_view text) { debug.emplace_back(text); });
         OpenWindow();
     }
 
     // Builds and shows the window (start-up runs) with its timer stopped:
-    // tests tick it. The bar's positions are recorded.
+    // tests tick it. The bar's positions are recorded ("at 250").
     void OpenWindow() {
         window.reset();  // one window at a time
         window = std::make_unique<CUtilityDlg>(session);
         window->Timer()->stop();
         auto* bar = Control<QProgressBar>(control_id::PROGRESS);
-        QObject::connect(bar, &QProgressBar::valueChanged, bar, [this](int value) { positions.push_back(value); });
+        QObject::connect(bar, &QProgressBar::valueChanged, bar,
+                         [this](int value) { steps.push_back("at " + std::to_string(value)); });
         ShowWindow();
     }
     void ShowWindow() {  // shown and active, so the focus can move between its controls
@@ -162,7 +163,7 @@ protected:
     MacHandOffRecord& MacHandOff = session.MacHandOff;
     std::uint8_t& signalLevel = session.signalLevel;
     std::uint8_t& shownSignalLevel = session.shownSignalLevel;
-    std::vector<int> positions;
+    Texts steps;  // waits, a read's wait for its time limit and bar positions, in order
     Texts debug;
     std::unique_ptr<CUtilityDlg> window;
 };
@@ -178,6 +179,7 @@ protected:
         Choose(control_id::SELECT_DEVICE, 1);
         ASSERT_EQ(window->Link().deviceOpen, 1);
         module->written.clear();
+        steps.clear();
     }
     SimulatedInterface* module = nullptr;
 };

@@ -23,7 +23,8 @@ TEST_F(ConnectedWindowTest, ReadParaShowsTheModuleParametersStepByStep) {
     EXPECT_EQ(Shown({id::MODE, id::CHANNEL, id::ENCRYPTION, id::SSID, id::KEY, id::MAC_BYTES[0], id::MAC_BYTES[1]}),
               QStringList({"AP", "0", "WEP64", "workshop", "0123456789", "00", "0A"}));
     EXPECT_TRUE(Control(id::PROGRESS)->isHidden());
-    EXPECT_EQ(positions, std::vector<int>({0, 250, 500, 750, 1000}));
+    EXPECT_EQ(steps, Texts({"at 0", "wait 200", "at 250", "wait 200", "at 500", "wait 200", "at 750", "wait 200",
+                            "at 1000", "wait 200"}));
 
     module->failRead = true;
     // Ticks go on while the NG message is open: the dropped link is rebuilt then.
@@ -54,7 +55,8 @@ TEST_F(ConnectedWindowTest, WriteParaSendsTheWindowFieldsAndALostModuleSaysNg) {
         std::vector<int>({MODE_AP, 5, 4, 0xFF, 4}));
     EXPECT_EQ(std::string(stored.ssid) + "/" + stored.key, "site-7/a-wpa-passphrase");
     EXPECT_EQ(MacEdit(1)->text(), "FF");  // the emptied edit shows what was sent
-    EXPECT_EQ(positions, std::vector<int>({0, 200, 250, 500, 750, 900, 1000}));
+    EXPECT_EQ(steps, Texts({"at 0", "at 200", "at 250", "wait 200", "at 500", "wait 50", "at 750", "wait 200", "at 900",
+                            "wait 200", "at 1000", "wait 200"}));
 
     module->module->faults.unplugAfterReports =
         module->module->OutputReports() + 2;  // announcement and first report get through
@@ -80,6 +82,9 @@ TEST_F(ConnectedWindowTest, LongLoadedSsidSendsItsStartUnchangedOrShortenedByThe
     EXPECT_EQ(services.messages, Texts({SSID_TOO_LONG_MESSAGE, SSID_TOO_LONG_MESSAGE, "Upload Parameter OK"}));
     EXPECT_EQ(std::string(module->module->Behaviour().Params().ssid) + "/" + module->module->Behaviour().Params().key,
               std::string(20, 'L') + "/");
+    // The window's parameter set holds what went out, nothing after it.
+    EXPECT_EQ(std::string(ModuleParams.ssid, PARAM_TEXT_AREA),
+              std::string(20, 'L') + std::string(PARAM_TEXT_AREA - 20, '\0'));
     EXPECT_EQ(Edit(id::KEY)->text(), "");  // the key check empties it under NONE
 
     std::strcpy(ModuleParams.ssid, "ABCDEFGHIJ0123456789abcdefghij");
