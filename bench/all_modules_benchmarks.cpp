@@ -30,7 +30,7 @@ void BM_WriteAllTenModulesAgainstOne(benchmark::State& state) {
     ModuleParamSet params;
     params.channel = 6;
     StoreParamText(params.ssid, "bench");
-    if (!file.Ok() || !WriteFileAtomically(file.Path(), FormatConfiguration(params))) {
+    if (!file.Ok() || SaveConfigurationFile(file.Path(), params).outcome != SaveOutcome::Saved) {
         state.SkipWithError("no configuration file");
         return;
     }

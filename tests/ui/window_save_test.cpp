@@ -13,6 +13,8 @@ namespace lq3860 {
 
 namespace {
 
+namespace id = control_id;
+
 std::string ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
