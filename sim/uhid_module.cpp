@@ -56,11 +56,12 @@ HidReport OutputToReport(const std::uint8_t* data, std::size_t size) {
     return report;
 }
 
-uhid_event BuildInputEvent(const HidReport& report) {
+uhid_event BuildInputEvent(const HidReport& report, std::size_t payloadBytes) {
     uhid_event event{};
     event.type = UHID_INPUT2;
-    event.u.input2.size = HID_REPORT_SIZE - 1;
-    std::copy(report.begin() + 1, report.end(), event.u.input2.data);
+    const std::size_t size = std::min(payloadBytes, HID_REPORT_SIZE - 1);
+    event.u.input2.size = static_cast<__u16>(size);
+    std::copy_n(report.begin() + 1, size, event.u.input2.data);
     return event;
 }
 
@@ -71,7 +72,10 @@ UhidModule::Response UhidModule::HandleEvent(const uhid_event& event) {
             const auto& output = event.u.output;
             const std::size_t size = std::min<std::size_t>(output.size, UHID_DATA_MAX);
             const SimulatedModule::Response answer = module_.HandleOutputReport(OutputToReport(output.data, size));
-            for (const HidReport& reply : answer.replies) response.events.push_back(BuildInputEvent(reply));
+            for (const HidReport& reply : answer.replies) {
+                response.events.push_back(BuildInputEvent(reply, answer.payloadBytes));
+            }
+            response.delayMs = answer.delayMs;
             response.unplug = answer.unplugged;
             break;
         }

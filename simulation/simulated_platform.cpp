@@ -11,6 +11,21 @@ class SimulatedConnection : public HidConnection {
 public:
     SimulatedConnection(std::weak_ptr<SimulatedInterface> target, const Pause& readWait)
         : target_(std::move(target)), readWait_(readWait) {}
+    ~SimulatedConnection() override {
+        const std::shared_ptr<SimulatedInterface> target = target_.lock();
+        if (target && holdsClaim_) target->claimed = false;
+    }
+    SimulatedConnection(const SimulatedConnection&) = delete;
+    SimulatedConnection& operator=(const SimulatedConnection&) = delete;
+
+    ClaimResult ClaimExclusive() override {
+        const std::shared_ptr<SimulatedInterface> target = target_.lock();
+        if (!target || target->Gone()) return ClaimResult::Failed;
+        if (holdsClaim_) return ClaimResult::Claimed;
+        if (target->heldByAnotherProgram || target->claimed) return ClaimResult::InUse;
+        target->claimed = holdsClaim_ = true;
+        return ClaimResult::Claimed;
+    }
 
     int Write(const std::uint8_t* data, std::size_t length) override {
         const std::shared_ptr<SimulatedInterface> target = target_.lock();
@@ -20,8 +35,9 @@ public:
         target->written.push_back(report);
         if (target->failWrite || target->Gone()) return -1;
         if (target->module) {
-            for (const HidReport& reply : target->module->HandleOutputReport(report).replies) {
-                target->pendingInput.push_back(reply);
+            const SimulatedModule::Response response = target->module->HandleOutputReport(report);
+            for (const HidReport& reply : response.replies) {
+                target->pendingInput.emplace_back(reply, response.payloadBytes, response.delayMs);
             }
         }
         return static_cast<int>(length);
@@ -30,15 +46,17 @@ public:
     int Read(std::uint8_t* data, std::size_t length, int timeoutMs) override {
         const std::shared_ptr<SimulatedInterface> target = target_.lock();
         if (!target || data == nullptr || target->failRead || target->Gone()) return -1;
-        if (target->pendingInput.empty()) {
-            readWait_.Wait(timeoutMs > 0 ? static_cast<unsigned>(timeoutMs) : 0u);
+        const unsigned limit = timeoutMs > 0 ? static_cast<unsigned>(timeoutMs) : 0u;
+        if (target->pendingInput.empty() || target->pendingInput.front().delayMs > limit) {
+            Elapse(*target, limit);
             return 0;
         }
-        HidReport report = target->pendingInput.front();
+        Elapse(*target, target->pendingInput.front().delayMs);
+        PendingReport pending = target->pendingInput.front();
         target->pendingInput.pop_front();
-        report[0] = 0;
-        const std::size_t placed = std::min(length, HID_REPORT_SIZE);
-        std::copy_n(report.begin(), placed, data);
+        pending.report[0] = 0;
+        const std::size_t placed = std::min(length, 1 + std::min(pending.payloadBytes, HID_REPORT_SIZE - 1));
+        std::copy_n(pending.report.begin(), placed, data);
         return static_cast<int>(placed);
     }
 
@@ -50,8 +68,18 @@ public:
     }
 
 private:
+    // A read waits `milliseconds` (nothing for 0); the queued reports come that much closer.
+    void Elapse(SimulatedInterface& target, unsigned milliseconds) const {
+        if (milliseconds == 0) return;
+        readWait_.Wait(milliseconds);
+        for (PendingReport& pending : target.pendingInput) {
+            pending.delayMs -= std::min(pending.delayMs, milliseconds);
+        }
+    }
+
     std::weak_ptr<SimulatedInterface> target_;
     const Pause& readWait_;
+    bool holdsClaim_ = false;
 };
 
 }  // namespace

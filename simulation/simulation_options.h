@@ -22,7 +22,8 @@ using OptionValue = std::function<std::optional<std::string>()>;
 
 enum class OptionMatch { NotMine, Taken, Refused };
 
-// Takes one of --name TEXT, --no-name, --silent, --unplug-after N and
+// Takes one of --name TEXT, --no-name, --silent, --unplug-after N,
+// --reply-delay MS, --double-replies, --garbage-replies, --short-replies N and
 // --state FILE. Refused comes with the reason in `error`.
 OptionMatch ParseSimulationOption(std::string_view option, const OptionValue& value, SimulationOptions& options,
                                   std::string& error);

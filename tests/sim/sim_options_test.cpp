@@ -27,6 +27,12 @@ TEST(SimOptions, EveryOptionIsTakenAndTheLastNameCounts) {
     EXPECT_EQ(Parse({"--name", "X", "--no-name"}).options.ProductName(), "");
     EXPECT_TRUE(Parse({"-V"}).options.version && Parse({"--version"}).options.version && Parse({"-h"}).options.help);
     EXPECT_EQ(Parse({"--count=2"}).options.count, 2);
+    const ModuleFaults faults =
+        Parse({"--reply-delay=2500", "--double-replies", "--garbage-replies", "--short-replies", "7"})
+            .options.module.faults;
+    EXPECT_EQ(
+        std::make_tuple(faults.replyDelayMs, faults.doubleReplies, faults.garbageReplies, faults.replyPayloadBytes),
+        std::make_tuple(2500, true, true, 7));
     EXPECT_EQ(Parse({}).options.ProductName(), VIRTUAL_MODULE_NAME);
     EXPECT_EQ(Parse({"--name", std::string(127, 'n').c_str()}).options.ProductName().size(), 127u);
 }
@@ -43,6 +49,10 @@ TEST(SimOptions, WrongCommandLinesAreRefusedWithAReason) {
         {"--count", "33"},
         {"--count", "2x"},
         {"--unplug-after", "-2"},
+        {"--reply-delay", "60001"},
+        {"--reply-delay"},
+        {"--short-replies", "0"},  // the kernel drops an empty report
+        {"--short-replies", "64"},
         {"--name", ""},
         {"--name", longName.c_str()},
         {"--frobnicate"},
