@@ -30,7 +30,8 @@ const char* const SIMULATION_OPTIONS_HELP =
     "  --double-replies      every answer is sent twice\n"
     "  --garbage-replies     every answer carries junk bytes instead of the reply\n"
     "  --short-replies N     every answer carries only its first N payload bytes\n"
-    "                        (1 to 63) instead of all 64\n"
+    "                        (1 to 63) instead of all 64 (lq3860-sim declares its\n"
+    "                        input reports that short: the kernel drops shorter ones)\n"
     "  --state FILE          keep the module's parameter set in FILE (a configuration\n"
     "                        file: read at start, a missing file means the module's\n"
     "                        defaults; written back when the module accepts an upload)\n";

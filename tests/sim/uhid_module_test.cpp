@@ -62,6 +62,13 @@ TEST(VirtualModuleDevice, CreateRequestDescribesAUsbLq3860WithOptionalSecondColl
         if (second) collections.push_back(0xFF000000u | SECOND_COLLECTION_USAGE);
         EXPECT_EQ(Walk(create.rd_data, create.rd_size), std::make_tuple(collections, 64u * 8, 64u * 8, false, true));
     }
+    // Short replies are declared short: the kernel drops an input report
+    // shorter than its descriptor says.
+    SimOptions options;
+    options.module.faults.replyPayloadBytes = 16;
+    const auto& create = BuildCreateEvent(options, 0).u.create2;
+    EXPECT_EQ(Walk(create.rd_data, create.rd_size),
+              std::make_tuple(std::vector<unsigned>{0xFF000001u}, 16u * 8, 64u * 8, false, true));
 }
 
 TEST(VirtualModuleFraming, OutputKeepsItsReportIdAndIsCutOrZeroFilledTo65Bytes) {
