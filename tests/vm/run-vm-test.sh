@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # run-vm-test.sh WORKDIR SCENARIOS SIM [MORE_BINARIES...]: runs the scenario program on the real kernel
 # HID stack: a Debian kernel in QEMU, a busybox initramfs with these binaries. Exit 0 passed, 1 failed, 77 skipped.
-# LQ3860_VM_CACHE: kernel cache (~/.cache/lq3860-vm); LQ3860_VM_ACCEL=kvm: faster.
+# LQ3860_VM_CACHE: kernel cache (~/.cache/lq3860-vm); LQ3860_VM_ACCEL=kvm: faster. Binaries built with
+# AddressSanitizer take their runtime libraries along like any other library.
 set -uo pipefail
 
 workdir=$1 scenarios=${2##*/} binaries=("${@:2}") started=$SECONDS
@@ -62,7 +63,7 @@ initrd=$workdir/initramfs.cpio && (cd "$root" && find . | cpio -o -H newc --quie
 
 # --- Boot: plain emulation boots everywhere (KVM guests hang on some hosts).
 accel=${LQ3860_VM_ACCEL:-tcg} log=$workdir/console.log
-timeout 150 qemu-system-x86_64 -accel "$accel" -m 512 -smp 1 -nographic -no-reboot -kernel "$kdir/vmlinuz" \
+timeout 300 qemu-system-x86_64 -accel "$accel" -m 512 -smp 1 -nographic -no-reboot -kernel "$kdir/vmlinuz" \
   -initrd "$initrd" -append "console=ttyS0 panic=-1 quiet" </dev/null >"$log" 2>&1
 grep -q 'LQ3860-VM: booted' "$log" || grep -q SeaBIOS "$log" || { head -n 5 "$log"; skip "QEMU cannot run here"; }
 tr -d '\r' <"$log" | grep -v '^\[ *[0-9]*\.[0-9]*\]'  # the guest's own lines, without the kernel's

@@ -1,29 +1,11 @@
 // Scenarios on the real kernel HID stack: run inside the test VM (as root,
 // with uhid, hidraw and hid-generic loaded), where every module is an
 // lq3860-sim process and the program reaches it through hidapi and hidraw.
-#include <gtest/gtest.h>
-
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <fstream>
-#include <iterator>
-#include <string>
-#include <thread>
-#include <vector>
-
 #include "device/command_protocol.h"
 #include "device/device_access.h"
-#include "device/hid_device_table.h"
-#include "device/hidapi_platform.h"
-#include "device/module_link.h"
 #include "params/config_file.h"
 #include "params/parameter_transfer.h"
-#include "session/session.h"
+#include "real_stack.h"
 #include "sim/report_descriptor.h"
 #include "simulation/module_behaviour.h"
 
@@ -31,87 +13,10 @@ namespace lq3860 {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-using Args = std::vector<std::string>;
-
-std::string FileText(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), {}};
-}
-
-// The guest's programs, as run-vm-test.sh installs them.
-const char *const SIM = "/bin/lq3860-sim", *const CTL = "/bin/lq3860ctl", *const UDEVADM = "/bin/udevadm";
-
-// Starts `path`, as `uid` when it is not 0; with `capture` its output goes
-// to /tmp/run.out and /tmp/run.err.
-pid_t Start(const char* path, Args arguments, bool capture = false, uid_t uid = 0) {
-    const pid_t child = fork();
-    if (child != 0) return child;
-    if (capture && (!std::freopen("/tmp/run.out", "w", stdout) || !std::freopen("/tmp/run.err", "w", stderr)))
-        _exit(120);
-    if (uid != 0 && (setgid(uid) != 0 || setuid(uid) != 0)) _exit(121);
-    std::vector<char*> argv{const_cast<char*>(path)};
-    for (std::string& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    execv(path, argv.data());
-    _exit(122);
-}
-
-// Runs `program` to its end: "<exit status, -1 when abnormal>|<stdout>|<stderr>".
-std::string RunProgram(const char* program, Args arguments, uid_t uid = 0) {
-    int status = 0;
-    const pid_t child = Start(program, std::move(arguments), true, uid);
-    const bool ended = child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status);
-    return std::to_string(ended ? WEXITSTATUS(status) : -1) + "|" + FileText("/tmp/run.out") + "|" +
-           FileText("/tmp/run.err");
-}
-
-// A run that ended with status 0 and printed every one of `parts`.
-::testing::AssertionResult Succeeded(const std::string& run, std::initializer_list<std::string> parts) {
-    bool ok = run.rfind("0|", 0) == 0;
-    for (const std::string& part : parts) ok = ok && run.find(part) != std::string::npos;
-    return ok ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << "run gave: " << run;
-}
-
-// Sees the kernel's HID interfaces through hidapi and the device table; the
-// lq3860-sim processes it plugs are stopped (their modules unplugged) at the end.
-class RealStack : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(WaitForInterfaces(0)) << "devices of an earlier scenario are still there"; }
-    void TearDown() override { Unplug(); }
-
-    // One lq3860-sim per option list; true once the kernel shows `interfaces`.
-    bool Plug(std::vector<Args> processes, std::size_t interfaces) {
-        for (Args& options : processes) sims_.push_back(Start(SIM, std::move(options)));
-        return std::count(sims_.begin(), sims_.end(), -1) == 0 && WaitForInterfaces(interfaces);
-    }
-    bool PlugOneAndOpen(Args options) { return Plug({std::move(options)}, 1) && Scan() == 1 && link_.OpenModule(0); }
-    void Unplug() {
-        for (pid_t pid : sims_)
-            if (pid > 0 && kill(pid, SIGTERM) == 0) waitpid(pid, nullptr, 0);
-        sims_.clear();
-    }
-    // The kernel adds and removes uhid devices in the background.
-    bool WaitForInterfaces(std::size_t count) {
-        for (const auto deadline = Clock::now() + std::chrono::seconds(10); platform_.ListInterfaces().size() != count;
-             std::this_thread::sleep_for(std::chrono::milliseconds(20)))
-            if (Clock::now() > deadline) return false;
-        return true;
-    }
-    int Scan() { return table_.HID_ClearList(), table_.HID_Enumerate(); }
-
-    HidapiPlatform platform_;
-    std::vector<pid_t> sims_;
-    Session session_{&platform_};
-    HidDeviceTable& table_ = session_.Devices();
-    ModuleLink& link_ = session_.link;
-    HidReport reply_{};
-};
-
 TEST_F(RealStack, ScanSkipsForeignVendorAndSecondCollectionAndNamelessModulesHaveNoName) {
     // Two collections of one hidraw node, a foreign device and a nameless module.
-    ASSERT_TRUE(Plug({{"--second-collection", "--name", "LQ-3860 bench A"}, {"--vendor", "1234"}, {"--no-name"}}, 4));
-    const auto interfaces = platform_.ListInterfaces();
+    ASSERT_TRUE(Plug({{"--second-collection", "--name", "LQ-3860 bench A"}, {"--vendor", "1234"}, {"--no-name"}}, 3));
+    const auto interfaces = allVendors_.ListInterfaces();
     EXPECT_EQ(std::count_if(interfaces.begin(), interfaces.end(),
                             [](const auto& info) { return info.usage == SECOND_COLLECTION_USAGE; }),
               1);
@@ -159,7 +64,7 @@ TEST_F(RealStack, WrittenParametersReadBackAndSurviveARestart) {
         link_.CloseLink();
         Unplug();
         if (run == 1) {
-            ASSERT_TRUE(WaitForInterfaces(0) && PlugOneAndOpen(stateFile));
+            ASSERT_TRUE(WaitForDevices(0) && PlugOneAndOpen(stateFile));
         }
     }
 }
@@ -181,7 +86,7 @@ TEST_F(RealStack, ModuleUnpluggedDuringReadParaFailsTheDownload) {
     EXPECT_FALSE(DownloadParams(link_, reply_, params, [&](int position) { lastPosition = position; }));
     // The procedure still ran to its end, and the module is gone from the next scan.
     EXPECT_TRUE(link_.deviceOpen == 0 && lastPosition == 1000) << lastPosition;
-    ASSERT_TRUE(WaitForInterfaces(0));
+    ASSERT_TRUE(WaitForDevices(0));
     EXPECT_EQ(Scan(), 0);
 }
 
@@ -205,7 +110,7 @@ TEST_F(RealStack, UdevRuleTagsOnlyOurModulesForTheSeat) {
     if (access(UDEVADM, X_OK) != 0) GTEST_SKIP() << "udevadm is not part of this guest";
     ASSERT_TRUE(Plug({{}, {"--vendor", "1234"}}, 2));
     std::string taggedVendors;
-    for (const HidInterfaceInfo& info : platform_.ListInterfaces()) {
+    for (const HidInterfaceInfo& info : allVendors_.ListInterfaces()) {
         const std::string node = info.path.substr(info.path.rfind('/') + 1);  // hidrawN
         const std::string test = RunProgram(UDEVADM, {"test", "--action=add", "/sys/class/hidraw/" + node});
         ASSERT_TRUE(Succeeded(test, {}));
