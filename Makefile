@@ -26,6 +26,7 @@ test-sanitize: deps
 	@cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DLQ_WERROR=ON -DLQ_SANITIZE=ON -DLQ_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug >/dev/null
 	@cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	@ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS) -LE "slow|vm|package"
+	@ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -L vm
 
 fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DLQ_FUZZ=ON -DLQ_BENCH=OFF >/dev/null

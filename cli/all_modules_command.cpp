@@ -11,7 +11,7 @@
 
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
-#include "cli/one_field.h"
+#include "cli/terminal_text.h"
 #include "device/module_label.h"
 #include "simulation/simulation_options.h"
 
@@ -34,7 +34,7 @@ struct ModuleRun {
         : slot(slotNumber),
           label(std::move(moduleLabel)),
           line(SlotLine(all, slotNumber)),
-          share{std::to_string(slotNumber) + '\t' + OneField(label) + '\t', std::nullopt, {}},
+          share{std::to_string(slotNumber) + '\t' + EscapeForTerminal(label) + '\t', std::nullopt, {}},
           context{line, out, err, &share},
           access(context, scanned) {}
 

@@ -2,6 +2,7 @@
 
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
+#include "cli/terminal_text.h"
 #include "device/module_link.h"
 
 namespace lq3860 {
@@ -29,7 +30,9 @@ int RunInfo(const ToolContext& context, ModuleAccess& access) {
     if (context.line.json) {
         context.PrintJson(JsonObject().AddText("version", info.versionText).AddText("date", date));
     } else {
-        context.out << "version " << info.versionText << '\n' << "date " << date << '\n';
+        // The texts are the module's bytes.
+        context.out << "version " << EscapeForTerminal(info.versionText) << '\n'
+                    << "date " << EscapeForTerminal(date) << '\n';
     }
     return EXIT_OK;
 }

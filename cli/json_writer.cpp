@@ -23,10 +23,15 @@ std::string JsonQuote(std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
         const auto c = static_cast<unsigned char>(text[i]);
         if (c >= 0x80) {
-            const std::size_t length = DecodeUtf8At(text, i).length;
+            const Utf8Sequence sequence = DecodeUtf8At(text, i);
+            const std::size_t length = sequence.length;
             if (length == 0) {
                 out += REPLACEMENT_CHARACTER;
                 ++i;
+            } else if (sequence.codePoint <= 0x9F) {
+                // A C1 control character (U+0080..U+009F): escaped like the C0 ones.
+                AppendUnicodeEscape(out, static_cast<unsigned>(sequence.codePoint));
+                i += length;
             } else {
                 out.append(text.substr(i, length));
                 i += length;
@@ -42,7 +47,7 @@ std::string JsonQuote(std::string_view text) {
             case '\r': out += "\\r"; break;
             case '\t': out += "\\t"; break;
             default:
-                if (c < 0x20) {
+                if (c < 0x20 || c == 0x7F) {
                     AppendUnicodeEscape(out, c);
                 } else {
                     out += static_cast<char>(c);

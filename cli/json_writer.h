@@ -1,8 +1,8 @@
 #pragma once
 // A small JSON writer for the tool's one-object-per-command output. Texts are
-// escaped so the result always parses: control characters as \uXXXX, invalid
-// UTF-8 as U+FFFD. SSID and key are 8-bit Latin-1 text and go through
-// AddLatin1Text, so every byte keeps its character.
+// escaped so the result always parses and shows no raw control character:
+// control characters (C0, DEL, C1) as \uXXXX, invalid UTF-8 as U+FFFD. SSID and key are 8-bit Latin-1 text and go
+// through AddLatin1Text, so every byte keeps its character.
 #include <cstdint>
 #include <string>
 #include <string_view>

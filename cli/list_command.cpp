@@ -2,7 +2,7 @@
 
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
-#include "cli/one_field.h"
+#include "cli/terminal_text.h"
 #include "device/hid_device_table.h"
 #include "device/module_label.h"
 
@@ -19,7 +19,8 @@ int RunList(const ToolContext& context, ModuleAccess& access) {
         if (context.line.json) {
             modules.Add(JsonObject().AddNumber("index", index).AddText("name", label).AddText("path", pathText));
         } else {
-            context.out << index << '\t' << OneField(label) << '\t' << OneField(pathText) << '\n';
+            // Escaped, a field holds no tab or line end and nothing a terminal obeys.
+            context.out << index << '\t' << EscapeForTerminal(label) << '\t' << EscapeForTerminal(pathText) << '\n';
         }
     }
     if (context.line.json) context.PrintJson(JsonObject().AddArray("modules", modules));

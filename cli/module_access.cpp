@@ -97,7 +97,9 @@ int ModuleAccess::OpenSelectedModule() {
         return EXIT_MODULE_FAILURE;
     }
     if (!session_->link.OpenModule(index)) {
-        context_.Message("The LQ-3860 module in slot " + std::to_string(index) + " cannot be opened.");
+        context_.Message(session_->Devices().LastOpenInUse()
+                             ? MODULE_IN_USE_MESSAGE
+                             : "The LQ-3860 module in slot " + std::to_string(index) + " cannot be opened.");
         return EXIT_MODULE_FAILURE;
     }
     return EXIT_OK;

@@ -1,8 +1,10 @@
 #include "device/hid_device_table.h"
 
+#include <algorithm>
 #include <string>
 
 #include "device/unicode_text.h"
+#include "types/hid_report.h"
 
 namespace lq3860 {
 
@@ -67,10 +69,16 @@ int HidDeviceTable::HID_GetName(int index, char* destination, int length) {
 }
 
 int HidDeviceTable::HID_Open(int index) {
+    lastOpenInUse_ = false;
     if (!IsFilledSlot(index) || platform_ == nullptr) return 0;
     bool accessDenied = false;
     std::unique_ptr<HidConnection> connection = platform_->Open(entries_[index]->devicePath, accessDenied);
     if (!connection) return 0;
+    const ClaimResult claim = connection->ClaimExclusive();
+    if (claim != ClaimResult::Claimed) {
+        lastOpenInUse_ = claim == ClaimResult::InUse;
+        return 0;
+    }
     deviceHandle_ = std::move(connection);
     return 1;
 }
@@ -85,8 +93,21 @@ int HidDeviceTable::HID_Read(std::uint8_t* buffer, int length, int* bytesRead) {
     const int received = deviceHandle_->Read(buffer, static_cast<std::size_t>(length), HID_READ_TIMEOUT_MS);
     // Nothing within the time limit counts as a failed read.
     if (received <= 0) return 0;
-    if (bytesRead != nullptr) *bytesRead = received;
+    // A short report leaves no earlier reply's bytes behind.
+    const int placed = std::min(received, length);
+    std::fill(buffer + placed, buffer + length, std::uint8_t{0});
+    if (bytesRead != nullptr) *bytesRead = placed;
     return 1;
+}
+
+int HidDeviceTable::DiscardPendingInput() {
+    if (deviceHandle_ == nullptr) return 0;
+    HidReport scratch{};
+    int discarded = 0;
+    while (discarded < HID_DISCARD_MAX_REPORTS && deviceHandle_->Read(scratch.data(), scratch.size(), 0) > 0) {
+        ++discarded;
+    }
+    return discarded;
 }
 
 int HidDeviceTable::HID_Write(const std::uint8_t* buffer, int length, int* bytesWritten) {

@@ -1,14 +1,17 @@
 #include "device/hidapi_platform.h"
 
+#include <fcntl.h>
 #include <hidapi.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cwchar>
 #include <mutex>
+#include <string>
+#include <utility>
 
-#include "device/hid_device_table.h"
 #include "device/unicode_text.h"
 
 namespace lq3860 {
@@ -27,10 +30,30 @@ std::mutex& HidapiGlobalLock() {
 
 class HidapiConnection : public HidConnection {
 public:
-    explicit HidapiConnection(hid_device* device) : device_(device) {}
-    ~HidapiConnection() override { hid_close(device_); }
+    HidapiConnection(hid_device* device, std::string path) : device_(device), path_(std::move(path)) {}
+    ~HidapiConnection() override {
+        hid_close(device_);
+        if (lockDescriptor_ >= 0) ::close(lockDescriptor_);  // releases the claim
+    }
     HidapiConnection(const HidapiConnection&) = delete;
     HidapiConnection& operator=(const HidapiConnection&) = delete;
+
+    // An advisory lock on the hidraw node, which every program of this
+    // project takes before it talks to a module. hidapi keeps its descriptor
+    // to itself, so the lock sits on a descriptor of our own on the same
+    // node, held as long as the connection.
+    ClaimResult ClaimExclusive() override {
+        if (lockDescriptor_ >= 0) return ClaimResult::Claimed;
+        const int descriptor = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (descriptor < 0) return ClaimResult::Failed;
+        if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
+            const bool held = errno == EWOULDBLOCK;
+            ::close(descriptor);
+            return held ? ClaimResult::InUse : ClaimResult::Failed;
+        }
+        lockDescriptor_ = descriptor;
+        return ClaimResult::Claimed;
+    }
 
     int Write(const std::uint8_t* data, std::size_t length) override {
         if (data == nullptr || length == 0) return -1;
@@ -62,6 +85,8 @@ public:
 
 private:
     hid_device* device_;
+    std::string path_;
+    int lockDescriptor_ = -1;
 };
 
 bool NodeExistsButIsForbidden(const std::string& path) {
@@ -73,7 +98,7 @@ bool NodeExistsButIsForbidden(const std::string& path) {
 
 }  // namespace
 
-HidapiPlatform::HidapiPlatform() {
+HidapiPlatform::HidapiPlatform(std::uint16_t vendorId) : vendorId_(vendorId) {
     // Once, before any thread drives a module.
     static const bool initialised = [] {
         const std::lock_guard<std::mutex> lock(HidapiGlobalLock());
@@ -85,7 +110,7 @@ HidapiPlatform::HidapiPlatform() {
 std::vector<HidInterfaceInfo> HidapiPlatform::ListInterfaces() {
     std::vector<HidInterfaceInfo> list;
     std::unique_lock<std::mutex> lock(HidapiGlobalLock());
-    hid_device_info* all = hid_enumerate(0, 0);
+    hid_device_info* all = hid_enumerate(vendorId_, 0);
     lock.unlock();
     for (const hid_device_info* info = all; info != nullptr; info = info->next) {
         if (info->path == nullptr) continue;
@@ -104,7 +129,7 @@ std::unique_ptr<HidConnection> HidapiPlatform::Open(const std::string& path, boo
         accessDenied = NodeExistsButIsForbidden(path);
         return nullptr;
     }
-    return std::make_unique<HidapiConnection>(device);
+    return std::make_unique<HidapiConnection>(device, path);
 }
 
 }  // namespace lq3860

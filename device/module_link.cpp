@@ -27,6 +27,10 @@ bool ModuleLink::WriteReport(const HidReport& report) {
 }
 
 bool ModuleLink::WriteCommand(const char* command) {
+    // The reply read next must answer this command: a report sent twice, a
+    // late one or one left from an earlier program would otherwise be taken
+    // for it and shift every later reply.
+    table_.DiscardPendingInput();
     HidReport report;
     BuildCommandReport(command, report);
     return WriteReport(report);

@@ -35,7 +35,8 @@ public:
 
     // The single steps of an exchange, for procedures that interleave their
     // own waits: a failed step writes "HID_Write Err\n" / "HID_Read Err\n",
-    // runs CloseLink and returns false.
+    // runs CloseLink and returns false. WriteCommand first drops the input
+    // reports already waiting, so the next read takes this command's reply.
     bool WriteReport(const HidReport& report);
     bool WriteCommand(const char* command);
     bool ReadReply(HidReport& reply);

@@ -3,9 +3,14 @@
 #include <poll.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
+#include <deque>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "lq3860_version.h"
@@ -43,12 +48,45 @@ sigset_t InstallStopHandlers() {
     return waitMask;
 }
 
+using Clock = std::chrono::steady_clock;
+
 struct VirtualModule {
     SimulatedModule module;
     UhidModule logic{module};
     UhidDevice device;
     bool saveFailureTold = false;
+    // Answers of a module with a reply delay, with the time each is due, in
+    // order (every answer has the same delay).
+    std::deque<std::pair<Clock::time_point, uhid_event>> delayed;
 };
+
+void WriteToDevice(VirtualModule& module, int number, const uhid_event& event) {
+    if (!module.device.WriteEvent(event)) {
+        std::fprintf(stderr, "lq3860-sim: module %d: writing /dev/uhid failed\n", number);
+    }
+}
+
+// Writes the delayed answers whose time has come.
+void WriteDueAnswers(VirtualModule& module, int number, Clock::time_point now) {
+    while (!module.delayed.empty() && module.delayed.front().first <= now) {
+        WriteToDevice(module, number, module.delayed.front().second);
+        module.delayed.pop_front();
+    }
+}
+
+// How long the event wait may last before a delayed answer is due; nullopt: no limit.
+std::optional<timespec> WaitLimit(const std::vector<std::unique_ptr<VirtualModule>>& modules, Clock::time_point now) {
+    std::optional<Clock::time_point> earliest;
+    for (const auto& module : modules) {
+        if (module->device.Present() && !module->delayed.empty()) {
+            earliest = std::min(earliest.value_or(Clock::time_point::max()), module->delayed.front().first);
+        }
+    }
+    if (!earliest) return std::nullopt;
+    const auto wait =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(std::max(*earliest - now, Clock::duration{0}));
+    return timespec{static_cast<time_t>(wait.count() / 1000000000), static_cast<long>(wait.count() % 1000000000)};
+}
 
 // Moves one event of a module and writes back its answer; an unplug or a
 // broken /dev/uhid destroys the device.
@@ -60,9 +98,12 @@ void ServeModule(VirtualModule& module, int number) {
         return;
     }
     const UhidModule::Response response = module.logic.HandleEvent(event);
+    const Clock::time_point due = Clock::now() + std::chrono::milliseconds(response.delayMs);
     for (const uhid_event& reply : response.events) {
-        if (!module.device.WriteEvent(reply)) {
-            std::fprintf(stderr, "lq3860-sim: module %d: writing /dev/uhid failed\n", number);
+        if (response.delayMs == 0) {
+            WriteToDevice(module, number, reply);
+        } else {
+            module.delayed.emplace_back(due, reply);
         }
     }
     if (module.module.StateSaveFailed() && !module.saveFailureTold) {
@@ -70,6 +111,7 @@ void ServeModule(VirtualModule& module, int number) {
         std::fprintf(stderr, "lq3860-sim: module %d: %s\n", number, module.module.StateSaveFailure().c_str());
     }
     if (response.unplug) {
+        module.delayed.clear();  // a module that is gone sends nothing more
         module.device.Destroy();
         std::printf("lq3860-sim: module %d unplugged after %d reports\n", number, module.logic.OutputReports());
         std::fflush(stdout);
@@ -109,15 +151,16 @@ int Run(const SimOptions& options, const sigset_t& waitMask) {
         if (fds.empty()) {
             return 0;  // every module has been unplugged
         }
-        if (::ppoll(fds.data(), fds.size(), nullptr, &waitMask) < 0) {
+        const std::optional<timespec> limit = WaitLimit(modules, Clock::now());
+        if (::ppoll(fds.data(), fds.size(), limit ? &*limit : nullptr, &waitMask) < 0) {
             if (errno == EINTR) continue;
             std::perror("lq3860-sim: ppoll");
             return 1;
         }
         for (std::size_t i = 0; i < fds.size(); ++i) {
-            if (fds[i].revents != 0) {
-                ServeModule(*modules[static_cast<std::size_t>(owners[i])], owners[i]);
-            }
+            VirtualModule& module = *modules[static_cast<std::size_t>(owners[i])];
+            WriteDueAnswers(module, owners[i], Clock::now());
+            if (fds[i].revents != 0) ServeModule(module, owners[i]);
         }
     }
     return 0;  // the modules are destroyed with their devices

@@ -25,15 +25,16 @@ void AddVendorCollection(std::vector<std::uint8_t>& out, std::uint8_t usage,
 
 }  // namespace
 
-std::vector<std::uint8_t> BuildReportDescriptor(bool secondCollection) {
+std::vector<std::uint8_t> BuildReportDescriptor(bool secondCollection, std::uint8_t inputBytes) {
     std::vector<std::uint8_t> out;
     AddVendorCollection(out, LQ3860_USAGE,
                         {
-                            0x95, 0x40,  // Report Count 64
-                            0x09, 0x01,  // Usage
-                            0x81, 0x02,  // Input (Data, Variable, Absolute)
-                            0x09, 0x01,  // Usage
-                            0x91, 0x02,  // Output (Data, Variable, Absolute)
+                            0x95, inputBytes,  // Report Count
+                            0x09, 0x01,        // Usage
+                            0x81, 0x02,        // Input (Data, Variable, Absolute)
+                            0x95, 0x40,        // Report Count 64
+                            0x09, 0x01,        // Usage
+                            0x91, 0x02,        // Output (Data, Variable, Absolute)
                         });
     if (secondCollection) {
         AddVendorCollection(out, SECOND_COLLECTION_USAGE,

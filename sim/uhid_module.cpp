@@ -40,7 +40,9 @@ uhid_event BuildCreateEvent(const SimOptions& options, int index) {
     CopyText(create.name, options.ProductName());
     CopyText(create.phys, "lq3860-sim/" + std::to_string(index));
     CopyText(create.uniq, "LQ3860SIM" + std::to_string(index));
-    const std::vector<std::uint8_t> descriptor = BuildReportDescriptor(options.secondCollection);
+    const int shortReplies = options.module.faults.replyPayloadBytes;
+    const auto inputBytes = static_cast<std::uint8_t>(shortReplies > 0 && shortReplies < 64 ? shortReplies : 64);
+    const std::vector<std::uint8_t> descriptor = BuildReportDescriptor(options.secondCollection, inputBytes);
     std::copy(descriptor.begin(), descriptor.end(), create.rd_data);
     create.rd_size = static_cast<__u16>(descriptor.size());
     create.bus = BUS_USB;
@@ -56,11 +58,12 @@ HidReport OutputToReport(const std::uint8_t* data, std::size_t size) {
     return report;
 }
 
-uhid_event BuildInputEvent(const HidReport& report) {
+uhid_event BuildInputEvent(const HidReport& report, std::size_t payloadBytes) {
     uhid_event event{};
     event.type = UHID_INPUT2;
-    event.u.input2.size = HID_REPORT_SIZE - 1;
-    std::copy(report.begin() + 1, report.end(), event.u.input2.data);
+    const std::size_t size = std::min(payloadBytes, HID_REPORT_SIZE - 1);
+    event.u.input2.size = static_cast<__u16>(size);
+    std::copy_n(report.begin() + 1, size, event.u.input2.data);
     return event;
 }
 
@@ -71,7 +74,10 @@ UhidModule::Response UhidModule::HandleEvent(const uhid_event& event) {
             const auto& output = event.u.output;
             const std::size_t size = std::min<std::size_t>(output.size, UHID_DATA_MAX);
             const SimulatedModule::Response answer = module_.HandleOutputReport(OutputToReport(output.data, size));
-            for (const HidReport& reply : answer.replies) response.events.push_back(BuildInputEvent(reply));
+            for (const HidReport& reply : answer.replies) {
+                response.events.push_back(BuildInputEvent(reply, answer.payloadBytes));
+            }
+            response.delayMs = answer.delayMs;
             response.unplug = answer.unplugged;
             break;
         }

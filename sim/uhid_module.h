@@ -22,9 +22,10 @@ uhid_event BuildCreateEvent(const SimOptions& options, int index);
 // anything past 65 bytes is dropped, a short report is zero-filled.
 HidReport OutputToReport(const std::uint8_t* data, std::size_t size);
 
-// UHID_INPUT2 with the 64 payload bytes of `report` (the id is not sent:
-// without report ids the kernel takes every byte as payload).
-uhid_event BuildInputEvent(const HidReport& report);
+// UHID_INPUT2 with the first `payloadBytes` (at most 64) payload bytes of
+// `report` (the id is not sent: without report ids the kernel takes every
+// byte as payload). Fewer than 64 make a short report.
+uhid_event BuildInputEvent(const HidReport& report, std::size_t payloadBytes = HID_REPORT_SIZE - 1);
 
 // Drives a simulated module (not owned) from the events of its device.
 class UhidModule {
@@ -33,7 +34,8 @@ public:
 
     struct Response {
         std::vector<uhid_event> events;  // to write to /dev/uhid, in order
-        bool unplug = false;             // destroy the device afterwards
+        unsigned delayMs = 0;            // how long after the request to write them
+        bool unplug = false;             // destroy the device afterwards (at once)
     };
     Response HandleEvent(const uhid_event& event);
 

@@ -19,9 +19,29 @@ SimulatedModule::Response SimulatedModule::HandleOutputReport(const HidReport& r
     ++outputReports_;
     std::optional<HidReport> answer = behaviour_.HandleOutputReport(report);
     if (nextReply) answer = std::exchange(nextReply, std::nullopt);
-    if (answer && !faults.silent) response.replies.push_back(*answer);
+    if (answer && !faults.silent) {
+        if (faults.garbageReplies) answer = Garbage();
+        response.replies.push_back(*answer);
+        if (faults.doubleReplies) response.replies.push_back(*answer);
+    }
+    if (faults.replyPayloadBytes >= 0 && static_cast<std::size_t>(faults.replyPayloadBytes) < response.payloadBytes) {
+        response.payloadBytes = static_cast<std::size_t>(faults.replyPayloadBytes);
+    }
+    response.delayMs = faults.replyDelayMs > 0 ? static_cast<unsigned>(faults.replyDelayMs) : 0u;
     response.unplugged = Unplugged();
     return response;
+}
+
+HidReport SimulatedModule::Garbage() {
+    HidReport junk{};
+    for (std::size_t i = 1; i < junk.size(); ++i) {
+        // xorshift32: cheap, and the same sequence for the same module.
+        garbageState_ ^= garbageState_ << 13;
+        garbageState_ ^= garbageState_ >> 17;
+        garbageState_ ^= garbageState_ << 5;
+        junk[i] = static_cast<std::uint8_t>(garbageState_ >> 24);
+    }
+    return junk;
 }
 
 ConfigLoadResult SimulatedModule::KeepParamsIn(const std::string& path) {

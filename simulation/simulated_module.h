@@ -3,6 +3,8 @@
 // the faults it was given, and the file that keeps its parameter set across
 // runs. The in-process platform and the virtual modules on the kernel's HID
 // stack both drive this type, so they behave alike.
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +18,10 @@ namespace lq3860 {
 struct ModuleFaults {
     bool silent = false;          // takes every report but never answers
     int unplugAfterReports = -1;  // >= 0: answers that many output reports, then is gone
+    int replyDelayMs = 0;         // every answer leaves the module this long after its report
+    bool doubleReplies = false;   // every answer is sent twice
+    bool garbageReplies = false;  // every answer carries junk payload bytes instead of the reply
+    int replyPayloadBytes = -1;   // 1..63: every answer is cut to that many payload bytes; -1: all 64
 };
 
 class SimulatedModule {
@@ -32,8 +38,10 @@ public:
     std::optional<HidReport> nextReply;
 
     struct Response {
-        std::vector<HidReport> replies;  // input reports to queue, in order
-        bool unplugged = false;          // the module is gone after this report
+        std::vector<HidReport> replies;                  // input reports to queue, in order
+        std::size_t payloadBytes = HID_REPORT_SIZE - 1;  // of each reply's bytes 1..64, how many are sent
+        unsigned delayMs = 0;                            // the replies leave the module this late
+        bool unplugged = false;                          // the module is gone after this report
     };
     // One output report from the host. A module that is gone takes nothing.
     Response HandleOutputReport(const HidReport& report);
@@ -53,8 +61,11 @@ public:
     const std::string& StateSaveFailure() const { return stateSaveFailure_; }
 
 private:
+    HidReport Garbage();
+
     ModuleBehaviour behaviour_;
     int outputReports_ = 0;
+    std::uint32_t garbageState_ = 0x3860u;  // the junk is the same on every run
     std::string stateSaveFailure_;
 };
 

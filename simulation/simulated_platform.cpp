@@ -12,6 +12,23 @@ public:
     SimulatedConnection(std::weak_ptr<SimulatedInterface> target, const Pause& readWait,
                         std::shared_ptr<std::mutex> lock)
         : target_(std::move(target)), readWait_(readWait), lock_(std::move(lock)) {}
+    ~SimulatedConnection() override {
+        const std::lock_guard<std::mutex> guard(*lock_);
+        const std::shared_ptr<SimulatedInterface> target = target_.lock();
+        if (target && holdsClaim_) target->claimed = false;
+    }
+    SimulatedConnection(const SimulatedConnection&) = delete;
+    SimulatedConnection& operator=(const SimulatedConnection&) = delete;
+
+    ClaimResult ClaimExclusive() override {
+        const std::lock_guard<std::mutex> guard(*lock_);
+        const std::shared_ptr<SimulatedInterface> target = target_.lock();
+        if (!target || target->Gone()) return ClaimResult::Failed;
+        if (holdsClaim_) return ClaimResult::Claimed;
+        if (target->heldByAnotherProgram || target->claimed) return ClaimResult::InUse;
+        target->claimed = holdsClaim_ = true;
+        return ClaimResult::Claimed;
+    }
 
     int Write(const std::uint8_t* data, std::size_t length) override {
         const std::lock_guard<std::mutex> guard(*lock_);
@@ -22,8 +39,9 @@ public:
         target->written.push_back(report);
         if (target->failWrite || target->Gone()) return -1;
         if (target->module) {
-            for (const HidReport& reply : target->module->HandleOutputReport(report).replies) {
-                target->pendingInput.push_back(reply);
+            const SimulatedModule::Response response = target->module->HandleOutputReport(report);
+            for (const HidReport& reply : response.replies) {
+                target->pendingInput.emplace_back(reply, response.payloadBytes, response.delayMs);
             }
         }
         return static_cast<int>(length);
@@ -33,16 +51,18 @@ public:
         std::unique_lock<std::mutex> guard(*lock_);
         const std::shared_ptr<SimulatedInterface> target = target_.lock();
         if (!target || data == nullptr || target->failRead || target->Gone()) return -1;
-        if (target->pendingInput.empty()) {
-            guard.unlock();  // other connections go on while this one waits
-            readWait_.Wait(timeoutMs > 0 ? static_cast<unsigned>(timeoutMs) : 0u);
+        const unsigned limit = timeoutMs > 0 ? static_cast<unsigned>(timeoutMs) : 0u;
+        if (target->pendingInput.empty() || target->pendingInput.front().delayMs > limit) {
+            Elapse(guard, *target, limit);
             return 0;
         }
-        HidReport report = target->pendingInput.front();
+        Elapse(guard, *target, target->pendingInput.front().delayMs);
+        if (target->pendingInput.empty()) return 0;  // taken by another reader while this one waited
+        PendingReport pending = target->pendingInput.front();
         target->pendingInput.pop_front();
-        report[0] = 0;
-        const std::size_t placed = std::min(length, HID_REPORT_SIZE);
-        std::copy_n(report.begin(), placed, data);
+        pending.report[0] = 0;
+        const std::size_t placed = std::min(length, 1 + std::min(pending.payloadBytes, HID_REPORT_SIZE - 1));
+        std::copy_n(pending.report.begin(), placed, data);
         return static_cast<int>(placed);
     }
 
@@ -55,9 +75,22 @@ public:
     }
 
 private:
+    // A read waits `milliseconds` (nothing for 0), other connections going on
+    // meanwhile; the queued reports come that much closer.
+    void Elapse(std::unique_lock<std::mutex>& guard, SimulatedInterface& target, unsigned milliseconds) const {
+        if (milliseconds == 0) return;
+        guard.unlock();
+        readWait_.Wait(milliseconds);
+        guard.lock();
+        for (PendingReport& pending : target.pendingInput) {
+            pending.delayMs -= std::min(pending.delayMs, milliseconds);
+        }
+    }
+
     std::weak_ptr<SimulatedInterface> target_;
     const Pause& readWait_;
     std::shared_ptr<std::mutex> lock_;
+    bool holdsClaim_ = false;
 };
 
 }  // namespace

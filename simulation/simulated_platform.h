@@ -16,6 +16,15 @@
 
 namespace lq3860 {
 
+// An input report on its way to the host.
+struct PendingReport {
+    PendingReport(const HidReport& sent, std::size_t payload = HID_REPORT_SIZE - 1, unsigned delay = 0)
+        : report(sent), payloadBytes(payload), delayMs(delay) {}
+    HidReport report;
+    std::size_t payloadBytes;  // of bytes 1..64, how many the module sent
+    unsigned delayMs;          // still to pass before the host can read it
+};
+
 struct SimulatedInterface {
     std::string path;
     std::uint16_t vendorId = LQ3860_VENDOR_ID;
@@ -29,15 +38,17 @@ struct SimulatedInterface {
     bool denyAccess = false;  // open fails for lack of permission
     bool failWrite = false;
     bool failRead = false;
-    bool unplugged = false;  // pulled out: not listed, open connections fail
+    bool unplugged = false;             // pulled out: not listed, open connections fail
+    bool heldByAnotherProgram = false;  // another program has claimed the module
 
     // What the host did, for tests.
     int openCount = 0;               // every open attempt, failed ones too
     std::vector<HidReport> written;  // every output report the host tried to send
+    bool claimed = false;            // a connection of this platform holds the module
 
     // Input reports the module has queued and the host has not read yet,
-    // oldest first.
-    std::deque<HidReport> pendingInput;
+    // oldest first. A delay passes only while a read waits.
+    std::deque<PendingReport> pendingInput;
 
     // Pulled out by the test, or gone after its module's unplug fault.
     bool Gone() const { return unplugged || (module && module->Unplugged()); }

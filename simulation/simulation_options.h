@@ -26,6 +26,7 @@ using OptionValue = std::function<std::optional<std::string>()>;
 enum class OptionMatch { NotMine, Taken, Refused };
 
 // Takes one of --name TEXT, --no-name, --silent, --unplug-after N,
+// --reply-delay MS, --double-replies, --garbage-replies, --short-replies N,
 // --state FILE and --modules N. Refused comes with the reason in `error`.
 OptionMatch ParseSimulationOption(std::string_view option, const OptionValue& value, SimulationOptions& options,
                                   std::string& error);

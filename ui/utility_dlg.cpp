@@ -21,6 +21,7 @@
 #include "ui/enter_key.h"
 #include "ui/get_mac_dialog.h"
 #include "ui/lamp_icons.h"
+#include "ui/module_name_text.h"
 #include "ui/template_layout.h"
 #include "ui/ui_resources.h"
 
@@ -235,7 +236,7 @@ void CUtilityDlg::FillDeviceListAtStart() {
     HidDeviceTable& devices = session_.Devices();
     devices.HID_ClearList();
     const int count = devices.HID_Enumerate();
-    for (int i = 0; i < count; ++i) deviceCombo_->addItem(QString::fromStdString(ModuleLabel(devices, i)));
+    for (int i = 0; i < count; ++i) deviceCombo_->addItem(ModuleNameText(ModuleLabel(devices, i)));
     deviceCombo_->setCurrentIndex(0);
 }
 

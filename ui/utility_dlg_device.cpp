@@ -3,8 +3,10 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include "device/device_access.h"
 #include "device/hid_device_table.h"
 #include "ui/lamp_icons.h"
+#include "ui/module_name_text.h"
 #include "ui/utility_dlg.h"
 
 namespace lq3860 {
@@ -42,7 +44,7 @@ bool CUtilityDlg::RebuildDeviceList() {
                 session_.debugOutput.Write("GetName Failed");
                 return false;  // the names so far stay; the next tick starts again
             }
-            deviceCombo_->addItem(QString::fromUtf8(name));
+            deviceCombo_->addItem(ModuleNameText(name));
             session_.debugOutput.Write(name);
         }
         session_.link.rescanNeeded = 0;
@@ -59,7 +61,12 @@ void CUtilityDlg::OnSelectDevice() {
         if (session_.link.deviceOpen) CloseLink();
         return;
     }
-    if (!session_.link.OpenModule(position - 1)) return;
+    if (!session_.link.OpenModule(position - 1)) {
+        // A failed open stops silently, but a module that another program
+        // holds is said to be in use: otherwise it looks broken.
+        if (session_.Devices().LastOpenInUse()) session_.Services().WindowMessage(MODULE_IN_USE_MESSAGE);
+        return;
+    }
     openPath_ = session_.Devices().Path(position - 1);
     FirmwareInfo info;
     if (session_.link.QueryFirmware(replyReport_, info) != ReplyOutcome::Accepted) return;

@@ -34,6 +34,15 @@ TEST(JsonQuote, StrictReaderGetsTheTextBackWithInvalidUtf8Replaced) {
         SCOPED_TRACE(JsonQuote(text));
         EXPECT_EQ(DecodeJson(JsonQuote(text)), expected);
     }
+    // No control character reaches a terminal raw: C0 and DEL bytes, and C1
+    // characters (U+0080..U+009F, two bytes C2 80..C2 9F in UTF-8).
+    const std::string quoted = JsonQuote(Latin1ToUtf8(everyByte));
+    for (std::size_t i = 0; i < quoted.size(); ++i) {
+        const auto c = static_cast<unsigned char>(quoted[i]);
+        EXPECT_FALSE(c < 0x20 || c == 0x7F) << i;
+        EXPECT_FALSE(c == 0xC2 && i + 1 < quoted.size() && static_cast<unsigned char>(quoted[i + 1]) < 0xA0) << i;
+    }
+    EXPECT_NE(quoted.find("\\u009b"), std::string::npos);
 }
 
 TEST(JsonObjectWriter, BuildsNestedObjectsThatParse) {

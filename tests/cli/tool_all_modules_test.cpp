@@ -103,7 +103,7 @@ TEST_F(AllModules, FailingModulesFailAloneWithTheirOwnMessagesAndTheWorstStatus)
     EXPECT_EQ(text,
               (ToolRun{1,
                        "0\tA\tversion 1.1\n0\tA\tdate 2026/12/06\n"
-                       "4\tTab name\tversion 1.1\n4\tTab name\tdate 2026/12/06\n",
+                       "4\tTab\\tname\tversion 1.1\n4\tTab\\tname\tdate 2026/12/06\n",
                        Said("1\tSilent\tHID_Read Err") + Said("2\tCut\tHID_Write Err") + Said("3\tRefusing\tNG")}));
     platform_.Interface(3).module->nextReply = HidReport{};
     const ToolRun json = Run({"--json", "--all", "info"});

@@ -8,6 +8,7 @@
 
 #include "cli/run_tool.h"
 #include "device/device_access.h"
+#include "device/hid_device_table.h"
 #include "device/module_link.h"
 #include "lq3860_version.h"
 #include "params/field_rules.h"
@@ -68,9 +69,45 @@ TEST_F(Tool, ListNamesEveryModuleLikeTheWindow) {
     platform_.AddModule(u"Other").vendorId = 0x1234;  // another vendor's device is not listed
     platform_.AddModule(std::nullopt);                // unreadable name
     platform_.AddModule(u"Tab\tand\nnewline");
-    EXPECT_EQ(Run({"list"}), (ToolRun{0, "0\tFirst\tsim:0\n1\tDevice 1\tsim:2\n2\tTab and newline\tsim:3\n", ""}));
+    EXPECT_EQ(Run({"list"}), (ToolRun{0, "0\tFirst\tsim:0\n1\tDevice 1\tsim:2\n2\tTab\\tand\\nnewline\tsim:3\n", ""}));
     EXPECT_EQ(DecodeJson(Sim({"--json", "list"}).out),
               R"j({"modules":[{"index":0,"name":"LQ-3860 (simulated)","path":"sim:0"}]})j");
+}
+
+TEST_F(Tool, DeviceTextsReachTheTerminalEscaped) {
+    // A product name and firmware bytes that would move the cursor, set the
+    // window title, ring the bell or start a C1 control sequence.
+    platform_.AddModule(u"Evil\x1b]0;x\u0007\\ \u009b\u00e9")
+        .module->Behaviour()
+        .SetFirmware('\x1b', '\x07',
+                     "\x9b"
+                     "1\n2\r\x7f");
+    EXPECT_EQ(Run({"list"}).out, "0\tEvil\\x1b]0;x\\a\\\\ \\xc2\\x9b\xc3\xa9\tsim:0\n");
+    EXPECT_EQ(Run({"info"}).out, "version \\x1b.\\a\ndate 20\\x9b1/\\n2/\\r\\x7f\n");
+    // JSON keeps the name whole, escaped its own way.
+    EXPECT_EQ(
+        Run({"--json", "list"}).out,
+        "{\"modules\":[{\"index\":0,\"name\":\"Evil\\u001b]0;x\\u0007\\\\ \\u009b\xc3\xa9\",\"path\":\"sim:0\"}]}\n");
+}
+
+TEST_F(Tool, AModuleInUseIsRefusedBeforeAnythingIsSent) {
+    SimulatedInterface& module = platform_.AddModule();
+    module.heldByAnotherProgram = true;
+    EXPECT_EQ(Run({"list"}), (ToolRun{0, "0\tLQ-3860 (simulated)\tsim:0\n", ""}));  // still listed with its name
+    for (const std::vector<std::string>& command : std::vector<std::vector<std::string>>{
+             {"info"}, {"signal"}, {"read"}, {"--json", "write", Config(WPA_CONFIG)}}) {
+        EXPECT_EQ(Run(command), (ToolRun{1, "", Said(MODULE_IN_USE_MESSAGE)})) << command.back();
+    }
+    EXPECT_TRUE(module.written.empty());
+    // Held by a window of this process, then let go.
+    module.heldByAnotherProgram = false;
+    HidDeviceTable window(&platform_);
+    window.HID_ClearList();
+    ASSERT_EQ(window.HID_Enumerate(), 1);
+    ASSERT_EQ(window.HID_Open(0), 1);
+    EXPECT_EQ(Run({"info"}), (ToolRun{1, "", Said(MODULE_IN_USE_MESSAGE)}));
+    window.HID_Close();
+    EXPECT_EQ(Run({"info"}).status, 0);
 }
 
 TEST_F(Tool, ModuleWithoutPermissionIsExplained) {

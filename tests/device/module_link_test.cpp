@@ -60,7 +60,8 @@ TEST_F(ModuleLinkTest, FailedTransferReportsAndDropsTheLink) {
         std::size_t unreadAfter;
     };
     const std::vector<Row> rows = {
-        // A failed write reads nothing: the queued reply stays unread.
+        // A failed write reads nothing (no wait for a reply); the report
+        // waiting from before was dropped ahead of the command, silently.
         {"write fails",
          [](SimulatedInterface& m) {
              m.failWrite = true;
@@ -68,7 +69,7 @@ TEST_F(ModuleLinkTest, FailedTransferReportsAndDropsTheLink) {
          },
          "HID_Write Err\n",
          {},
-         1},
+         0},
         {"handle closed", nullptr, "HID_Write Err\n", {}, 0},
         {"silent",
          [](SimulatedInterface& m) { m.module->faults.silent = true; },
@@ -103,8 +104,8 @@ TEST_F(ModuleLinkTest, FailedTransferReportsAndDropsTheLink) {
     }
 }
 
-// Firmware takes no wait; a stale signal reply read first fails its test but
-// keeps the link. Signal waits, reports the previous level and stores the new one.
+// Firmware takes no wait; a reply without O K fails its test but keeps the
+// link. Signal waits, reports the previous level and stores the new one.
 TEST_F(ModuleLinkTest, QueriesAcceptOrRefuseTheReplyTheyRead) {
     FirmwareInfo info;
     EXPECT_EQ(link.QueryFirmware(reply, info), ReplyOutcome::LinkFailed);
@@ -112,16 +113,17 @@ TEST_F(ModuleLinkTest, QueriesAcceptOrRefuseTheReplyTheyRead) {
     module->module->Behaviour().SetFirmware('2', '1', "130715");
     ASSERT_EQ(link.QueryFirmware(reply, info), ReplyOutcome::Accepted);
     EXPECT_EQ(info.versionText + info.dateText, "2.12013/07/15 ");
-    module->pendingInput.push_back(SignalReply('1'));
+    module->module->nextReply = SignalReply('1');
     module->module->Behaviour().SetFirmware('3', '0', "140101");
     EXPECT_EQ(link.QueryFirmware(reply, info), ReplyOutcome::Refused);
     EXPECT_EQ(reply, SignalReply('1'));
     EXPECT_EQ(info.versionText, "2.1");
+    module->module->faults.doubleReplies = true;
     EXPECT_EQ(link.QueryFirmware(reply, info), ReplyOutcome::Accepted);
     EXPECT_EQ(info.versionText, "3.0");
     EXPECT_TRUE(pauses.empty());
-    ASSERT_EQ(module->pendingInput.size(), 1u);  // one firmware reply stays behind
-    module->pendingInput.clear();
+    ASSERT_EQ(module->pendingInput.size(), 1u);  // the second copy waits; the next command drops it
+    module->module->faults.doubleReplies = false;
 
     std::uint8_t signalLevel = 0;
     module->module->Behaviour().SetSignalLevel('3');

@@ -34,6 +34,12 @@ TEST(SimOptions, EveryOptionIsTakenAndTheLastNameCounts) {
     // --count is the older spelling of the shared --modules.
     EXPECT_EQ(Parse({"--count=2"}).options.module.modules, 2);
     EXPECT_EQ(Parse({"--modules", "3"}).options.module.modules, 3);
+    const ModuleFaults faults =
+        Parse({"--reply-delay=2500", "--double-replies", "--garbage-replies", "--short-replies", "7"})
+            .options.module.faults;
+    EXPECT_EQ(
+        std::make_tuple(faults.replyDelayMs, faults.doubleReplies, faults.garbageReplies, faults.replyPayloadBytes),
+        std::make_tuple(2500, true, true, 7));
     EXPECT_EQ(Parse({}).options.ProductName(), VIRTUAL_MODULE_NAME);
     EXPECT_EQ(Parse({"--name", std::string(127, 'n').c_str()}).options.ProductName().size(), 127u);
 }
@@ -52,6 +58,10 @@ TEST(SimOptions, WrongCommandLinesAreRefusedWithAReason) {
         {"--modules", "0"},
         {"--modules", "33"},
         {"--unplug-after", "-2"},
+        {"--reply-delay", "60001"},
+        {"--reply-delay"},
+        {"--short-replies", "0"},  // the kernel drops an empty report
+        {"--short-replies", "64"},
         {"--name", ""},
         {"--name", longName.c_str()},
         {"--frobnicate"},

@@ -10,6 +10,7 @@
 #include "device/hid_device_table.h"
 #include "sim/report_descriptor.h"
 #include "sim/uhid_module.h"
+#include "simulation/module_behaviour.h"
 #include "simulation/simulated_module.h"
 
 namespace lq3860 {
@@ -61,6 +62,13 @@ TEST(VirtualModuleDevice, CreateRequestDescribesAUsbLq3860WithOptionalSecondColl
         if (second) collections.push_back(0xFF000000u | SECOND_COLLECTION_USAGE);
         EXPECT_EQ(Walk(create.rd_data, create.rd_size), std::make_tuple(collections, 64u * 8, 64u * 8, false, true));
     }
+    // Short replies are declared short: the kernel drops an input report
+    // shorter than its descriptor says.
+    SimOptions options;
+    options.module.faults.replyPayloadBytes = 16;
+    const auto& create = BuildCreateEvent(options, 0).u.create2;
+    EXPECT_EQ(Walk(create.rd_data, create.rd_size),
+              std::make_tuple(std::vector<unsigned>{0xFF000001u}, 16u * 8, 64u * 8, false, true));
 }
 
 TEST(VirtualModuleFraming, OutputKeepsItsReportIdAndIsCutOrZeroFilledTo65Bytes) {
@@ -95,6 +103,46 @@ TEST(VirtualModuleFaults, SilentOrUnpluggingModulesAnswerOnlyTheAllowedReports) 
         }
         EXPECT_EQ(std::make_pair(responses, module.OutputReports()), std::make_pair(expected, counted));
     }
+}
+
+TEST(VirtualModuleFaults, ReplyFaultsShapeTheInputEvents) {
+    uhid_event output{.type = UHID_OUTPUT, .u = {}};
+    output.u.output.size = HID_REPORT_SIZE;
+    HidReport command{};
+    BuildCommandReport(CMD_FIRMWARE, command);
+    std::memcpy(output.u.output.data, command.data(), command.size());
+    const HidReport reply = ModuleBehaviour().HandleOutputReport(command).value();
+    const auto payloadOf = [](const uhid_event& event) {
+        return std::string(reinterpret_cast<const char*>(event.u.input2.data), event.u.input2.size);
+    };
+    const std::string whole(reinterpret_cast<const char*>(reply.data()) + 1, HID_REPORT_SIZE - 1);
+    // delay, doubled, garbage, payload bytes -> delay, events, payload of each
+    const std::vector<std::tuple<ModuleFaults, unsigned, std::size_t, std::string>> rows = {
+        {{}, 0, 1, whole},
+        {{.replyDelayMs = 2500}, 2500, 1, whole},
+        {{.doubleReplies = true}, 0, 2, whole},
+        {{.replyPayloadBytes = 17}, 0, 1, whole.substr(0, 17)},  // up to the O of "OK"
+    };
+    for (const auto& [faults, delay, count, payload] : rows) {
+        SCOPED_TRACE(count * 100 + payload.size());
+        SimulatedModule simulated;
+        simulated.faults = faults;
+        UhidModule module(simulated);
+        const UhidModule::Response response = module.HandleEvent(output);
+        EXPECT_EQ(std::make_pair(response.delayMs, response.events.size()), std::make_pair(delay, count));
+        for (const uhid_event& event : response.events) EXPECT_EQ(payloadOf(event), payload);
+    }
+    // Junk instead of the reply: 64 bytes, new ones for every answer, the same on every run.
+    std::vector<std::string> junk;
+    for (int run = 0; run < 2; ++run) {
+        SimulatedModule simulated;
+        simulated.faults.garbageReplies = true;
+        UhidModule module(simulated);
+        for (int answer = 0; answer < 2; ++answer) junk.push_back(payloadOf(module.HandleEvent(output).events.at(0)));
+    }
+    EXPECT_TRUE(junk[0].size() == whole.size() && junk[0] != whole && junk[0] != junk[1]);
+    EXPECT_EQ(std::vector<std::string>(junk.begin() + 2, junk.end()),
+              std::vector<std::string>(junk.begin(), junk.begin() + 2));
 }
 
 TEST(VirtualModuleEvents, FeatureRequestsAreRefusedInsteadOfLeftWaiting) {

@@ -22,8 +22,6 @@ namespace lq3860 {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 // What one --all run said per module: its slot's lines by name, from "slot\tname\ttext" lines.
 std::map<std::string, std::vector<std::string>> ByModule(const std::string& lines, const std::string& prefix = "") {
     std::map<std::string, std::vector<std::string>> said;
@@ -49,7 +47,7 @@ ModuleParamSet Params(int k) {
 
 class AllModulesOnRealStack : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(WaitForHidInterfaces(platform_, 0)); }
+    void SetUp() override { ASSERT_TRUE(WaitForHidrawNodes(0)); }
     void TearDown() override {
         for (pid_t pid : sims_) Stop(pid);
     }
@@ -59,7 +57,7 @@ protected:
                              Args{"--unplug-after", std::to_string(pulledAfter), "--name", "Pulled"}}) {
             sims_.push_back(Start(SIM, options));
         }
-        return WaitForHidInterfaces(platform_, 10);
+        return WaitForHidrawNodes(10);
     }
     // lq3860ctl with `arguments`, its wall time printed.
     std::string Tool(const Args& arguments) {

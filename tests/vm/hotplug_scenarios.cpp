@@ -24,13 +24,12 @@ namespace lq3860 {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using Milliseconds = std::chrono::milliseconds;
 
 class WindowOnRealStack : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(WaitForHidInterfaces(platform_, 0)) << "devices of an earlier scenario are still there";
+        ASSERT_TRUE(WaitForHidrawNodes(0)) << "devices of an earlier scenario are still there";
         monitor_ = OpenHostHotplugMonitor();
         ASSERT_NE(monitor_, nullptr) << "no device events in this guest";
     }
@@ -46,7 +45,7 @@ protected:
     }
     // The window on the real modules, following the real device events, its list current.
     void OpenWindow(int modules) {
-        ASSERT_TRUE(WaitForHidInterfaces(platform_, static_cast<std::size_t>(modules)));
+        ASSERT_TRUE(WaitForHidrawNodes(static_cast<std::size_t>(modules)));
         window_ = std::make_unique<CUtilityDlg>(session_);
         window_->WatchDeviceEvents(*monitor_);
         ASSERT_LT(RunUntil([&] { return Link().rescanNeeded == 0 && Items().size() == modules + 1; }),
@@ -113,7 +112,7 @@ TEST_F(WindowOnRealStack, PluggingWhileAModuleIsOpenLeavesTheListAlone) {
     Choose("Module A");
     ASSERT_EQ(Link().deviceOpen, 1);
     Plug("Module B");
-    ASSERT_TRUE(WaitForHidInterfaces(platform_, 2));
+    ASSERT_TRUE(WaitForHidrawNodes(2));
     RunUntil([] { return false; }, Milliseconds(2500));  // the event and two ticks
     EXPECT_EQ(Items(), QStringList({"<None>", "Module A"}));
     EXPECT_EQ(std::make_pair(Link().deviceOpen, Link().rescanNeeded), std::make_pair(1, 0));

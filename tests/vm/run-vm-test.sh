@@ -2,7 +2,8 @@
 # run-vm-test.sh WORKDIR BINARY...: runs the scenario programs (the binaries named *_scenarios, in the order
 # given) on the real kernel HID stack: a Debian kernel in QEMU, a busybox initramfs with these binaries in /bin.
 # Exit 0 passed, 1 failed, 77 skipped. LQ3860_VM_FILES: more files (a Qt platform plugin, say), kept at their
-# paths; LQ3860_VM_CACHE: kernel cache (~/.cache/lq3860-vm); LQ3860_VM_ACCEL=kvm: faster.
+# paths; LQ3860_VM_CACHE: kernel cache (~/.cache/lq3860-vm); LQ3860_VM_ACCEL=kvm: faster. Binaries built with
+# AddressSanitizer take their runtime libraries along like any other library.
 set -uo pipefail
 
 workdir=$1 binaries=("${@:2}") started=$SECONDS scenarios=()
@@ -69,7 +70,7 @@ initrd=$workdir/initramfs.cpio && (cd "$root" && find . | cpio -o -H newc --quie
 
 # --- Boot: plain emulation boots everywhere (KVM guests hang on some hosts).
 accel=${LQ3860_VM_ACCEL:-tcg} log=$workdir/console.log
-timeout 210 qemu-system-x86_64 -accel "$accel" -m 512 -smp 1 -nographic -no-reboot -kernel "$kdir/vmlinuz" \
+timeout 360 qemu-system-x86_64 -accel "$accel" -m 512 -smp 1 -nographic -no-reboot -kernel "$kdir/vmlinuz" \
   -initrd "$initrd" -append "console=ttyS0 panic=-1 quiet" </dev/null >"$log" 2>&1
 grep -q 'LQ3860-VM: booted' "$log" || grep -q SeaBIOS "$log" || { head -n 5 "$log"; skip "QEMU cannot run here"; }
 tr -d '\r' <"$log" | grep -v '^\[ *[0-9]*\.[0-9]*\]'  # the guest's own lines, without the kernel's

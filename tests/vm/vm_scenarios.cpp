@@ -1,25 +1,13 @@
 // Scenarios on the real kernel HID stack: run inside the test VM (as root,
 // with uhid, hidraw and hid-generic loaded), where every module is an
 // lq3860-sim process and the program reaches it through hidapi and hidraw.
-#include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
 #include <fstream>
-#include <string>
-#include <vector>
 
 #include "device/command_protocol.h"
 #include "device/device_access.h"
-#include "device/hid_device_table.h"
-#include "device/hidapi_platform.h"
-#include "device/module_link.h"
-#include "guest_programs.h"
 #include "params/config_file.h"
 #include "params/parameter_transfer.h"
-#include "session/session.h"
+#include "real_stack.h"
 #include "sim/report_descriptor.h"
 #include "simulation/module_behaviour.h"
 
@@ -27,40 +15,10 @@ namespace lq3860 {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-// Sees the kernel's HID interfaces through hidapi and the device table; the
-// lq3860-sim processes it plugs are stopped (their modules unplugged) at the end.
-class RealStack : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(WaitForInterfaces(0)) << "devices of an earlier scenario are still there"; }
-    void TearDown() override { Unplug(); }
-
-    // One lq3860-sim per option list; true once the kernel shows `interfaces`.
-    bool Plug(std::vector<Args> processes, std::size_t interfaces) {
-        for (Args& options : processes) sims_.push_back(Start(SIM, std::move(options)));
-        return std::count(sims_.begin(), sims_.end(), -1) == 0 && WaitForInterfaces(interfaces);
-    }
-    bool PlugOneAndOpen(Args options) { return Plug({std::move(options)}, 1) && Scan() == 1 && link_.OpenModule(0); }
-    void Unplug() {
-        for (pid_t pid : sims_) Stop(pid);
-        sims_.clear();
-    }
-    bool WaitForInterfaces(std::size_t count) { return WaitForHidInterfaces(platform_, count); }
-    int Scan() { return table_.HID_ClearList(), table_.HID_Enumerate(); }
-
-    HidapiPlatform platform_;
-    std::vector<pid_t> sims_;
-    Session session_{&platform_};
-    HidDeviceTable& table_ = session_.Devices();
-    ModuleLink& link_ = session_.link;
-    HidReport reply_{};
-};
-
 TEST_F(RealStack, ScanSkipsForeignVendorAndSecondCollectionAndNamelessModulesHaveNoName) {
     // Two collections of one hidraw node, a foreign device and a nameless module.
-    ASSERT_TRUE(Plug({{"--second-collection", "--name", "LQ-3860 bench A"}, {"--vendor", "1234"}, {"--no-name"}}, 4));
-    const auto interfaces = platform_.ListInterfaces();
+    ASSERT_TRUE(Plug({{"--second-collection", "--name", "LQ-3860 bench A"}, {"--vendor", "1234"}, {"--no-name"}}, 3));
+    const auto interfaces = allVendors_.ListInterfaces();
     EXPECT_EQ(std::count_if(interfaces.begin(), interfaces.end(),
                             [](const auto& info) { return info.usage == SECOND_COLLECTION_USAGE; }),
               1);
@@ -108,7 +66,7 @@ TEST_F(RealStack, WrittenParametersReadBackAndSurviveARestart) {
         link_.CloseLink();
         Unplug();
         if (run == 1) {
-            ASSERT_TRUE(WaitForInterfaces(0) && PlugOneAndOpen(stateFile));
+            ASSERT_TRUE(WaitForDevices(0) && PlugOneAndOpen(stateFile));
         }
     }
 }
@@ -130,7 +88,7 @@ TEST_F(RealStack, ModuleUnpluggedDuringReadParaFailsTheDownload) {
     EXPECT_FALSE(DownloadParams(link_, reply_, params, [&](int position) { lastPosition = position; }));
     // The procedure still ran to its end, and the module is gone from the next scan.
     EXPECT_TRUE(link_.deviceOpen == 0 && lastPosition == 1000) << lastPosition;
-    ASSERT_TRUE(WaitForInterfaces(0));
+    ASSERT_TRUE(WaitForDevices(0));
     EXPECT_EQ(Scan(), 0);
 }
 
@@ -154,7 +112,7 @@ TEST_F(RealStack, UdevRuleTagsOnlyOurModulesForTheSeat) {
     if (access(UDEVADM, X_OK) != 0) GTEST_SKIP() << "udevadm is not part of this guest";
     ASSERT_TRUE(Plug({{}, {"--vendor", "1234"}}, 2));
     std::string taggedVendors;
-    for (const HidInterfaceInfo& info : platform_.ListInterfaces()) {
+    for (const HidInterfaceInfo& info : allVendors_.ListInterfaces()) {
         const std::string node = info.path.substr(info.path.rfind('/') + 1);  // hidrawN
         const std::string test = RunProgram(UDEVADM, {"test", "--action=add", "/sys/class/hidraw/" + node});
         ASSERT_TRUE(Succeeded(test, {}));

@@ -1,0 +1,244 @@
+// The real kernel HID stack when things go wrong: devices coming and going
+// while the program scans, two programs on one module, modules pulled out in
+// the middle of a procedure, and modules that answer late, twice, with junk
+// or with short reports. Every module is an lq3860-sim process; the programs
+// are lq3860ctl processes or this process's own session.
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "device/command_protocol.h"
+#include "device/device_access.h"
+#include "params/config_file.h"
+#include "real_stack.h"
+#include "simulation/module_behaviour.h"
+
+namespace lq3860 {
+
+namespace {
+
+// A tool run as Finish reports it, refused because another program holds the module.
+const std::string IN_USE_RUN = std::string("1||lq3860ctl: ") + MODULE_IN_USE_MESSAGE + "\n";
+
+// What `lq3860ctl read` prints for a module that holds `params` (no field rule changes them).
+std::string ReadOutput(const ModuleParamSet& params) {
+    return FormatConfiguration(params);
+}
+
+const ModuleParamSet DEFAULTS = ModuleBehaviour().Params();
+const ModuleParamSet OTHER_PARAMS{MODE_AP, 11, ENCRYPTION_NONE, "other-net", "", {2, 0x33, 0x64, 0x95, 0xC6, 0xF7}};
+
+void WriteText(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// A child process that creates and removes another vendor's devices (three
+// at a time, through lq3860-sim) until SIGTERM, then writes the number of
+// rounds it made to `roundsFile`. The devices go with SIGKILL, which closes
+// /dev/uhid at once: a SIGTERM could reach a child before its exec and be
+// taken by this process's handler.
+pid_t StartChurn(const std::string& roundsFile) {
+    const pid_t child = fork();
+    if (child != 0) return child;
+    static volatile std::sig_atomic_t stop = 0;
+    std::signal(SIGTERM, [](int) { stop = 1; });
+    unsigned seed = 3860, rounds = 0;
+    while (!stop) {
+        const pid_t sim = Start(SIM, {"--vendor", "1234", "--count", "3"});
+        usleep(10000 + rand_r(&seed) % 50000);  // the devices appear in the meantime, or not yet
+        kill(sim, SIGKILL);
+        waitpid(sim, nullptr, 0);
+        ++rounds;
+    }
+    WriteText(roundsFile, std::to_string(rounds));
+    _exit(0);
+}
+
+class Robustness : public RealStack {
+protected:
+    // Runs the tool and tells how long it took.
+    std::string TimedRun(Args arguments, long long& milliseconds) {
+        const Clock::time_point start = Clock::now();
+        std::string run = RunProgram(CTL, std::move(arguments));
+        milliseconds = MillisecondsSince(start);
+        return run;
+    }
+};
+
+// hidapi before 0.14 can crash in a scan of every vendor when a device leaves
+// in the middle of it; a scan of the LQ-3860 vendor reads no other device.
+TEST_F(Robustness, ScanningWhileOtherDevicesComeAndGoNeverCrashes) {
+    ASSERT_TRUE(Plug({{"--name", "LQ-3860 steady"}}, 1));
+    const pid_t churn = StartChurn("/tmp/churn-rounds.txt");
+    ASSERT_GT(churn, 0);
+    // A tool scan costs a process start; in-process scans are cheap, so most are those.
+    constexpr int OWN_SCANS_EACH = 25;
+    constexpr long long SCANNING_MS = 15000;
+    int toolScans = 0, ownScans = 0;
+    for (const Clock::time_point start = Clock::now(); MillisecondsSince(start) < SCANNING_MS;) {
+        const std::string run = RunProgram(CTL, {"list"});
+        ++toolScans;
+        // One line: the steady module, whatever else is attached or leaving.
+        ASSERT_EQ(run.rfind("0|0\tLQ-3860 steady\t/dev/hidraw", 0), 0u) << "scan " << toolScans << " gave: " << run;
+        ASSERT_EQ(std::count(run.begin(), run.end(), '\n'), 1) << run;
+        for (int k = 0; k < OWN_SCANS_EACH; ++k, ++ownScans) ASSERT_EQ(Scan(), 1) << "own scan " << ownScans;
+    }
+    kill(churn, SIGTERM);
+    ASSERT_EQ(waitpid(churn, nullptr, 0), churn);
+    const int rounds = std::atoi(FileText("/tmp/churn-rounds.txt").c_str());
+    std::printf("LQ3860-VM: %d scans by lq3860ctl and %d in-process while %d rounds of 3 devices came and went\n",
+                toolScans, ownScans, rounds);
+    EXPECT_GE(toolScans + ownScans, 300);
+    EXPECT_GE(rounds, 20);  // the scans really met devices coming and going
+}
+
+TEST_F(Robustness, TwoProgramsOnOneModuleTheSecondIsRefusedAndTheModuleKeepsTheFirstOnesParameters) {
+    const std::string state = "/tmp/two-state.txt", files[] = {"/tmp/two-a.txt", "/tmp/two-b.txt"};
+    const ModuleParamSet sets[] = {OTHER_PARAMS, DEFAULTS};
+    for (int i : {0, 1}) WriteText(files[i], FormatConfiguration(sets[i]));
+    WriteText(state, FormatConfiguration(DEFAULTS));
+    ASSERT_TRUE(Plug({{"--state", state}}, 1));
+    ModuleParamSet held = DEFAULTS;
+    int writerFirst = 0, readerFirst = 0;
+    for (int delayMs = 0, run = 0; delayMs <= 240; delayMs += 40, ++run) {
+        SCOPED_TRACE(delayMs);
+        // The writer alternates between two sets, so each run changes the module.
+        const pid_t writer = Start(CTL, {"write", files[run % 2]}, "/tmp/writer");
+        usleep(static_cast<useconds_t>(delayMs) * 1000);
+        const pid_t reader = Start(CTL, {"read"}, "/tmp/reader");
+        const std::string wrote = Finish(writer, "/tmp/writer"), read = Finish(reader, "/tmp/reader");
+        if (wrote.rfind("0|", 0) == 0) {
+            ++writerFirst;
+            EXPECT_EQ(wrote, "0|Upload Parameter OK\n|");
+            EXPECT_EQ(read, IN_USE_RUN);
+            held = sets[run % 2];
+        } else {
+            ++readerFirst;
+            EXPECT_EQ(wrote, IN_USE_RUN);
+            EXPECT_EQ(read, "0|" + ReadOutput(held) + "|");
+        }
+        EXPECT_EQ(FileText(state), FormatConfiguration(held));
+    }
+    std::printf("LQ3860-VM: two programs on one module: %d runs, writer first %d, reader first %d, no mix-up\n",
+                writerFirst + readerFirst, writerFirst, readerFirst);
+}
+
+// Descriptors of process `pid` open on a hidraw node.
+int HidrawDescriptors(pid_t pid) {
+    const std::string folder = "/proc/" + std::to_string(pid) + "/fd";
+    std::error_code error;
+    int count = 0;
+    for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        count += std::filesystem::read_symlink(entry->path(), error).string().starts_with("/dev/hidraw");
+    }
+    return count;
+}
+
+// This process stands in for the window: connected, it holds the module;
+// while the tool works on the module, the window's open is refused. The
+// module answers 1.5 s late, so the tool holds it that long.
+TEST_F(Robustness, TheWindowAndTheToolDoNotShareAModule) {
+    ASSERT_TRUE(PlugOneAndOpen({"--reply-delay", "1500"}));
+    EXPECT_EQ(RunProgram(CTL, {"info"}), IN_USE_RUN);
+    link_.CloseLink();
+    EXPECT_TRUE(Succeeded(RunProgram(CTL, {"info"}), {"version 1.1\n"}));
+
+    WriteText("/tmp/window-tool.txt", FormatConfiguration(OTHER_PARAMS));
+    const pid_t writer = Start(CTL, {"write", "/tmp/window-tool.txt"}, "/tmp/writer");
+    // The tool's link and its lock: two descriptors on the node.
+    for (const Clock::time_point start = Clock::now();
+         HidrawDescriptors(writer) < 2 && MillisecondsSince(start) < 5000;)
+        usleep(5000);
+    usleep(100000);
+    EXPECT_FALSE(link_.OpenModule(0));
+    EXPECT_TRUE(table_.LastOpenInUse());
+    EXPECT_EQ(Finish(writer, "/tmp/writer"), "0|Upload Parameter OK\n|");
+    EXPECT_TRUE(link_.OpenModule(0));
+}
+
+// A module pulled out after each report of Read para and of Write para: no
+// success, no saved file changed, no wait beyond one read limit per exchange.
+TEST_F(Robustness, ModuleUnpluggedAfterAnyReportOfAProcedureFailsItCleanly) {
+    const std::string saved = "/tmp/unplug-saved.txt", state = "/tmp/unplug-state.txt", input = "/tmp/unplug-in.txt";
+    WriteText(input, FormatConfiguration(OTHER_PARAMS));
+    struct Row {
+        const char* procedure;
+        int reports;        // the reports the procedure sends
+        long long waitsMs;  // its own waits
+        int exchanges;      // the reads it makes
+        Args command;
+        std::string failure;
+    };
+    const Row rows[] = {
+        {"Read para", 2, 1000, 2, {"read", "--save", saved}, "1||lq3860ctl: Download Parameter NG\n"},
+        {"Write para", 3, 850, 1, {"write", input}, "1||lq3860ctl: Upload Parameter NG\n"},
+    };
+    for (const Row& row : rows) {
+        for (int after = 0; after < row.reports; ++after) {
+            SCOPED_TRACE(std::string(row.procedure) + " unplugged after report " + std::to_string(after));
+            WriteText(saved, "kept\r\n");
+            WriteText(state, FormatConfiguration(DEFAULTS));
+            ASSERT_TRUE(Plug({{"--unplug-after", std::to_string(after), "--state", state}}, 1));
+            long long took = 0;
+            EXPECT_EQ(TimedRun(row.command, took), row.failure);
+            EXPECT_LT(took, row.waitsMs + row.exchanges * HID_READ_TIMEOUT_MS + 1500);
+            EXPECT_EQ(FileText(saved), "kept\r\n");
+            EXPECT_EQ(FileText(state), FormatConfiguration(DEFAULTS));
+            Unplug();
+            ASSERT_TRUE(WaitForDevices(0));
+        }
+    }
+}
+
+TEST_F(Robustness, SilentLateDoubledJunkAndShortRepliesNeverPassForAnswers) {
+    ModuleParamSet shortSsid = DEFAULTS;  // the first parameter reply cut after 16 payload bytes
+    StoreParamText(shortSsid.ssid, "LQ-386");
+    const std::string state = "/tmp/replies-state.txt", input = "/tmp/replies-in.txt";
+    WriteText(input, FormatConfiguration(OTHER_PARAMS));
+    struct Row {
+        Args module;
+        Args command;
+        std::string expected;  // the whole run; a run that waits for nothing more than its limits
+        bool moduleChanged;    // the module's kept parameters are OTHER_PARAMS afterwards
+    };
+    const std::string READ_NG = "1||lq3860ctl: Download Parameter NG\n",
+                      UPLOAD_NG = "1||lq3860ctl: Upload Parameter NG\n";
+    const std::vector<Row> rows = {
+        {{"--silent"}, {"read"}, READ_NG, false},
+        {{"--reply-delay", "2600"}, {"info"}, "1||lq3860ctl: HID_Read Err\n", false},
+        {{"--reply-delay", "2600"}, {"read"}, READ_NG, false},
+        {{"--reply-delay", "2600"}, {"write", input}, UPLOAD_NG, false},
+        {{"--reply-delay", "1200"}, {"read"}, "0|" + ReadOutput(DEFAULTS) + "|", false},
+        {{"--double-replies"}, {"read"}, "0|" + ReadOutput(DEFAULTS) + "|", false},
+        {{"--double-replies"}, {"write", input}, "0|Upload Parameter OK\n|", true},
+        {{"--garbage-replies"}, {"info"}, "1||lq3860ctl: NG\n", false},
+        {{"--garbage-replies"}, {"write", input}, UPLOAD_NG, false},
+        {{"--short-replies", "16"}, {"info"}, "1||lq3860ctl: NG\n", false},  // O and K cut off
+        {{"--short-replies", "16"}, {"read"}, "0|" + ReadOutput(shortSsid) + "|", false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.module[0] + " " + row.command[0]);
+        WriteText(state, FormatConfiguration(DEFAULTS));
+        Args module = row.module;
+        module.insert(module.end(), {"--state", state});
+        ASSERT_TRUE(Plug({module}, 1));
+        long long took = 0;
+        EXPECT_EQ(TimedRun(row.command, took), row.expected);
+        EXPECT_LT(took, 1000 + HID_READ_TIMEOUT_MS + 1500);  // the longest waits plus one read limit
+        EXPECT_EQ(FileText(state), FormatConfiguration(row.moduleChanged ? OTHER_PARAMS : DEFAULTS));
+        Unplug();
+        ASSERT_TRUE(WaitForDevices(0));
+    }
+    // The doubled replies a program leaves behind do not reach the next one.
+    ASSERT_TRUE(Plug({{"--double-replies"}}, 1));
+    for (int run = 0; run < 3; ++run) EXPECT_TRUE(Succeeded(RunProgram(CTL, {"info"}), {"version 1.1\n"})) << run;
+}
+
+}  // namespace
+
+}  // namespace lq3860
