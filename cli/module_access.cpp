@@ -4,7 +4,7 @@
 
 #include "cli/exit_codes.h"
 #include "device/device_access.h"
-#include "device/hidapi_platform.h"
+#include "device/host_hid_platform.h"
 #include "device/unicode_text.h"
 #include "params/config_file.h"
 #include "simulation/simulated_platform.h"
@@ -30,7 +30,7 @@ ModuleAccess::ModuleAccess(const ToolContext& context, const ToolEnvironment& en
 int ModuleAccess::Prepare() {
     HidPlatform* platform = environment_.platform;
     if (platform == nullptr && !context_.line.simulate) {
-        owned_ = std::make_unique<HidapiPlatform>();
+        owned_ = HostHidPlatform();
         platform = owned_.get();
     } else if (platform == nullptr) {
         auto simulated = std::make_unique<SimulatedPlatform>();

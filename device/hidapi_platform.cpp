@@ -8,6 +8,7 @@
 #include <cwchar>
 
 #include "device/hid_device_table.h"
+#include "device/host_hid_platform.h"
 #include "device/unicode_text.h"
 
 namespace lq3860 {
@@ -58,6 +59,10 @@ bool NodeExistsButIsForbidden(const std::string& path) {
 }
 
 }  // namespace
+
+std::unique_ptr<HidPlatform> HostHidPlatform() {
+    return std::make_unique<HidapiPlatform>();
+}
 
 HidapiPlatform::HidapiPlatform() {
     static const bool initialised = hid_init() == 0;

@@ -3,7 +3,7 @@
 #include <QLoggingCategory>
 #include <QPixmap>
 
-#include "device/hidapi_platform.h"
+#include "device/host_hid_platform.h"
 #include "simulation/simulated_platform.h"
 #include "ui/ui_resources.h"
 #include "ui/utility_dlg.h"
@@ -16,7 +16,7 @@ Q_LOGGING_CATEGORY(lq3860Debug, "lq3860.debug", QtWarningMsg)
 namespace {
 
 std::unique_ptr<HidPlatform> MakePlatform(bool simulate) {
-    if (!simulate) return std::make_unique<HidapiPlatform>();
+    if (!simulate) return HostHidPlatform();
     auto simulated = std::make_unique<SimulatedPlatform>();
     simulated->AddModule(std::u16string(u"LQ-3860 (simulated)"));
     return simulated;
