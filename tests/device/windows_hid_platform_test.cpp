@@ -1,7 +1,6 @@
-// The Windows HID platform without a module: enumeration on whatever the
-// system has (Wine has no HID devices), how refused opens are told apart,
-// and the timed overlapped transfers, run on a named pipe in place of an
-// interface.
+// The Windows HID platform without a module (Wine shows no HID devices):
+// how refused opens are told apart, and the timed overlapped transfers, run
+// on a named pipe in place of an interface.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -15,18 +14,6 @@
 
 namespace lq3860 {
 namespace {
-
-TEST(WindowsHidPlatformTest, ListingIsStableAndWellFormed) {
-    WindowsHidPlatform platform;
-    const std::vector<HidInterfaceInfo> first = platform.ListInterfaces();
-    const std::vector<HidInterfaceInfo> second = platform.ListInterfaces();
-    ASSERT_EQ(first.size(), second.size());
-    for (std::size_t i = 0; i < first.size(); ++i) {
-        EXPECT_FALSE(first[i].path.empty());
-        EXPECT_EQ(first[i].path, second[i].path);
-        EXPECT_EQ(first[i].vendorId, second[i].vendorId);
-    }
-}
 
 TEST(WindowsHidPlatformTest, RefusedOpensTellTheirReason) {
     TestFolder folder;

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstring>
 #include <string>
 
+#include "param_set_helpers.h"
 #include "params/config_file.h"
 #include "windows_test_folder.h"
 
@@ -19,26 +19,8 @@ const std::string TRICKY_BYTES =
     "[G1]\r\n01,02,00,\r\n[G2]\nA\x1a"
     "B,\r\n";
 
-ModuleParamSet SampleParams() {
-    ModuleParamSet params;
-    params.mode = 1;
-    params.channel = 11;
-    params.encryption = 4;
-    StoreParamText(params.ssid, "LQ-3860 \xe4 lab");
-    StoreParamText(params.key, "key,with,commas");
-    const std::uint8_t mac[MAC_LENGTH] = {0x00, 0x0A, 0x1B, 0xFE, 0xFF, 0x7E};
-    std::memcpy(params.mac, mac, sizeof mac);
-    return params;
-}
-
-void ExpectSameParams(const ModuleParamSet& loaded, const ModuleParamSet& saved) {
-    EXPECT_EQ(loaded.mode, saved.mode);
-    EXPECT_EQ(loaded.channel, saved.channel);
-    EXPECT_EQ(loaded.encryption, saved.encryption);
-    EXPECT_EQ(ParamText(loaded.ssid), ParamText(saved.ssid));
-    EXPECT_EQ(ParamText(loaded.key), ParamText(saved.key));
-    EXPECT_EQ(0, std::memcmp(loaded.mac, saved.mac, MAC_LENGTH));
-}
+const ModuleParamSet SAVED =
+    MakeParams(1, 11, 4, "LQ-3860 \xe4 lab", "key,with,commas", {0x00, 0x0A, 0x1B, 0xFE, 0xFF, 0x7E});
 
 class ConfigFileStorageTest : public testing::Test {
 protected:
@@ -92,14 +74,13 @@ TEST_F(ConfigFileStorageTest, NameOutsideTheAnsiCodePageSurvivesSaveAndLoad) {
     const std::u8string folderText = folder_.Path().u8string();
     const std::string path = std::string(folderText.begin(), folderText.end()) + "\\" + name;
 
-    const ModuleParamSet saved = SampleParams();
-    ASSERT_TRUE(WriteFileAtomically(path, FormatConfiguration(saved)));
+    ASSERT_TRUE(WriteFileAtomically(path, FormatConfiguration(SAVED)));
     EXPECT_EQ(folder_.Names(), std::vector<std::wstring>{wideName});
 
-    ModuleParamSet loaded;
+    ModuleParamSet loaded = Sentinel();
     const ConfigLoadResult result = LoadConfigurationFile(path, loaded);
     ASSERT_TRUE(result.ok) << (result.message != nullptr ? result.message : "");
-    ExpectSameParams(loaded, saved);
+    EXPECT_EQ(Dump(loaded), Dump(SAVED));
 }
 
 TEST_F(ConfigFileStorageTest, DevicesPipesFoldersAndUnusableNamesAreNeverWritten) {
@@ -139,23 +120,23 @@ TEST_F(ConfigFileStorageTest, FileWithSeveralNamesIsWrittenInPlace) {
 TEST_F(ConfigFileStorageTest, LoadTakesSmallRegularFilesOnly) {
     // A saved file padded with blanks after its end tag to the limit loads;
     // one byte more is refused.
-    std::string text = FormatConfiguration(SampleParams());
+    std::string text = FormatConfiguration(SAVED);
     text.resize(CONFIG_FILE_MAX, ' ');
     ASSERT_TRUE(WriteBytes(folder_.Path() / L"limit.txt", text));
     text.push_back(' ');
     ASSERT_TRUE(WriteBytes(folder_.Path() / L"over.txt", text));
 
-    ModuleParamSet loaded;
+    ModuleParamSet loaded = Sentinel();
     EXPECT_TRUE(LoadConfigurationFile(folder_.Utf8(L"limit.txt"), loaded).ok);
-    ExpectSameParams(loaded, SampleParams());
+    EXPECT_EQ(Dump(loaded), Dump(SAVED));
 
     for (const std::string& path : {folder_.Utf8(L"over.txt"), folder_.Utf8(L"missing.txt"), folder_.Utf8(L""),
                                     std::string("NUL"), std::string("CON")}) {
-        ModuleParamSet untouched;
+        ModuleParamSet untouched = Sentinel();
         const ConfigLoadResult result = LoadConfigurationFile(path, untouched);
         EXPECT_FALSE(result.ok) << path;
         EXPECT_STREQ(result.message, OPEN_FAILURE_MESSAGE) << path;
-        EXPECT_EQ(untouched.mode, 0) << path;
+        EXPECT_EQ(Dump(untouched), Dump(Sentinel())) << path;
     }
 }
 
