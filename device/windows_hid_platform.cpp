@@ -1,0 +1,211 @@
+#include "device/windows_hid_platform.h"
+
+// windows.h first: the SetupAPI and HID headers build on its types; hidsdi.h
+// brings hidusage.h and hidpi.h after the types they need. MinGW-w64's HID
+// headers declare C functions without extern "C" of their own.
+#include <windows.h>
+
+extern "C" {
+#include <hidsdi.h>
+}
+#include <setupapi.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "device/host_hid_platform.h"
+#include "device/timed_io_windows.h"
+#include "types/wide_text_windows.h"
+
+namespace lq3860 {
+
+namespace {
+
+// USB string descriptors hold at most 126 UTF-16 units; one more for the
+// terminator that HidD_GetProductString adds when there is room.
+constexpr std::size_t PRODUCT_STRING_UNITS = 127;
+
+// Closes a handle on every way out of a scope.
+class HandleGuard {
+public:
+    explicit HandleGuard(HANDLE handle = INVALID_HANDLE_VALUE) : handle_(handle) {}
+    ~HandleGuard() { Reset(); }
+    HandleGuard(const HandleGuard&) = delete;
+    HandleGuard& operator=(const HandleGuard&) = delete;
+    HANDLE Get() const { return handle_; }
+    bool Valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+    void Reset() {
+        if (Valid()) CloseHandle(handle_);
+        handle_ = INVALID_HANDLE_VALUE;
+    }
+    HANDLE Release() {
+        HANDLE handle = handle_;
+        handle_ = INVALID_HANDLE_VALUE;
+        return handle;
+    }
+
+private:
+    HANDLE handle_;
+};
+
+struct CollectionCaps {
+    std::uint16_t usagePage = 0;
+    std::uint16_t usage = 0;
+    std::size_t inputReportLength = 0;   // report id included; 0: no input reports
+    std::size_t outputReportLength = 0;  // report id included; 0: no output reports
+};
+
+bool ReadCollectionCaps(HANDLE device, CollectionCaps& caps) {
+    PHIDP_PREPARSED_DATA preparsed = nullptr;
+    if (!HidD_GetPreparsedData(device, &preparsed)) return false;
+    HIDP_CAPS hidCaps{};
+    const bool ok = HidP_GetCaps(preparsed, &hidCaps) == HIDP_STATUS_SUCCESS;
+    HidD_FreePreparsedData(preparsed);
+    if (!ok) return false;
+    caps.usagePage = hidCaps.UsagePage;
+    caps.usage = hidCaps.Usage;
+    caps.inputReportLength = hidCaps.InputReportByteLength;
+    caps.outputReportLength = hidCaps.OutputReportByteLength;
+    return true;
+}
+
+// Opens an interface without read or write access: enough for attributes,
+// capabilities and strings, and allowed while another program holds the
+// interface exclusively (the share check looks only at read, write and
+// delete access).
+HANDLE OpenForQuery(const wchar_t* path) {
+    return CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+class WindowsHidConnection final : public HidConnection {
+public:
+    WindowsHidConnection(HANDLE device, HANDLE readEvent, HANDLE writeEvent, const CollectionCaps& caps)
+        : device_(device),
+          readEvent_(readEvent),
+          writeEvent_(writeEvent),
+          inputReport_(caps.inputReportLength),
+          outputReport_(caps.outputReportLength) {}
+    ~WindowsHidConnection() override = default;
+    WindowsHidConnection(const WindowsHidConnection&) = delete;
+    WindowsHidConnection& operator=(const WindowsHidConnection&) = delete;
+
+    // The report goes out padded with zeros to the collection's output
+    // report length: Windows takes only whole reports. A longer report than
+    // the collection's is refused rather than cut.
+    int Write(const std::uint8_t* data, std::size_t length) override {
+        if (data == nullptr || length == 0 || outputReport_.empty() || length > outputReport_.size()) return -1;
+        std::fill(outputReport_.begin(), outputReport_.end(), std::uint8_t{0});
+        std::memcpy(outputReport_.data(), data, length);
+        const int written =
+            TimedTransfer(device_.Get(), writeEvent_.Get(), TransferDirection::Write, outputReport_.data(),
+                          static_cast<DWORD>(outputReport_.size()), HID_WRITE_TIMEOUT_MS);
+        // A write that did not go out whole within the limit failed.
+        if (written != static_cast<int>(outputReport_.size())) return -1;
+        return static_cast<int>(length);
+    }
+
+    // Windows hands over whole input reports of the collection's length,
+    // report id first (0 for a device without report ids). The report lands
+    // in the connection's own buffer and is copied out, as far as the
+    // caller's buffer holds it.
+    int Read(std::uint8_t* data, std::size_t length, int timeoutMs) override {
+        if (data == nullptr || length == 0 || inputReport_.empty()) return -1;
+        const int received = TimedTransfer(device_.Get(), readEvent_.Get(), TransferDirection::Read,
+                                           inputReport_.data(), static_cast<DWORD>(inputReport_.size()), timeoutMs);
+        if (received <= 0) return received;
+        const std::size_t placed = std::min(static_cast<std::size_t>(received), length);
+        std::memcpy(data, inputReport_.data(), placed);
+        return static_cast<int>(placed);
+    }
+
+    bool ProductString(std::u16string& name) override {
+        wchar_t buffer[PRODUCT_STRING_UNITS + 1] = {};
+        // The length is in bytes; one unit stays zero as the terminator.
+        if (!HidD_GetProductString(device_.Get(), buffer, sizeof(wchar_t) * PRODUCT_STRING_UNITS)) return false;
+        std::size_t units = 0;
+        while (units < PRODUCT_STRING_UNITS && buffer[units] != L'\0') ++units;
+        name.assign(buffer, buffer + units);
+        return true;
+    }
+
+private:
+    HandleGuard device_;
+    HandleGuard readEvent_;
+    HandleGuard writeEvent_;
+    std::vector<std::uint8_t> inputReport_;
+    std::vector<std::uint8_t> outputReport_;
+};
+
+}  // namespace
+
+std::unique_ptr<HidPlatform> HostHidPlatform() {
+    return std::make_unique<WindowsHidPlatform>();
+}
+
+std::vector<HidInterfaceInfo> WindowsHidPlatform::ListInterfaces() {
+    std::vector<HidInterfaceInfo> list;
+    GUID hidGuid{};
+    HidD_GetHidGuid(&hidGuid);
+    HDEVINFO set = SetupDiGetClassDevsW(&hidGuid, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+    if (set == INVALID_HANDLE_VALUE) return list;
+
+    std::vector<std::uint8_t> detailBuffer;
+    for (DWORD member = 0;; ++member) {
+        SP_DEVICE_INTERFACE_DATA interfaceData{};
+        interfaceData.cbSize = sizeof interfaceData;
+        if (!SetupDiEnumDeviceInterfaces(set, nullptr, &hidGuid, member, &interfaceData)) break;
+
+        DWORD required = 0;
+        SetupDiGetDeviceInterfaceDetailW(set, &interfaceData, nullptr, 0, &required, nullptr);
+        if (required < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W)) continue;
+        // The record is built in a byte buffer sized by the call; its fixed
+        // part is sized as the structure (8 bytes on 64-bit Windows), not as
+        // the buffer.
+        detailBuffer.assign(required + sizeof(wchar_t), 0);
+        auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(detailBuffer.data());
+        detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
+        if (!SetupDiGetDeviceInterfaceDetailW(set, &interfaceData, detail, required, nullptr, nullptr)) continue;
+
+        HandleGuard device(OpenForQuery(detail->DevicePath));
+        if (!device.Valid()) continue;
+        HIDD_ATTRIBUTES attributes{};
+        attributes.Size = sizeof attributes;
+        CollectionCaps caps;
+        if (!HidD_GetAttributes(device.Get(), &attributes) || !ReadCollectionCaps(device.Get(), caps)) continue;
+        list.push_back({WideToUtf8(detail->DevicePath), attributes.VendorID, caps.usagePage, caps.usage});
+    }
+    SetupDiDestroyDeviceInfoList(set);
+    return list;
+}
+
+std::unique_ptr<HidConnection> WindowsHidPlatform::Open(const std::string& path, bool& accessDenied) {
+    accessDenied = false;
+    lastOpenFailure_ = HidOpenFailure::Other;
+    std::wstring widePath;
+    if (path.empty() || !Utf8ToWide(path, widePath)) return nullptr;
+
+    // Share mode 0: exclusive.
+    HandleGuard device(CreateFileW(widePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_OVERLAPPED, nullptr));
+    if (!device.Valid()) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_ACCESS_DENIED) {
+            lastOpenFailure_ = HidOpenFailure::AccessDenied;
+            accessDenied = true;
+        } else if (error == ERROR_SHARING_VIOLATION) {
+            lastOpenFailure_ = HidOpenFailure::InUse;
+        }
+        return nullptr;
+    }
+    CollectionCaps caps;
+    if (!ReadCollectionCaps(device.Get(), caps)) return nullptr;
+    // Manual-reset events, reset before each transfer.
+    HandleGuard readEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    HandleGuard writeEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!readEvent.Valid() || !writeEvent.Valid()) return nullptr;
+
+    lastOpenFailure_ = HidOpenFailure::None;
+    return std::make_unique<WindowsHidConnection>(device.Release(), readEvent.Release(), writeEvent.Release(), caps);
+}
+
+}  // namespace lq3860
