@@ -12,7 +12,9 @@ extern "C" {
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
+#include "device/hid_open_windows.h"
 #include "device/host_hid_platform.h"
 #include "device/timed_io_windows.h"
 #include "types/wide_text_windows.h"
@@ -34,9 +36,9 @@ public:
     HandleGuard& operator=(const HandleGuard&) = delete;
     HANDLE Get() const { return handle_; }
     bool Valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
-    void Reset() {
+    void Reset(HANDLE handle = INVALID_HANDLE_VALUE) {
         if (Valid()) CloseHandle(handle_);
-        handle_ = INVALID_HANDLE_VALUE;
+        handle_ = handle;
     }
     HANDLE Release() {
         HANDLE handle = handle_;
@@ -69,31 +71,45 @@ bool ReadCollectionCaps(HANDLE device, CollectionCaps& caps) {
     return true;
 }
 
-// Opens an interface without read or write access: enough for attributes,
-// capabilities and strings, and allowed while another program holds the
-// interface exclusively (the share check looks only at read, write and
-// delete access).
-HANDLE OpenForQuery(const wchar_t* path) {
-    return CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-}
-
+// An open interface. It starts with a query handle only (names and
+// capabilities); the claim opens the handle that reads and writes,
+// exclusively, so no other program's reports mix with ours. Reads and
+// writes before the claim fail: only the link's own open claims, and it
+// alone moves reports.
 class WindowsHidConnection final : public HidConnection {
 public:
-    WindowsHidConnection(HANDLE device, HANDLE readEvent, HANDLE writeEvent, const CollectionCaps& caps)
-        : device_(device),
-          readEvent_(readEvent),
-          writeEvent_(writeEvent),
+    WindowsHidConnection(std::wstring path, HANDLE query, const CollectionCaps& caps)
+        : path_(std::move(path)),
+          query_(query),
           inputReport_(caps.inputReportLength),
           outputReport_(caps.outputReportLength) {}
     ~WindowsHidConnection() override = default;
     WindowsHidConnection(const WindowsHidConnection&) = delete;
     WindowsHidConnection& operator=(const WindowsHidConnection&) = delete;
 
+    ClaimResult ClaimExclusive() override {
+        if (device_.Valid()) return ClaimResult::Claimed;
+        HANDLE opened = INVALID_HANDLE_VALUE;
+        if (const ClaimResult claim = OpenExclusive(path_, opened); claim != ClaimResult::Claimed) return claim;
+        HandleGuard device(opened);
+        // Manual-reset events, reset before each transfer.
+        HandleGuard readEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        HandleGuard writeEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        if (!readEvent.Valid() || !writeEvent.Valid()) return ClaimResult::Failed;
+        device_.Reset(device.Release());
+        readEvent_.Reset(readEvent.Release());
+        writeEvent_.Reset(writeEvent.Release());
+        return ClaimResult::Claimed;
+    }
+
     // The report goes out padded with zeros to the collection's output
     // report length: Windows takes only whole reports. A longer report than
     // the collection's is refused rather than cut.
     int Write(const std::uint8_t* data, std::size_t length) override {
-        if (data == nullptr || length == 0 || outputReport_.empty() || length > outputReport_.size()) return -1;
+        if (!device_.Valid() || data == nullptr || length == 0 || outputReport_.empty() ||
+            length > outputReport_.size()) {
+            return -1;
+        }
         std::fill(outputReport_.begin(), outputReport_.end(), std::uint8_t{0});
         std::memcpy(outputReport_.data(), data, length);
         const int written =
@@ -109,7 +125,7 @@ public:
     // in the connection's own buffer and is copied out, as far as the
     // caller's buffer holds it.
     int Read(std::uint8_t* data, std::size_t length, int timeoutMs) override {
-        if (data == nullptr || length == 0 || inputReport_.empty()) return -1;
+        if (!device_.Valid() || data == nullptr || length == 0 || inputReport_.empty()) return -1;
         const int received = TimedTransfer(device_.Get(), readEvent_.Get(), TransferDirection::Read,
                                            inputReport_.data(), static_cast<DWORD>(inputReport_.size()), timeoutMs);
         if (received <= 0) return received;
@@ -121,7 +137,7 @@ public:
     bool ProductString(std::u16string& name) override {
         wchar_t buffer[PRODUCT_STRING_UNITS + 1] = {};
         // The length is in bytes; one unit stays zero as the terminator.
-        if (!HidD_GetProductString(device_.Get(), buffer, sizeof(wchar_t) * PRODUCT_STRING_UNITS)) return false;
+        if (!HidD_GetProductString(query_.Get(), buffer, sizeof(wchar_t) * PRODUCT_STRING_UNITS)) return false;
         std::size_t units = 0;
         while (units < PRODUCT_STRING_UNITS && buffer[units] != L'\0') ++units;
         name.assign(buffer, buffer + units);
@@ -129,7 +145,9 @@ public:
     }
 
 private:
-    HandleGuard device_;
+    std::wstring path_;
+    HandleGuard query_;
+    HandleGuard device_;  // the claim's handle; invalid before the claim
     HandleGuard readEvent_;
     HandleGuard writeEvent_;
     std::vector<std::uint8_t> inputReport_;
@@ -141,6 +159,8 @@ private:
 std::unique_ptr<HidPlatform> HostHidPlatform() {
     return std::make_unique<WindowsHidPlatform>();
 }
+
+WindowsHidPlatform::WindowsHidPlatform(std::uint16_t vendorId) : vendorId_(vendorId) {}
 
 std::vector<HidInterfaceInfo> WindowsHidPlatform::ListInterfaces() {
     std::vector<HidInterfaceInfo> list;
@@ -170,8 +190,10 @@ std::vector<HidInterfaceInfo> WindowsHidPlatform::ListInterfaces() {
         if (!device.Valid()) continue;
         HIDD_ATTRIBUTES attributes{};
         attributes.Size = sizeof attributes;
+        if (!HidD_GetAttributes(device.Get(), &attributes)) continue;
+        if (vendorId_ != 0 && attributes.VendorID != vendorId_) continue;
         CollectionCaps caps;
-        if (!HidD_GetAttributes(device.Get(), &attributes) || !ReadCollectionCaps(device.Get(), caps)) continue;
+        if (!ReadCollectionCaps(device.Get(), caps)) continue;
         list.push_back({WideToUtf8(detail->DevicePath), attributes.VendorID, caps.usagePage, caps.usage});
     }
     SetupDiDestroyDeviceInfoList(set);
@@ -180,32 +202,16 @@ std::vector<HidInterfaceInfo> WindowsHidPlatform::ListInterfaces() {
 
 std::unique_ptr<HidConnection> WindowsHidPlatform::Open(const std::string& path, bool& accessDenied) {
     accessDenied = false;
-    lastOpenFailure_ = HidOpenFailure::Other;
     std::wstring widePath;
     if (path.empty() || !Utf8ToWide(path, widePath)) return nullptr;
-
-    // Share mode 0: exclusive.
-    HandleGuard device(CreateFileW(widePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                   FILE_FLAG_OVERLAPPED, nullptr));
-    if (!device.Valid()) {
-        const DWORD error = GetLastError();
-        if (error == ERROR_ACCESS_DENIED) {
-            lastOpenFailure_ = HidOpenFailure::AccessDenied;
-            accessDenied = true;
-        } else if (error == ERROR_SHARING_VIOLATION) {
-            lastOpenFailure_ = HidOpenFailure::InUse;
-        }
+    HandleGuard query(OpenForQuery(widePath));
+    if (!query.Valid()) {
+        accessDenied = GetLastError() == ERROR_ACCESS_DENIED;
         return nullptr;
     }
     CollectionCaps caps;
-    if (!ReadCollectionCaps(device.Get(), caps)) return nullptr;
-    // Manual-reset events, reset before each transfer.
-    HandleGuard readEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    HandleGuard writeEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!readEvent.Valid() || !writeEvent.Valid()) return nullptr;
-
-    lastOpenFailure_ = HidOpenFailure::None;
-    return std::make_unique<WindowsHidConnection>(device.Release(), readEvent.Release(), writeEvent.Release(), caps);
+    if (!ReadCollectionCaps(query.Get(), caps)) return nullptr;
+    return std::make_unique<WindowsHidConnection>(std::move(widePath), query.Release(), caps);
 }
 
 }  // namespace lq3860

@@ -1,6 +1,6 @@
 // The Windows HID platform without a module (Wine shows no HID devices):
-// how refused opens are told apart, and the timed overlapped transfers, run
-// on a named pipe in place of an interface.
+// refused opens, the share rules of the claim on a plain file, and the timed
+// overlapped transfers on a named pipe in place of an interface.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "device/hid_open_windows.h"
 #include "device/timed_io_windows.h"
 #include "device/windows_hid_platform.h"
 #include "windows_test_folder.h"
@@ -15,7 +16,7 @@
 namespace lq3860 {
 namespace {
 
-TEST(WindowsHidPlatformTest, RefusedOpensTellTheirReason) {
+TEST(WindowsHidPlatformTest, RefusedOpensTellWhetherPermissionWasTheReason) {
     TestFolder folder;
     WindowsHidPlatform platform;
     bool accessDenied = true;
@@ -25,7 +26,6 @@ TEST(WindowsHidPlatformTest, RefusedOpensTellTheirReason) {
           std::string(R"(\\?\hid#vid_7e3a&pid_0001#0&0&0&0#{4d1e55b2-f16f-11cf-88cb-001111000030})")}) {
         EXPECT_EQ(platform.Open(path, accessDenied), nullptr) << path;
         EXPECT_FALSE(accessDenied) << path;
-        EXPECT_EQ(platform.LastOpenFailure(), HidOpenFailure::Other) << path;
     }
 
     // A file opens but has no HID capabilities; its handle is closed again,
@@ -33,25 +33,64 @@ TEST(WindowsHidPlatformTest, RefusedOpensTellTheirReason) {
     const auto plain = folder.Path() / L"plain";
     ASSERT_TRUE(WriteBytes(plain, "not a device"));
     EXPECT_EQ(platform.Open(folder.Utf8(L"plain"), accessDenied), nullptr);
-    EXPECT_EQ(platform.LastOpenFailure(), HidOpenFailure::Other);
+    EXPECT_FALSE(accessDenied);
     EXPECT_TRUE(DeleteFileW(plain.c_str()));
 
-    // Held exclusively by another handle: in use, not a permission problem.
-    const auto held = folder.Path() / L"held";
-    ASSERT_TRUE(WriteBytes(held, "held"));
-    HANDLE holder = CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(platform.Open(folder.Utf8(L"held"), accessDenied), nullptr);
-    EXPECT_FALSE(accessDenied);
-    EXPECT_EQ(platform.LastOpenFailure(), HidOpenFailure::InUse);
-    CloseHandle(holder);
-
     // The system answers ERROR_ACCESS_DENIED for a folder opened as a file
-    // (a read-only file would do on Windows, but Wine lets root write it).
+    // (a file with an access list that refuses this user would do on
+    // Windows; Wine has no access lists).
     ASSERT_TRUE(CreateDirectoryW((folder.Path() / L"locked").c_str(), nullptr));
     EXPECT_EQ(platform.Open(folder.Utf8(L"locked"), accessDenied), nullptr);
     EXPECT_TRUE(accessDenied);
-    EXPECT_EQ(platform.LastOpenFailure(), HidOpenFailure::AccessDenied);
+}
+
+// The share rules that keep a module to one program while others can still
+// list and name it, on a plain file in place of an interface: query opens
+// pass whatever holds the file; an exclusive open is refused as in use
+// while another handle reads or writes, but not because of query handles;
+// and while it is held, nobody else can read or write, but anybody can query.
+TEST(WindowsHidPlatformTest, QueryOpensPassAndOnlyOneExclusiveOpenHoldsTheInterface) {
+    TestFolder folder;
+    const auto file = folder.Path() / L"interface";
+    ASSERT_TRUE(WriteBytes(file, "reports"));
+    const std::wstring path = file.wstring();
+    const auto close = [](HANDLE handle) {
+        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    };
+
+    // Another program reads and writes (shared, as a program without claim
+    // would): queries pass, the claim is refused as in use.
+    HANDLE other = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    HANDLE query = OpenForQuery(path);
+    EXPECT_NE(query, INVALID_HANDLE_VALUE);
+    HANDLE claimed = INVALID_HANDLE_VALUE;
+    EXPECT_EQ(OpenExclusive(path, claimed), ClaimResult::InUse);
+    EXPECT_EQ(claimed, INVALID_HANDLE_VALUE);
+    close(other);
+
+    // Only query handles are left (ours): the claim succeeds.
+    ASSERT_EQ(OpenExclusive(path, claimed), ClaimResult::Claimed);
+    // Held: a second claim is in use, a shared reader is refused, another
+    // program's scan still queries it.
+    HANDLE second = INVALID_HANDLE_VALUE;
+    EXPECT_EQ(OpenExclusive(path, second), ClaimResult::InUse);
+    HANDLE reader =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(reader, INVALID_HANDLE_VALUE);
+    close(reader);
+    HANDLE scan = OpenForQuery(path);
+    EXPECT_NE(scan, INVALID_HANDLE_VALUE);
+    close(scan);
+
+    // Released: the next claim succeeds. Something that is not there fails.
+    close(claimed);
+    ASSERT_EQ(OpenExclusive(path, second), ClaimResult::Claimed);
+    close(second);
+    close(query);
+    EXPECT_EQ(OpenExclusive((folder.Path() / L"missing").wstring(), second), ClaimResult::Failed);
+    EXPECT_EQ(OpenForQuery((folder.Path() / L"missing").wstring()), INVALID_HANDLE_VALUE);
 }
 
 // Both ends of a named pipe with overlapped I/O.
