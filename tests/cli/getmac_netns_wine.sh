@@ -1,9 +1,11 @@
 #!/bin/bash
 # lq3860ctl.exe getmac under Wine, inside two network namespaces made here
-# and joined by a veth pair: the host namespace holds alq0 (192.168.255.2/24,
-# sorts first, so it is the default adapter) and zlq1 with one static row;
-# the peer answers at 192.168.255.1 with MAC 00:0c:29:3a:4b:5c. Wine's IP
-# Helper reads the Linux neighbour table of the namespace it runs in. No
+# and joined by a veth pair, laid out as the Linux build's getmac test: the
+# host namespace holds zlq0 (192.168.255.2/24), which carries the route to
+# the peer, and alq1, whose only neighbour row is elsewhere and which sorts
+# first: the default adapter must follow the route, not the order. The peer
+# answers at 192.168.255.1 with MAC 00:0c:29:3a:4b:5c. Wine's IP Helper
+# reads the Linux neighbour and route tables of the namespace it runs in. No
 # traffic leaves the namespaces.
 #
 #   getmac_netns_wine.sh lq3860ctl.exe WINEPREFIX wine-run.sh [its arguments]
@@ -46,16 +48,15 @@ trap cleanup EXIT
 # a namespace that is gone.
 end_wine
 ip netns add "$HOST" && ip netns add "$PEER" || { echo "cannot create network namespaces; skipped"; exit 77; }
-ip link add alq0 netns "$HOST" type veth peer name blq0 netns "$PEER" &&
+ip link add zlq0 netns "$HOST" type veth peer name blq0 netns "$PEER" &&
     ip -n "$PEER" link set blq0 address 00:0c:29:3a:4b:5c &&
     ip -n "$PEER" addr add 192.168.255.1/24 dev blq0 &&
     ip -n "$PEER" link set blq0 up &&
-    ip -n "$HOST" addr add 192.168.255.2/24 dev alq0 &&
-    ip -n "$HOST" link set alq0 up &&
+    ip -n "$HOST" addr add 192.168.255.2/24 dev zlq0 &&
+    ip -n "$HOST" link set zlq0 up &&
     ip -n "$HOST" link set lo up &&
-    ip -n "$HOST" link add zlq1 type veth peer name zlq2 &&
-    ip -n "$HOST" addr add 192.168.254.2/24 dev zlq1 &&
-    ip -n "$HOST" neigh add 192.168.255.200 lladdr 02:00:00:00:00:c8 dev zlq1 nud permanent ||
+    ip -n "$HOST" link add alq1 type veth peer name alq2 &&
+    ip -n "$HOST" neigh add 192.168.255.200 lladdr 02:00:00:00:00:c8 dev alq1 nud permanent ||
     { echo "cannot build the namespaces"; exit 1; }
 
 # expect STATUS STDOUT STDERR ARGUMENTS...: runs the tool in the host
@@ -78,12 +79,15 @@ expect() {
     fi
 }
 
-expect 0 $'00-0C-29-3A-4B-5C\n' "" getmac 192.168.255.1 --adapter alq0
-expect 0 $'{"ip":"192.168.255.1","adapter":"alq0","mac":"00-0C-29-3A-4B-5C"}\n' "" --json getmac 192.168.255.1
-# The address is only in another adapter's rows.
-expect 4 "" $'lq3860ctl: No entry for this address on this adapter.\n' getmac 192.168.255.1 --adapter zlq1
+expect 0 $'00-0C-29-3A-4B-5C\n' "" getmac 192.168.255.1 --adapter zlq0
+# Without --adapter: the adapter of the route.
+expect 0 $'{"ip":"192.168.255.1","adapter":"zlq0","mac":"00-0C-29-3A-4B-5C"}\n' "" --json getmac 192.168.255.1
+# The address is only in another adapter's rows; the adapter sorts first but is no default.
+expect 4 "" $'lq3860ctl: No entry for this address on this adapter.\n' getmac 192.168.255.1 --adapter alq1
 # A silent host: the probe fails.
-expect 4 "" $'lq3860ctl: Get MAC Address Error\n' getmac 192.168.255.77 --adapter alq0
+expect 4 "" $'lq3860ctl: Get MAC Address Error\n' getmac 192.168.255.77
+# The namespace has no default route.
+expect 4 "" $'lq3860ctl: no route to 10.1.2.3 (name the adapter with --adapter)\n' getmac 10.1.2.3
 
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]

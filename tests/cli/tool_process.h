@@ -33,6 +33,9 @@ inline ToolRun RunLq3860ctl(const std::vector<std::string>& arguments, std::vect
 // other value written back with sorted keys and no spaces; nullopt when
 // `text` is not exactly one JSON value (or repeats a key).
 std::optional<std::string> DecodeJson(const std::string& text);
+// Whether DecodeJson can run: the Linux build installs python3; the Windows
+// build has none to start, and its tests that read JSON back skip.
+bool JsonReaderAvailable();
 
 // A path from its UTF-8 text (a plain std::string would be read in the ANSI
 // code page on Windows).

@@ -112,4 +112,8 @@ TempDir::TempDir() {
     std::abort();
 }
 
+bool JsonReaderAvailable() {
+    return false;
+}
+
 }  // namespace lq3860
