@@ -17,6 +17,7 @@ extern "C" {
 #include "device/hid_open_windows.h"
 #include "device/host_hid_platform.h"
 #include "device/timed_io_windows.h"
+#include "types/handle_windows.h"
 #include "types/wide_text_windows.h"
 
 namespace lq3860 {
@@ -26,29 +27,6 @@ namespace {
 // USB string descriptors hold at most 126 UTF-16 units; one more for the
 // terminator that HidD_GetProductString adds when there is room.
 constexpr std::size_t PRODUCT_STRING_UNITS = 127;
-
-// Closes a handle on every way out of a scope.
-class HandleGuard {
-public:
-    explicit HandleGuard(HANDLE handle = INVALID_HANDLE_VALUE) : handle_(handle) {}
-    ~HandleGuard() { Reset(); }
-    HandleGuard(const HandleGuard&) = delete;
-    HandleGuard& operator=(const HandleGuard&) = delete;
-    HANDLE Get() const { return handle_; }
-    bool Valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
-    void Reset(HANDLE handle = INVALID_HANDLE_VALUE) {
-        if (Valid()) CloseHandle(handle_);
-        handle_ = handle;
-    }
-    HANDLE Release() {
-        HANDLE handle = handle_;
-        handle_ = INVALID_HANDLE_VALUE;
-        return handle;
-    }
-
-private:
-    HANDLE handle_;
-};
 
 struct CollectionCaps {
     std::uint16_t usagePage = 0;
@@ -91,10 +69,10 @@ public:
         if (device_.Valid()) return ClaimResult::Claimed;
         HANDLE opened = INVALID_HANDLE_VALUE;
         if (const ClaimResult claim = OpenExclusive(path_, opened); claim != ClaimResult::Claimed) return claim;
-        HandleGuard device(opened);
+        OwnedHandle device(opened);
         // Manual-reset events, reset before each transfer.
-        HandleGuard readEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-        HandleGuard writeEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        OwnedHandle readEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        OwnedHandle writeEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr));
         if (!readEvent.Valid() || !writeEvent.Valid()) return ClaimResult::Failed;
         device_.Reset(device.Release());
         readEvent_.Reset(readEvent.Release());
@@ -146,10 +124,10 @@ public:
 
 private:
     std::wstring path_;
-    HandleGuard query_;
-    HandleGuard device_;  // the claim's handle; invalid before the claim
-    HandleGuard readEvent_;
-    HandleGuard writeEvent_;
+    OwnedHandle query_;
+    OwnedHandle device_;  // the claim's handle; invalid before the claim
+    OwnedHandle readEvent_;
+    OwnedHandle writeEvent_;
     std::vector<std::uint8_t> inputReport_;
     std::vector<std::uint8_t> outputReport_;
 };
@@ -186,7 +164,7 @@ std::vector<HidInterfaceInfo> WindowsHidPlatform::ListInterfaces() {
         detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
         if (!SetupDiGetDeviceInterfaceDetailW(set, &interfaceData, detail, required, nullptr, nullptr)) continue;
 
-        HandleGuard device(OpenForQuery(detail->DevicePath));
+        OwnedHandle device(OpenForQuery(detail->DevicePath));
         if (!device.Valid()) continue;
         HIDD_ATTRIBUTES attributes{};
         attributes.Size = sizeof attributes;
@@ -204,7 +182,7 @@ std::unique_ptr<HidConnection> WindowsHidPlatform::Open(const std::string& path,
     accessDenied = false;
     std::wstring widePath;
     if (path.empty() || !Utf8ToWide(path, widePath)) return nullptr;
-    HandleGuard query(OpenForQuery(widePath));
+    OwnedHandle query(OpenForQuery(widePath));
     if (!query.Valid()) {
         accessDenied = GetLastError() == ERROR_ACCESS_DENIED;
         return nullptr;

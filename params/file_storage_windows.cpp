@@ -28,6 +28,7 @@
 #include <utility>
 
 #include "params/file_storage.h"
+#include "types/handle_windows.h"
 #include "types/wide_text_windows.h"
 
 namespace lq3860 {
@@ -42,24 +43,6 @@ constexpr const char* NOT_REGULAR = "Not a regular file";
 constexpr const char* IS_FOLDER = "Is a directory";
 constexpr const char* NO_SUCH_FILE = "No such file or directory";
 constexpr const char* TOO_LARGE = "File too large";
-
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle = INVALID_HANDLE_VALUE) : handle_(handle) {}
-    ~FileHandle() { Close(); }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    HANDLE Get() const { return handle_; }
-    bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    // Closes now and tells whether the close succeeded.
-    bool Close() {
-        if (!Valid()) return true;
-        return CloseHandle(std::exchange(handle_, INVALID_HANDLE_VALUE)) != 0;
-    }
-
-private:
-    HANDLE handle_;
-};
 
 // The system's own text of an error, without its closing period and line end.
 std::string SystemText(DWORD error) {
@@ -127,6 +110,11 @@ bool WidePath(const std::string& path, std::wstring& wide) {
     return !path.empty() && Utf8ToWide(path, wide);
 }
 
+bool IsFolder(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 bool EndsInSeparator(const std::wstring& path) {
     return !path.empty() && (path.back() == L'\\' || path.back() == L'/');
 }
@@ -179,17 +167,14 @@ FileStatus ExamineSaveTarget(const std::wstring& path, SaveTarget& target) {
     // Opened with write access: a file this user may not write (the
     // read-only attribute, or its access list) fails here and is never
     // replaced, just as opening it for writing would fail.
-    FileHandle file(CreateFileW(full.c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_DATA, SHARE_ALL, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    OwnedHandle file(CreateFileW(full.c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_DATA, SHARE_ALL, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!file.Valid()) {
         const DWORD error = GetLastError();
-        const DWORD attributes = GetFileAttributesW(full.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-            return Failure(IS_FOLDER);
-        }
+        if (IsFolder(full)) return Failure(IS_FOLDER);
         if (error != ERROR_FILE_NOT_FOUND) return Failure(ReasonOf(error));
         // A link whose target is missing still has a name: it stays as it is.
-        if (attributes != INVALID_FILE_ATTRIBUTES) return Failure(NO_SUCH_FILE);
+        if (GetFileAttributesW(full.c_str()) != INVALID_FILE_ATTRIBUTES) return Failure(NO_SUCH_FILE);
         target.exists = false;
         target.path = full;
         return Success();
@@ -256,7 +241,7 @@ std::wstring UnusedBackupName(const std::wstring& folder) {
 // than the old one then still fits. Not atomic: a failed write leaves the
 // file part-written, and the failure is reported.
 FileStatus WriteInPlace(const std::wstring& target, std::string_view bytes) {
-    FileHandle file(CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    OwnedHandle file(CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!file.Valid()) return LastFailure();
     if (!WriteAll(file.Get(), bytes) || !SetEndOfFile(file.Get()) || !FlushFileBuffers(file.Get()) || !file.Close()) {
         return LastFailure();
@@ -294,7 +279,7 @@ bool PlaceNew(const std::wstring& target, const std::wstring& temporary) {
 // existing target to be written in place.
 FileStatus WriteBesideAndReplace(const SaveTarget& target, std::string_view bytes) {
     std::wstring temporary;
-    FileHandle file(CreateTemporaryFile(FolderOf(target.path), temporary));
+    OwnedHandle file(CreateTemporaryFile(FolderOf(target.path), temporary));
     if (!file.Valid()) {
         const DWORD error = GetLastError();
         if (error == ERROR_ACCESS_DENIED && target.exists) return WriteInPlace(target.path, bytes);
@@ -331,15 +316,11 @@ FileStatus LoadWholeFile(const std::string& path, std::size_t maxSize, std::stri
     // Devices and pipes are never read: they could block or never end.
     if (IsDevicePath(full)) return Failure(NOT_REGULAR);
     // Others may read the file meanwhile, but not change it.
-    FileHandle file(CreateFileW(full.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    OwnedHandle file(CreateFileW(full.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) {
         const DWORD error = GetLastError();
-        const DWORD attributes = GetFileAttributesW(full.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-            return Failure(IS_FOLDER);
-        }
-        return Failure(ReasonOf(error));
+        return Failure(IsFolder(full) ? IS_FOLDER : ReasonOf(error));
     }
     if (GetFileType(file.Get()) != FILE_TYPE_DISK) return Failure(NOT_REGULAR);
     LARGE_INTEGER size{};
