@@ -4,10 +4,11 @@
 BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
 FUZZ_BUILD ?= build-fuzz
+WINDOWS_BUILD ?= build-windows
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: deps build run test test-sanitize fuzz bench package format format-check clean
+.PHONY: deps build run test test-sanitize test-windows fuzz bench package format format-check clean
 
 deps:
 	@bash scripts/install-deps
@@ -28,6 +29,14 @@ test-sanitize: deps
 	@ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS) -LE "slow|vm|package"
 	@ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -L vm
 
+# The layers below the window, lq3860ctl and their tests for Windows,
+# cross-built with MinGW-w64 and run under Wine (its own package list).
+test-windows:
+	@bash scripts/install-deps windows
+	@cmake -S . -B $(WINDOWS_BUILD) -G Ninja -DLQ_WERROR=ON -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
+	@cmake --build $(WINDOWS_BUILD) -j $(JOBS)
+	@ctest --test-dir $(WINDOWS_BUILD) --output-on-failure -j $(JOBS)
+
 fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DLQ_FUZZ=ON -DLQ_BENCH=OFF >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers
@@ -47,4 +56,4 @@ package: build
 	@cd $(BUILD) && cpack -G DEB
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD)

@@ -4,7 +4,7 @@
 
 #include "cli/exit_codes.h"
 #include "device/device_access.h"
-#include "device/hidapi_platform.h"
+#include "device/host_hid_platform.h"
 #include "device/unicode_text.h"
 #include "params/config_file.h"
 #include "simulation/simulated_platform.h"
@@ -40,7 +40,7 @@ int ModuleAccess::Prepare() {
     }
     platform_ = environment_.platform;
     if (platform_ == nullptr && !context_.line.simulate) {
-        owned_ = std::make_unique<HidapiPlatform>();
+        owned_ = HostHidPlatform();
         platform_ = owned_.get();
     } else if (platform_ == nullptr) {
         if (const int status = PrepareOwnModules(); status != EXIT_OK) return status;

@@ -6,6 +6,20 @@
 
 set(LQ_LAYER_INCLUDE_ROOT ${CMAKE_BINARY_DIR}/layer-include)
 
+# Makes `link` lead to the folder `target`. Windows allows symbolic links
+# only with a privilege (or developer mode); a directory junction needs none.
+function(lq_link_folder target link)
+  file(CREATE_LINK ${target} ${link} RESULT failed SYMBOLIC)
+  if(failed AND CMAKE_HOST_WIN32)
+    file(TO_NATIVE_PATH ${target} native_target)
+    file(TO_NATIVE_PATH ${link} native_link)
+    execute_process(COMMAND cmd /c mklink /J ${native_link} ${native_target} RESULT_VARIABLE failed OUTPUT_QUIET)
+  endif()
+  if(failed)
+    message(FATAL_ERROR "cannot link ${link} to ${target}: ${failed}")
+  endif()
+endfunction()
+
 # lq_layer(NAME <layer> SOURCES ... [DEPENDS <layer> ...] [LIBRARIES ...])
 # makes the static library lq3860_<layer> from the folder <layer>.
 function(lq_layer)
@@ -14,7 +28,7 @@ function(lq_layer)
   set(root ${LQ_LAYER_INCLUDE_ROOT}/${LAYER_NAME})
   file(MAKE_DIRECTORY ${root})
   if(NOT EXISTS ${root}/${LAYER_NAME})
-    file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR} ${root}/${LAYER_NAME} SYMBOLIC)
+    lq_link_folder(${CMAKE_CURRENT_SOURCE_DIR} ${root}/${LAYER_NAME})
   endif()
   add_library(${target} STATIC ${LAYER_SOURCES})
   target_include_directories(${target} PUBLIC ${root})

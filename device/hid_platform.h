@@ -1,6 +1,7 @@
 #pragma once
 // The seam between the device table and the operating system's HID layer.
-// Two implementations: hidapi (real hardware) and the simulated module.
+// Implementations: hidapi (real hardware on Linux), the system's HID API
+// (Windows) and the simulated module.
 #include <cstddef>
 #include <cstdint>
 #include <memory>

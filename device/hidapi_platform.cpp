@@ -12,6 +12,7 @@
 #include <string>
 #include <utility>
 
+#include "device/host_hid_platform.h"
 #include "device/unicode_text.h"
 
 namespace lq3860 {
@@ -97,6 +98,10 @@ bool NodeExistsButIsForbidden(const std::string& path) {
 }
 
 }  // namespace
+
+std::unique_ptr<HidPlatform> HostHidPlatform() {
+    return std::make_unique<HidapiPlatform>();
+}
 
 HidapiPlatform::HidapiPlatform(std::uint16_t vendorId) : vendorId_(vendorId) {
     // Once, before any thread drives a module.

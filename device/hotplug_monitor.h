@@ -1,8 +1,9 @@
 #pragma once
 // The seam between the window and the operating system's device events: HID
 // interfaces that come and go while the program runs. Implementations: udev
-// on Linux (udev_hotplug_monitor.cpp) and a simulated monitor whose events
-// tests inject (simulation/simulated_hotplug_monitor.h).
+// on Linux (udev_hotplug_monitor.cpp), none yet on Windows
+// (hotplug_monitor_none.cpp), and a simulated monitor whose events tests
+// inject (simulation/simulated_hotplug_monitor.h).
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -35,7 +36,7 @@ public:
 };
 
 // The host's device events for hidraw interfaces; null where none can be had
-// (no udev, no netlink socket).
+// (no udev, no netlink socket; on Windows always).
 std::unique_ptr<HotplugMonitor> OpenHostHotplugMonitor();
 
 }  // namespace lq3860

@@ -19,8 +19,10 @@ struct AdapterItem {
     int interfaceIndex = 0;
 };
 
-// Every network interface of the host (in the caller's network namespace);
-// on this platform interfaces carry no description, so the name is shown.
+// Every network interface of the host (in the caller's network namespace).
+// Linux interfaces carry no description, so the name is shown; on Windows
+// the description is the hardware's name and the name the friendly one
+// ("Ethernet").
 std::vector<AdapterRecord> ListHostAdapters();
 
 // The items of the adapter list, sorted by text ignoring case: the

@@ -1,7 +1,8 @@
 #pragma once
 // Whole small files on disk: the platform part of the configuration file.
-// One implementation per platform (file_storage_posix.cpp, ...) follows the
-// same rules:
+// One implementation per platform (file_storage_posix.cpp,
+// file_storage_windows.cpp) follows the same rules, as far as the platform
+// has what they speak of:
 // - Saving never destroys what stands at the path. A regular file is replaced
 //   atomically (a new file beside it, flushed, renamed over it) and keeps its
 //   owner, group and mode. Where no replacement can keep the file's identity
@@ -16,6 +17,9 @@
 //   blocking; it is never renamed over or removed. Anything else (a folder,
 //   a block device, a socket) is refused.
 // - Nothing waits: a FIFO without a reader fails at once.
+// Windows has no FIFOs and no shared sticky folders; there devices (NUL,
+// CON ...), pipes and files with the read-only attribute are refused, and a
+// dangling link is refused and left as it is.
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -24,7 +28,9 @@ namespace lq3860 {
 
 // The outcome of a file operation. On failure `reason` says why in the
 // system's words ("No such file or directory"), or in the program's own where
-// the system reported no error ("Not a regular file").
+// the system reported no error ("Not a regular file"). Windows errors that
+// have a POSIX counterpart are told in the POSIX words, so both platforms
+// report the same condition alike.
 struct FileStatus {
     bool ok = false;
     std::string reason;

@@ -46,7 +46,9 @@ HidReport SimulatedModule::Garbage() {
 
 ConfigLoadResult SimulatedModule::KeepParamsIn(const std::string& path) {
     std::error_code error;
-    if (std::filesystem::exists(path, error)) {
+    // The path is UTF-8 (a plain std::string would be read in the ANSI code
+    // page on Windows).
+    if (std::filesystem::exists(std::filesystem::path(std::u8string(path.begin(), path.end())), error)) {
         ModuleParamSet stored;
         const ConfigLoadResult loaded = LoadConfigurationFile(path, stored);
         if (!loaded.ok) return loaded;

@@ -17,7 +17,9 @@ void ShowMessage(const QString& caption, const std::string& text, QMessageBox::I
 }
 
 // Both dialogs hide the read-only box (Qt has none) and never ask before
-// replacing a file: the save procedure writes atomically anyway.
+// replacing a file: the save procedure writes atomically anyway. The chosen
+// path goes out as UTF-8, which the file storage of every platform takes (on
+// Windows the local 8-bit code page would lose most names).
 QFileDialog::Options FileDialogOptions() {
     return QFileDialog::DontConfirmOverwrite;
 }
@@ -37,7 +39,7 @@ void QtUserServices::ApplicationMessage(const std::string& text, bool errorIcon)
 std::string QtUserServices::AskOpenFileName(const std::string& filter) {
     const QString path = QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), QString(),
                                                       QString::fromStdString(filter), nullptr, FileDialogOptions());
-    return path.toLocal8Bit().toStdString();
+    return path.toUtf8().toStdString();
 }
 
 std::string QtUserServices::AskSaveFileName(const std::string& filter, const std::string& defaultSuffix) {
@@ -46,7 +48,7 @@ std::string QtUserServices::AskSaveFileName(const std::string& filter, const std
     dialog.setOptions(FileDialogOptions());
     dialog.setDefaultSuffix(QString::fromStdString(defaultSuffix));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::string();
-    return dialog.selectedFiles().constFirst().toLocal8Bit().toStdString();
+    return dialog.selectedFiles().constFirst().toUtf8().toStdString();
 }
 
 }  // namespace lq3860

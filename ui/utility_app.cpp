@@ -2,7 +2,7 @@
 
 #include <QPixmap>
 
-#include "device/hidapi_platform.h"
+#include "device/host_hid_platform.h"
 #include "lq3860_version.h"
 #include "simulation/simulated_platform.h"
 #include "ui/debug_channel.h"
@@ -14,7 +14,7 @@ namespace lq3860 {
 namespace {
 
 std::unique_ptr<HidPlatform> MakePlatform(bool simulate) {
-    if (!simulate) return std::make_unique<HidapiPlatform>();
+    if (!simulate) return HostHidPlatform();
     auto simulated = std::make_unique<SimulatedPlatform>();
     simulated->AddModule(std::u16string(u"LQ-3860 (simulated)"));
     return simulated;

@@ -5,8 +5,6 @@
 #include <tuple>
 
 #include "device/command_protocol.h"
-#include "device/hidapi_platform.h"
-#include "device/unicode_text.h"
 #include "link_fixture.h"
 #include "simulation/module_behaviour.h"
 
@@ -168,21 +166,6 @@ TEST_F(DeviceTable, ProductNamesComeThroughATemporaryHandleAsBoundedUtf8) {
     module->failOpen = true;
     char name[32];
     EXPECT_EQ(table.HID_GetName(0, name, sizeof name), 0);
-}
-
-TEST(WideToUtf16, KeepsCharactersSplitsAstralOnesAndReplacesNonCharacters) {
-    EXPECT_EQ(WideToUtf16(L"LQ-3860 \u00e9\u6a21\U0001F4F6"), u"LQ-3860 \u00e9\u6a21\U0001F4F6");
-    const wchar_t invalid[] = {L'a', static_cast<wchar_t>(0x110000), static_cast<wchar_t>(0xD800), 0};  // 32-bit here
-    EXPECT_EQ(WideToUtf16(invalid), u"a\uFFFD\uFFFD");
-}
-
-// No module is attached here, but listing and refusing a missing node must work.
-TEST(HidapiPlatform, ListsPathsAndRefusesMissingNodesWithoutBlamingPermissions) {
-    HidapiPlatform real;
-    for (const HidInterfaceInfo& info : real.ListInterfaces()) EXPECT_FALSE(info.path.empty());
-    bool denied = true;
-    EXPECT_EQ(real.Open("/dev/hidraw-does-not-exist", denied), nullptr);
-    EXPECT_FALSE(denied);
 }
 
 }  // namespace lq3860

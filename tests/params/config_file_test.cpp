@@ -1,152 +1,21 @@
-// The configuration text: the writer's layout, the reader's tags, fields and
-// numbers, and the all-or-nothing store; configuration files on disk: what
-// loads back, what is refused, and the reasons of failures.
+// Configuration files on disk: what loads back, what is refused, and the
+// reasons of failures. (The text itself: config_text_test.cpp.)
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <string_view>
+#include <tuple>
 
 #include "param_set_helpers.h"
 #include "params/config_file.h"
 
 namespace lq3860 {
-
-namespace {
-
-std::string ReplaceAll(std::string text, std::string_view from, std::string_view to) {
-    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
-        text.replace(at, from.size(), to);
-    }
-    return text;
-}
-
-std::string Sections(const std::string& g1, const std::string& g2, const std::string& g3, const std::string& g4) {
-    return "[G1]\r\n" + g1 + "\r\n[G2]\r\n" + g2 + "\r\n[G3]\r\n" + g3 + "\r\n[G4]\r\n" + g4 + "\r\n[END]\r\n";
-}
-
-// Parses `text` into the sentinel; `message` null means it must be accepted.
-void ExpectParse(const std::string& text, const ModuleParamSet& expected, const char* message = nullptr) {
-    SCOPED_TRACE(text);
-    ModuleParamSet params = Sentinel();
-    const ConfigLoadResult result = ParseConfiguration(text, params);
-    EXPECT_EQ(result.ok, message == nullptr);
-    EXPECT_STREQ(result.message, message);
-    EXPECT_EQ(Dump(params), Dump(expected));
-}
-
-const std::string MAC_LINE = "01,02,03,04,05,06,";
-
-}  // namespace
-
-// The window's start state: Ad-Hoc, channel 2, NONE, "LQ-3860", no key, FF x6.
-TEST(ConfigRoundTrip, StartStateGivesTheExact76ByteFile) {
-    const std::string text = FormatConfiguration(MakeParams(1, 2, 0, "LQ-3860", "", {255, 255, 255, 255, 255, 255}));
-    EXPECT_EQ(text,
-              "[G1]\r\n01,02,00,\r\n[G2]\r\nLQ-3860,\r\n[G3]\r\n*,\r\n"
-              "[G4]\r\nFF,FF,FF,FF,FF,FF,\r\n[END]\r\n");
-    EXPECT_EQ(text.size(), 76u);
-}
-
-// Two-digit decimal and upper-case hex numbers, "*" for empty texts (which
-// load back as "*"), texts cut to 20 / 63 characters even when their area is
-// not terminated; every set loads back with CR LF and with LF line ends.
-TEST(ConfigRoundTrip, SavedLinesLoadBack) {
-    ModuleParamSet unterminated;
-    std::fill(std::begin(unterminated.ssid), std::end(unterminated.ssid), 'S');
-    std::fill(std::begin(unterminated.key), std::end(unterminated.key), 'K');
-    const ModuleParamSet numbers = MakeParams(0, 5, 255, "n", "k", {0x00, 0x0A, 0x1B, 0xab, 0x05, 0xF0});
-    const ModuleParamSet tags = MakeParams(255, 13, 4, "[G3]", ",[G3] [G4],key,with,", {1, 2, 3, 4, 5, 6});
-    const struct {
-        ModuleParamSet saved;
-        std::string fragment;
-        ModuleParamSet loaded;
-    } rows[] = {
-        {numbers, "[G1]\r\n00,05,255,\r\n[G2]\r\nn,\r\n[G3]\r\nk,\r\n[G4]\r\n00,0A,1B,AB,05,F0,\r\n", numbers},
-        {MakeParams(0, 3, 0, "", "", {}), "[G2]\r\n*,\r\n[G3]\r\n*,\r\n", MakeParams(0, 3, 0, "*", "*", {})},
-        {unterminated, "[G2]\r\n" + std::string(20, 'S') + ",\r\n[G3]\r\n" + std::string(63, 'K') + ",\r\n",
-         MakeParams(0, 0, 0, std::string(20, 'S'), std::string(63, 'K'), {})},
-        {tags, "[G1]\r\n255,13,04,\r\n[G2]\r\n[G3],\r\n[G3]\r\n,[G3] [G4],key,with,,\r\n", tags},
-    };
-    for (const auto& row : rows) {
-        const std::string text = FormatConfiguration(row.saved);
-        EXPECT_NE(text.find(row.fragment), std::string::npos) << text;
-        ExpectParse(text, row.loaded);
-        ExpectParse(ReplaceAll(text, "\r\n", "\n"), row.loaded);
-    }
-}
-
-// Tags count only alone on their line (blanks allowed), in any order, with
-// other text between sections; fields split at commas as the reader defines.
-// A missing tag names itself and changes nothing.
-TEST(ConfigParse, LayoutsFieldFormsAndMissingTags) {
-    const ModuleParamSet none = Sentinel();  // a refused text changes nothing
-    const std::string full = FormatConfiguration(MakeParams(0, 1, 2, "s", "0123456789", {}));
-    std::string zeroBeforeG4 = full;  // the text ends at its first zero byte
-    zeroBeforeG4.insert(zeroBeforeG4.find("[G4]"), std::string(1, '\0') + "\r\n");
-    const struct {
-        std::string text;
-        ModuleParamSet expected;
-        const char* message;
-    } rows[] = {
-        {"notes\r\n\r\n[G4]\r\n0A,0B,0C,0D,0E,0F,\r\ntext\r\n[G3]\r\nsecret12,\r\n\r\n[G1]\r\n00,05,03,\r\n"
-         "[G2]\r\nhome,\r\n",
-         MakeParams(0, 5, 3, "home", "secret12", {0x0A, 0x0B, 0x0C, 0x0D, 0x0E, 0x0F}), nullptr},
-        {" \t[G1]  \r\n01,02,00,\r\n[G2]\t\r\nnet,\r\n  [G3]\nkey,\r\n[G4] \r\n" + MAC_LINE,
-         MakeParams(1, 2, 0, "net", "key", {1, 2, 3, 4, 5, 6}), nullptr},
-        // The first "[G2]" shares its line with other text: not a tag.
-        {"x[G2]\r\nfake,\r\n" + Sections("01,02,00,", "real,", "k,", MAC_LINE),
-         MakeParams(1, 2, 0, "real", "k", {1, 2, 3, 4, 5, 6}), nullptr},
-        // A text line without a comma is taken whole; over 63 characters are cut.
-        {Sections("00,01,00,", " My Net" + std::string(100, 'a'), std::string(80, 'b') + ",", MAC_LINE),
-         MakeParams(0, 1, 0, (" My Net" + std::string(100, 'a')).substr(0, 63), std::string(63, 'b'),
-                    {1, 2, 3, 4, 5, 6}),
-         nullptr},
-        // A comma in the very first position belongs to the first field.
-        {Sections(",5,6,7,", "s,", "k,", ",1,2,3,4,5,6,"), MakeParams(0, 6, 7, "s", "k", {0, 2, 3, 4, 5, 6}), nullptr},
-        // Without a further comma the remaining fields read empty.
-        {"[G1]\r\n01,02,03,\r\n[G2]\r\ns,\r\n[G3]\r\nk,\r\n[G4]\r\nA1,B2,C3",
-         MakeParams(1, 2, 3, "s", "k", {0xA1, 0xB2, 0, 0, 0, 0}), nullptr},
-        // G1 fields run on past their line: the third lies between the SSID's and key's commas.
-        {Sections("01,02", "net,", "key,", MAC_LINE), MakeParams(1, 2, 0, "net", "key", {1, 2, 3, 4, 5, 6}), nullptr},
-        {"[G1]\r\n01,02,03,\r\n[G2]\r\nn,\r\n[G4]\r\n" + MAC_LINE + "\r\n[G3]",
-         MakeParams(1, 2, 3, "n", "", {1, 2, 3, 4, 5, 6}), nullptr},
-        {"", none, "[G1] format error"},
-        {ReplaceAll(full, "[G", "[g"), none, "[G1] format error"},
-        {zeroBeforeG4, none, "[G4] format error"},
-    };
-    for (const auto& row : rows) ExpectParse(row.text, row.expected, row.message);
-    for (const std::string tag : {"[G1]", "[G2]", "[G3]", "[G4]"}) {
-        ExpectParse(ReplaceAll(full, tag, "[GX]"), none, (tag + " format error").c_str());
-    }
-}
-
-// G1 numbers read as decimal, G4 numbers as hex, both kept in 8 bits.
-TEST(ConfigParse, NumberForms) {
-    const struct {
-        std::string field;
-        int decimal;
-        int hex;
-    } rows[] = {
-        {"-1", 255, 255},  {"300", 44, 0x00},  {"+7", 7, 7},    {"  \t12", 12, 0x12}, {"0x1f", 0, 0x1F},
-        {"0XAb", 0, 0xAB}, {"-0x01", 0, 0xFF}, {"ff", 0, 0xFF}, {"12ab", 12, 0xAB},   {"", 0, 0},
-        {"zz", 0, 0},      {"-", 0, 0},        {"0x", 0, 0},    {"256", 0, 0x56},     {"-256", 0, 0xAA},
-    };
-    for (const auto& row : rows) {
-        const std::string& f = row.field;
-        const auto d = static_cast<std::uint8_t>(row.decimal);
-        const auto h = static_cast<std::uint8_t>(row.hex);
-        ExpectParse(Sections(f + "," + f + "," + f + ",", "s,", "k,", f + "," + f + ",00,00,00," + f + ","),
-                    MakeParams(d, d, d, "s", "k", {h, h, 0, 0, 0, h}));
-    }
-}
 
 namespace fs = std::filesystem;
 

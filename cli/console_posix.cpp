@@ -1,0 +1,12 @@
+// The process of lq3860ctl on Linux: the arguments are bytes already, and
+// the standard streams pass bytes unchanged.
+#include "cli/console.h"
+
+namespace lq3860 {
+
+std::vector<std::string> StartConsoleProgram(int argc, char** argv) {
+    if (argc <= 0 || argv == nullptr) return {};
+    return std::vector<std::string>(argv + 1, argv + argc);
+}
+
+}  // namespace lq3860

@@ -1,0 +1,88 @@
+#pragma once
+// A fresh folder under the user's temporary folder for one test, removed
+// with everything in it afterwards; and small file helpers on wide paths.
+#include <windows.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace lq3860 {
+
+class TestFolder {
+public:
+    TestFolder() {
+        wchar_t base[MAX_PATH + 1] = {};
+        const DWORD length = GetTempPathW(MAX_PATH + 1, base);
+        static unsigned counter = 0;
+        path_ = std::filesystem::path(std::wstring(base, length)) /
+                (L"lq3860-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount()) +
+                 L"-" + std::to_wstring(++counter));
+        std::error_code error;
+        std::filesystem::create_directories(path_, error);
+    }
+    ~TestFolder() {
+        // Read-only files would stop the removal.
+        std::error_code error;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(path_, error)) {
+            SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+        }
+        std::filesystem::remove_all(path_, error);
+    }
+    TestFolder(const TestFolder&) = delete;
+    TestFolder& operator=(const TestFolder&) = delete;
+
+    const std::filesystem::path& Path() const { return path_; }
+    // The full path of a name in the folder, as UTF-8 for the code under test.
+    std::string Utf8(const std::wstring& name) const {
+        const std::u8string text = (path_ / name).u8string();
+        return std::string(text.begin(), text.end());
+    }
+    // The names in the folder, sorted.
+    std::vector<std::wstring> Names() const {
+        std::vector<std::wstring> names;
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(path_, error)) {
+            names.push_back(entry.path().filename().wstring());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Wine gives itself away by an export of its ntdll. Used only to skip checks
+// of behaviour that Wine does not reproduce, each with its reason.
+inline bool RunningUnderWine() {
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+inline bool WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool ok =
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
+    CloseHandle(file);
+    return ok;
+}
+
+// The whole file, or "<unreadable>".
+inline std::string ReadBytes(const std::filesystem::path& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "<unreadable>";
+    std::string bytes;
+    char chunk[4096];
+    DWORD got = 0;
+    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
+    CloseHandle(file);
+    return bytes;
+}
+
+}  // namespace lq3860
