@@ -5,36 +5,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "device/hidapi_platform.h"
 #include "guest_programs.h"
 #include "params/config_file.h"
-#include "params/field_rules.h"
 
 namespace lq3860 {
 
 namespace {
 
-// What one --all run said per module: its slot's lines by name, from "slot\tname\ttext" lines.
-std::map<std::string, std::vector<std::string>> ByModule(const std::string& lines, const std::string& prefix = "") {
-    std::map<std::string, std::vector<std::string>> said;
-    std::istringstream stream(lines);
-    for (std::string line; std::getline(stream, line);) {
-        if (line.rfind(prefix, 0) != 0) continue;
-        line.erase(0, prefix.size());
-        const std::size_t name = line.find('\t'), text = line.find('\t', name + 1);
-        if (name == std::string::npos || text == std::string::npos) continue;
-        said[line.substr(name + 1, text - name - 1)].push_back(line.substr(0, name) + ":" + line.substr(text + 1));
-    }
-    return said;
-}
+const std::string EIGHT = "LQ-3860 (virtual)";
 
 // The module's parameters as the window would save them; number k varies the SSID and the MAC.
 ModuleParamSet Params(int k) {
@@ -45,86 +28,72 @@ ModuleParamSet Params(int k) {
     return params;
 }
 
-class AllModulesOnRealStack : public ::testing::Test {
+class AllModulesOnRealStack : public GuestScenario {
 protected:
-    void SetUp() override { ASSERT_TRUE(WaitForHidrawNodes(0)); }
-    void TearDown() override {
-        for (pid_t pid : sims_) Stop(pid);
-    }
-    // Eight modules keeping their memory in FILE-0 .. FILE-7, one silent, one pulled after `pulledAfter` reports.
+    // Eight modules keeping their memory in FILE-0 .. FILE-7, one silent, one pulled after
+    // `pulledAfter` reports; true once the names of all ten by slot are known.
     bool PlugTen(const std::string& stateFile, int pulledAfter) {
-        for (Args options : {Args{"--modules", "8", "--state", stateFile}, Args{"--silent", "--name", "Silent"},
-                             Args{"--unplug-after", std::to_string(pulledAfter), "--name", "Pulled"}}) {
-            sims_.push_back(Start(SIM, options));
-        }
-        return WaitForHidrawNodes(10);
+        if (!Plug({{"--modules", "8", "--state", stateFile},
+                   {"--silent", "--name", "Silent"},
+                   {"--unplug-after", std::to_string(pulledAfter), "--name", "Pulled"}},
+                  10))
+            return false;
+        const std::string run = RunProgram(CTL, {"list"});
+        std::istringstream list(run.substr(2, run.find('|', 2) - 2));  // "slot\tname\tpath" lines
+        for (std::string slot, name, path; std::getline(list, slot, '\t') && std::getline(list, name, '\t');)
+            if (std::getline(list, path)) names_[std::stoi(slot)] = name;
+        return names_.size() == 10;
     }
     // lq3860ctl with `arguments`, its wall time printed.
     std::string Tool(const Args& arguments) {
-        const auto start = Clock::now();
-        std::string run = RunProgram(CTL, arguments);
-        const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+        long long took = 0;
+        std::string run = RunProgram(CTL, arguments, 0, &took);
         std::printf("LQ3860-VM: lq3860ctl %s %s took %lld ms\n", arguments[arguments.size() - 2].c_str(),
-                    arguments.back().c_str(), static_cast<long long>(took));
+                    arguments.back().c_str(), took);
         return run;
     }
+    // "slot\tname\ttext\n" for each slot whose module is (or is not) one of the eight.
+    std::string Lines(bool ofTheEight, const std::string& text, const std::string& prefix = "") const {
+        std::string lines;
+        for (const auto& [slot, name] : names_)
+            if ((name == EIGHT) == ofTheEight)
+                lines += prefix + std::to_string(slot) + "\t" + name + "\t" + text + "\n";
+        return lines;
+    }
 
-    HidapiPlatform platform_;
-    std::vector<pid_t> sims_;
+    std::map<int, std::string> names_;
 };
 
 TEST_F(AllModulesOnRealStack, WriteAllReachesTheEightAndNamesTheTwoFailures) {
-    if (access(CTL, X_OK) != 0) GTEST_SKIP() << "lq3860ctl is not part of this guest";
-    const std::string memory = "/tmp/all-write.txt";
-    ASSERT_TRUE(PlugTen(memory, 2));  // the handshake and the first parameter report arrive
-    std::ofstream("/tmp/all-params.txt", std::ios::binary) << FormatConfiguration(Params(1));
+    ASSERT_TRUE(PlugTen("/tmp/all-write.txt", 2));  // the handshake and the first parameter report arrive
+    WriteText("/tmp/all-params.txt", FormatConfiguration(Params(1)));
     const std::string run = Tool({"-v", "--all", "write", "/tmp/all-params.txt"});
-    const std::size_t out = run.find('|'), err = run.find('|', out + 1);
-    ASSERT_EQ(run.substr(0, out), "1") << run;
-    const auto results = ByModule(run.substr(out + 1, err - out - 1));
-    const auto messages = ByModule(run.substr(err + 1), "lq3860ctl: ");
-    ASSERT_EQ(results.size(), 1u) << run;  // only the eight say something on stdout
-    EXPECT_EQ(results.at("LQ-3860 (virtual)").size(), 8u) << run;
-    for (const std::string& line : results.at("LQ-3860 (virtual)"))
-        EXPECT_NE(line.find(":Upload Parameter OK"), std::string::npos);
-    const auto said = [&](const std::string& name, const std::string& text) {
-        const auto& lines = messages.at(name);
-        return std::any_of(lines.begin(), lines.end(),
-                           [&](const std::string& line) { return line.find(":" + text) != std::string::npos; });
-    };
-    EXPECT_TRUE(said("Silent", "HID_Read Err") && said("Silent", "Upload Parameter NG")) << run;
-    EXPECT_TRUE(said("Pulled", "HID_Write Err") && said("Pulled", "Upload Parameter NG")) << run;
-    EXPECT_FALSE(said("LQ-3860 (virtual)", "Upload Parameter NG")) << run;
+    EXPECT_EQ(run.substr(0, run.find('|', 2) + 1), "1|" + Lines(true, "Upload Parameter OK") + "|");
+    const std::string messages = run.substr(run.find('|', 2) + 1);
+    for (const auto& [name, failure] : {std::pair("Silent", "HID_Read Err"), std::pair("Pulled", "HID_Write Err")}) {
+        for (const char* text : {failure, "Upload Parameter NG"})
+            EXPECT_NE(messages.find("\t" + std::string(name) + "\t" + text + "\n"), std::string::npos) << text << run;
+    }
+    EXPECT_EQ(messages.find(EIGHT + "\tUpload Parameter NG"), std::string::npos) << run;
     // Each of the eight stored exactly the file's set.
     for (int k = 0; k < 8; ++k)
         EXPECT_EQ(FileText("/tmp/all-write-" + std::to_string(k) + ".txt"), FormatConfiguration(Params(1))) << k;
 }
 
 TEST_F(AllModulesOnRealStack, ReadAllSavesTheEightByteExactAndNamesTheTwoFailures) {
-    if (access(CTL, X_OK) != 0) GTEST_SKIP() << "lq3860ctl is not part of this guest";
-    std::vector<std::string> stored;
+    std::vector<std::string> stored, saved;
     for (int k = 0; k < 8; ++k) {
         stored.push_back(FormatConfiguration(Params(10 + k)));
-        std::ofstream("/tmp/all-read-" + std::to_string(k) + ".txt", std::ios::binary) << stored.back();
+        WriteText("/tmp/all-read-" + std::to_string(k) + ".txt", stored.back());
     }
     ASSERT_TRUE(PlugTen("/tmp/all-read.txt", 1));  // "AT+iRP1" is answered, then the module is gone
-    const std::string run = Tool({"--all", "read", "--save", "/tmp/saved.txt"});
-    const auto messages = ByModule(run.substr(run.find('|', 2) + 1), "lq3860ctl: ");
-    EXPECT_EQ(run.substr(0, 3), "1||") << run;  // nothing on stdout: the sets went to the files
-    ASSERT_EQ(messages.size(), 2u) << run;
-    std::vector<std::string> failedSlots;
-    for (const char* name : {"Silent", "Pulled"}) {
-        ASSERT_EQ(messages.at(name).size(), 1u) << run;
-        const std::string& line = messages.at(name).front();
-        EXPECT_EQ(line.substr(line.find(':')), ":Download Parameter NG") << name;
-        failedSlots.push_back(line.substr(0, line.find(':')));
-    }
-    std::vector<std::string> saved;
-    for (int slot = 0; slot < 10; ++slot) {
+    // Nothing on stdout: the sets went to the files.
+    EXPECT_EQ(Tool({"--all", "read", "--save", "/tmp/saved.txt"}),
+              "1||" + Lines(false, "Download Parameter NG", "lq3860ctl: "));
+    for (const auto& [slot, name] : names_) {
         const std::string file = "/tmp/saved-" + std::to_string(slot) + ".txt";
-        const bool failed = std::count(failedSlots.begin(), failedSlots.end(), std::to_string(slot)) > 0;
-        EXPECT_EQ(access(file.c_str(), F_OK) == 0, !failed) << file;
-        if (!failed) saved.push_back(FileText(file));
+        EXPECT_EQ(access(file.c_str(), F_OK) == 0, name == EIGHT) << file;
+        if (name == EIGHT) saved.push_back(FileText(file));
     }
     std::sort(saved.begin(), saved.end());
     std::sort(stored.begin(), stored.end());

@@ -8,8 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdio>
 #include <functional>
 #include <memory>
 
@@ -24,39 +22,33 @@ namespace lq3860 {
 
 namespace {
 
-using Milliseconds = std::chrono::milliseconds;
-
-class WindowOnRealStack : public ::testing::Test {
+class WindowOnRealStack : public GuestScenario {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(WaitForHidrawNodes(0)) << "devices of an earlier scenario are still there";
+        GuestScenario::SetUp();
         monitor_ = OpenHostHotplugMonitor();
         ASSERT_NE(monitor_, nullptr) << "no device events in this guest";
     }
     void TearDown() override {
         window_.reset();
-        for (pid_t pid : modules_) Stop(pid);
+        GuestScenario::TearDown();
     }
 
-    // One virtual module named `name`; it takes the kernel a moment to add it.
-    pid_t Plug(const std::string& name) {
-        modules_.push_back(Start(SIM, {"--name", name}));
-        return modules_.back();
-    }
+    // One virtual module named `name`, not waiting for the kernel to add it.
+    void PlugNamed(const std::string& name) { sims_.push_back(Start(SIM, {"--name", name})); }
     // The window on the real modules, following the real device events, its list current.
     void OpenWindow(int modules) {
-        ASSERT_TRUE(WaitForHidrawNodes(static_cast<std::size_t>(modules)));
+        ASSERT_TRUE(WaitForHidrawNodes(modules));
         window_ = std::make_unique<CUtilityDlg>(session_);
         window_->WatchDeviceEvents(*monitor_);
-        ASSERT_LT(RunUntil([&] { return Link().rescanNeeded == 0 && Items().size() == modules + 1; }),
-                  Milliseconds(3000));
+        ASSERT_LT(RunUntil([&] { return Link().rescanNeeded == 0 && Items().size() == modules + 1; }), 3000);
     }
-    // Serves the window (ticks and device events) until `done` holds; the time that took
-    // (at most the limit).
-    Milliseconds RunUntil(const std::function<bool()>& done, Milliseconds limit = Milliseconds(5000)) {
-        const auto start = Clock::now();
-        while (!done() && Clock::now() - start < limit) QTest::qWait(10);
-        return std::chrono::duration_cast<Milliseconds>(Clock::now() - start);
+    // Serves the window (ticks and device events) until `done` holds; the milliseconds
+    // that took (at most the limit).
+    long long RunUntil(const std::function<bool()>& done, long long limitMs = 5000) {
+        const Clock::time_point start = Clock::now();
+        while (!done() && MillisecondsSince(start) < limitMs) QTest::qWait(10);
+        return MillisecondsSince(start);
     }
     QComboBox* DeviceList() const { return window_->findChild<QComboBox*>(QString::number(control_id::SELECT_DEVICE)); }
     QStringList Items() const {
@@ -76,49 +68,49 @@ protected:
     Session session_{&platform_};
     std::unique_ptr<HotplugMonitor> monitor_;
     std::unique_ptr<CUtilityDlg> window_;
-    std::vector<pid_t> modules_;
 };
 
 TEST_F(WindowOnRealStack, ModulePluggedWhileTheListIsCurrentAppearsWithinOneAndAHalfSeconds) {
-    Plug("Module A");
+    PlugNamed("Module A");
     OpenWindow(1);
-    Plug("Module B");
-    const Milliseconds took = RunUntil([&] { return Items().contains("Module B"); });
-    std::printf("LQ3860-VM: a plugged module was listed after %lld ms\n", static_cast<long long>(took.count()));
-    EXPECT_LE(took, Milliseconds(1500));
+    PlugNamed("Module B");
+    const long long took = RunUntil([&] { return Items().contains("Module B"); });
+    std::printf("LQ3860-VM: a plugged module was listed after %lld ms\n", took);
+    EXPECT_LE(took, 1500);
     QStringList items = Items();
     items.sort();
     EXPECT_EQ(items, QStringList({"<None>", "Module A", "Module B"}));
 }
 
 TEST_F(WindowOnRealStack, PullingTheOpenModuleClosesItsLinkAtOnceAndTheListIsRebuilt) {
-    const pid_t first = Plug("Module A");
-    Plug("Module B");
+    PlugNamed("Module A");
+    PlugNamed("Module B");
     OpenWindow(2);
     Choose("Module A");
     ASSERT_EQ(Link().deviceOpen, 1);
-    Stop(first);
-    const Milliseconds took = RunUntil([&] { return Link().deviceOpen == 0; });
-    std::printf("LQ3860-VM: the open module's link closed %lld ms after it was pulled\n",
-                static_cast<long long>(took.count()));
-    EXPECT_LT(took, Milliseconds(1000));  // nothing was sent: only the event closes it
-    EXPECT_LT(RunUntil([&] { return Items() == QStringList({"<None>", "Module B"}); }), Milliseconds(2000));
-    EXPECT_EQ(Items(), QStringList({"<None>", "Module B"}));
+    Stop(sims_.front());
+    const long long took = RunUntil([&] { return Link().deviceOpen == 0; });
+    std::printf("LQ3860-VM: the open module's link closed %lld ms after it was pulled\n", took);
+    EXPECT_LT(took, 1000);  // nothing was sent: only the event closes it
+    EXPECT_LT(RunUntil([&] {
+                  return Items() == QStringList({"<None>", "Module B"});
+              }),
+              2000)
+        << Items().join(',').toStdString();
 }
 
 TEST_F(WindowOnRealStack, PluggingWhileAModuleIsOpenLeavesTheListAlone) {
-    Plug("Module A");
+    PlugNamed("Module A");
     OpenWindow(1);
     Choose("Module A");
     ASSERT_EQ(Link().deviceOpen, 1);
-    Plug("Module B");
+    PlugNamed("Module B");
     ASSERT_TRUE(WaitForHidrawNodes(2));
-    RunUntil([] { return false; }, Milliseconds(2500));  // the event and two ticks
+    RunUntil([] { return false; }, 2500);  // the event and two ticks
     EXPECT_EQ(Items(), QStringList({"<None>", "Module A"}));
     EXPECT_EQ(std::make_pair(Link().deviceOpen, Link().rescanNeeded), std::make_pair(1, 0));
     Choose("<None>");  // closing the link: the next tick lists what is there now
-    EXPECT_LT(RunUntil([&] { return Items().size() == 3; }), Milliseconds(2000));
-    EXPECT_TRUE(Items().contains("Module B"));
+    EXPECT_LT(RunUntil([&] { return Items().size() == 3 && Items().contains("Module B"); }), 2000);
 }
 
 }  // namespace

@@ -5,11 +5,6 @@
 // are lq3860ctl processes or this process's own session.
 #include <csignal>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <string>
-#include <system_error>
-#include <vector>
 
 #include "device/command_protocol.h"
 #include "device/device_access.h"
@@ -24,17 +19,8 @@ namespace {
 // A tool run as Finish reports it, refused because another program holds the module.
 const std::string IN_USE_RUN = std::string("1||lq3860ctl: ") + MODULE_IN_USE_MESSAGE + "\n";
 
-// What `lq3860ctl read` prints for a module that holds `params` (no field rule changes them).
-std::string ReadOutput(const ModuleParamSet& params) {
-    return FormatConfiguration(params);
-}
-
 const ModuleParamSet DEFAULTS = ModuleBehaviour().Params();
 const ModuleParamSet OTHER_PARAMS{MODE_AP, 11, ENCRYPTION_NONE, "other-net", "", {2, 0x33, 0x64, 0x95, 0xC6, 0xF7}};
-
-void WriteText(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 // A child process that creates and removes another vendor's devices (three
 // at a time, through lq3860-sim) until SIGTERM, then writes the number of
@@ -58,16 +44,7 @@ pid_t StartChurn(const std::string& roundsFile) {
     _exit(0);
 }
 
-class Robustness : public RealStack {
-protected:
-    // Runs the tool and tells how long it took.
-    std::string TimedRun(Args arguments, long long& milliseconds) {
-        const Clock::time_point start = Clock::now();
-        std::string run = RunProgram(CTL, std::move(arguments));
-        milliseconds = MillisecondsSince(start);
-        return run;
-    }
-};
+using Robustness = RealStack;
 
 // hidapi before 0.14 can crash in a scan of every vendor when a device leaves
 // in the middle of it; a scan of the LQ-3860 vendor reads no other device.
@@ -119,7 +96,7 @@ TEST_F(Robustness, TwoProgramsOnOneModuleTheSecondIsRefusedAndTheModuleKeepsTheF
         } else {
             ++readerFirst;
             EXPECT_EQ(wrote, IN_USE_RUN);
-            EXPECT_EQ(read, "0|" + ReadOutput(held) + "|");
+            EXPECT_EQ(read, "0|" + FormatConfiguration(held) + "|");
         }
         EXPECT_EQ(FileText(state), FormatConfiguration(held));
     }
@@ -129,14 +106,10 @@ TEST_F(Robustness, TwoProgramsOnOneModuleTheSecondIsRefusedAndTheModuleKeepsTheF
 
 // Descriptors of process `pid` open on a hidraw node.
 int HidrawDescriptors(pid_t pid) {
-    const std::string folder = "/proc/" + std::to_string(pid) + "/fd";
-    std::error_code error;
-    int count = 0;
-    for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
-         entry.increment(error)) {
-        count += std::filesystem::read_symlink(entry->path(), error).string().starts_with("/dev/hidraw");
-    }
-    return count;
+    return CountEntries("/proc/" + std::to_string(pid) + "/fd", [](const auto& path) {
+        std::error_code error;
+        return std::filesystem::read_symlink(path, error).string().starts_with("/dev/hidraw");
+    });
 }
 
 // This process stands in for the window: connected, it holds the module;
@@ -161,78 +134,61 @@ TEST_F(Robustness, TheWindowAndTheToolDoNotShareAModule) {
     EXPECT_TRUE(link_.OpenModule(0));
 }
 
-// A module pulled out after each report of Read para and of Write para: no
-// success, no saved file changed, no wait beyond one read limit per exchange.
-TEST_F(Robustness, ModuleUnpluggedAfterAnyReportOfAProcedureFailsItCleanly) {
-    const std::string saved = "/tmp/unplug-saved.txt", state = "/tmp/unplug-state.txt", input = "/tmp/unplug-in.txt";
-    WriteText(input, FormatConfiguration(OTHER_PARAMS));
-    struct Row {
-        const char* procedure;
-        int reports;        // the reports the procedure sends
-        long long waitsMs;  // its own waits
-        int exchanges;      // the reads it makes
-        Args command;
-        std::string failure;
-    };
-    const Row rows[] = {
-        {"Read para", 2, 1000, 2, {"read", "--save", saved}, "1||lq3860ctl: Download Parameter NG\n"},
-        {"Write para", 3, 850, 1, {"write", input}, "1||lq3860ctl: Upload Parameter NG\n"},
-    };
-    for (const Row& row : rows) {
-        for (int after = 0; after < row.reports; ++after) {
-            SCOPED_TRACE(std::string(row.procedure) + " unplugged after report " + std::to_string(after));
-            WriteText(saved, "kept\r\n");
-            WriteText(state, FormatConfiguration(DEFAULTS));
-            ASSERT_TRUE(Plug({{"--unplug-after", std::to_string(after), "--state", state}}, 1));
-            long long took = 0;
-            EXPECT_EQ(TimedRun(row.command, took), row.failure);
-            EXPECT_LT(took, row.waitsMs + row.exchanges * HID_READ_TIMEOUT_MS + 1500);
-            EXPECT_EQ(FileText(saved), "kept\r\n");
-            EXPECT_EQ(FileText(state), FormatConfiguration(DEFAULTS));
-            Unplug();
-            ASSERT_TRUE(WaitForDevices(0));
-        }
-    }
-}
-
-TEST_F(Robustness, SilentLateDoubledJunkAndShortRepliesNeverPassForAnswers) {
+// Modules pulled out after each report of Read para and of Write para, and
+// modules that answer late, twice, with junk or short: no run passes for a
+// success it is not, no saved file or kept parameter changes that should not,
+// and no run waits beyond its procedure's own waits plus one read limit for
+// each exchange that may time out.
+TEST_F(Robustness, UnpluggedSilentLateDoubledJunkAndShortRepliesNeverPassForAnswers) {
     ModuleParamSet shortSsid = DEFAULTS;  // the first parameter reply cut after 16 payload bytes
     StoreParamText(shortSsid.ssid, "LQ-386");
-    const std::string state = "/tmp/replies-state.txt", input = "/tmp/replies-in.txt";
+    const std::string saved = "/tmp/replies-saved.txt", state = "/tmp/replies-state.txt", input = "/tmp/replies-in.txt";
     WriteText(input, FormatConfiguration(OTHER_PARAMS));
+    const Args saveRead = {"read", "--save", saved}, write = {"write", input};
+    const std::string READ_NG = "1||lq3860ctl: Download Parameter NG\n",
+                      UPLOAD_NG = "1||lq3860ctl: Upload Parameter NG\n",
+                      READ_OK = "0|" + FormatConfiguration(DEFAULTS) + "|";
+    // Read para waits 1000 ms in all, Write para 850 ms.
+    const long long LIMIT = 1000 + HID_READ_TIMEOUT_MS + 1500, UNPLUGGED_READ = LIMIT + HID_READ_TIMEOUT_MS,
+                    UNPLUGGED_WRITE = 850 + HID_READ_TIMEOUT_MS + 1500;
     struct Row {
         Args module;
         Args command;
-        std::string expected;  // the whole run; a run that waits for nothing more than its limits
+        std::string expected;  // the whole run
         bool moduleChanged;    // the module's kept parameters are OTHER_PARAMS afterwards
+        long long limitMs;
     };
-    const std::string READ_NG = "1||lq3860ctl: Download Parameter NG\n",
-                      UPLOAD_NG = "1||lq3860ctl: Upload Parameter NG\n";
     const std::vector<Row> rows = {
-        {{"--silent"}, {"read"}, READ_NG, false},
-        {{"--reply-delay", "2600"}, {"info"}, "1||lq3860ctl: HID_Read Err\n", false},
-        {{"--reply-delay", "2600"}, {"read"}, READ_NG, false},
-        {{"--reply-delay", "2600"}, {"write", input}, UPLOAD_NG, false},
-        {{"--reply-delay", "1200"}, {"read"}, "0|" + ReadOutput(DEFAULTS) + "|", false},
-        {{"--double-replies"}, {"read"}, "0|" + ReadOutput(DEFAULTS) + "|", false},
-        {{"--double-replies"}, {"write", input}, "0|Upload Parameter OK\n|", true},
-        {{"--garbage-replies"}, {"info"}, "1||lq3860ctl: NG\n", false},
-        {{"--garbage-replies"}, {"write", input}, UPLOAD_NG, false},
-        {{"--short-replies", "16"}, {"info"}, "1||lq3860ctl: NG\n", false},  // O and K cut off
-        {{"--short-replies", "16"}, {"read"}, "0|" + ReadOutput(shortSsid) + "|", false},
+        {{"--unplug-after", "0"}, saveRead, READ_NG, false, UNPLUGGED_READ},
+        {{"--unplug-after", "1"}, saveRead, READ_NG, false, UNPLUGGED_READ},
+        {{"--unplug-after", "0"}, write, UPLOAD_NG, false, UNPLUGGED_WRITE},
+        {{"--unplug-after", "1"}, write, UPLOAD_NG, false, UNPLUGGED_WRITE},
+        {{"--unplug-after", "2"}, write, UPLOAD_NG, false, UNPLUGGED_WRITE},
+        {{"--silent"}, {"read"}, READ_NG, false, LIMIT},
+        {{"--reply-delay", "2600"}, {"info"}, "1||lq3860ctl: HID_Read Err\n", false, LIMIT},
+        {{"--reply-delay", "2600"}, {"read"}, READ_NG, false, LIMIT},
+        {{"--reply-delay", "2600"}, write, UPLOAD_NG, false, LIMIT},
+        {{"--reply-delay", "1200"}, {"read"}, READ_OK, false, LIMIT},
+        {{"--double-replies"}, {"read"}, READ_OK, false, LIMIT},
+        {{"--double-replies"}, write, "0|Upload Parameter OK\n|", true, LIMIT},
+        {{"--garbage-replies"}, {"info"}, "1||lq3860ctl: NG\n", false, LIMIT},
+        {{"--garbage-replies"}, write, UPLOAD_NG, false, LIMIT},
+        {{"--short-replies", "16"}, {"info"}, "1||lq3860ctl: NG\n", false, LIMIT},  // O and K cut off
+        {{"--short-replies", "16"}, {"read"}, "0|" + FormatConfiguration(shortSsid) + "|", false, LIMIT},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.module[0] + " " + row.command[0]);
+        SCOPED_TRACE(row.module.front() + " " + row.module.back() + " " + row.command[0]);
+        WriteText(saved, "kept\r\n");
         WriteText(state, FormatConfiguration(DEFAULTS));
         Args module = row.module;
         module.insert(module.end(), {"--state", state});
         ASSERT_TRUE(Plug({module}, 1));
         long long took = 0;
-        EXPECT_EQ(TimedRun(row.command, took), row.expected);
-        EXPECT_LT(took, 1000 + HID_READ_TIMEOUT_MS + 1500);  // the longest waits plus one read limit
+        EXPECT_EQ(RunProgram(CTL, row.command, 0, &took), row.expected);
+        EXPECT_LT(took, row.limitMs);
+        EXPECT_EQ(FileText(saved), "kept\r\n");
         EXPECT_EQ(FileText(state), FormatConfiguration(row.moduleChanged ? OTHER_PARAMS : DEFAULTS));
-        Unplug();
-        ASSERT_TRUE(WaitForDevices(0));
+        ASSERT_TRUE(Unplug());
     }
     // The doubled replies a program leaves behind do not reach the next one.
     ASSERT_TRUE(Plug({{"--double-replies"}}, 1));
