@@ -1,41 +1,20 @@
 // The Get MAC Address dialog with the cycle and the adapter list injected;
 // runs on Qt's offscreen platform, also when the test runner lists it.
-#include <gtest/gtest.h>
-
 #include <QAccessible>
-#include <QApplication>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QTest>
 
-#include "maclookup/mac_handoff.h"
-#include "session/user_services.h"
-#include "ui/control_ids.h"
 #include "ui/get_mac_dialog.h"
 #include "ui/ip_address_edit.h"
+#include "window_fixture.h"
 
 namespace lq3860 {
 
 namespace {
 
 using MacTexts = std::array<std::string, 6>;
-using Message = std::pair<std::string, bool>;                           // text, error icon
 using Calls = std::vector<std::pair<std::string, std::optional<int>>>;  // address text, adapter
 namespace id = control_id;
 const MacTexts HAND_OFF{"01", "02", "03", "04", "05", "06"}, FOUND{"00", "0C", "29", "3A", "4B", "5C"};
-
-class RecordingServices final : public UserServices {
-public:
-    std::vector<Message> messages;
-    void WindowMessage(const std::string& text) override { messages.emplace_back("window: " + text, false); }
-    void ApplicationMessage(const std::string& text, bool errorIcon) override {
-        messages.emplace_back(text, errorIcon);
-    }
-    std::string AskOpenFileName(const std::string&) override { return {}; }
-    std::string AskSaveFileName(const std::string&, const std::string&) override { return {}; }
-};
 
 class GetMacDialogTest : public ::testing::Test {
 protected:
@@ -50,7 +29,7 @@ protected:
     }
     template <typename Widget = QWidget>
     static Widget* Control(const QDialog& dialog, int id) {
-        return dialog.findChild<Widget*>(QString::number(id));
+        return FindControl<Widget>(&dialog, id);
     }
     static MacTexts EditTexts(const QDialog& dialog) {
         MacTexts texts;
@@ -92,20 +71,19 @@ TEST_F(GetMacDialogTest, OpensWithHandOffTextsStartAddressAndSortedAdapters) {
 // The last rows run without adapters: the lookup then has none to search.
 TEST_F(GetMacDialogTest, GetMacLooksUpOnTheChosenAdapterThenShowsTheMacReloadsTheEditsOrReportsTheError) {
     const MacTexts typed{"EE", "02", "03", "04", "05", "06"};
-    const Message error{"Get MAC Address Error", true};
+    const std::string error = "error box: Get MAC Address Error";
     const struct {
         const char* fields[4];
         GetMacOutcome outcome;
         const char* ip;
         std::optional<int> index;
         MacTexts edits;
-        std::vector<Message> messages;
-    } cases[] = {
-        {{"10", "", "", ""}, GetMacOutcome::Found, "10.0.0.0", 2, FOUND, {}},
-        {{"172", "", "", "9"}, GetMacOutcome::NotFound, "172.0.0.9", 2, HAND_OFF, {{"Load library fail", false}}},
-        {{"192", "168", "255", "1"}, GetMacOutcome::NoPermission, "192.168.255.1", 2, typed, {error}},
-        {{"192", "168", "255", "1"}, GetMacOutcome::ProbeFailed, "192.168.255.1", {}, typed, {error}},
-        {{"", "", "", ""}, GetMacOutcome::Found, nullptr, {}, typed, {{"Please, Enter IP Address", false}}}};
+        Texts messages;
+    } cases[] = {{{"10", "", "", ""}, GetMacOutcome::Found, "10.0.0.0", 2, FOUND, {}},
+                 {{"172", "", "", "9"}, GetMacOutcome::NotFound, "172.0.0.9", 2, HAND_OFF, {"box: Load library fail"}},
+                 {{"192", "168", "255", "1"}, GetMacOutcome::NoPermission, "192.168.255.1", 2, typed, {error}},
+                 {{"192", "168", "255", "1"}, GetMacOutcome::ProbeFailed, "192.168.255.1", {}, typed, {error}},
+                 {{"", "", "", ""}, GetMacOutcome::Found, nullptr, {}, typed, {"box: Please, Enter IP Address"}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.ip ? c.ip : "blank");
         calls.clear();

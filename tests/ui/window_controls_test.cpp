@@ -22,7 +22,7 @@ TEST_F(WindowTest, StartStateShowsTheDefaultsAndCapsTypingToLatin1AndTheModuleLe
     EXPECT_EQ(Items(id::ENCRYPTION), QStringList({"NONE", "WEP64", "WEP128"}));
     EXPECT_EQ(MacTexts(), QStringList(6, "FF"));
     EXPECT_TRUE(Control(id::PROGRESS)->isHidden());
-    EXPECT_EQ(ModuleParams.channel, 0);  // the window's start values are not collected yet
+    EXPECT_EQ(session.ModuleParams.channel, 0);  // the window's start values are not collected yet
 
     Edit(id::SSID)->home(false);
     QTest::keyClicks(Edit(id::SSID), "ab");  // typing inside the text stays where the cursor is
@@ -68,16 +68,16 @@ TEST_F(WindowTest, UnreadableNameAtStartIsNumberedAndDropsTheRebuildOnATick) {
     OpenWindow();
     EXPECT_EQ(Items(id::SELECT_DEVICE), QStringList({"<None>", "Named", "Device 1"}));
 
-    signalLevel = '3';  // the lamps must not follow on a tick that stops at the name
+    session.signalLevel = '3';  // the lamps must not follow on a tick that stops at the name
     Tick();
     EXPECT_EQ(Items(id::SELECT_DEVICE), QStringList({"<None>", "Named"}));
     EXPECT_TRUE(DebugSaid("GetName Failed"));
-    EXPECT_EQ(shownSignalLevel, 0);
+    EXPECT_EQ(session.shownSignalLevel, 0);
 
     platform.Interface(1).productName = u"Readable";
     Tick();
     EXPECT_EQ(Items(id::SELECT_DEVICE), QStringList({"<None>", "Named", "Readable"}));
-    EXPECT_EQ(shownSignalLevel, '3');
+    EXPECT_EQ(session.shownSignalLevel, '3');
 }
 
 TEST_F(WindowTest, ModuleWithoutPermissionIsExplainedOnce) {
@@ -129,7 +129,7 @@ TEST_F(WindowTest, KeyIsJudgedOnLeavingAndOnChoosingAnEncryptionAndModeAndChanne
     Choose(id::ENCRYPTION, 2);  // picked only in the window: dropped by the next mode change
     Choose(id::MODE, MODE_AP);
     EXPECT_EQ(Combo(id::ENCRYPTION)->currentText(), "NONE");
-    ModuleParams.encryption = 4;
+    session.ModuleParams.encryption = 4;
     Choose(id::MODE, MODE_AP);
     Choose(id::CHANNEL, 0);
     EXPECT_EQ(Shown({id::ENCRYPTION, id::CHANNEL}), QStringList({"WPA2-PSK(AES)", "0"}));
@@ -146,8 +146,8 @@ TEST_F(WindowTest, KeyIsJudgedOnLeavingAndOnChoosingAnEncryptionAndModeAndChanne
 }
 
 TEST_F(WindowTest, LongLoadedSsidStaysWholeCannotGrowAndKeepsEnterFromClosing) {
-    ModuleParams.mode = MODE_AP;
-    std::memset(ModuleParams.ssid, 'x', 30);  // a loaded 30-character SSID, shown whole
+    session.ModuleParams.mode = MODE_AP;
+    std::memset(session.ModuleParams.ssid, 'x', 30);  // a loaded 30-character SSID, shown whole
     window->ShowParams();
     QTest::keyClick(Edit(id::SSID), Qt::Key_Backspace);
     Type(id::SSID, "ab");
@@ -160,7 +160,7 @@ TEST_F(WindowTest, LongLoadedSsidStaysWholeCannotGrowAndKeepsEnterFromClosing) {
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(services.messages, Texts({SSID_TOO_LONG_MESSAGE}));
 
-    std::strcpy(ModuleParams.ssid, "qqqqqqqqqqqqqqq");
+    std::strcpy(session.ModuleParams.ssid, "qqqqqqqqqqqqqqq");
     window->ShowParams();  // a shorter program text brings the limit back
     Type(id::SSID, "0123456789");
     EXPECT_EQ(Edit(id::SSID)->text(), QString(15, 'q') + "01234");

@@ -1,7 +1,10 @@
-// Selecting a module, firmware texts, the signal lamps, a silent module and
-// the MAC hand-off, against simulated modules.
+// Selecting a module, firmware texts, the signal lamps, a silent module, the
+// MAC hand-off, a module that another program holds and product names with
+// control characters, against simulated modules.
 #include <cstring>
 
+#include "device/device_access.h"
+#include "device/hid_device_table.h"
 #include "window_fixture.h"
 
 namespace lq3860 {
@@ -50,7 +53,7 @@ TEST_F(ConnectedWindowTest, LampsFollowANewKnownLevelOnTheNextTickOnly) {
         QStringList names;
         for (int lamp : id::LAMPS) names << Control(lamp)->accessibleName().section(": ", -1);
         EXPECT_EQ(names.join(' ').left(std::strlen(lamps)), lamps);  // a kept marker: not set again
-        EXPECT_EQ(shownSignalLevel, level);                          // an unknown level is remembered all the same
+        EXPECT_EQ(session.shownSignalLevel, level);                  // an unknown level is remembered all the same
     }
 }
 
@@ -65,8 +68,8 @@ TEST_F(ConnectedWindowTest, SilentModuleDropsTheLinkInsteadOfHanging) {
 
 TEST_F(ConnectedWindowTest, HandedOffMacPassesTheFilterOnTheNextTickOnce) {
     Edit(id::SSID)->setText("not transferred");
-    MacHandOff.macText = {"0g", "A1", "B2", "C3", "D4", "E5"};
-    MacHandOff.ready = 1;
+    session.MacHandOff.macText = {"0g", "A1", "B2", "C3", "D4", "E5"};
+    session.MacHandOff.ready = 1;
     EXPECT_EQ(MacEdit(1)->text(), "FF");
     Tick();
     EXPECT_EQ(MacTexts(), QStringList({"0", "A1", "B2", "C3", "D4", "E5"}));
@@ -74,6 +77,42 @@ TEST_F(ConnectedWindowTest, HandedOffMacPassesTheFilterOnTheNextTickOnce) {
     MacEdit(0)->setText("11");
     Tick();
     EXPECT_EQ(MacEdit(0)->text(), "11");  // not taken again without a new hand-off
+}
+
+TEST_F(ConnectedWindowTest, TheConnectedWindowHoldsTheModuleUntilItCloses) {
+    HidDeviceTable otherProgram(&platform);
+    otherProgram.HID_ClearList();
+    ASSERT_EQ(otherProgram.HID_Enumerate(), 1);  // listed all the same
+    EXPECT_EQ(otherProgram.HID_Open(0), 0);
+    EXPECT_TRUE(otherProgram.LastOpenInUse());
+    Choose(id::SELECT_DEVICE, 0);  // "<None>" closes
+    EXPECT_EQ(otherProgram.HID_Open(0), 1);
+}
+
+TEST_F(WindowTest, AModuleInUseIsListedAndChoosingItSaysSoAndSendsNothing) {
+    SimulatedInterface& module = platform.AddModule();
+    module.heldByAnotherProgram = true;
+    OpenWindow();
+    EXPECT_EQ(Items(id::SELECT_DEVICE), QStringList({"<None>", "LQ-3860 (simulated)"}));
+    Choose(id::SELECT_DEVICE, 1);
+    EXPECT_EQ(window->Link().deviceOpen, 0);
+    EXPECT_EQ(services.messages, Texts{MODULE_IN_USE_MESSAGE});
+    EXPECT_TRUE(module.written.empty());
+    EXPECT_FALSE(DebugSaid("HID_Open\n"));
+    // Released by the other program: the same choice opens it, without a message.
+    module.heldByAnotherProgram = false;
+    Choose(id::SELECT_DEVICE, 1);
+    EXPECT_EQ(window->Link().deviceOpen, 1);
+    EXPECT_EQ(services.messages.size(), 1u);
+}
+
+TEST_F(WindowTest, ControlCharactersOfAProductNameDoNotReachTheList) {
+    platform.AddModule(u"Bad\x1b[31m\u0007name\u009b\t\u00e9\u6a21");
+    const QString shown = QString::fromUtf16(u"Bad\uFFFD[31m\uFFFDname\uFFFD\uFFFD\u00e9\u6a21");
+    OpenWindow();
+    EXPECT_EQ(Items(id::SELECT_DEVICE), QStringList({"<None>", shown}));  // at start-up
+    window->OnTimer();
+    EXPECT_EQ(Items(id::SELECT_DEVICE), QStringList({"<None>", shown}));  // and after a rebuild
 }
 
 }  // namespace lq3860

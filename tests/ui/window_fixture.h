@@ -29,13 +29,40 @@ namespace lq3860 {
 
 using Texts = std::vector<std::string>;
 
+// The control with that id (its object name) among root's children.
+template <typename T = QWidget>
+T* FindControl(const QWidget* root, int id) {
+    T* control = root->findChild<T*>(QString::number(id));
+    EXPECT_NE(control, nullptr) << "control " << id;
+    return control;
+}
+inline QStringList ItemsOf(const QComboBox* combo) {
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i) items << combo->itemText(i);
+    return items;
+}
+// Current texts of combos, edits and labels, in the order of the ids.
+template <typename Ids = std::initializer_list<int>>
+QStringList ShownIn(const QWidget* root, const Ids& ids) {
+    QStringList texts;
+    for (int id : ids) {
+        const QVariant current = FindControl(root, id)->property("currentText");  // a combo's
+        texts << (current.isValid() ? current : FindControl(root, id)->property("text")).toString();
+    }
+    return texts;
+}
+
+// Messages of the main window as their texts; the application's message
+// boxes (the Get MAC Address dialog's) as "box: " or "error box: " and the text.
 class RecordingServices : public UserServices {
 public:
     void WindowMessage(const std::string& text) override {
         messages.push_back(text);
         if (duringMessage) duringMessage();  // runs while the message is "open"
     }
-    void ApplicationMessage(const std::string& text, bool) override { messages.push_back(text); }
+    void ApplicationMessage(const std::string& text, bool errorIcon) override {
+        messages.push_back((errorIcon ? "error box: " : "box: ") + text);
+    }
     std::string AskOpenFileName(const std::string& filter) override { return Answer("open " + filter); }
     std::string AskSaveFileName(const std::string& filter, const std::string& suffix) override {
         return Answer("save " + filter + " " + suffix);
@@ -80,32 +107,17 @@ protected:
 
     template <typename T = QWidget>
     T* Control(int id) const {
-        T* control = window->findChild<T*>(QString::number(id));
-        EXPECT_NE(control, nullptr) << "control " << id;
-        return control;
+        return FindControl<T>(window.get(), id);
     }
     QComboBox* Combo(int id) const { return Control<QComboBox>(id); }
     QLineEdit* Edit(int id) const { return Control<QLineEdit>(id); }
     QLineEdit* MacEdit(std::size_t byte) const { return Edit(control_id::MAC_BYTES[byte]); }
-    QStringList Items(int id) const {
-        QStringList items;
-        for (int i = 0; i < Combo(id)->count(); ++i) items << Combo(id)->itemText(i);
-        return items;
+    QStringList Items(int id) const { return ItemsOf(Combo(id)); }
+    template <typename Ids = std::initializer_list<int>>
+    QStringList Shown(const Ids& ids) const {
+        return ShownIn(window.get(), ids);
     }
-    // Current texts of combos, edits and labels.
-    QStringList Shown(std::initializer_list<int> ids) const {
-        QStringList texts;
-        for (int id : ids) {
-            const QVariant current = Control(id)->property("currentText");  // a combo's
-            texts << (current.isValid() ? current : Control(id)->property("text")).toString();
-        }
-        return texts;
-    }
-    QStringList MacTexts() const {  // left to right
-        QStringList texts;
-        for (int id : control_id::MAC_BYTES) texts << Edit(id)->text();
-        return texts;
-    }
+    QStringList MacTexts() const { return Shown(control_id::MAC_BYTES); }  // left to right
     bool DebugSaid(const std::string& text) const { return std::count(debug.begin(), debug.end(), text) > 0; }
 
     // What the user does, through the widgets and their events. Each step
@@ -158,11 +170,6 @@ protected:
     SimulatedPlatform platform;
     RecordingServices services;
     Session session{&platform, &services};
-    // What the session holds, by the names the window's code uses.
-    ModuleParamSet& ModuleParams = session.ModuleParams;
-    MacHandOffRecord& MacHandOff = session.MacHandOff;
-    std::uint8_t& signalLevel = session.signalLevel;
-    std::uint8_t& shownSignalLevel = session.shownSignalLevel;
     Texts steps;  // waits, a read's wait for its time limit and bar positions, in order
     Texts debug;
     std::unique_ptr<CUtilityDlg> window;

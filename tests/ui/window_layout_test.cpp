@@ -1,9 +1,7 @@
 // The windows' described texts fit their controls and the controls sit inside
 // their group boxes' frames, in the fonts a desktop may give: a normal and
 // larger sizes and other faces here, scale factor 2 in a second run by ctest.
-// With LQ3860_LAYOUT_PNG naming a folder, each window is rendered there.
 #include <QAbstractButton>
-#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QStyleOptionButton>
@@ -73,18 +71,12 @@ void ExpectControlsInsideFramesAndApart(const QWidget& canvas) {
                 << a->objectName().toStdString() << " / " << b->objectName().toStdString();
 }
 
-struct FontCase {
-    const char* family;
-    int points;
-};
-void PrintTo(const FontCase& font, std::ostream* out) {
-    *out << font.family << ' ' << font.points << " pt";
-}
+using FontCase = std::pair<const char*, int>;  // family, points
 
 class WindowLayoutTest : public WindowTest, public ::testing::WithParamInterface<FontCase> {
 protected:
     void SetUp() override {
-        QApplication::setFont(QFont(GetParam().family, GetParam().points));
+        QApplication::setFont(QFont(GetParam().first, GetParam().second));
         WindowTest::SetUp();  // the window is built in that font
     }
     void TearDown() override { QApplication::setFont(desktopFont_); }
@@ -95,13 +87,6 @@ protected:
         SCOPED_TRACE(name);
         ExpectTextsFit(shown);
         ExpectControlsInsideFramesAndApart(canvas ? *canvas : shown);
-        if (const QString folder = qEnvironmentVariable("LQ3860_LAYOUT_PNG"); !folder.isEmpty()) {
-            const QString file = QStringLiteral("%1-%2-%3x%4.png")
-                                     .arg(name, GetParam().family)
-                                     .arg(GetParam().points)
-                                     .arg(qEnvironmentVariable("QT_SCALE_FACTOR", "1"));
-            EXPECT_TRUE(shown.grab().save(QDir(folder).filePath(file.simplified().replace(' ', '_'))));
-        }
     }
 
 private:
@@ -109,7 +94,7 @@ private:
 };
 
 TEST_P(WindowLayoutTest, TextsFitAndControlsSitInsideTheirFrames) {
-    EXPECT_GE(window->font().pointSize(), GetParam().points);  // the window follows a larger desktop font
+    EXPECT_GE(window->font().pointSize(), GetParam().second);  // the window follows a larger desktop font
     Check(*window, "main", Control(control_id::SELECT_DEVICE)->parentWidget());
 
     CAboutDlg about;
@@ -117,7 +102,7 @@ TEST_P(WindowLayoutTest, TextsFitAndControlsSitInsideTheirFrames) {
 
     // The dialog with each status its line can show.
     GetMacOutcome outcome = GetMacOutcome::NotFound;
-    CGetMacDlg lookup(MacHandOff, services,
+    CGetMacDlg lookup(session.MacHandOff, services,
                       {[] {
                            return std::vector<AdapterRecord>{{"", "enp0s31f6", 2}, {"", "lo", 1}};
                        },
@@ -134,7 +119,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(FontCase{"DejaVu Sans", 9}, FontCase{"DejaVu Sans", 16}, FontCase{"DejaVu Serif", 13},
                       FontCase{"DejaVu Sans Mono", 12}),
     [](const auto& font) {
-        return QString("%1_%2").arg(font.param.family).arg(font.param.points).remove(' ').toStdString();
+        return QString("%1_%2").arg(font.param.first).arg(font.param.second).remove(' ').toStdString();
     });
 
 }  // namespace

@@ -1,16 +1,25 @@
 // Read para, Write para and the configuration file commands: the messages they
-// end in, the fields they show and what reaches the simulated module.
+// end in, the fields they show, what reaches the simulated module and the files.
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <cstring>
+#include <fstream>
+#include <iterator>
 
+#include "params/config_file.h"
 #include "window_fixture.h"
 
 namespace lq3860 {
 
 namespace id = control_id;
+
+namespace {
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+}  // namespace
 
 TEST_F(ConnectedWindowTest, ReadParaShowsTheModuleParametersStepByStep) {
     ModuleParamSet params;
@@ -50,9 +59,9 @@ TEST_F(ConnectedWindowTest, WriteParaSendsTheWindowFieldsAndALostModuleSaysNg) {
     Click(id::WRITE_PARA);
     EXPECT_EQ(services.messages, Texts({"Upload Parameter OK"}));
     const ModuleParamSet& stored = module->module->Behaviour().Params();
-    EXPECT_EQ(
-        std::vector<int>({stored.mode, stored.channel, stored.encryption, stored.mac[1], ModuleParams.encryption}),
-        std::vector<int>({MODE_AP, 5, 4, 0xFF, 4}));
+    EXPECT_EQ(std::vector<int>(
+                  {stored.mode, stored.channel, stored.encryption, stored.mac[1], session.ModuleParams.encryption}),
+              std::vector<int>({MODE_AP, 5, 4, 0xFF, 4}));
     EXPECT_EQ(std::string(stored.ssid) + "/" + stored.key, "site-7/a-wpa-passphrase");
     EXPECT_EQ(MacEdit(1)->text(), "FF");  // the emptied edit shows what was sent
     EXPECT_EQ(steps, Texts({"at 0", "at 200", "at 250", "wait 200", "at 500", "wait 50", "at 750", "wait 200", "at 900",
@@ -74,7 +83,7 @@ TEST_F(ConnectedWindowTest, RefusedKeySendsNothingAtAll) {
 }
 
 TEST_F(ConnectedWindowTest, LongLoadedSsidSendsItsStartUnchangedOrShortenedByTheUser) {
-    std::memset(ModuleParams.ssid, 'L', 30);
+    std::memset(session.ModuleParams.ssid, 'L', 30);
     window->ShowParams();
     Edit(id::KEY)->setText("left in the edit");
     Click(id::WRITE_PARA);
@@ -83,11 +92,11 @@ TEST_F(ConnectedWindowTest, LongLoadedSsidSendsItsStartUnchangedOrShortenedByThe
     EXPECT_EQ(std::string(module->module->Behaviour().Params().ssid) + "/" + module->module->Behaviour().Params().key,
               std::string(20, 'L') + "/");
     // The window's parameter set holds what went out, nothing after it.
-    EXPECT_EQ(std::string(ModuleParams.ssid, PARAM_TEXT_AREA),
+    EXPECT_EQ(std::string(session.ModuleParams.ssid, PARAM_TEXT_AREA),
               std::string(20, 'L') + std::string(PARAM_TEXT_AREA - 20, '\0'));
     EXPECT_EQ(Edit(id::KEY)->text(), "");  // the key check empties it under NONE
 
-    std::strcpy(ModuleParams.ssid, "ABCDEFGHIJ0123456789abcdefghij");
+    std::strcpy(session.ModuleParams.ssid, "ABCDEFGHIJ0123456789abcdefghij");
     window->ShowParams();
     Edit(id::SSID)->home(false);
     for (int i = 0; i < 5; ++i) QTest::keyClick(Edit(id::SSID), Qt::Key_Delete);  // still over 20
@@ -111,20 +120,18 @@ TEST_F(WindowTest, SaveTakesTheWindowAsTheParameterSetAndItsFileLoadsBackButNotA
     MacEdit(2)->clear();
     Trigger(id::MENU_SAVE_CONFIGURATION);  // failed: the edits and the parameter set stay
     EXPECT_EQ(services.messages, Texts({"Save database file failure"}));
-    EXPECT_EQ(ModuleParams.channel, 0);
+    EXPECT_EQ(session.ModuleParams.channel, 0);
     EXPECT_EQ(MacEdit(2)->text(), "");
     MacEdit(2)->setText("FF");
     Trigger(id::MENU_SAVE_CONFIGURATION);
     EXPECT_EQ(services.fileDialogs, Texts(3, "save Txt file(*.txt) txt"));
-    EXPECT_EQ(ModuleParams.channel, 2);
-    EXPECT_STREQ(ModuleParams.ssid, "LQ-3860");
+    EXPECT_EQ(session.ModuleParams.channel, 2);
+    EXPECT_STREQ(session.ModuleParams.ssid, "LQ-3860");
 
     Choose(id::MODE, MODE_AP);  // changed after saving: loading the file brings the saved state back
     for (int edit : {id::SSID, id::MAC_BYTES[5]}) Edit(edit)->setText("7e");
-    ModuleParams = ModuleParamSet{};
-    QFile broken(QString::fromStdString(pathOf("broken.txt")));
-    ASSERT_TRUE(broken.open(QIODevice::WriteOnly) && broken.write("[G1]\r\n00,05,01,\r\n[G2]\r\nx,\r\n") > 0);
-    broken.close();
+    session.ModuleParams = ModuleParamSet{};
+    std::ofstream(pathOf("broken.txt"), std::ios::binary) << "[G1]\r\n00,05,01,\r\n[G2]\r\nx,\r\n";
     Trigger(id::MENU_LOAD_CONFIGURATION);
     EXPECT_EQ(services.fileDialogs.back(), "open Text File (*.txt)");
     EXPECT_EQ(Shown({id::MODE, id::CHANNEL, id::ENCRYPTION, id::SSID, id::MAC_BYTES[5]}),
@@ -134,7 +141,39 @@ TEST_F(WindowTest, SaveTakesTheWindowAsTheParameterSetAndItsFileLoadsBackButNotA
     EXPECT_EQ(services.messages,
               Texts({"Save database file failure", "Open database file failure", "[G3] format error"}));
     EXPECT_EQ(Shown({id::MODE, id::CHANNEL, id::SSID}), QStringList({"Ad-Hoc", "2", "LQ-3860"}));
-    EXPECT_EQ(ModuleParams.channel, 2);
+    EXPECT_EQ(session.ModuleParams.channel, 2);
+}
+
+// A CR or LF in the SSID or key is refused with a message naming the field,
+// before a file is asked for; the old file and the parameter set stay. Once
+// the text is clean, the save goes through and loads back.
+TEST_F(ConnectedWindowTest, LineBreaksInTheSsidOrKeyAreRefusedOnSave) {
+    QTemporaryDir folder;
+    const std::string path = QDir(folder.path()).filePath("set.txt").toStdString();
+    std::ofstream(path, std::ios::binary) << "old file";
+    ModuleParamSet sent{.mode = MODE_AP, .channel = 6, .encryption = 4};
+    StoreParamText(sent.ssid, "a\r\n[G3]\r\nX");
+    StoreParamText(sent.key, "realpassphrase");
+    module->module->Behaviour().SetParams(sent);
+    Click(id::READ_PARA);
+    ASSERT_EQ(Edit(id::SSID)->text(), "a\r\n[G3]\r\nX");  // shown as read
+
+    services.fileAnswers = {path, path};
+    Trigger(id::MENU_SAVE_CONFIGURATION);
+    Edit(id::SSID)->setText("clean");
+    Edit(id::KEY)->setText("pass\nphrase");
+    Trigger(id::MENU_SAVE_CONFIGURATION);
+    EXPECT_EQ(services.messages, Texts({"Download Parameter OK", SSID_LINE_BREAK_MESSAGE, KEY_LINE_BREAK_MESSAGE}));
+    EXPECT_TRUE(services.fileDialogs.empty());
+    EXPECT_EQ(ReadBytes(path), "old file");
+    EXPECT_EQ(ParamText(session.ModuleParams.ssid), "a\r\n[G3]\r\nX");
+
+    Edit(id::KEY)->setText("passphrase");
+    Trigger(id::MENU_SAVE_CONFIGURATION);
+    EXPECT_EQ(services.messages.size(), 3u);
+    ModuleParamSet loaded;
+    ASSERT_TRUE(LoadConfigurationFile(path, loaded).ok);
+    EXPECT_EQ(std::string(ParamText(loaded.ssid)) + "/" + std::string(ParamText(loaded.key)), "clean/passphrase");
 }
 
 }  // namespace lq3860
