@@ -29,7 +29,7 @@ protected:
     }
     template <typename Widget = QWidget>
     static Widget* Control(const QDialog& dialog, int id) {
-        return FindControl<Widget>(&dialog, id);
+        return dialog.findChild<Widget*>(QString::number(id));
     }
     static MacTexts EditTexts(const QDialog& dialog) {
         MacTexts texts;

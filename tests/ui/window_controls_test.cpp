@@ -145,29 +145,6 @@ TEST_F(WindowTest, KeyIsJudgedOnLeavingAndOnChoosingAnEncryptionAndModeAndChanne
     EXPECT_EQ(window->KeyInvalid(), 0);
 }
 
-TEST_F(WindowTest, LongLoadedSsidStaysWholeCannotGrowAndKeepsEnterFromClosing) {
-    session.ModuleParams.mode = MODE_AP;
-    std::memset(session.ModuleParams.ssid, 'x', 30);  // a loaded 30-character SSID, shown whole
-    window->ShowParams();
-    QTest::keyClick(Edit(id::SSID), Qt::Key_Backspace);
-    Type(id::SSID, "ab");
-    EXPECT_EQ(Edit(id::SSID)->text(), QString(29, 'x'));
-
-    QTest::keyClick(Edit(id::SSID), Qt::Key_Escape);  // closes without any transfer
-    EXPECT_FALSE(window->isVisible());
-    ShowWindow();
-    QTest::keyClick(Edit(id::SSID), Qt::Key_Return);
-    EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(services.messages, Texts({SSID_TOO_LONG_MESSAGE}));
-
-    std::strcpy(session.ModuleParams.ssid, "qqqqqqqqqqqqqqq");
-    window->ShowParams();  // a shorter program text brings the limit back
-    Type(id::SSID, "0123456789");
-    EXPECT_EQ(Edit(id::SSID)->text(), QString(15, 'q') + "01234");
-    QTest::keyClick(Edit(id::SSID), Qt::Key_Return);
-    EXPECT_EQ(window->result(), QDialog::Accepted);
-}
-
 // Where the controls stand is window_layout_test's business.
 TEST_F(WindowTest, TabsInTemplateOrder) {
     std::vector<int> tabOrder;

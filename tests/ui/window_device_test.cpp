@@ -13,7 +13,7 @@ namespace id = control_id;
 
 TEST_F(ConnectedWindowTest, SelectingReadsTheFirmwareAndReselectingReopensAndAsksAgain) {
     EXPECT_EQ(Shown({id::FIRMWARE_VERSION, id::FIRMWARE_DATE}), QStringList({"2.1", "2013/07/15 "}));
-    module->module->Behaviour().SetFirmware('9', '9', "991231");
+    Module().SetFirmware('9', '9', "991231");
     module->module->nextReply = HidReport{};  // a refused reply keeps the texts and the link
     Choose(id::SELECT_DEVICE, 1);
     EXPECT_EQ(Control<QLabel>(id::FIRMWARE_VERSION)->text(), "2.1");
@@ -46,7 +46,7 @@ TEST_F(ConnectedWindowTest, LampsFollowANewKnownLevelOnTheNextTickOnly) {
     for (auto [level, lamps] : rows) {
         SCOPED_TRACE(level);
         Control(id::LAMPS[0])->setAccessibleName("marker");
-        module->module->Behaviour().SetSignalLevel(level);
+        Module().SetSignalLevel(level);
         Click(id::GET_SIGNAL);
         EXPECT_EQ(Control(id::LAMPS[0])->accessibleName(), "marker");  // not before the tick
         Tick();

@@ -29,29 +29,6 @@ namespace lq3860 {
 
 using Texts = std::vector<std::string>;
 
-// The control with that id (its object name) among root's children.
-template <typename T = QWidget>
-T* FindControl(const QWidget* root, int id) {
-    T* control = root->findChild<T*>(QString::number(id));
-    EXPECT_NE(control, nullptr) << "control " << id;
-    return control;
-}
-inline QStringList ItemsOf(const QComboBox* combo) {
-    QStringList items;
-    for (int i = 0; i < combo->count(); ++i) items << combo->itemText(i);
-    return items;
-}
-// Current texts of combos, edits and labels, in the order of the ids.
-template <typename Ids = std::initializer_list<int>>
-QStringList ShownIn(const QWidget* root, const Ids& ids) {
-    QStringList texts;
-    for (int id : ids) {
-        const QVariant current = FindControl(root, id)->property("currentText");  // a combo's
-        texts << (current.isValid() ? current : FindControl(root, id)->property("text")).toString();
-    }
-    return texts;
-}
-
 // Messages of the main window as their texts; the application's message
 // boxes (the Get MAC Address dialog's) as "box: " or "error box: " and the text.
 class RecordingServices : public UserServices {
@@ -107,15 +84,27 @@ protected:
 
     template <typename T = QWidget>
     T* Control(int id) const {
-        return FindControl<T>(window.get(), id);
+        T* control = window->findChild<T*>(QString::number(id));
+        EXPECT_NE(control, nullptr) << "control " << id;
+        return control;
     }
     QComboBox* Combo(int id) const { return Control<QComboBox>(id); }
     QLineEdit* Edit(int id) const { return Control<QLineEdit>(id); }
     QLineEdit* MacEdit(std::size_t byte) const { return Edit(control_id::MAC_BYTES[byte]); }
-    QStringList Items(int id) const { return ItemsOf(Combo(id)); }
+    QStringList Items(int id) const {
+        QStringList items;
+        for (int i = 0; i < Combo(id)->count(); ++i) items << Combo(id)->itemText(i);
+        return items;
+    }
+    // Current texts of combos, edits and labels, in the order of the ids.
     template <typename Ids = std::initializer_list<int>>
     QStringList Shown(const Ids& ids) const {
-        return ShownIn(window.get(), ids);
+        QStringList texts;
+        for (int id : ids) {
+            const QVariant current = Control(id)->property("currentText");  // a combo's
+            texts << (current.isValid() ? current : Control(id)->property("text")).toString();
+        }
+        return texts;
     }
     QStringList MacTexts() const { return Shown(control_id::MAC_BYTES); }  // left to right
     bool DebugSaid(const std::string& text) const { return std::count(debug.begin(), debug.end(), text) > 0; }
@@ -188,6 +177,7 @@ protected:
         module->written.clear();
         steps.clear();
     }
+    ModuleBehaviour& Module() const { return module->module->Behaviour(); }
     SimulatedInterface* module = nullptr;
 };
 

@@ -22,11 +22,7 @@ std::string ReadBytes(const std::string& path) {
 }  // namespace
 
 TEST_F(ConnectedWindowTest, ReadParaShowsTheModuleParametersStepByStep) {
-    ModuleParamSet params;
-    params.mode = MODE_AP, params.encryption = 1, params.mac[1] = 0x0A;
-    std::strcpy(params.ssid, "workshop");
-    std::strcpy(params.key, "0123456789");
-    module->module->Behaviour().SetParams(params);
+    Module().SetParams({.mode = MODE_AP, .encryption = 1, .ssid = "workshop", .key = "0123456789", .mac = {0, 0x0A}});
     Click(id::READ_PARA);
     EXPECT_EQ(services.messages, Texts({"Download Parameter OK"}));
     EXPECT_EQ(Shown({id::MODE, id::CHANNEL, id::ENCRYPTION, id::SSID, id::KEY, id::MAC_BYTES[0], id::MAC_BYTES[1]}),
@@ -49,7 +45,13 @@ TEST_F(ConnectedWindowTest, ReadParaShowsTheModuleParametersStepByStep) {
     EXPECT_EQ(Edit(id::SSID)->text(), "kept");
 }
 
-TEST_F(ConnectedWindowTest, WriteParaSendsTheWindowFieldsAndALostModuleSaysNg) {
+TEST_F(ConnectedWindowTest, WriteParaChecksTheKeyFirstSendsTheWindowFieldsAndALostModuleSaysNg) {
+    Combo(id::ENCRYPTION)->setCurrentIndex(1);
+    Edit(id::KEY)->setText("short");
+    Click(id::WRITE_PARA);  // a refused key: nothing at all is sent
+    EXPECT_EQ(services.messages, Texts({"The KEY must be 10 characters!"}));
+    EXPECT_TRUE(module->written.empty() && steps.empty());
+
     Choose(id::MODE, MODE_AP);
     Choose(id::CHANNEL, 5);
     Combo(id::ENCRYPTION)->setCurrentIndex(4);
@@ -57,8 +59,8 @@ TEST_F(ConnectedWindowTest, WriteParaSendsTheWindowFieldsAndALostModuleSaysNg) {
     Edit(id::SSID)->setText("site-7");
     MacEdit(1)->clear();
     Click(id::WRITE_PARA);
-    EXPECT_EQ(services.messages, Texts({"Upload Parameter OK"}));
-    const ModuleParamSet& stored = module->module->Behaviour().Params();
+    EXPECT_EQ(services.messages.back(), "Upload Parameter OK");
+    const ModuleParamSet& stored = Module().Params();
     EXPECT_EQ(std::vector<int>(
                   {stored.mode, stored.channel, stored.encryption, stored.mac[1], session.ModuleParams.encryption}),
               std::vector<int>({MODE_AP, 5, 4, 0xFF, 4}));
@@ -74,23 +76,17 @@ TEST_F(ConnectedWindowTest, WriteParaSendsTheWindowFieldsAndALostModuleSaysNg) {
     EXPECT_EQ(window->Link().deviceOpen, 0);
 }
 
-TEST_F(ConnectedWindowTest, RefusedKeySendsNothingAtAll) {
-    Combo(id::ENCRYPTION)->setCurrentIndex(1);
-    Edit(id::KEY)->setText("short");
-    Click(id::WRITE_PARA);
-    EXPECT_EQ(services.messages, Texts({"The KEY must be 10 characters!"}));
-    EXPECT_TRUE(module->written.empty());
-}
-
-TEST_F(ConnectedWindowTest, LongLoadedSsidSendsItsStartUnchangedOrShortenedByTheUser) {
+// A loaded SSID over 20 characters is shown whole and cannot grow; Enter
+// refuses it, Write para sends its start or what the user shortened it to,
+// and a shorter loaded text brings the typing limit back.
+TEST_F(ConnectedWindowTest, LongLoadedSsidIsShownWholeAndSendsItsStartUnchangedOrShortenedByTheUser) {
     std::memset(session.ModuleParams.ssid, 'L', 30);
     window->ShowParams();
     Edit(id::KEY)->setText("left in the edit");
     Click(id::WRITE_PARA);
     // Under NONE the key check and the upload each transfer from the controls; no key is sent.
     EXPECT_EQ(services.messages, Texts({SSID_TOO_LONG_MESSAGE, SSID_TOO_LONG_MESSAGE, "Upload Parameter OK"}));
-    EXPECT_EQ(std::string(module->module->Behaviour().Params().ssid) + "/" + module->module->Behaviour().Params().key,
-              std::string(20, 'L') + "/");
+    EXPECT_EQ(std::string(Module().Params().ssid) + "/" + Module().Params().key, std::string(20, 'L') + "/");
     // The window's parameter set holds what went out, nothing after it.
     EXPECT_EQ(std::string(session.ModuleParams.ssid, PARAM_TEXT_AREA),
               std::string(20, 'L') + std::string(PARAM_TEXT_AREA - 20, '\0'));
@@ -102,8 +98,27 @@ TEST_F(ConnectedWindowTest, LongLoadedSsidSendsItsStartUnchangedOrShortenedByThe
     for (int i = 0; i < 5; ++i) QTest::keyClick(Edit(id::SSID), Qt::Key_Delete);  // still over 20
     Click(id::WRITE_PARA);
     EXPECT_EQ(services.messages.back(), "Upload Parameter OK");
-    EXPECT_STREQ(module->module->Behaviour().Params().ssid, "FGHIJ0123456789abcde");
+    EXPECT_STREQ(Module().Params().ssid, "FGHIJ0123456789abcde");
     EXPECT_EQ(Edit(id::SSID)->text(), "FGHIJ0123456789abcdefghij");  // not the loaded text again
+
+    std::memset(session.ModuleParams.ssid, 'x', 30);  // cannot grow; Enter refuses it, Escape closes
+    window->ShowParams();
+    services.messages.clear();
+    QTest::keyClick(Edit(id::SSID), Qt::Key_Backspace);
+    Type(id::SSID, "ab");
+    EXPECT_EQ(Edit(id::SSID)->text(), QString(29, 'x'));
+    QTest::keyClick(Edit(id::SSID), Qt::Key_Escape);  // without any transfer
+    EXPECT_FALSE(window->isVisible());
+    ShowWindow();
+    QTest::keyClick(Edit(id::SSID), Qt::Key_Return);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(services.messages, Texts({SSID_TOO_LONG_MESSAGE}));
+    std::strcpy(session.ModuleParams.ssid, "qqqqqqqqqqqqqqq");
+    window->ShowParams();  // a shorter program text brings the limit back
+    Type(id::SSID, "0123456789");
+    EXPECT_EQ(Edit(id::SSID)->text(), QString(15, 'q') + "01234");
+    QTest::keyClick(Edit(id::SSID), Qt::Key_Return);
+    EXPECT_EQ(window->result(), QDialog::Accepted);
 }
 
 TEST_F(WindowTest, SaveTakesTheWindowAsTheParameterSetAndItsFileLoadsBackButNotABrokenOne) {
@@ -154,7 +169,7 @@ TEST_F(ConnectedWindowTest, LineBreaksInTheSsidOrKeyAreRefusedOnSave) {
     ModuleParamSet sent{.mode = MODE_AP, .channel = 6, .encryption = 4};
     StoreParamText(sent.ssid, "a\r\n[G3]\r\nX");
     StoreParamText(sent.key, "realpassphrase");
-    module->module->Behaviour().SetParams(sent);
+    Module().SetParams(sent);
     Click(id::READ_PARA);
     ASSERT_EQ(Edit(id::SSID)->text(), "a\r\n[G3]\r\nX");  // shown as read
 
