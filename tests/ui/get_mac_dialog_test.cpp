@@ -49,12 +49,12 @@ protected:
     GetMacOutcome outcome = GetMacOutcome::Found;
 };
 
-TEST_F(GetMacDialogTest, OpensWithHandOffTextsStartAddressAndSortedAdapters) {
+TEST_F(GetMacDialogTest, OpensWithHandOffTextsStartAddressAndSortedAdaptersAndTakesNumbersUpTo255) {
     CGetMacDlg dialog(MacHandOff, services, Hooks());
+    auto* address = Control<IpAddressEdit>(dialog, id::GETMAC_IP_ADDRESS);
     EXPECT_EQ(dialog.windowTitle(), "Get MAC Address Dialog");
     EXPECT_EQ(EditTexts(dialog), HAND_OFF);
-    EXPECT_EQ(Control<IpAddressEdit>(dialog, id::GETMAC_IP_ADDRESS)->GetAddress(),
-              (std::array<std::uint8_t, 4>{192, 168, 255, 1}));
+    EXPECT_EQ(address->GetAddress(), (std::array<std::uint8_t, 4>{192, 168, 255, 1}));
     auto* combo = Control<QComboBox>(dialog, id::GETMAC_ADAPTERS);
     QStringList items;
     for (int i = 0; i < combo->count(); ++i) items << combo->itemText(i) + "=" + combo->itemData(i).toString();
@@ -65,6 +65,20 @@ TEST_F(GetMacDialogTest, OpensWithHandOffTextsStartAddressAndSortedAdapters) {
     for (QWidget* widget : dialog.findChildren<QWidget*>())
         EXPECT_TRUE(qobject_cast<QLabel*>(widget) || widget->parent() != &dialog || !widget->accessibleName().isEmpty())
             << widget->objectName().toStdString();
+
+    for (int i = 0; i < 4; ++i) Field(dialog, i)->clear();
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    Field(dialog, 0)->setFocus();
+    QTest::keyClicks(Field(dialog, 0), "300x.");
+    EXPECT_EQ(Field(dialog, 0)->text(), "30");
+    EXPECT_TRUE(Field(dialog, 1)->hasFocus()) << "'.' moves on to the next number";
+    QTest::keyClicks(Field(dialog, 1), "05");
+    EXPECT_EQ(Field(dialog, 1)->text(), "0") << "no leading zeroes";
+    QTest::keyClicks(Field(dialog, 1), "\b255");
+    EXPECT_TRUE(Field(dialog, 2)->hasFocus()) << "a full number moves on";
+    EXPECT_EQ(address->GetAddress(), (std::array<std::uint8_t, 4>{30, 255, 0, 0}));
 }
 
 // Blank numbers count as 0; an all-blank address is refused before any lookup.
@@ -103,24 +117,6 @@ TEST_F(GetMacDialogTest, GetMacLooksUpOnTheChosenAdapterThenShowsTheMacReloadsTh
         EXPECT_EQ(status->text().toStdString(), c.ip ? GetMacStatusText(c.outcome) : "");
         EXPECT_EQ(QAccessible::queryAccessibleInterface(status)->text(QAccessible::Name), status->text());
     }
-}
-
-TEST_F(GetMacDialogTest, AddressFieldsTakeOnlyNumbersUpTo255) {
-    CGetMacDlg dialog(MacHandOff, services, Hooks());
-    for (int i = 0; i < 4; ++i) Field(dialog, i)->clear();
-    dialog.show();
-    dialog.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
-    Field(dialog, 0)->setFocus();
-    QTest::keyClicks(Field(dialog, 0), "300x.");
-    EXPECT_EQ(Field(dialog, 0)->text(), "30");
-    EXPECT_TRUE(Field(dialog, 1)->hasFocus()) << "'.' moves on to the next number";
-    QTest::keyClicks(Field(dialog, 1), "05");
-    EXPECT_EQ(Field(dialog, 1)->text(), "0") << "no leading zeroes";
-    QTest::keyClicks(Field(dialog, 1), "\b255");
-    EXPECT_TRUE(Field(dialog, 2)->hasFocus()) << "a full number moves on";
-    EXPECT_EQ(Control<IpAddressEdit>(dialog, id::GETMAC_IP_ADDRESS)->GetAddress(),
-              (std::array<std::uint8_t, 4>{30, 255, 0, 0}));
 }
 
 TEST_F(GetMacDialogTest, EnterAndExitStoreUpperCaseEditsEscapeDiscardsEnterOnGetMacLooksUp) {

@@ -80,28 +80,24 @@ TEST_F(Robustness, TwoProgramsOnOneModuleTheSecondIsRefusedAndTheModuleKeepsTheF
     WriteText(state, FormatConfiguration(DEFAULTS));
     ASSERT_TRUE(Plug({{"--state", state}}, 1));
     ModuleParamSet held = DEFAULTS;
-    int writerFirst = 0, readerFirst = 0;
-    for (int delayMs = 0, run = 0; delayMs <= 240; delayMs += 40, ++run) {
+    const int RUNS = 7;
+    int writersFirst = 0;
+    for (int run = 0, delayMs = 0; run < RUNS; ++run, delayMs += 40) {
         SCOPED_TRACE(delayMs);
         // The writer alternates between two sets, so each run changes the module.
         const pid_t writer = Start(CTL, {"write", files[run % 2]}, "/tmp/writer");
         usleep(static_cast<useconds_t>(delayMs) * 1000);
         const pid_t reader = Start(CTL, {"read"}, "/tmp/reader");
         const std::string wrote = Finish(writer, "/tmp/writer"), read = Finish(reader, "/tmp/reader");
-        if (wrote.rfind("0|", 0) == 0) {
-            ++writerFirst;
-            EXPECT_EQ(wrote, "0|Upload Parameter OK\n|");
-            EXPECT_EQ(read, IN_USE_RUN);
-            held = sets[run % 2];
-        } else {
-            ++readerFirst;
-            EXPECT_EQ(wrote, IN_USE_RUN);
-            EXPECT_EQ(read, "0|" + FormatConfiguration(held) + "|");
-        }
+        const bool writerFirst = wrote.rfind("0|", 0) == 0;
+        writersFirst += writerFirst;
+        if (writerFirst) held = sets[run % 2];
+        EXPECT_EQ(wrote, writerFirst ? "0|Upload Parameter OK\n|" : IN_USE_RUN);
+        EXPECT_EQ(read, writerFirst ? IN_USE_RUN : "0|" + FormatConfiguration(held) + "|");
         EXPECT_EQ(FileText(state), FormatConfiguration(held));
     }
-    std::printf("LQ3860-VM: two programs on one module: %d runs, writer first %d, reader first %d, no mix-up\n",
-                writerFirst + readerFirst, writerFirst, readerFirst);
+    std::printf("LQ3860-VM: two programs on one module: %d runs, writer first %d, reader first %d, no mix-up\n", RUNS,
+                writersFirst, RUNS - writersFirst);
 }
 
 // Descriptors of process `pid` open on a hidraw node.
