@@ -174,6 +174,17 @@ TEST_F(DebianPackages, UdevRuleDesktopEntryAndMetainfoAreInstalledAndUsable) {
     const auto icons =
         RunShell("cd " + Quote(Root(UTILITY) / "usr/share") + " && find icons pixmaps -name '" + icon + ".*'");
     EXPECT_NE(icons.second.find("/" + icon + "."), std::string::npos) << "no icon " << icon << ": " << icons.second;
+
+    const std::string metainfo = FileText(Metainfo());
+    EXPECT_EQ(Find(metainfo, "<id>([^<]*)</id>"), LQ3860_APP_ID);
+    // Its launchable is the installed desktop file, named after the desktop id the window sets.
+    EXPECT_EQ(Find(metainfo, "<launchable type=\"desktop-id\">([^<]*)</launchable>"), LQ3860_APP_ID ".desktop");
+    // The kernel's modalias of a module on USB (upper-case hex) matches; another vendor's does not.
+    const std::string modalias = Find(metainfo, "<modalias>([^<]*)</modalias>");
+    for (const auto& [module, matches] : {std::pair("usb:v7E3Ap3860d0100dc00dsc00dp00ic03isc00ip00in00", true),
+                                          std::pair("usb:v7E3Ap0001d0001dc00dsc00dp00ic03isc00ip00in00", true),
+                                          std::pair("usb:v046Dp3860d0100dc00dsc00dp00ic03isc00ip00in00", false)})
+        EXPECT_EQ(fnmatch(modalias.c_str(), module, 0) == 0, matches) << modalias << " " << module;
 }
 
 }  // namespace
