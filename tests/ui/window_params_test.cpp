@@ -59,7 +59,7 @@ TEST_F(ConnectedWindowTest, WriteParaChecksTheKeyFirstSendsTheWindowFieldsAndALo
     Edit(id::SSID)->setText("site-7");
     MacEdit(1)->clear();
     Click(id::WRITE_PARA);
-    EXPECT_EQ(services.messages.back(), "Upload Parameter OK");
+    EXPECT_EQ(services.messages, Texts({"The KEY must be 10 characters!", "Upload Parameter OK"}));
     const ModuleParamSet& stored = Module().Params();
     EXPECT_EQ(std::vector<int>(
                   {stored.mode, stored.channel, stored.encryption, stored.mac[1], session.ModuleParams.encryption}),
