@@ -173,7 +173,7 @@ TEST_F(Robustness, UnpluggedSilentLateDoubledJunkAndShortRepliesNeverPassForAnsw
         {{"--short-replies", "16"}, {"read"}, "0|" + FormatConfiguration(shortSsid) + "|", false, LIMIT},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.module.front() + " " + row.module.back() + " " + row.command[0]);
+        SCOPED_TRACE(row.module[0] + (row.module.size() > 1 ? " " + row.module[1] : "") + " " + row.command[0]);
         WriteText(saved, "kept\r\n");
         WriteText(state, FormatConfiguration(DEFAULTS));
         Args module = row.module;
