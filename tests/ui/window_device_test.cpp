@@ -26,13 +26,22 @@ TEST_F(ConnectedWindowTest, SelectingReadsTheFirmwareAndReselectingReopensAndAsk
     EXPECT_TRUE(services.messages.empty());
 }
 
-TEST_F(ConnectedWindowTest, NoRebuildWhileConnectedButChoosingNoneClosesAndTheNextTickRebuilds) {
+// Connected, the window holds the module (another program lists it but
+// cannot open it) and its list; choosing "<None>" closes and releases it,
+// keeps the texts, and the next tick rebuilds the list.
+TEST_F(ConnectedWindowTest, HoldsTheModuleAndTheListUntilChoosingNoneThenTheNextTickRebuilds) {
+    HidDeviceTable otherProgram(&platform);
+    otherProgram.HID_ClearList();
+    ASSERT_EQ(otherProgram.HID_Enumerate(), 1);
+    EXPECT_EQ(otherProgram.HID_Open(0), 0);
+    EXPECT_TRUE(otherProgram.LastOpenInUse());
     platform.AddModule(u"Another");
     Tick();
     EXPECT_EQ(Items(id::SELECT_DEVICE), QStringList({"<None>", "LQ-3860 (simulated)"}));
     Choose(id::SELECT_DEVICE, 0);
     EXPECT_EQ(window->Link().deviceOpen, 0);
-    EXPECT_EQ(Control<QLabel>(id::FIRMWARE_VERSION)->text(), "2.1");  // closing keeps the texts
+    EXPECT_EQ(otherProgram.HID_Open(0), 1);
+    EXPECT_EQ(Control<QLabel>(id::FIRMWARE_VERSION)->text(), "2.1");
     Tick();
     EXPECT_EQ(Items(id::SELECT_DEVICE), QStringList({"<None>", "LQ-3860 (simulated)", "Another"}));
     EXPECT_EQ(Combo(id::SELECT_DEVICE)->currentIndex(), -1);
@@ -77,16 +86,6 @@ TEST_F(ConnectedWindowTest, HandedOffMacPassesTheFilterOnTheNextTickOnce) {
     MacEdit(0)->setText("11");
     Tick();
     EXPECT_EQ(MacEdit(0)->text(), "11");  // not taken again without a new hand-off
-}
-
-TEST_F(ConnectedWindowTest, TheConnectedWindowHoldsTheModuleUntilItCloses) {
-    HidDeviceTable otherProgram(&platform);
-    otherProgram.HID_ClearList();
-    ASSERT_EQ(otherProgram.HID_Enumerate(), 1);  // listed all the same
-    EXPECT_EQ(otherProgram.HID_Open(0), 0);
-    EXPECT_TRUE(otherProgram.LastOpenInUse());
-    Choose(id::SELECT_DEVICE, 0);  // "<None>" closes
-    EXPECT_EQ(otherProgram.HID_Open(0), 1);
 }
 
 TEST_F(WindowTest, AModuleInUseIsListedAndChoosingItSaysSoAndSendsNothing) {
