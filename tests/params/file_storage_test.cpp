@@ -25,7 +25,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <map>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -42,8 +41,8 @@ namespace {
 namespace fs = std::filesystem;
 using Type = fs::file_type;
 
-constexpr uid_t NOBODY = 65534;  // the unprivileged saver when the tests run as root
-const std::map<std::string, uid_t> USERS = {{"nobody", NOBODY}, {"planter", 65533}, {"root", 0}};
+constexpr uid_t NOBODY = 65534;   // the unprivileged saver when the tests run as root
+constexpr uid_t PLANTER = 65533;  // another user
 const std::string OLD = "old bytes that were there first\r\n";
 const std::string NEW = "[G1]\r\n00,06,04,\r\n[END]\r\n";
 const std::string READER = "<reader>";  // the bytes arrive at the reading end the case opened
@@ -155,7 +154,8 @@ protected:
             } else if (verb == "chmod") {
                 EXPECT_EQ(::chmod(path.c_str(), mode(0)), 0);
             } else if (verb == "own") {
-                EXPECT_TRUE(!Root() || ::lchown(path.c_str(), USERS.at(arg), USERS.at(arg)) == 0);
+                const uid_t user = arg == "nobody" ? NOBODY : arg == "planter" ? PLANTER : 0;
+                EXPECT_TRUE(!Root() || ::lchown(path.c_str(), user, user) == 0);
             } else if (verb == "link") {
                 fs::create_symlink(arg, path);
             } else if (verb == "hard") {
@@ -198,25 +198,17 @@ protected:
         if (!unprivileged || !Root()) return SaveWholeFile(path, NEW);
         int channel[2];
         if (::pipe(channel) != 0) return {false, "no pipe"};
-        const pid_t child = ::fork();
-        if (child == 0) {
-            ::close(channel[0]);
-            std::string report = "child could not drop to nobody";
-            if (::setgroups(0, nullptr) == 0 && ::setgid(NOBODY) == 0 && ::setuid(NOBODY) == 0) {
-                const FileStatus status = SaveWholeFile(path, NEW);
-                report = (status.ok ? "1" : "0") + status.reason;
-            }
-            const ssize_t ignored = ::write(channel[1], report.data(), report.size());
-            static_cast<void>(ignored);
-            ::_exit(0);
+        if (::fork() == 0) {
+            const bool dropped = ::setgroups(0, nullptr) == 0 && ::setgid(NOBODY) == 0 && ::setuid(NOBODY) == 0;
+            const FileStatus status = dropped ? SaveWholeFile(path, NEW) : FileStatus{false, "still root"};
+            const std::string report = (status.ok ? "1" : "0") + status.reason;
+            ::_exit(::write(channel[1], report.data(), report.size()) < 0);
         }
         ::close(channel[1]);
+        ::wait(nullptr);
         const std::string report = Drain(channel[0], 1000);
         ::close(channel[0]);
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        if (report.empty() || (report[0] != '0' && report[0] != '1')) return {false, report};
-        return {report[0] == '1', report.substr(1)};
+        return {report.starts_with('1'), report.empty() ? "no report" : report.substr(1)};
     }
 
     void Check(const TargetCase& row) {

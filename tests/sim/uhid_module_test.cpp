@@ -40,6 +40,16 @@ std::tuple<std::vector<unsigned>, unsigned, unsigned, bool, bool> Walk(const std
     return {collections, inputBits, outputBits, item.count(0x84) > 0, wellFormed && depth == 0};
 }
 
+// The kernel's event for a command the program sent.
+uhid_event OutputEvent(const char* command) {
+    uhid_event output{.type = UHID_OUTPUT, .u = {}};
+    output.u.output.size = HID_REPORT_SIZE;
+    HidReport report{};
+    BuildCommandReport(command, report);
+    std::memcpy(output.u.output.data, report.data(), report.size());
+    return output;
+}
+
 TEST(VirtualModuleDevice, CreateRequestDescribesAUsbLq3860WithOptionalSecondCollection) {
     for (bool second : {false, true}) {
         SCOPED_TRACE(second);
@@ -93,12 +103,7 @@ TEST(VirtualModuleFaults, SilentOrUnpluggingModulesAnswerOnlyTheAllowedReports) 
         UhidModule module(simulated);
         std::string responses;
         for (const char* command : {CMD_READ_PARAMS1, CMD_READ_PARAMS2, CMD_FIRMWARE}) {
-            uhid_event output{.type = UHID_OUTPUT, .u = {}};
-            output.u.output.size = HID_REPORT_SIZE;
-            HidReport report{};
-            BuildCommandReport(command, report);
-            std::memcpy(output.u.output.data, report.data(), report.size());
-            const UhidModule::Response response = module.HandleEvent(output);
+            const UhidModule::Response response = module.HandleEvent(OutputEvent(command));
             responses += std::to_string(response.events.size()) + (response.unplug ? "u " : " ");
         }
         EXPECT_EQ(std::make_pair(responses, module.OutputReports()), std::make_pair(expected, counted));
@@ -106,12 +111,9 @@ TEST(VirtualModuleFaults, SilentOrUnpluggingModulesAnswerOnlyTheAllowedReports) 
 }
 
 TEST(VirtualModuleFaults, ReplyFaultsShapeTheInputEvents) {
-    uhid_event output{.type = UHID_OUTPUT, .u = {}};
-    output.u.output.size = HID_REPORT_SIZE;
-    HidReport command{};
-    BuildCommandReport(CMD_FIRMWARE, command);
-    std::memcpy(output.u.output.data, command.data(), command.size());
-    const HidReport reply = ModuleBehaviour().HandleOutputReport(command).value();
+    const uhid_event output = OutputEvent(CMD_FIRMWARE);
+    const HidReport reply =
+        ModuleBehaviour().HandleOutputReport(OutputToReport(output.u.output.data, HID_REPORT_SIZE)).value();
     const auto payloadOf = [](const uhid_event& event) {
         return std::string(reinterpret_cast<const char*>(event.u.input2.data), event.u.input2.size);
     };
