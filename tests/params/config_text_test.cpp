@@ -117,30 +117,29 @@ TEST(ConfigParse, LayoutsFieldFormsAndMissingTags) {
     const struct {
         std::string text;
         ModuleParamSet expected;
-        const char* message;
+        const char* message = nullptr;  // null: accepted
     } rows[] = {
         {"notes\r\n\r\n[G4]\r\n0A,0B,0C,0D,0E,0F,\r\ntext\r\n[G3]\r\nsecret12,\r\n\r\n[G1]\r\n00,05,03,\r\n"
          "[G2]\r\nhome,\r\n",
-         MakeParams(0, 5, 3, "home", "secret12", {0x0A, 0x0B, 0x0C, 0x0D, 0x0E, 0x0F}), nullptr},
+         MakeParams(0, 5, 3, "home", "secret12", {0x0A, 0x0B, 0x0C, 0x0D, 0x0E, 0x0F})},
         {" \t[G1]  \r\n01,02,00,\r\n[G2]\t\r\nnet,\r\n  [G3]\nkey,\r\n[G4] \r\n" + MAC_LINE,
-         MakeParams(1, 2, 0, "net", "key", {1, 2, 3, 4, 5, 6}), nullptr},
+         MakeParams(1, 2, 0, "net", "key", {1, 2, 3, 4, 5, 6})},
         // The first "[G2]" shares its line with other text: not a tag.
         {"x[G2]\r\nfake,\r\n" + Sections("01,02,00,", "real,", "k,", MAC_LINE),
-         MakeParams(1, 2, 0, "real", "k", {1, 2, 3, 4, 5, 6}), nullptr},
+         MakeParams(1, 2, 0, "real", "k", {1, 2, 3, 4, 5, 6})},
         // A text line without a comma is taken whole; over 63 characters are cut.
         {Sections("00,01,00,", " My Net" + std::string(100, 'a'), std::string(80, 'b') + ",", MAC_LINE),
          MakeParams(0, 1, 0, (" My Net" + std::string(100, 'a')).substr(0, 63), std::string(63, 'b'),
-                    {1, 2, 3, 4, 5, 6}),
-         nullptr},
+                    {1, 2, 3, 4, 5, 6})},
         // A comma in the very first position belongs to the first field.
-        {Sections(",5,6,7,", "s,", "k,", ",1,2,3,4,5,6,"), MakeParams(0, 6, 7, "s", "k", {0, 2, 3, 4, 5, 6}), nullptr},
+        {Sections(",5,6,7,", "s,", "k,", ",1,2,3,4,5,6,"), MakeParams(0, 6, 7, "s", "k", {0, 2, 3, 4, 5, 6})},
         // Without a further comma the remaining fields read empty.
         {"[G1]\r\n01,02,03,\r\n[G2]\r\ns,\r\n[G3]\r\nk,\r\n[G4]\r\nA1,B2,C3",
-         MakeParams(1, 2, 3, "s", "k", {0xA1, 0xB2, 0, 0, 0, 0}), nullptr},
+         MakeParams(1, 2, 3, "s", "k", {0xA1, 0xB2, 0, 0, 0, 0})},
         // G1 fields run on past their line: the third lies between the SSID's and key's commas.
-        {Sections("01,02", "net,", "key,", MAC_LINE), MakeParams(1, 2, 0, "net", "key", {1, 2, 3, 4, 5, 6}), nullptr},
+        {Sections("01,02", "net,", "key,", MAC_LINE), MakeParams(1, 2, 0, "net", "key", {1, 2, 3, 4, 5, 6})},
         {"[G1]\r\n01,02,03,\r\n[G2]\r\nn,\r\n[G4]\r\n" + MAC_LINE + "\r\n[G3]",
-         MakeParams(1, 2, 3, "n", "", {1, 2, 3, 4, 5, 6}), nullptr},
+         MakeParams(1, 2, 3, "n", "", {1, 2, 3, 4, 5, 6})},
         {"", none, "[G1] format error"},
         {ReplaceAll(full, "[G", "[g"), none, "[G1] format error"},
         {zeroBeforeG4, none, "[G4] format error"},
