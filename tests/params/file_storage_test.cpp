@@ -145,7 +145,6 @@ protected:
             const auto mode = [&arg](mode_t fallback) {
                 return arg.empty() ? fallback : static_cast<mode_t>(std::stoul(arg, nullptr, 8));
             };
-            int ends[2] = {-1, -1};
             if (verb == "file") {
                 WriteBytes(path, OLD);
                 EXPECT_EQ(::chmod(path.c_str(), mode(0640)), 0);
@@ -175,6 +174,7 @@ protected:
             } else if (verb == "fd") {
                 given_ = "/proc/self/fd/" + std::to_string(Keep(::open(path.c_str(), O_RDONLY)));
             } else if (verb == "pipe") {
+                int ends[2] = {-1, -1};
                 EXPECT_EQ(::pipe(ends), 0);
                 reader_ = Keep(ends[0]);
                 given_ = "/proc/self/fd/" + std::to_string(Keep(ends[1]));
@@ -216,8 +216,7 @@ protected:
         Build(row.setup);
         const std::string path = !given_.empty() ? given_ : row.path.empty() ? "" : Path(row.path);
         const std::string receiver = row.receiver == READER || row.receiver.empty() ? "" : Path(row.receiver);
-        struct stat before {
-        }, after{};
+        struct stat before = {}, after = {};
         const bool existed = !receiver.empty() && ::lstat(receiver.c_str(), &before) == 0;
         const long entries = Entries();
 
