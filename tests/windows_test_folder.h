@@ -3,8 +3,9 @@
 // with everything in it afterwards; and small file helpers on wide paths.
 #include <windows.h>
 
-#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -14,10 +15,8 @@ namespace lq3860 {
 class TestFolder {
 public:
     TestFolder() {
-        wchar_t base[MAX_PATH + 1] = {};
-        const DWORD length = GetTempPathW(MAX_PATH + 1, base);
         static unsigned counter = 0;
-        path_ = std::filesystem::path(std::wstring(base, length)) /
+        path_ = std::filesystem::temp_directory_path() /
                 (L"lq3860-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount()) +
                  L"-" + std::to_wstring(++counter));
         std::error_code error;
@@ -40,14 +39,13 @@ public:
         const std::u8string text = (path_ / name).u8string();
         return std::string(text.begin(), text.end());
     }
-    // The names in the folder, sorted.
+    // The names in the folder.
     std::vector<std::wstring> Names() const {
         std::vector<std::wstring> names;
         std::error_code error;
         for (const auto& entry : std::filesystem::directory_iterator(path_, error)) {
             names.push_back(entry.path().filename().wstring());
         }
-        std::sort(names.begin(), names.end());
         return names;
     }
 
@@ -63,26 +61,13 @@ inline bool RunningUnderWine() {
 }
 
 inline bool WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool ok =
-        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
-    CloseHandle(file);
-    return ok;
+    return static_cast<bool>(std::ofstream(path, std::ios::binary) << bytes);
 }
 
 // The whole file, or "<unreadable>".
 inline std::string ReadBytes(const std::filesystem::path& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return "<unreadable>";
-    std::string bytes;
-    char chunk[4096];
-    DWORD got = 0;
-    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
-    CloseHandle(file);
-    return bytes;
+    std::ifstream in(path, std::ios::binary);
+    return in ? std::string(std::istreambuf_iterator<char>(in), {}) : "<unreadable>";
 }
 
 }  // namespace lq3860

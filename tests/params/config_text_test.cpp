@@ -39,19 +39,14 @@ const std::string MAC_LINE = "01,02,03,04,05,06,";
 
 }  // namespace
 
-// The window's start state: Ad-Hoc, channel 2, NONE, "LQ-3860", no key, FF x6.
-TEST(ConfigRoundTrip, StartStateGivesTheExact76ByteFile) {
-    const std::string text = FormatConfiguration(MakeParams(1, 2, 0, "LQ-3860", "", {255, 255, 255, 255, 255, 255}));
-    EXPECT_EQ(text,
-              "[G1]\r\n01,02,00,\r\n[G2]\r\nLQ-3860,\r\n[G3]\r\n*,\r\n"
-              "[G4]\r\nFF,FF,FF,FF,FF,FF,\r\n[END]\r\n");
-    EXPECT_EQ(text.size(), 76u);
-}
-
-// Two-digit decimal and upper-case hex numbers, "*" for empty texts (which
-// load back as "*"), texts cut to 20 / 63 characters even when their area is
-// not terminated; every set loads back with CR LF and with LF line ends.
+// The window's start state gives exactly this 76-byte file. Numbers are
+// two-digit decimal and upper-case hex, empty texts "*" (which load back as
+// "*"), texts cut to 20 / 63 characters even when their area is not
+// terminated; every set loads back with CR LF and with LF line ends.
 TEST(ConfigRoundTrip, SavedLinesLoadBack) {
+    const ModuleParamSet start = MakeParams(1, 2, 0, "LQ-3860", "", {255, 255, 255, 255, 255, 255});
+    EXPECT_EQ(FormatConfiguration(start),
+              "[G1]\r\n01,02,00,\r\n[G2]\r\nLQ-3860,\r\n[G3]\r\n*,\r\n[G4]\r\nFF,FF,FF,FF,FF,FF,\r\n[END]\r\n");
     ModuleParamSet unterminated;
     std::fill(std::begin(unterminated.ssid), std::end(unterminated.ssid), 'S');
     std::fill(std::begin(unterminated.key), std::end(unterminated.key), 'K');
@@ -67,12 +62,47 @@ TEST(ConfigRoundTrip, SavedLinesLoadBack) {
         {unterminated, "[G2]\r\n" + std::string(20, 'S') + ",\r\n[G3]\r\n" + std::string(63, 'K') + ",\r\n",
          MakeParams(0, 0, 0, std::string(20, 'S'), std::string(63, 'K'), {})},
         {tags, "[G1]\r\n255,13,04,\r\n[G2]\r\n[G3],\r\n[G3]\r\n,[G3] [G4],key,with,,\r\n", tags},
+        {start, "", MakeParams(1, 2, 0, "LQ-3860", "*", {255, 255, 255, 255, 255, 255})},
     };
     for (const auto& row : rows) {
         const std::string text = FormatConfiguration(row.saved);
         EXPECT_NE(text.find(row.fragment), std::string::npos) << text;
         ExpectParse(text, row.loaded);
         ExpectParse(ReplaceAll(text, "\r\n", "\n"), row.loaded);
+    }
+}
+
+// A text with CR or LF in what the file would hold is refused, naming its
+// field; every other text, however odd, loads back as it was (an empty one
+// as "*", an SSID as its first 20 characters, so a line break after them
+// does no harm).
+TEST(ConfigRoundTrip, TextsLoadBackAsTheyWereOrAreRefused) {
+    const std::string latin1 = "Caf\xE9 \xA0\xFF";
+    const struct {
+        std::string ssid, key;
+        const char* refusal;  // null: saved
+    } rows[] = {
+        {"a\r\n[G3]\r\nX", "realpassphrase", SSID_LINE_BREAK_MESSAGE},
+        {"net", "line\nbreak", KEY_LINE_BREAK_MESSAGE},
+        {"cr\r", "k", SSID_LINE_BREAK_MESSAGE},
+        {"n", "\rkey", KEY_LINE_BREAK_MESSAGE},
+        {"\n", "\n", SSID_LINE_BREAK_MESSAGE},
+        {"12345678901234567890\r\n", "after the cut", nullptr},
+        {"[G3]", "[G1]", nullptr},
+        {"  [G2]  ", ",", nullptr},
+        {" lead, and trail ", "\t\v\f\x1A\x7F", nullptr},
+        {"*", "**", nullptr},
+        {"", "", nullptr},
+        {latin1, latin1 + ",,[END]", nullptr},
+    };
+    for (const auto& [ssid, key, refusal] : rows) {
+        const ModuleParamSet saved = MakeParams(1, 2, 3, ssid, key, {1, 2, 3, 4, 5, 6});
+        EXPECT_STREQ(UnsavableTextMessage(saved), refusal) << ssid << " / " << key;
+        const std::string cut = ssid.substr(0, 20);
+        if (!refusal) {
+            ExpectParse(FormatConfiguration(saved),
+                        MakeParams(1, 2, 3, cut.empty() ? "*" : cut, key.empty() ? "*" : key, {1, 2, 3, 4, 5, 6}));
+        }
     }
 }
 
@@ -87,30 +117,29 @@ TEST(ConfigParse, LayoutsFieldFormsAndMissingTags) {
     const struct {
         std::string text;
         ModuleParamSet expected;
-        const char* message;
+        const char* message = nullptr;  // null: accepted
     } rows[] = {
         {"notes\r\n\r\n[G4]\r\n0A,0B,0C,0D,0E,0F,\r\ntext\r\n[G3]\r\nsecret12,\r\n\r\n[G1]\r\n00,05,03,\r\n"
          "[G2]\r\nhome,\r\n",
-         MakeParams(0, 5, 3, "home", "secret12", {0x0A, 0x0B, 0x0C, 0x0D, 0x0E, 0x0F}), nullptr},
+         MakeParams(0, 5, 3, "home", "secret12", {0x0A, 0x0B, 0x0C, 0x0D, 0x0E, 0x0F})},
         {" \t[G1]  \r\n01,02,00,\r\n[G2]\t\r\nnet,\r\n  [G3]\nkey,\r\n[G4] \r\n" + MAC_LINE,
-         MakeParams(1, 2, 0, "net", "key", {1, 2, 3, 4, 5, 6}), nullptr},
+         MakeParams(1, 2, 0, "net", "key", {1, 2, 3, 4, 5, 6})},
         // The first "[G2]" shares its line with other text: not a tag.
         {"x[G2]\r\nfake,\r\n" + Sections("01,02,00,", "real,", "k,", MAC_LINE),
-         MakeParams(1, 2, 0, "real", "k", {1, 2, 3, 4, 5, 6}), nullptr},
+         MakeParams(1, 2, 0, "real", "k", {1, 2, 3, 4, 5, 6})},
         // A text line without a comma is taken whole; over 63 characters are cut.
         {Sections("00,01,00,", " My Net" + std::string(100, 'a'), std::string(80, 'b') + ",", MAC_LINE),
          MakeParams(0, 1, 0, (" My Net" + std::string(100, 'a')).substr(0, 63), std::string(63, 'b'),
-                    {1, 2, 3, 4, 5, 6}),
-         nullptr},
+                    {1, 2, 3, 4, 5, 6})},
         // A comma in the very first position belongs to the first field.
-        {Sections(",5,6,7,", "s,", "k,", ",1,2,3,4,5,6,"), MakeParams(0, 6, 7, "s", "k", {0, 2, 3, 4, 5, 6}), nullptr},
+        {Sections(",5,6,7,", "s,", "k,", ",1,2,3,4,5,6,"), MakeParams(0, 6, 7, "s", "k", {0, 2, 3, 4, 5, 6})},
         // Without a further comma the remaining fields read empty.
         {"[G1]\r\n01,02,03,\r\n[G2]\r\ns,\r\n[G3]\r\nk,\r\n[G4]\r\nA1,B2,C3",
-         MakeParams(1, 2, 3, "s", "k", {0xA1, 0xB2, 0, 0, 0, 0}), nullptr},
+         MakeParams(1, 2, 3, "s", "k", {0xA1, 0xB2, 0, 0, 0, 0})},
         // G1 fields run on past their line: the third lies between the SSID's and key's commas.
-        {Sections("01,02", "net,", "key,", MAC_LINE), MakeParams(1, 2, 0, "net", "key", {1, 2, 3, 4, 5, 6}), nullptr},
+        {Sections("01,02", "net,", "key,", MAC_LINE), MakeParams(1, 2, 0, "net", "key", {1, 2, 3, 4, 5, 6})},
         {"[G1]\r\n01,02,03,\r\n[G2]\r\nn,\r\n[G4]\r\n" + MAC_LINE + "\r\n[G3]",
-         MakeParams(1, 2, 3, "n", "", {1, 2, 3, 4, 5, 6}), nullptr},
+         MakeParams(1, 2, 3, "n", "", {1, 2, 3, 4, 5, 6})},
         {"", none, "[G1] format error"},
         {ReplaceAll(full, "[G", "[g"), none, "[G1] format error"},
         {zeroBeforeG4, none, "[G4] format error"},

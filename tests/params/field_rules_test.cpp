@@ -13,15 +13,8 @@ namespace lq3860 {
 
 TEST(HexFilterTest, RemovesOneNonHexCharacterPerPass) {
     // 0xE1 is 'a' with the high bit set: not a digit. A null result: nothing to remove.
-    const std::pair<const char*, const char*> rows[] = {{"g", ""},
-                                                        {"1g", "1"},
-                                                        {"zz", "z"},
-                                                        {"a-b:c", "ab:c"},
-                                                        {"\xE1"
-                                                         "1",
-                                                         "1"},
-                                                        {"09afAF", nullptr},
-                                                        {"", nullptr}};
+    const std::pair<const char*, const char*> rows[] = {
+        {"g", ""}, {"1g", "1"}, {"zz", "z"}, {"a-b:c", "ab:c"}, {"1\xE1", "1"}, {"09afAF", nullptr}, {"", nullptr}};
     for (const auto& [before, after] : rows) {
         SCOPED_TRACE(before);
         std::string text = before;

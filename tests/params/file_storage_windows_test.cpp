@@ -11,16 +11,17 @@
 #include <functional>
 #include <string>
 #include <tuple>
-#include <vector>
+#include <utility>
 
-#include "param_set_helpers.h"
-#include "params/config_file.h"
 #include "params/file_storage.h"
+#include "types/wide_text_windows.h"
 #include "windows_test_folder.h"
 
 namespace lq3860 {
 
 namespace {
+
+using Type = std::filesystem::file_type;
 
 const std::string OLD = "old bytes that were there first, longer than the new ones\r\n";
 // CR LF and lone LF line ends and a Ctrl-Z: text mode anywhere on the way
@@ -28,14 +29,8 @@ const std::string OLD = "old bytes that were there first, longer than the new on
 const std::string NEW =
     "[G1]\r\n01,02,00,\r\n[G2]\nA\x1a"
     "B,\r\n";
-
-enum class Kind { Missing, Regular, Folder };
-
-Kind KindOf(const std::filesystem::path& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return Kind::Missing;
-    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? Kind::Folder : Kind::Regular;
-}
+// A name outside every ANSI code page.
+const std::wstring WIDE_NAME = L"Konfig\u00fcr\u00e1tion-\u043a\u043e\u043d\u0444\u0438\u0433.txt";
 
 // The file's identity on its volume; 0 when it cannot be opened.
 unsigned long long FileIndexOf(const std::filesystem::path& path) {
@@ -57,74 +52,16 @@ struct TargetCase {
     std::string what;
     std::function<std::string()> make;  // builds the target; gives the UTF-8 path to save to
     std::string reason;                 // empty: the save succeeds; else the reason it fails with
-    Kind kindAfter;                     // what stands at the folder's "target" afterwards
+    Type typeAfter;                     // what stands at the folder's "target" afterwards
     std::wstring receiver;              // the file in the folder that gets the bytes; empty: none to look at
     Identity identity = Identity::Untouched;
-};
-
-class SaveTargets : public testing::Test {
-protected:
-    std::filesystem::path Path(const std::wstring& name) const { return folder_.Path() / name; }
-    std::string MakeFile(const std::wstring& name, DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
-        EXPECT_TRUE(WriteBytes(Path(name), OLD));
-        EXPECT_TRUE(SetFileAttributesW(Path(name).c_str(), attributes));
-        return folder_.Utf8(name);
-    }
-    std::string MakeFolder(const std::wstring& name) {
-        EXPECT_TRUE(CreateDirectoryW(Path(name).c_str(), nullptr));
-        return folder_.Utf8(name);
-    }
-    // Neither a temporary file nor the backup of a replaced one is left.
-    int Leftovers() const {
-        int count = 0;
-        std::error_code error;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(folder_.Path(), error)) {
-            count += entry.path().filename().wstring().rfind(L".lq3860-", 0) == 0;
-        }
-        return count;
-    }
-
-    void Check(const TargetCase& row) {
-        SCOPED_TRACE(row.what);
-        const std::string path = row.make();
-        const std::filesystem::path receiver = row.receiver.empty() ? std::filesystem::path() : Path(row.receiver);
-        const unsigned long long before = receiver.empty() ? 0 : FileIndexOf(receiver);
-
-        const FileStatus status = SaveWholeFile(path, NEW);
-        EXPECT_EQ(std::tuple(status.ok, status.reason), std::tuple(row.reason.empty(), row.reason));
-        EXPECT_EQ(KindOf(Path(L"target")), row.kindAfter);
-        EXPECT_EQ(Leftovers(), 0);
-        if (receiver.empty()) return;
-        const unsigned long long after = FileIndexOf(receiver);
-        switch (row.identity) {
-            case Identity::New:
-                EXPECT_TRUE(before == 0 && after != 0);
-                EXPECT_EQ(ReadBytes(receiver), NEW);
-                break;
-            case Identity::Replaced:
-            case Identity::SameFile:
-                ASSERT_TRUE(before != 0 && after != 0);
-                EXPECT_EQ(ReadBytes(receiver), NEW);
-                EXPECT_EQ(after != before, row.identity == Identity::Replaced);
-                break;
-            case Identity::Untouched:
-                EXPECT_EQ(after, before);
-                if (before != 0) {
-                    EXPECT_EQ(ReadBytes(receiver), OLD);
-                }
-                break;
-        }
-    }
-
-    TestFolder folder_;
 };
 
 // A pipe server that would see any client that connects.
 class PipeServer {
 public:
     PipeServer()
-        : name_(L"\\\\.\\pipe\\lq3860-save-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                std::to_wstring(++instance_)),
+        : name_(L"\\\\.\\pipe\\lq3860-save-test-" + std::to_wstring(GetCurrentProcessId())),
           pipe_(CreateNamedPipeW(name_.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE | PIPE_NOWAIT, 1, 512, 512, 0,
                                  nullptr)) {}
     ~PipeServer() {
@@ -132,10 +69,7 @@ public:
     }
     PipeServer(const PipeServer&) = delete;
     PipeServer& operator=(const PipeServer&) = delete;
-    std::string Utf8Name() const {
-        const std::u8string text = std::filesystem::path(name_).u8string();
-        return std::string(text.begin(), text.end());
-    }
+    std::string Utf8Name() const { return WideToUtf8(name_); }
     // No client has connected (a non-blocking pipe still listens).
     bool NeverConnected() const {
         return pipe_ != INVALID_HANDLE_VALUE && !ConnectNamedPipe(pipe_, nullptr) &&
@@ -143,9 +77,48 @@ public:
     }
 
 private:
-    static inline unsigned instance_ = 0;
     std::wstring name_;
     HANDLE pipe_;
+};
+
+class SaveTargets : public testing::Test {
+protected:
+    std::filesystem::path Path(const std::wstring& name) const { return folder_.Path() / name; }
+    std::string MakeFile(const std::wstring& name, DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
+        EXPECT_TRUE(WriteBytes(Path(name), OLD) && SetFileAttributesW(Path(name).c_str(), attributes));
+        return folder_.Utf8(name);
+    }
+    std::string MakeFolder(const std::wstring& name) {
+        EXPECT_TRUE(CreateDirectoryW(Path(name).c_str(), nullptr));
+        return folder_.Utf8(name);
+    }
+
+    void Check(const TargetCase& row) {
+        SCOPED_TRACE(row.what);
+        const std::string path = row.make();
+        const std::filesystem::path receiver = row.receiver.empty() ? std::filesystem::path() : Path(row.receiver);
+        const unsigned long long before = receiver.empty() ? 0 : FileIndexOf(receiver);
+        const std::size_t entries = folder_.Names().size();
+
+        const FileStatus status = SaveWholeFile(path, NEW);
+        EXPECT_EQ(std::tuple(status.ok, status.reason), std::tuple(row.reason.empty(), row.reason));
+        std::error_code error;
+        EXPECT_EQ(std::filesystem::symlink_status(Path(L"target"), error).type(), row.typeAfter);
+        // Neither a temporary file nor the backup of a replaced one is left.
+        EXPECT_EQ(folder_.Names().size(), entries + (row.identity == Identity::New));
+        if (receiver.empty()) return;
+        const unsigned long long after = FileIndexOf(receiver);
+        if (row.identity == Identity::Untouched) {
+            EXPECT_EQ(after, before);
+            EXPECT_EQ(ReadBytes(receiver), before != 0 ? OLD : "<unreadable>");
+            return;
+        }
+        ASSERT_TRUE(after != 0 && (before != 0) == (row.identity != Identity::New));
+        EXPECT_EQ(ReadBytes(receiver), NEW);
+        EXPECT_EQ(after != before, row.identity != Identity::SameFile);
+    }
+
+    TestFolder folder_;
 };
 
 }  // namespace
@@ -153,63 +126,61 @@ private:
 // A new or regular file is written beside and put in place; a file with a
 // second hard link is written in place, so both names see the bytes; what
 // cannot take them fails with the reason the POSIX storage gives for the
-// same condition, and stays as it was. Devices and pipes are never opened
-// for writing.
+// same condition, and stays as it was. A file another program holds open
+// and lets nobody rename is busy. Devices and pipes are never opened for
+// writing.
 TEST_F(SaveTargets, EveryKindOfTargetKeepsItsKindAndGetsTheBytesOrSaysWhyNot) {
-    using enum Kind;
     using enum Identity;
+    const std::string notRegular = "Not a regular file", noEntry = "No such file or directory";
     PipeServer pipe;
-    const std::vector<TargetCase> rows = {
-        {"nothing there yet", [&] { return folder_.Utf8(L"target"); }, "", Regular, L"target", New},
-        {"regular file", [&] { return MakeFile(L"target"); }, "", Regular, L"target", Replaced},
-        {"hidden file", [&] { return MakeFile(L"target", FILE_ATTRIBUTE_HIDDEN); }, "", Regular, L"target", Replaced},
+    HANDLE holder = INVALID_HANDLE_VALUE;
+    const TargetCase rows[] = {
+        {"nothing there yet", [&] { return folder_.Utf8(L"target"); }, "", Type::regular, L"target", New},
+        {"name outside the ANSI code page", [&] { return folder_.Utf8(WIDE_NAME); }, "", Type::not_found, WIDE_NAME,
+         New},
+        {"regular file", [&] { return MakeFile(L"target"); }, "", Type::regular, L"target", Replaced},
+        {"hidden file", [&] { return MakeFile(L"target", FILE_ATTRIBUTE_HIDDEN); }, "", Type::regular, L"target",
+         Replaced},
         {"file with a second hard link",
          [&] {
              MakeFile(L"file");
              EXPECT_TRUE(CreateHardLinkW(Path(L"target").c_str(), Path(L"file").c_str(), nullptr));
              return folder_.Utf8(L"target");
          },
-         "", Regular, L"file", SameFile},
-        {"read-only file", [&] { return MakeFile(L"target", FILE_ATTRIBUTE_READONLY); }, "Permission denied", Regular,
-         L"target", Untouched},
-        {"folder", [&] { return MakeFolder(L"target"); }, "Is a directory", Folder, L""},
-        {"path ending in a separator", [&] { return folder_.Utf8(L"target") + "\\"; }, "Is a directory", Missing, L""},
-        {"file in a missing folder", [&] { return folder_.Utf8(L"nowhere\\target"); }, "No such file or directory",
-         Missing, L""},
-        {"empty path", [] { return std::string(); }, "No such file or directory", Missing, L""},
-        {"name that is no UTF-8", [&] { return folder_.Utf8(L"target") + "-\xff"; }, "Invalid argument", Missing, L""},
-        {"the null device", [] { return std::string("NUL"); }, "Not a regular file", Missing, L""},
-        {"the console", [] { return std::string("CON"); }, "Not a regular file", Missing, L""},
-        {"the null device in the folder", [&] { return folder_.Utf8(L"NUL"); }, "Not a regular file", Missing, L""},
-        {"named pipe", [&] { return pipe.Utf8Name(); }, "Not a regular file", Missing, L""},
+         "", Type::regular, L"file", SameFile},
+        {"read-only file", [&] { return MakeFile(L"target", FILE_ATTRIBUTE_READONLY); }, "Permission denied",
+         Type::regular, L"target"},
+        {"file in use that may not be renamed (shared for reading and writing only)",
+         [&] {
+             MakeFile(L"target");
+             holder = CreateFileW(Path(L"target").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+             EXPECT_NE(holder, INVALID_HANDLE_VALUE);
+             return folder_.Utf8(L"target");
+         },
+         "Device or resource busy", Type::regular, L"target"},
+        {"folder", [&] { return MakeFolder(L"target"); }, "Is a directory", Type::directory, L""},
+        {"path ending in a separator", [&] { return folder_.Utf8(L"target") + "\\"; }, "Is a directory",
+         Type::not_found, L""},
+        {"file in a missing folder", [&] { return folder_.Utf8(L"nowhere\\target"); }, noEntry, Type::not_found, L""},
+        {"empty path", [] { return std::string(); }, noEntry, Type::not_found, L""},
+        {"name that is no UTF-8", [&] { return folder_.Utf8(L"target") + "-\xff"; }, "Invalid argument",
+         Type::not_found, L""},
+        {"the null device", [] { return std::string("NUL"); }, notRegular, Type::not_found, L""},
+        {"the console", [] { return std::string("CON"); }, notRegular, Type::not_found, L""},
+        {"the null device in the folder", [&] { return folder_.Utf8(L"NUL"); }, notRegular, Type::not_found, L""},
+        {"named pipe", [&] { return pipe.Utf8Name(); }, notRegular, Type::not_found, L""},
     };
     for (const TargetCase& row : rows) {
         Check(row);
-        for (const wchar_t* name : {L"target", L"file"}) {
+        if (holder != INVALID_HANDLE_VALUE) CloseHandle(std::exchange(holder, INVALID_HANDLE_VALUE));
+        for (const std::wstring& name : folder_.Names()) {
             SetFileAttributesW(Path(name).c_str(), FILE_ATTRIBUTE_NORMAL);
             std::error_code error;
             std::filesystem::remove_all(Path(name), error);
         }
     }
     EXPECT_TRUE(pipe.NeverConnected());
-}
-
-// Another program holds the file open and lets nobody delete or rename it
-// (it shares reading and writing only): the replacement fails as busy,
-// and the file stays as it was.
-TEST_F(SaveTargets, FileInUseThatMayNotBeRenamedStaysAsItWas) {
-    MakeFile(L"target");
-    HANDLE holder = CreateFileW(Path(L"target").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-    const unsigned long long before = FileIndexOf(Path(L"target"));
-    const FileStatus status = SaveWholeFile(folder_.Utf8(L"target"), NEW);
-    CloseHandle(holder);
-    EXPECT_FALSE(status.ok);
-    EXPECT_EQ(status.reason, "Device or resource busy");
-    EXPECT_EQ(ReadBytes(Path(L"target")), OLD);
-    EXPECT_EQ(FileIndexOf(Path(L"target")), before);
-    EXPECT_EQ(Leftovers(), 0);
 }
 
 // ReplaceFileW carries the replaced file's attributes over to the new one.
@@ -221,12 +192,15 @@ TEST_F(SaveTargets, ReplacedFileKeepsItsAttributes) {
 }
 
 // Loading refuses without opening devices and pipes what is not a regular
-// file, and names why in the same words as on Linux.
+// file, and names why in the same words as on Linux; it reads the bytes as
+// they are, under a name outside the ANSI code page too.
 TEST_F(SaveTargets, LoadRefusalsSayWhy) {
     PipeServer pipe;
+    const std::string fits =
+        "\r\n\n\x1a"
+        "ffffff";
     MakeFolder(L"sub");
-    ASSERT_TRUE(WriteBytes(Path(L"big.txt"), std::string(11, 'b')));
-    ASSERT_TRUE(WriteBytes(Path(L"fits.txt"), std::string(10, 'f')));
+    ASSERT_TRUE(WriteBytes(Path(L"big.txt"), std::string(11, 'b')) && WriteBytes(Path(WIDE_NAME), fits));
     const struct {
         std::string path;
         std::string reason;
@@ -238,32 +212,17 @@ TEST_F(SaveTargets, LoadRefusalsSayWhy) {
         {"NUL", "Not a regular file"},
         {"CON", "Not a regular file"},
         {pipe.Utf8Name(), "Not a regular file"},
-        {folder_.Utf8(L"fits.txt") + "-\xff", "Invalid argument"},
-        {folder_.Utf8(L"fits.txt"), ""},
+        {folder_.Utf8(WIDE_NAME) + "-\xff", "Invalid argument"},
+        {folder_.Utf8(WIDE_NAME), ""},
     };
     for (const auto& row : rows) {
         std::string bytes = "before";
         const FileStatus status = LoadWholeFile(row.path, 10, bytes);
-        EXPECT_EQ(std::tuple(status.ok, status.reason), std::tuple(row.reason.empty(), row.reason)) << row.path;
-        EXPECT_EQ(bytes, row.reason.empty() ? std::string(10, 'f') : "before") << row.path;
+        EXPECT_EQ(std::tuple(status.ok, status.reason, bytes),
+                  std::tuple(row.reason.empty(), row.reason, row.reason.empty() ? fits : "before"))
+            << row.path;
     }
     EXPECT_TRUE(pipe.NeverConnected());
-}
-
-// A configuration file whose name lies outside every ANSI code page is
-// saved under exactly that name and loads back.
-TEST_F(SaveTargets, ConfigurationNamedOutsideTheAnsiCodePageSurvivesSaveAndLoad) {
-    const ModuleParamSet saved =
-        MakeParams(1, 11, 4, "LQ-3860 \xe4 lab", "key,with,commas", {0x00, 0x0A, 0x1B, 0xFE, 0xFF, 0x7E});
-    const std::wstring wideName = L"Konfig\u00fcr\u00e1tion-\u043a\u043e\u043d\u0444\u0438\u0433.txt";
-    const std::string path = folder_.Utf8(wideName);
-
-    ASSERT_EQ(SaveConfigurationFile(path, saved).outcome, SaveOutcome::Saved);
-    EXPECT_EQ(folder_.Names(), std::vector<std::wstring>{wideName});
-    ModuleParamSet loaded = Sentinel();
-    const ConfigLoadResult result = LoadConfigurationFile(path, loaded);
-    ASSERT_TRUE(result.ok) << result.reason;
-    EXPECT_EQ(Dump(loaded), Dump(saved));
 }
 
 }  // namespace lq3860

@@ -1,3 +1,5 @@
+// The virtual module's side of /dev/uhid without the kernel: the device it
+// creates, the output reports it takes and the input events it answers with.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -40,11 +42,24 @@ std::tuple<std::vector<unsigned>, unsigned, unsigned, bool, bool> Walk(const std
     return {collections, inputBits, outputBits, item.count(0x84) > 0, wellFormed && depth == 0};
 }
 
+// The kernel's event for a command the program sent.
+uhid_event OutputEvent(const char* command) {
+    uhid_event output{.type = UHID_OUTPUT, .u = {}};
+    output.u.output.size = HID_REPORT_SIZE;
+    HidReport report{};
+    BuildCommandReport(command, report);
+    std::memcpy(output.u.output.data, report.data(), report.size());
+    return output;
+}
+
 TEST(VirtualModuleDevice, CreateRequestDescribesAUsbLq3860WithOptionalSecondCollection) {
-    for (bool second : {false, true}) {
-        SCOPED_TRACE(second);
+    // Short replies are declared short: the kernel drops an input report
+    // shorter than its descriptor says.
+    for (const auto& [second, payloadBytes] : {std::pair(false, -1), std::pair(true, -1), std::pair(false, 16)}) {
+        SCOPED_TRACE(second * 100 + payloadBytes);
         SimOptions options;
         options.secondCollection = second;
+        options.module.faults.replyPayloadBytes = payloadBytes;
         options.module.name = second ? "" : "Bench LQ";
         if (second) options.vendorId = 0x1234;
         const uhid_event event = BuildCreateEvent(options, 3);
@@ -60,15 +75,9 @@ TEST(VirtualModuleDevice, CreateRequestDescribesAUsbLq3860WithOptionalSecondColl
         // second collection must not add input or output bits.
         std::vector<unsigned> collections = {0xFF000001u};
         if (second) collections.push_back(0xFF000000u | SECOND_COLLECTION_USAGE);
-        EXPECT_EQ(Walk(create.rd_data, create.rd_size), std::make_tuple(collections, 64u * 8, 64u * 8, false, true));
+        const unsigned inputBits = (payloadBytes > 0 ? payloadBytes : 64) * 8;
+        EXPECT_EQ(Walk(create.rd_data, create.rd_size), std::make_tuple(collections, inputBits, 64u * 8, false, true));
     }
-    // Short replies are declared short: the kernel drops an input report
-    // shorter than its descriptor says.
-    SimOptions options;
-    options.module.faults.replyPayloadBytes = 16;
-    const auto& create = BuildCreateEvent(options, 0).u.create2;
-    EXPECT_EQ(Walk(create.rd_data, create.rd_size),
-              std::make_tuple(std::vector<unsigned>{0xFF000001u}, 16u * 8, 64u * 8, false, true));
 }
 
 TEST(VirtualModuleFraming, OutputKeepsItsReportIdAndIsCutOrZeroFilledTo65Bytes) {
@@ -82,63 +91,60 @@ TEST(VirtualModuleFraming, OutputKeepsItsReportIdAndIsCutOrZeroFilledTo65Bytes) 
     EXPECT_EQ(OutputToReport(shortReport, sizeof shortReport), (HidReport{0, 'A', 'T'}));
 }
 
-TEST(VirtualModuleFaults, SilentOrUnpluggingModulesAnswerOnlyTheAllowedReports) {
-    // silent, unplug after, output reports counted, per command: events written back, "u" for unplug
-    const std::vector<std::tuple<bool, int, int, std::string>> rows = {
-        {true, -1, 3, "0 0 0 "}, {false, 2, 2, "1 1u 0u "}, {false, 0, 0, "0u 0u 0u "}};
-    for (const auto& [silent, unplugAfter, counted, expected] : rows) {
-        SCOPED_TRACE(expected);
-        SimulatedModule simulated;
-        simulated.faults = {silent, unplugAfter};
-        UhidModule module(simulated);
-        std::string responses;
-        for (const char* command : {CMD_READ_PARAMS1, CMD_READ_PARAMS2, CMD_FIRMWARE}) {
-            uhid_event output{.type = UHID_OUTPUT, .u = {}};
-            output.u.output.size = HID_REPORT_SIZE;
-            HidReport report{};
-            BuildCommandReport(command, report);
-            std::memcpy(output.u.output.data, report.data(), report.size());
-            const UhidModule::Response response = module.HandleEvent(output);
-            responses += std::to_string(response.events.size()) + (response.unplug ? "u " : " ");
-        }
-        EXPECT_EQ(std::make_pair(responses, module.OutputReports()), std::make_pair(expected, counted));
-    }
+std::string PayloadOf(const uhid_event& event) {
+    return std::string(reinterpret_cast<const char*>(event.u.input2.data), event.u.input2.size);
 }
 
-TEST(VirtualModuleFaults, ReplyFaultsShapeTheInputEvents) {
-    uhid_event output{.type = UHID_OUTPUT, .u = {}};
-    output.u.output.size = HID_REPORT_SIZE;
-    HidReport command{};
-    BuildCommandReport(CMD_FIRMWARE, command);
-    std::memcpy(output.u.output.data, command.data(), command.size());
-    const HidReport reply = ModuleBehaviour().HandleOutputReport(command).value();
-    const auto payloadOf = [](const uhid_event& event) {
-        return std::string(reinterpret_cast<const char*>(event.u.input2.data), event.u.input2.size);
+// The payload (bytes 1..64) of a fault-free module's reply to the output.
+std::string ReplyPayload(const uhid_event& output) {
+    const HidReport reply =
+        ModuleBehaviour().HandleOutputReport(OutputToReport(output.u.output.data, HID_REPORT_SIZE)).value();
+    return std::string(reinterpret_cast<const char*>(reply.data()) + 1, HID_REPORT_SIZE - 1);
+}
+
+// Per command (read 1, read 2, firmware): the input events, each "x" its
+// payload bytes (the fault-free reply's first ones), "+" the delay, "u" when
+// the module is gone after it; then how many output reports were counted.
+TEST(VirtualModuleFaults, FaultsShapeTheAnswerToEachCommand) {
+    const std::tuple<ModuleFaults, std::string, int> rows[] = {
+        {{}, "1x64 1x64 1x64 ", 3},
+        {{.silent = true}, "0 0 0 ", 3},
+        {{.unplugAfterReports = 2}, "1x64 1x64u 0u ", 2},
+        {{.unplugAfterReports = 0}, "0u 0u 0u ", 0},
+        {{.replyDelayMs = 2500}, "1x64+2500 1x64+2500 1x64+2500 ", 3},
+        {{.doubleReplies = true}, "2x64x64 2x64x64 2x64x64 ", 3},
+        {{.replyPayloadBytes = 17}, "1x17 1x17 1x17 ", 3},  // the firmware reply up to the O of "OK"
     };
-    const std::string whole(reinterpret_cast<const char*>(reply.data()) + 1, HID_REPORT_SIZE - 1);
-    // delay, doubled, garbage, payload bytes -> delay, events, payload of each
-    const std::vector<std::tuple<ModuleFaults, unsigned, std::size_t, std::string>> rows = {
-        {{}, 0, 1, whole},
-        {{.replyDelayMs = 2500}, 2500, 1, whole},
-        {{.doubleReplies = true}, 0, 2, whole},
-        {{.replyPayloadBytes = 17}, 0, 1, whole.substr(0, 17)},  // up to the O of "OK"
-    };
-    for (const auto& [faults, delay, count, payload] : rows) {
-        SCOPED_TRACE(count * 100 + payload.size());
+    for (const auto& [faults, expected, counted] : rows) {
         SimulatedModule simulated;
         simulated.faults = faults;
         UhidModule module(simulated);
-        const UhidModule::Response response = module.HandleEvent(output);
-        EXPECT_EQ(std::make_pair(response.delayMs, response.events.size()), std::make_pair(delay, count));
-        for (const uhid_event& event : response.events) EXPECT_EQ(payloadOf(event), payload);
+        std::string summary;
+        for (const char* command : {CMD_READ_PARAMS1, CMD_READ_PARAMS2, CMD_FIRMWARE}) {
+            const uhid_event output = OutputEvent(command);
+            const UhidModule::Response response = module.HandleEvent(output);
+            summary += std::to_string(response.events.size());
+            for (const uhid_event& event : response.events) {
+                EXPECT_EQ(PayloadOf(event), ReplyPayload(output).substr(0, event.u.input2.size));
+                summary += "x" + std::to_string(event.u.input2.size);
+            }
+            if (response.delayMs != 0) summary += "+" + std::to_string(response.delayMs);
+            summary += response.unplug ? "u " : " ";
+        }
+        EXPECT_EQ(std::make_pair(summary, module.OutputReports()), std::make_pair(expected, counted));
     }
-    // Junk instead of the reply: 64 bytes, new ones for every answer, the same on every run.
+}
+
+// Junk instead of the reply: 64 bytes, new ones for every answer, the same on every run.
+TEST(VirtualModuleFaults, JunkRepliesDifferPerAnswerButRepeatPerRun) {
+    const uhid_event output = OutputEvent(CMD_FIRMWARE);
+    const std::string whole = ReplyPayload(output);
     std::vector<std::string> junk;
     for (int run = 0; run < 2; ++run) {
         SimulatedModule simulated;
         simulated.faults.garbageReplies = true;
         UhidModule module(simulated);
-        for (int answer = 0; answer < 2; ++answer) junk.push_back(payloadOf(module.HandleEvent(output).events.at(0)));
+        for (int answer = 0; answer < 2; ++answer) junk.push_back(PayloadOf(module.HandleEvent(output).events.at(0)));
     }
     EXPECT_TRUE(junk[0].size() == whole.size() && junk[0] != whole && junk[0] != junk[1]);
     EXPECT_EQ(std::vector<std::string>(junk.begin() + 2, junk.end()),
