@@ -69,38 +69,6 @@ TEST_F(Link, OpenModuleClosesTheOpenOneFirstAndCloseLinkAsksForARescan) {
     EXPECT_TRUE(module->written.empty());
 }
 
-// A failed write reads nothing and waits for no reply; a silent module's read
-// gives up at its time limit. Either drops the link, closes the handle and
-// leaves the level as it was.
-TEST_F(Link, FailedTransferReportsAndDropsTheLink) {
-    const struct {
-        const char* what;
-        void (*inject)(SimulatedInterface&);
-        const char* text;
-        std::vector<unsigned> waits;
-    } rows[] = {
-        {"write fails", [](SimulatedInterface& m) { m.failWrite = true; }, "HID_Write Err\n", {}},
-        {"silent",
-         [](SimulatedInterface& m) { m.module->faults.silent = true; },
-         "HID_Read Err\n",
-         {SIGNAL_REPLY_WAIT_MS, HID_READ_TIMEOUT_MS}},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.what);
-        row.inject(*module);
-        std::uint8_t level = '2';
-        EXPECT_EQ(link.QuerySignal(reply, level), ReplyOutcome::LinkFailed);
-        EXPECT_EQ(level, '2');
-        EXPECT_EQ(debugTexts, Texts{row.text});
-        EXPECT_EQ(pauses, row.waits);
-        EXPECT_EQ(Flags(), DROPPED);
-        module->failWrite = false;
-        module->module->faults = {};
-        EXPECT_FALSE(HandleOpen());  // working again, but the handle was closed
-        OpenLink();
-    }
-}
-
 // Firmware takes no wait; a reply without O K fails its test but keeps the
 // link. Signal waits, reports the previous level and stores the new one.
 TEST_F(Link, QueriesAcceptOrRefuseTheReplyTheyRead) {
@@ -164,15 +132,26 @@ TEST_F(Link, EveryCommandTakesTheReplyToItselfWhateverWasWaiting) {
     EXPECT_EQ(module->pendingInput.size(), 2u);
 }
 
-TEST_F(Link, DroppingWaitingReportsKeepsTheExchangeStepsAndTheirTexts) {
-    // A read that fails while dropping is the exchange's business: the command
-    // still goes out and its own read reports the failure, once.
+// A failed step says so once and drops the link, closing the handle. A
+// failed write reads nothing and waits for no reply. A read that fails while
+// the waiting reports are dropped is the exchange's business: the command
+// still goes out and its own read reports the failure.
+TEST_F(Link, AFailedStepReportsOnceAndDropsTheLink) {
+    module->failWrite = true;
+    std::uint8_t level = '2';
+    EXPECT_EQ(link.QuerySignal(reply, level), ReplyOutcome::LinkFailed);
+    EXPECT_EQ(std::tuple(level, debugTexts, pauses.size(), Flags()),
+              std::tuple('2', Texts{"HID_Write Err\n"}, 0u, DROPPED));
+    module->failWrite = false;
+    EXPECT_FALSE(HandleOpen());  // working again, but the handle was closed
+
+    OpenLink();
     module->pendingInput.push_back(StaleReport());
     module->failRead = true;
     FirmwareInfo info;
     EXPECT_EQ(link.QueryFirmware(reply, info), ReplyOutcome::LinkFailed);
     EXPECT_EQ(debugTexts, Texts{"HID_Read Err\n"});
-    EXPECT_EQ(module->written, std::vector<HidReport>{Command(CMD_FIRMWARE)});
+    EXPECT_EQ(module->written, (std::vector<HidReport>{Command(CMD_SIGNAL), Command(CMD_FIRMWARE)}));
     EXPECT_EQ(Flags(), DROPPED);
     // On a closed link nothing is dropped and the write fails as before.
     debugTexts.clear();
