@@ -3,6 +3,7 @@
 // replies) or on its own --simulate=FILE module.
 #include "device/device_access.h"
 #include "device/module_link.h"
+#include "params/config_file.h"
 #include "params/field_rules.h"
 #include "tool_fixture.h"
 
@@ -69,15 +70,12 @@ TEST_F(Tool, InfoOfTheSlotTheDeviceOptionPicksAndTheLinksDebugTexts) {
     EXPECT_EQ(Sim({"-v", "--silent", "signal"}).err, Said("HID_Open") + Said("HID_Read Err") + Said("HID_Read Err"));
 }
 
+// The texts of the other commands' failures are checked with --all.
 TEST_F(Tool, LinkFailuresAreNamed) {
-    platform_.AddModule().module->faults.silent = true;
     platform_.AddModule().failWrite = true;
-    platform_.AddModule().module->nextReply = HidReport{};
     platform_.AddModule().failRead = true;
-    EXPECT_EQ(Run({"--device", "0", "info"}), (ToolRun{1, "", Said("HID_Read Err")}));
-    EXPECT_EQ(Run({"--device", "1", "signal"}), (ToolRun{1, "", Said("HID_Write Err")}));
-    EXPECT_EQ(Run({"--device", "2", "info"}), (ToolRun{1, "", Said("NG")}));
-    EXPECT_EQ(Run({"--device", "3", "read"}), (ToolRun{1, "", Said("Download Parameter NG")}));
+    EXPECT_EQ(Run({"signal"}), (ToolRun{1, "", Said("HID_Write Err")}));
+    EXPECT_EQ(Run({"--device", "1", "read"}), (ToolRun{1, "", Said("Download Parameter NG")}));
 }
 
 TEST_F(Tool, SignalLevelOutsideZeroToThreeShowsItsByte) {
@@ -122,8 +120,6 @@ TEST_F(Tool, WriteAppliesTheWindowFieldRules) {
     const std::vector<std::tuple<std::string, std::string, std::string>> rows = {
         // Ad-Hoc with a stored WPA encryption and channel 0: no encryption (sent as 255), channel 1.
         {ConfigText("01,00,03,", "Lab", "wpa-passphrase"), ConfigText("01,01,255,", "Lab", "wpa-passphrase"), ""},
-        // "NONE" clears the key before it is sent.
-        {ConfigText("00,03,00,", "Open", "left-over-key"), ConfigText("00,03,00,", "Open", "*"), ""},
         // An SSID over 20 characters is refused with a message, then cut to 20.
         {ConfigText("00,03,00,", "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123", "*"),
          ConfigText("00,03,00,", "ABCDEFGHIJKLMNOPQRST", "*"), Said(SSID_TOO_LONG_MESSAGE)},
@@ -134,21 +130,49 @@ TEST_F(Tool, WriteAppliesTheWindowFieldRules) {
     }
 }
 
-TEST_F(Tool, RefusedInputSendsNothing) {
-    const std::string before = ConfigText("00,01,01,", "Kept", "0123456789");
-    WriteWholeFile(memory_, before);
-    const std::string noSsid = File("no-g2.txt", "[G1]\r\n00,01,00,\r\n[G3]\r\n*,\r\n[G4]\r\n00,00,00,00,00,05,\r\n");
-    EXPECT_EQ(Sim({"write", noSsid}), (ToolRun{3, "", Said(noSsid + ": [G2] format error")}));
-    EXPECT_EQ(ReadWholeFile(memory_), before);
-    // A refused key touches no module.
+TEST_F(Tool, ARefusedKeyTouchesNoModule) {
     SimulatedInterface& module = platform_.AddModule();
     EXPECT_EQ(Run({"write", File("short-key.txt", ConfigText("00,04,02,", "Net", "short"))}),
               (ToolRun{3, "", Said("The KEY must be 26 characters!")}));
     EXPECT_EQ(std::tuple(module.written.size(), module.openCount), std::tuple(0u, 0));
-    // A memory file that is no configuration is refused and left as it is.
-    WriteWholeFile(memory_, "not a configuration\r\n");
-    EXPECT_EQ(Sim({"read"}), (ToolRun{3, "", Said(memory_ + ": [G1] format error")}));
-    EXPECT_EQ(ReadWholeFile(memory_), "not a configuration\r\n");
+}
+
+// A module may send any byte. An SSID with CR or LF is refused by every path
+// that would write a configuration file (the message names the field, exit
+// 3), and the old file stays; JSON carries such a text.
+TEST_F(Tool, LineBreaksAreRefusedAndTheOldFileStays) {
+    ModuleParamSet params{.mode = 0, .channel = 6, .encryption = 4, .key = "realpassphrase"};
+    StoreParamText(params.ssid, "a\r\n[G3]\r\nX");
+    platform_.AddModule().module->Behaviour().SetParams(params);
+    const std::string saved = File("saved.txt", "old file\r\n");
+    const std::string refused = SSID_LINE_BREAK_MESSAGE;
+    for (const auto& [arguments, message] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"read", "--save", saved}, saved + ": " + refused},
+             {{"--json", "read", "--save", saved}, saved + ": " + refused},
+             {{"read"}, refused}}) {
+        EXPECT_EQ(Run(arguments), (ToolRun{3, "", Said(message)})) << arguments.front();
+        EXPECT_EQ(ReadWholeFile(saved), "old file\r\n");
+    }
+    const ToolRun json = Run({"--json", "read"});
+    EXPECT_EQ(json.status, 0);
+    EXPECT_NE(json.out.find(R"("ssid":"a\r\n[G3]\r\nX",)"), std::string::npos) << json.out;
+}
+
+// The simulated module's memory file: one that is no configuration is
+// refused and left as it is; one that cannot be written, or cannot hold the
+// key the module took, fails the run naming the file.
+TEST_F(Tool, MemoryFileFailuresNameTheFile) {
+    const std::string notConfig = File("not-config.txt", "not a configuration\r\n");
+    const std::string missing = dir_.File("no/module.txt");
+    const std::string kept = ConfigText("00,01,01,", "Kept", "0123456789");
+    WriteWholeFile(memory_, kept);
+    const std::string crKey = File("cr-key.txt", ConfigText("00,04,03,", "Net", "pass\rphrase"));
+    EXPECT_EQ(Run({"--simulate=" + notConfig, "read"}), (ToolRun{3, "", Said(notConfig + ": [G1] format error")}));
+    EXPECT_EQ(Run({"--simulate=" + missing, "write", File("good.txt", FRESH_MODULE)}),
+              (ToolRun{1, "", Said(missing + ": Save database file failure (No such file or directory)")}));
+    EXPECT_EQ(Sim({"write", crKey}), (ToolRun{1, "", Said(memory_ + ": " + KEY_LINE_BREAK_MESSAGE)}));
+    EXPECT_EQ(ReadWholeFile(notConfig), "not a configuration\r\n");
+    EXPECT_EQ(ReadWholeFile(memory_), kept);
 }
 
 // A Latin-1 SSID with quotes, over 20 characters: cut and reported so, and
