@@ -28,8 +28,8 @@ TEST_F(ToolFiles, SaveIntoAFifoWithAReader) {
     EXPECT_TRUE(std::filesystem::is_fifo(fifo));
 }
 
-// --save /dev/stdout writes into the tool's standard output (a pipe here),
-// as a shell redirect would.
+// --save /dev/stdout writes into the tool's standard output (here a
+// temporary file without a name), as a shell redirect would.
 TEST(ToolFilesProcess, SaveToStandardOutput) {
     EXPECT_EQ(RunLq3860ctl({"--simulate", "read", "--save", "/dev/stdout"}), (ToolRun{0, FRESH_MODULE, ""}));
 }
