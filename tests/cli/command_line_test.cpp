@@ -16,22 +16,34 @@ CommandLine Parsed(const std::vector<std::string>& arguments) {
     return result.commandLine;
 }
 
-TEST(CommandLine, ToolOptionsStandAnywhereAndHelpOrVersionWinOverEverythingElse) {
+TEST(CommandLine, OptionsStandAnywhereAndTakeTheirValueEitherWay) {
     const CommandLine before = Parsed({"--simulate=mem.txt", "--device", "3", "--json", "info"});
     EXPECT_EQ(std::tuple(before.command, before.simulate, before.simulation.stateFile, before.deviceIndex, before.json),
               std::tuple(ToolCommand::Info, true, "mem.txt", 3, true));
     const CommandLine after = Parsed({"signal", "--device=2", "--simulate"});
     EXPECT_EQ(std::tuple(after.command, after.simulate, after.simulation.stateFile, after.deviceIndex, after.json),
               std::tuple(ToolCommand::Signal, true, "", 2, false));
-    EXPECT_EQ(Parsed({"bogus", "--help", "--device", "7"}).command, ToolCommand::Help);
-    EXPECT_EQ(Parsed({"list", "--version"}).command, ToolCommand::Version);
+    // The simulated module's options share the words of the virtual modules.
+    const CommandLine line =
+        Parsed({"--simulate", "--state=mem.txt", "--name", "Bench", "--silent", "--unplug-after", "3", "info"});
+    EXPECT_EQ(std::tuple(line.simulation.stateFile, line.simulation.name.value_or(""), line.simulation.faults.silent,
+                         line.simulation.faults.unplugAfterReports),
+              std::tuple("mem.txt", "Bench", true, 3));
+    EXPECT_EQ(Parsed({"--simulate", "--no-name", "list"}).simulation.name, std::string());
+    EXPECT_EQ(Parsed({"--simulate", "--modules=4", "--all", "info"}).simulation.modules, 4);
+    // The commands' own arguments; after "--" a file.
+    EXPECT_EQ(Parsed({"read", "--save", "out.txt"}).saveFile, "out.txt");
+    EXPECT_EQ(Parsed({"write", "--", "--odd-name.txt"}).configFile, "--odd-name.txt");
+    const CommandLine getmac = Parsed({"getmac", "192.168.255.1", "--adapter", "veth0"});
+    EXPECT_EQ(std::tuple(getmac.ipAddress, getmac.adapterName.value_or("")), std::tuple("192.168.255.1", "veth0"));
+    EXPECT_FALSE(Parsed({"getmac", "10.0.0.1"}).adapterName.has_value());
 }
 
-TEST(CommandLine, ShortOptionsAndTheHelpOfOneCommand) {
+TEST(CommandLine, HelpVersionAndVerboseInShortAndLongFormAndTheHelpOfOneCommand) {
+    EXPECT_EQ(Parsed({"bogus", "--help", "--device", "7"}).command, ToolCommand::Help);  // wins over everything else
+    EXPECT_EQ(Parsed({"list", "--version"}).command, ToolCommand::Version);
     EXPECT_EQ(Parsed({"-V", "list"}).command, ToolCommand::Version);
     EXPECT_TRUE(Parsed({"-v", "list"}).verbose && Parsed({"info", "--verbose"}).verbose);
-    EXPECT_FALSE(Parsed({"-h"}).helpTopic.has_value());
-    EXPECT_EQ(Parsed({"read", "--help"}).helpTopic, ToolCommand::Read);
     const auto help = [](const std::vector<std::string>& arguments) {
         std::ostringstream out, err;
         EXPECT_EQ(RunTool(arguments, out, err), 0);
@@ -41,27 +53,15 @@ TEST(CommandLine, ShortOptionsAndTheHelpOfOneCommand) {
     const std::string readHelp = help({"read", "-h"});
     EXPECT_EQ(readHelp.rfind("Usage: lq3860ctl [OPTION]... read [--save FILE]\n", 0), 0u) << readHelp;
     EXPECT_EQ(readHelp.find("getmac"), std::string::npos) << readHelp;  // only the command's own help
-    EXPECT_NE(help({"-h"}).find("getmac IPV4"), std::string::npos);
     EXPECT_EQ(help({"getmac", "--help"}).rfind("Usage: lq3860ctl [OPTION]... getmac IPV4 [--adapter NAME]", 0), 0u);
-}
-
-TEST(CommandLine, SimulatedModuleOptionsShareTheVirtualModulesWords) {
-    const CommandLine line =
-        Parsed({"--simulate", "--state=mem.txt", "--name", "Bench", "--silent", "--unplug-after", "3", "info"});
-    EXPECT_EQ(std::tuple(line.simulation.stateFile, line.simulation.name.value_or(""), line.simulation.faults.silent,
-                         line.simulation.faults.unplugAfterReports),
-              std::tuple("mem.txt", "Bench", true, 3));
-    EXPECT_EQ(Parsed({"--simulate", "--no-name", "list"}).simulation.name, std::string());
-    EXPECT_EQ(Parsed({"--simulate", "--modules=4", "--all", "info"}).simulation.modules, 4);
-}
-
-TEST(CommandLine, CommandArguments) {
-    EXPECT_EQ(Parsed({"read", "--save", "out.txt"}).saveFile, "out.txt");
-    EXPECT_EQ(Parsed({"write", "in.txt"}).configFile, "in.txt");
-    EXPECT_EQ(Parsed({"write", "--", "--odd-name.txt"}).configFile, "--odd-name.txt");  // after "--" a file
-    const CommandLine getmac = Parsed({"getmac", "192.168.255.1", "--adapter", "veth0"});
-    EXPECT_EQ(std::tuple(getmac.ipAddress, getmac.adapterName.value_or("")), std::tuple("192.168.255.1", "veth0"));
-    EXPECT_FALSE(Parsed({"getmac", "10.0.0.1"}).adapterName.has_value());
+    // The whole help documents every command, option and exit status.
+    const std::string all = help({"-h"});
+    for (const char* word :
+         {"list", "info", "signal", "read [--save FILE]", "write FILE", "getmac IPV4", "--adapter NAME",
+          "--simulate[=FILE]", "--device N", "--all", "--modules N", "--json", "--version", "Upload Parameter NG",
+          "  0  success", "  1  no module", "  2  wrong usage", "  3  refused input", "  4  MAC not found"}) {
+        EXPECT_NE(all.find(word), std::string::npos) << word;
+    }
 }
 
 TEST(CommandLine, WrongUsageExitsWithTwoAndSaysWhy) {

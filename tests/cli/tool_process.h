@@ -1,8 +1,9 @@
 #pragma once
-// Helpers for running programs (the built lq3860ctl, ip, python3) and for
+// Helpers for running programs (the built lq3860ctl, python3) and for
 // temporary files.
 #include <filesystem>
-#include <optional>
+#include <fstream>
+#include <iterator>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -22,24 +23,17 @@ inline void PrintTo(const ToolRun& r, std::ostream* o) {
 // Runs argv[0] (searched in PATH when it has no slash), each platform in its
 // own file.
 ToolRun RunProgram(const std::vector<std::string>& argv);
-// The built lq3860ctl, started through `launcher` (say "ip netns exec NAME") when given.
-inline ToolRun RunLq3860ctl(const std::vector<std::string>& arguments, std::vector<std::string> launcher = {}) {
-    launcher.push_back(LQ3860CTL_PATH);
-    launcher.insert(launcher.end(), arguments.begin(), arguments.end());
-    return RunProgram(launcher);
+// The built lq3860ctl.
+inline ToolRun RunLq3860ctl(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), LQ3860CTL_PATH);
+    return RunProgram(arguments);
 }
-
-// Python's strict reading of `text`: a string value as its UTF-8 text, any
-// other value written back with sorted keys and no spaces; nullopt when
-// `text` is not exactly one JSON value (or repeats a key).
-std::optional<std::string> DecodeJson(const std::string& text);
-// Whether DecodeJson can run: the Linux build installs python3; the Windows
-// build has none to start, and its tests that read JSON back skip.
-bool JsonReaderAvailable();
 
 // A path from its UTF-8 text (a plain std::string would be read in the ANSI
 // code page on Windows).
-std::filesystem::path Utf8Path(const std::string& path);
+inline std::filesystem::path Utf8Path(const std::string& path) {
+    return std::filesystem::path(std::u8string(path.begin(), path.end()));
+}
 
 // A fresh directory under the temporary directory, removed with its files at
 // the end. Paths are UTF-8.
@@ -51,7 +45,13 @@ struct TempDir {
     std::error_code ignored;
 };
 
-std::string ReadWholeFile(const std::string& path);  // empty when missing
-void WriteWholeFile(const std::string& path, const std::string& text);
+// The whole file; empty when missing.
+inline std::string ReadWholeFile(const std::string& path) {
+    std::ifstream file(Utf8Path(path), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+inline void WriteWholeFile(const std::string& path, const std::string& text) {
+    std::ofstream(Utf8Path(path), std::ios::binary | std::ios::trunc) << text;
+}
 
 }  // namespace lq3860

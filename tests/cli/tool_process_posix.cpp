@@ -40,8 +40,4 @@ TempDir::TempDir() : path((std::filesystem::temp_directory_path() / "lq3860ctl-t
     if (mkdtemp(path.data()) == nullptr) abort();
 }
 
-bool JsonReaderAvailable() {
-    return true;
-}
-
 }  // namespace lq3860

@@ -112,8 +112,4 @@ TempDir::TempDir() {
     std::abort();
 }
 
-bool JsonReaderAvailable() {
-    return false;
-}
-
 }  // namespace lq3860

@@ -104,7 +104,11 @@ TEST(ReplyTests, UploadAcknowledgedOnlyByTheExactTextEndedByZero) {
     }
 }
 
-TEST(ParamReports, Report1CarriesTheFieldsAndAtMostTwentySsidCharactersReport2TheKey) {
+// Report 1 carries mode, channel, encryption and MAC from byte 1 and at most
+// 20 SSID characters from byte 11, report 2 the key from byte 1; taking them
+// back restores the set (no terminators travel) and ignores the bytes outside
+// the fields.
+TEST(ParamReports, CarryTheFieldsAndTheirTextsAndAreTakenBack) {
     for (const std::string ssid : {"abc", "ABCDEFGHIJKLMNOPQRSTUVWXYZ"}) {
         const std::string key(ssid.size() == 3 ? 1 : 63, 'k');
         HidReport first;
@@ -117,38 +121,30 @@ TEST(ParamReports, Report1CarriesTheFieldsAndAtMostTwentySsidCharactersReport2Th
         std::memcpy(expected.data() + 1, fields, sizeof fields);
         EXPECT_EQ(first, expected) << ssid;
         EXPECT_EQ(second, ReportWithText(1, key)) << ssid;
+
+        first[0] = second[0] = 'W';
+        first[10] = 'X';
+        std::memset(first.data() + 31, 'Y', 34);
+        second[64] = 'Z';
+        ModuleParamSet taken = SampleParams(std::string(40, 's'), std::string(63, 'o'));
+        taken.mode = taken.channel = taken.encryption = 99;
+        taken.mac[0] = 0x77;
+        TakeParamReport1(first, taken);
+        TakeParamReport2(second, taken);
+        const ModuleParamSet sent = SampleParams(ssid.substr(0, SSID_SENT_LENGTH), key);
+        EXPECT_EQ(std::memcmp(&taken, &sent, sizeof sent), 0) << ssid;
     }
 }
 
-TEST(ParamReports, TakingBuiltReportsRestoresTheSetAndIgnoresBytesOutsideTheFields) {
-    const ModuleParamSet sent = SampleParams("ABCDEFGHIJKLMNOPQRST", std::string(63, 'k'));  // no terminators travel
-    HidReport first;
-    HidReport second;
-    BuildParamReport1(sent, first);
-    BuildParamReport2(sent, second);
-    first[0] = second[0] = 'W';
-    first[10] = 'X';
-    std::memset(first.data() + 31, 'Y', 34);
-    second[64] = 'Z';
-    ModuleParamSet taken = SampleParams(std::string(40, 's'), std::string(63, 'o'));
-    taken.mode = taken.channel = taken.encryption = 99;
-    taken.mac[0] = 0x77;
-    TakeParamReport1(first, taken);
-    TakeParamReport2(second, taken);
-    EXPECT_EQ(std::memcmp(&taken, &sent, sizeof sent), 0);
-}
-
-TEST(ModuleBehaviourAnswers, UnknownOrIncompleteCommandsGetNoAnswer) {
+// Unknown or incomplete commands get no answer; an upload is stored only
+// when announced and only when both parameter reports arrived.
+TEST(ModuleBehaviourAnswers, OnlyTheExactCommandsAndAnAnnouncedUploadCount) {
     HidReport trailing = Command(CMD_FIRMWARE);
     trailing[9] = 'x';
     ModuleBehaviour module;
     for (const HidReport& report : {Command("AT+iXX\r\n"), Command("AT+iFW"), HidReport{}, trailing}) {
         EXPECT_FALSE(module.HandleOutputReport(report));
     }
-}
-
-TEST(ModuleBehaviourAnswers, OnlyAnAnnouncedUploadIsStoredAndOnlyWhenBothReportsArrived) {
-    ModuleBehaviour module;
     int storedCount = 0;
     module.OnParamsStored([&storedCount](const ModuleParamSet&) { ++storedCount; });
     const ModuleParamSet uploaded = SampleParams("ABCDEFGHIJKLMNOPQRST", std::string(63, 'K'));

@@ -11,6 +11,7 @@
 #include "device/hid_open_windows.h"
 #include "device/timed_io_windows.h"
 #include "device/windows_hid_platform.h"
+#include "types/handle_windows.h"
 #include "windows_test_folder.h"
 
 namespace lq3860 {
@@ -51,121 +52,91 @@ TEST(WindowsHidPlatformTest, RefusedOpensTellWhetherPermissionWasTheReason) {
 // and while it is held, nobody else can read or write, but anybody can query.
 TEST(WindowsHidPlatformTest, QueryOpensPassAndOnlyOneExclusiveOpenHoldsTheInterface) {
     TestFolder folder;
-    const auto file = folder.Path() / L"interface";
-    ASSERT_TRUE(WriteBytes(file, "reports"));
-    const std::wstring path = file.wstring();
-    const auto close = [](HANDLE handle) {
-        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    const std::wstring path = (folder.Path() / L"interface").wstring();
+    ASSERT_TRUE(WriteBytes(path, "reports"));
+    const auto shared = [&path](DWORD access) {
+        return CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+    };
+    const auto claim = [](const std::wstring& name, OwnedHandle& held) {
+        HANDLE handle = INVALID_HANDLE_VALUE;
+        const ClaimResult result = OpenExclusive(name, handle);
+        held.Reset(handle);
+        return result;
     };
 
     // Another program reads and writes (shared, as a program without claim
     // would): queries pass, the claim is refused as in use.
-    HANDLE other = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(other, INVALID_HANDLE_VALUE);
-    HANDLE query = OpenForQuery(path);
-    EXPECT_NE(query, INVALID_HANDLE_VALUE);
-    HANDLE claimed = INVALID_HANDLE_VALUE;
-    EXPECT_EQ(OpenExclusive(path, claimed), ClaimResult::InUse);
-    EXPECT_EQ(claimed, INVALID_HANDLE_VALUE);
-    close(other);
+    OwnedHandle other(shared(GENERIC_READ | GENERIC_WRITE)), query(OpenForQuery(path)), claimed, second;
+    ASSERT_TRUE(other.Valid());
+    EXPECT_TRUE(query.Valid());
+    EXPECT_EQ(claim(path, claimed), ClaimResult::InUse);
+    EXPECT_FALSE(claimed.Valid());
+    other.Close();
 
-    // Only query handles are left (ours): the claim succeeds.
-    ASSERT_EQ(OpenExclusive(path, claimed), ClaimResult::Claimed);
-    // Held: a second claim is in use, a shared reader is refused, another
-    // program's scan still queries it.
-    HANDLE second = INVALID_HANDLE_VALUE;
-    EXPECT_EQ(OpenExclusive(path, second), ClaimResult::InUse);
-    HANDLE reader =
-        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    EXPECT_EQ(reader, INVALID_HANDLE_VALUE);
-    close(reader);
-    HANDLE scan = OpenForQuery(path);
-    EXPECT_NE(scan, INVALID_HANDLE_VALUE);
-    close(scan);
+    // Only query handles are left (ours): the claim succeeds. Held: a second
+    // claim is in use, a shared reader is refused, another program's scan
+    // still queries it.
+    ASSERT_EQ(claim(path, claimed), ClaimResult::Claimed);
+    EXPECT_EQ(claim(path, second), ClaimResult::InUse);
+    EXPECT_FALSE(OwnedHandle(shared(GENERIC_READ)).Valid());
+    EXPECT_TRUE(OwnedHandle(OpenForQuery(path)).Valid());
 
     // Released: the next claim succeeds. Something that is not there fails.
-    close(claimed);
-    ASSERT_EQ(OpenExclusive(path, second), ClaimResult::Claimed);
-    close(second);
-    close(query);
-    EXPECT_EQ(OpenExclusive((folder.Path() / L"missing").wstring(), second), ClaimResult::Failed);
-    EXPECT_EQ(OpenForQuery((folder.Path() / L"missing").wstring()), INVALID_HANDLE_VALUE);
+    claimed.Close();
+    EXPECT_EQ(claim(path, second), ClaimResult::Claimed);
+    const std::wstring missing = (folder.Path() / L"missing").wstring();
+    EXPECT_EQ(claim(missing, second), ClaimResult::Failed);
+    EXPECT_FALSE(OwnedHandle(OpenForQuery(missing)).Valid());
 }
 
-// Both ends of a named pipe with overlapped I/O.
-class TimedTransferTest : public testing::Test {
-protected:
-    void SetUp() override {
-        const std::wstring name = L"\\\\.\\pipe\\lq3860-timed-io-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                                  std::to_wstring(++instance_);
-        server_ = CreateNamedPipeW(name.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED, PIPE_TYPE_BYTE, 1, 4096,
-                                   4096, 0, nullptr);
-        ASSERT_NE(server_, INVALID_HANDLE_VALUE);
-        client_ = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_OVERLAPPED, nullptr);
-        ASSERT_NE(client_, INVALID_HANDLE_VALUE);
-        event_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        ASSERT_NE(event_, nullptr);
-    }
-    void TearDown() override {
-        for (HANDLE handle : {client_, server_}) {
-            if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-        }
-        if (event_ != nullptr) CloseHandle(event_);
-    }
-    // Sends from the server end, synchronously waited for.
-    void ServerSends(const char* text) {
-        HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        char copy[64] = {};
-        std::strncpy(copy, text, sizeof copy - 1);
-        EXPECT_GT(
-            TimedTransfer(server_, done, TransferDirection::Write, copy, static_cast<DWORD>(std::strlen(copy)), 1000),
-            0);
-        CloseHandle(done);
-    }
+// Timed overlapped transfers on both ends of a named pipe in place of an
+// interface: what is there is read at once; an expired read returns 0 and
+// leaves the buffer alone, also when data comes later (the next read gets
+// it); a vanished peer fails.
+TEST(WindowsHidPlatformTest, TimedTransfersReadWhatIsThereAndGiveUpAtTheirLimit) {
+    const std::wstring name = L"\\\\.\\pipe\\lq3860-timed-io-" + std::to_wstring(GetCurrentProcessId());
+    OwnedHandle server(CreateNamedPipeW(name.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED, PIPE_TYPE_BYTE, 1,
+                                        4096, 4096, 0, nullptr));
+    ASSERT_TRUE(server.Valid());
+    const OwnedHandle client(CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                         FILE_FLAG_OVERLAPPED, nullptr));
+    const OwnedHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+        done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    ASSERT_TRUE(client.Valid() && event.Valid() && done.Valid());
+    const auto send = [&](std::string text) {
+        EXPECT_GT(TimedTransfer(server.Get(), done.Get(), TransferDirection::Write, text.data(),
+                                static_cast<DWORD>(text.size()), 1000),
+                  0);
+    };
+    const auto read = [&](char* buffer, int timeoutMs) {
+        return TimedTransfer(client.Get(), event.Get(), TransferDirection::Read, buffer, 16, timeoutMs);
+    };
 
-    static inline unsigned instance_ = 0;
-    HANDLE server_ = INVALID_HANDLE_VALUE;
-    HANDLE client_ = INVALID_HANDLE_VALUE;
-    HANDLE event_ = nullptr;
-};
-
-TEST_F(TimedTransferTest, DataThatIsThereIsReadAtOnce) {
-    ServerSends("report");
+    send("report");
     char buffer[16] = {};
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(TimedTransfer(client_, event_, TransferDirection::Read, buffer, sizeof buffer, 2000), 6);
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(read(buffer, 2000), 6);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
     EXPECT_STREQ(buffer, "report");
-}
 
-TEST_F(TimedTransferTest, ExpiredReadReturnsZeroAndLeavesTheBufferAlone) {
-    char buffer[16];
     std::memset(buffer, 0x55, sizeof buffer);
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(TimedTransfer(client_, event_, TransferDirection::Read, buffer, sizeof buffer, 300), 0);
+    start = std::chrono::steady_clock::now();
+    EXPECT_EQ(read(buffer, 300), 0);
     const auto waited = std::chrono::steady_clock::now() - start;
     EXPECT_GE(waited, std::chrono::milliseconds(250));
     EXPECT_LT(waited, std::chrono::milliseconds(2000));
-
-    // Data that comes after the time-out is not written into the old
-    // buffer: the cancelled read is over. The next read gets it.
-    ServerSends("late");
+    send("late");
     Sleep(200);
-    for (char byte : buffer) EXPECT_EQ(byte, 0x55);
+    EXPECT_EQ(std::string(buffer, sizeof buffer), std::string(sizeof buffer, 0x55));
     char next[16] = {};
-    EXPECT_EQ(TimedTransfer(client_, event_, TransferDirection::Read, next, sizeof next, 2000), 4);
+    EXPECT_EQ(read(next, 2000), 4);
     EXPECT_STREQ(next, "late");
-}
 
-TEST_F(TimedTransferTest, ReadFromAVanishedPeerFails) {
-    CloseHandle(server_);
-    server_ = INVALID_HANDLE_VALUE;
-    char buffer[16] = {};
-    EXPECT_EQ(TimedTransfer(client_, event_, TransferDirection::Read, buffer, sizeof buffer, 2000), -1);
-    EXPECT_EQ(TimedTransfer(client_, event_, TransferDirection::Write, buffer, sizeof buffer, 2000), -1);
-    EXPECT_EQ(TimedTransfer(client_, nullptr, TransferDirection::Read, buffer, sizeof buffer, 2000), -1);
+    server.Close();
+    EXPECT_EQ(read(buffer, 2000), -1);
+    EXPECT_EQ(TimedTransfer(client.Get(), event.Get(), TransferDirection::Write, buffer, sizeof buffer, 2000), -1);
+    EXPECT_EQ(TimedTransfer(client.Get(), nullptr, TransferDirection::Read, buffer, sizeof buffer, 2000), -1);
 }
 
 }  // namespace

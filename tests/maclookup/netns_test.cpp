@@ -95,13 +95,12 @@ protected:
         origin = open("/proc/self/ns/net", O_RDONLY | O_CLOEXEC);
         ASSERT_EQ(unshare(CLONE_NEWNET), 0) << "cannot create the host namespace";
         peer = "lqmac" + std::to_string(getpid()) + "p";
-        const std::string p = "ip -n " + peer + " ";
-        ASSERT_TRUE(Shell("ip netns add " + peer) && Shell("ip link add lqa0 type veth peer name lqb0 netns " + peer) &&
-                    Shell(p + "link set lqb0 address 00:0c:29:3a:4b:5c") &&
-                    Shell(p + "addr add 192.168.255.1/24 dev lqb0") && Shell(p + "link set lqb0 up") &&
-                    Shell("ip addr add 192.168.255.2/24 dev lqa0") && Shell("ip link set lqa0 up") &&
-                    Shell("ip link set lo up") && Shell("ip link add lqa1 type veth peer name lqa2") &&
-                    Shell("ip neigh add 192.168.255.200 lladdr 02:00:00:00:00:c8 dev lqa1 nud permanent"));
+        const std::string p = " && ip -n " + peer + " ";
+        ASSERT_TRUE(Shell("ip netns add " + peer + " && ip link add lqa0 type veth peer name lqb0 netns " + peer + p +
+                          "link set lqb0 address 00:0c:29:3a:4b:5c" + p + "addr add 192.168.255.1/24 dev lqb0" + p +
+                          "link set lqb0 up && ip addr add 192.168.255.2/24 dev lqa0 && ip link set lqa0 up && ip link "
+                          "set lo up && ip link add lqa1 type veth peer name lqa2 && ip neigh add 192.168.255.200 "
+                          "lladdr 02:00:00:00:00:c8 dev lqa1 nud permanent"));
     }
     void TearDown() override {
         EXPECT_TRUE(origin < 0 || setns(origin, CLONE_NEWNET) == 0) << "cannot go back to the first namespace";

@@ -57,45 +57,34 @@ std::vector<AdapterAddress> SystemIpv4Addresses() {
     return found;
 }
 
-std::string DottedText(const std::array<std::uint8_t, 4>& address) {
+std::string DottedText(const std::uint8_t* address) {
     return std::to_string(address[0]) + "." + std::to_string(address[1]) + "." + std::to_string(address[2]) + "." +
            std::to_string(address[3]);
 }
 
-std::set<int> AdapterIndexes() {
+// Every adapter is named and listed once under its index, every adapter
+// that holds an IPv4 address among them; every neighbour row is well formed
+// and belongs to a listed adapter.
+TEST(WindowsNetworkTest, AdaptersAndNeighbourRowsAgreeWithTheSystem) {
     std::set<int> indexes;
-    for (const AdapterRecord& adapter : ListHostAdapters()) indexes.insert(adapter.interfaceIndex);
-    return indexes;
-}
-
-TEST(WindowsNetworkTest, AdaptersAreNamedAndIndexedOnceEach) {
-    const std::vector<AdapterRecord> adapters = ListHostAdapters();
-    std::set<int> indexes;
-    for (const AdapterRecord& adapter : adapters) {
+    for (const AdapterRecord& adapter : ListHostAdapters()) {
         EXPECT_GT(adapter.interfaceIndex, 0) << adapter.name;
         EXPECT_FALSE(adapter.name.empty()) << adapter.interfaceIndex;
         EXPECT_TRUE(indexes.insert(adapter.interfaceIndex).second) << "index listed twice: " << adapter.interfaceIndex;
     }
-    // Every adapter that holds an IPv4 address is listed under its index.
     for (const AdapterAddress& address : SystemIpv4Addresses()) {
         EXPECT_EQ(indexes.count(address.interfaceIndex), 1u) << "adapter " << address.interfaceIndex << " missing";
     }
-}
-
-TEST(WindowsNetworkTest, NeighbourRowsAreWellFormedAndBelongToListedAdapters) {
     auto source = HostNeighbourSource();
     ASSERT_TRUE(source->Open());
     std::vector<NeighbourRow> rows(3);  // stale content must go
     ASSERT_TRUE(source->ListRows(rows));
-    const std::set<int> adapters = AdapterIndexes();
     for (const NeighbourRow& row : rows) {
-        const std::string where = DottedText({row.ipv4[0], row.ipv4[1], row.ipv4[2], row.ipv4[3]});
-        EXPECT_GE(row.type, 1u) << where;
-        EXPECT_LE(row.type, 4u) << where;
+        const std::string where = DottedText(row.ipv4);
+        EXPECT_TRUE(row.type >= 1 && row.type <= 4) << where << " type " << row.type;
         EXPECT_LE(row.macLength, 8u) << where;  // MAXLEN_PHYSADDR
-        EXPECT_EQ(adapters.count(row.interfaceIndex), 1u) << where << " on unlisted interface " << row.interfaceIndex;
-        // A 0.0.0.0 row would mean the address bytes were not copied.
-        EXPECT_FALSE(row.ipv4[0] == 0 && row.ipv4[1] == 0 && row.ipv4[2] == 0 && row.ipv4[3] == 0);
+        EXPECT_EQ(indexes.count(row.interfaceIndex), 1u) << where << " on unlisted interface " << row.interfaceIndex;
+        EXPECT_NE(where, "0.0.0.0");  // the address bytes were copied
     }
 }
 
@@ -133,8 +122,7 @@ TEST(WindowsNetworkTest, NeighbourRowsKeepAddressMacAndTypeAndUnresolvedOnesAreI
 
         const NeighbourRow converted = NeighbourRowOf(entry);
         EXPECT_EQ(converted.interfaceIndex, 7);
-        EXPECT_EQ(DottedText({converted.ipv4[0], converted.ipv4[1], converted.ipv4[2], converted.ipv4[3]}),
-                  "192.168.255.1");
+        EXPECT_EQ(DottedText(converted.ipv4), "192.168.255.1");
         EXPECT_EQ(converted.type, row.expectedType) << "type " << row.type << ", length " << row.macLength;
         EXPECT_EQ(Mac(converted.mac, converted.mac + converted.macLength), row.expectedMac) << "type " << row.type;
     }
@@ -150,7 +138,7 @@ TEST(WindowsNetworkTest, RouteToAnAddressOfASubnetLeadsToItsAdapter) {
         std::array<std::uint8_t, 4> neighbour = own.address;
         neighbour[3] ^= 1;
         if (neighbour[3] == 0 || neighbour[3] == 255) neighbour[3] ^= 3;
-        const std::optional<int> index = RouteInterfaceFor(DottedText(neighbour));
+        const std::optional<int> index = RouteInterfaceFor(DottedText(neighbour.data()));
         ASSERT_TRUE(index.has_value());
         EXPECT_EQ(*index, own.interfaceIndex);
         ++checked;
@@ -158,22 +146,21 @@ TEST(WindowsNetworkTest, RouteToAnAddressOfASubnetLeadsToItsAdapter) {
     if (checked == 0) GTEST_SKIP() << "no adapter with an IPv4 subnet";
 }
 
-TEST(WindowsNetworkTest, ProbeOfTheLoopbackIsAnswered) {
+// What is no dotted address is refused with the mark "2"; the loopback answers without a mark.
+TEST(WindowsNetworkTest, ProbeRefusesWhatIsNoDottedAddressAndTheLoopbackAnswers) {
+    const auto probe = [](const char* text, std::string& marks) {
+        return ProbeHost(text, DebugOutput([&marks](std::string_view written) { marks.append(written); }));
+    };
+    for (const char* text : {"", "127.0.0", "127.0.0.1.5", "256.0.0.1", "127.0.0.1 ", "localhost", "1..2.3"}) {
+        std::string marks;
+        EXPECT_EQ(probe(text, marks), ProbeOutcome::NoReply) << text;
+        EXPECT_EQ(marks, "2") << text;
+    }
     std::string marks;
-    const DebugOutput debug([&marks](std::string_view text) { marks.append(text); });
-    const ProbeOutcome outcome = ProbeHost("127.0.0.1", debug);
+    const ProbeOutcome outcome = probe("127.0.0.1", marks);
     if (outcome == ProbeOutcome::NoPermission) GTEST_SKIP() << "this user may not send ICMP here";
     EXPECT_EQ(outcome, ProbeOutcome::Answered);
     EXPECT_EQ(marks, "");
-}
-
-TEST(WindowsNetworkTest, ProbeRefusesWhatIsNoDottedAddress) {
-    for (const char* text : {"", "127.0.0", "127.0.0.1.5", "256.0.0.1", "127.0.0.1 ", "localhost", "1..2.3"}) {
-        std::string marks;
-        const DebugOutput debug([&marks](std::string_view written) { marks.append(written); });
-        EXPECT_EQ(ProbeHost(text, debug), ProbeOutcome::NoReply) << text;
-        EXPECT_EQ(marks, "2") << text;
-    }
 }
 
 }  // namespace

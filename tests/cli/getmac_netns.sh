@@ -1,38 +1,42 @@
 #!/bin/bash
-# lq3860ctl.exe getmac under Wine, inside two network namespaces made here
-# and joined by a veth pair, laid out as the Linux build's getmac test: the
-# host namespace holds zlq0 (192.168.255.2/24), which carries the route to
-# the peer, and alq1, whose only neighbour row is elsewhere and which sorts
-# first: the default adapter must follow the route, not the order. The peer
-# answers at 192.168.255.1 with MAC 00:0c:29:3a:4b:5c. Wine's IP Helper
-# reads the Linux neighbour and route tables of the namespace it runs in. No
-# traffic leaves the namespaces.
+# lq3860ctl getmac inside two network namespaces made here and joined by a
+# veth pair: the host namespace holds zlq0 (192.168.255.2/24), which carries
+# the route to the peer, and alq1, whose only neighbour row is elsewhere and
+# which sorts first (before lo and zlq0): the default adapter must follow the
+# route, not the order. The peer answers at 192.168.255.1 with MAC
+# 00:0c:29:3a:4b:5c. No traffic leaves the namespaces.
 #
-#   getmac_netns_wine.sh lq3860ctl.exe WINEPREFIX wine-run.sh [its arguments]
+#   getmac_netns.sh lq3860ctl
+#   getmac_netns.sh lq3860ctl.exe WINEPREFIX wine-run.sh [its arguments]
 #
-# The Wine prefix is this test's own: its Wine server and network driver run
-# inside the namespace and are ended afterwards (a server of another prefix,
-# started outside, would answer from the host's table). Needs root; exits 77
-# (skipped) without it. Ends with "N passed, N failed".
+# Under Wine, whose IP Helper reads the Linux neighbour and route tables of
+# the namespace it runs in, the Wine prefix is this test's own: its Wine
+# server and network driver run inside the namespace and are ended
+# afterwards (a server of another prefix, started outside, would answer from
+# the host's table). Needs root; exits 77 (skipped) without it. Ends with
+# "N passed, N failed".
 set -u
 
-TOOL=${1:?lq3860ctl.exe}
-PREFIX=${2:?Wine prefix}
-shift 2
-RUNNER=("$@")
-[ ${#RUNNER[@]} -gt 0 ] || { echo "no Wine runner given" >&2; exit 2; }
+TOOL=${1:?lq3860ctl}
+PREFIX=${2:-}
+RUNNER=("${@:3}")
+if [ -n "$PREFIX" ] && [ ${#RUNNER[@]} = 0 ]; then
+    echo "no Wine runner given" >&2
+    exit 2
+fi
 if [ "$(id -u)" != 0 ] || ! command -v ip >/dev/null; then
     echo "needs root and iproute2 to create network namespaces; skipped"
     exit 77
 fi
 
-HOST=lqwine$$h
-PEER=lqwine$$p
-WORK=$(mktemp -d /tmp/lq3860-getmac-wine.XXXXXX)
+HOST=lqmac$$h
+PEER=lqmac$$p
+WORK=$(mktemp -d /tmp/lq3860-getmac.XXXXXX)
 passed=0
 failed=0
 
 end_wine() {
+    [ -n "$PREFIX" ] || return 0
     WINEPREFIX=$PREFIX /usr/lib/wine/wineserver64 -k >/dev/null 2>&1
     WINEPREFIX=$PREFIX /usr/lib/wine/wineserver64 -w >/dev/null 2>&1
 }

@@ -1,14 +1,32 @@
-// The vendor id a hidraw interface's sysfs path carries, which device events
-// of removed interfaces still have.
+// The Linux platform files: hidapi's wide characters (32 bits here), a
+// refused open without a module, and the vendor id a hidraw interface's
+// sysfs path carries, which device events of removed interfaces still have.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "device/hidapi_platform.h"
 #include "device/hidraw_sys_path.h"
+#include "device/unicode_text.h"
 
 namespace lq3860 {
+
+TEST(WideToUtf16, KeepsCharactersSplitsAstralOnesAndReplacesNonCharacters) {
+    EXPECT_EQ(WideToUtf16(L"LQ-3860 \u00e9\u6a21\U0001F4F6"), u"LQ-3860 \u00e9\u6a21\U0001F4F6");
+    const wchar_t invalid[] = {L'a', static_cast<wchar_t>(0x110000), static_cast<wchar_t>(0xD800), 0};
+    EXPECT_EQ(WideToUtf16(invalid), u"a\uFFFD\uFFFD");
+}
+
+// No module is attached here, but listing and refusing a missing node must work.
+TEST(HidapiPlatform, ListsPathsAndRefusesMissingNodesWithoutBlamingPermissions) {
+    HidapiPlatform real;
+    for (const HidInterfaceInfo& info : real.ListInterfaces()) EXPECT_FALSE(info.path.empty());
+    bool denied = true;
+    EXPECT_EQ(real.Open("/dev/hidraw-does-not-exist", denied), nullptr);
+    EXPECT_FALSE(denied);
+}
 
 TEST(HidrawSysPath, VendorIdComesFromTheHidDeviceAboveTheNode) {
     const std::vector<std::pair<std::string, std::uint16_t>> rows = {
