@@ -94,10 +94,6 @@ JsonObject& JsonObject::AddNumber(std::string_view key, std::int64_t value) {
     return AddRaw(key, std::to_string(value));
 }
 
-JsonObject& JsonObject::AddBool(std::string_view key, bool value) {
-    return AddRaw(key, value ? "true" : "false");
-}
-
 JsonObject& JsonObject::AddNull(std::string_view key) {
     return AddRaw(key, "null");
 }
