@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The two commands of a fresh Debian 12 machine:
 #   make run    installs what is missing, builds, starts the utility with a simulated module
 #   make test   installs what is missing, builds and runs every test

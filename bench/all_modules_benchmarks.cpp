@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // lq3860ctl --all: ten simulated modules written at once against one module
 // written alone, with the real waits of "Write para" (850 ms), in the same
 // run. The counter "ratio" is the ten modules' time over the one module's:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Configuration files: formatting and parsing in memory, and saving
 // (atomic write with fsync) and loading on disk.
 #include <benchmark/benchmark.h>

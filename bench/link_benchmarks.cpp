@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The device link against simulated modules: enumeration, the download and
 // upload exchanges without their waits, and the cost of one "Read para" /
 // "Write para" beyond its fixed waits when the waits are real.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A scratch folder under /tmp, removed with its one file at the end.
 #include <stdlib.h>

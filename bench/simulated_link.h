@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A session on a simulated platform with `count` modules, scanned, and the
 // pauses of the procedures either skipped or real.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // info, signal, read and write on every listed module at once (--all): one
 // scan, then one thread per module, each with its own session and link on the
 // same platform, so a module that fails cannot stop or disturb the others.

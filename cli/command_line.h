@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Parses the arguments of lq3860ctl into one request. Options of the tool
 // (--simulate and the simulated module's options, --device, --all, --json) may

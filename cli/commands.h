@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The commands of lq3860ctl. Each returns the exit status.
 #include "cli/module_access.h"

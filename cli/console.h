@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What lq3860ctl needs of its process before it runs: the arguments as UTF-8
 // texts and standard streams that pass bytes unchanged. One file per

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The process of lq3860ctl on Linux: the arguments are bytes already, and
 // the standard streams pass bytes unchanged.
 #include "cli/console.h"

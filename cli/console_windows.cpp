@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The process of lq3860ctl on Windows: arguments from the wide command line
 // as UTF-8, and binary standard streams.
 #include <windows.h>

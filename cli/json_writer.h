@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A small JSON writer for the tool's one-object-per-command output. Texts are
 // escaped so the result always parses and shows no raw control character:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/module_access.h"
 
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The modules a command works on: the tool's own simulated ones (--simulate)
 // or real hardware through hidapi, or an injected platform, and the session

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/param_json.h"
 
 #include <cstdio>

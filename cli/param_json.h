@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A parameter set as JSON members: the indexes as numbers with their item
 // texts (null for an index outside its list), SSID and key as text, the MAC

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/run_tool.h"
 
 #include "cli/commands.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // lq3860ctl from its arguments to its exit status.
 #include <ostream>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Text from a device, made safe to print on a terminal: a module's product
 // name or firmware bytes must not move the cursor, ring or reprogram it.

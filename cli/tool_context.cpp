@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/tool_context.h"
 
 namespace lq3860 {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What every command of the tool works with: its parsed request and the two
 // output streams. Results go to `out` (text lines or one JSON object),

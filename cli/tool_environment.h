@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What a run of the tool may be given instead of the real world: the HID
 // platform for every module command (tests inject simulated modules), and a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/usage_text.h"
 
 #include "lq3860_version.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The texts of --help, COMMAND --help and --version.
 #include <optional>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Layer libraries. Every header is included by its folder, as in
 # "device/module_link.h". A layer library offers an include root that holds
 # only its own folder (a link to it in the build tree), so a file sees the

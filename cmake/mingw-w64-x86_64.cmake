@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross-compiling for 64-bit Windows with Debian's MinGW-w64 GCC, posix thread
 # model (packages g++-mingw-w64-x86-64-posix; wine64 to run the results).
 #

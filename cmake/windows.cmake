@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The Windows build: the layers below the window, lq3860ctl and their tests,
 # cross-compiled with MinGW-w64 (cmake/mingw-w64-x86_64.cmake) and run under
 # Wine, or built natively. The window joins where Qt 6 for Windows is found.

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Runs one Windows program under 64-bit Wine without a display; CTest's
 # cross-compiling emulator of the Windows build:
 #   wine-run.sh [--prefix DIR] program.exe [arguments...]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "device/command_protocol.h"
 
 #include <algorithm>

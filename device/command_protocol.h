@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Every report that crosses the link: command reports, the reply tests and
 // the bytes taken from replies, and the two parameter reports.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "device/hid_device_table.h"
 
 #include <algorithm>

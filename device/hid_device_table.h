@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The table of attached LQ-3860 modules and the one device handle through
 // which every report to and from the selected module passes. One table per

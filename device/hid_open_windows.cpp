@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "device/hid_open_windows.h"
 
 namespace lq3860 {

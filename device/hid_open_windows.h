@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The two ways the Windows HID platform opens an interface, apart so that
 // their share rules can be tested on plain files.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The seam between the device table and the operating system's HID layer.
 // Implementations: hidapi (real hardware on Linux), the system's HID API

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "device/hidapi_platform.h"
 
 #include <fcntl.h>

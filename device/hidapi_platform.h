@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The HID platform of real hardware: hidapi over the kernel's hidraw nodes.
 #include <cstdint>

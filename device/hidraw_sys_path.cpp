@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "device/hidraw_sys_path.h"
 
 #include <charconv>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the kernel's name of a HID device tells about it. A hidraw interface
 // lives below its HID device, whose name is "BBBB:VVVV:PPPP.NNNN" (bus,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The HID platform of real modules on the system the program runs on: hidapi
 // over hidraw on Linux, the system's HID API on Windows. Each platform file

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The seam between the window and the operating system's device events: HID
 // interfaces that come and go while the program runs. Implementations: udev

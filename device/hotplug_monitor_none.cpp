@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Device events on a platform that has no monitor yet (Windows): none. The
 // window then rebuilds its module list on its timer after a link closes, as
 // it does wherever no device events arrive.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "device/module_label.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The text that names a module in lists: its product name, or "Device N"
 // (N its 0-based slot) when the product string cannot be read.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "device/module_link.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The link to the open module: its two state flags and the single-command
 // exchanges, shared by the window and the command-line tool.

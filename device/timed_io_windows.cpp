@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "device/timed_io_windows.h"
 
 namespace lq3860 {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // One overlapped read or write with a time limit, for handles opened with
 // FILE_FLAG_OVERLAPPED (HID interfaces; the tests use a named pipe).

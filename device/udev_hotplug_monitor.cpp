@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The host's device events on Linux: a udev monitor for the hidraw subsystem.
 #include <libudev.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "device/unicode_text.h"
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Conversions of USB product strings: the platform hands them over as UTF-16
 // (or as wide characters), the program keeps them as UTF-8.

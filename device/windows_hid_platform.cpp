@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "device/windows_hid_platform.h"
 
 // windows.h first: the SetupAPI and HID headers build on its types; hidsdi.h

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The HID platform of Windows: SetupAPI lists the HID interfaces, hid.dll
 // reads their attributes, capabilities and product strings, and reports move

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Arbitrary file contents through the configuration reader: no crash, no
 // undefined behaviour, texts stay terminated, a refusal changes nothing,
 // and whatever loads saves and loads back to the same set.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // For any parameter set (texts of any bytes but zero, CR, LF and other
 // control bytes included, up to the 63 characters the loader can place), a
 // save is either refused or its file loads back as the set it saved: the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A failed property aborts, so libFuzzer records the input as a crash.
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Arbitrary 65-byte replies through every decoder: each decision depends
 // only on the bytes it is defined on, and a parameter reply taken and built
 // again gives back exactly the bytes that travel.

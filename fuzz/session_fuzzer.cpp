@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A whole lq3860ctl session against a hostile module: the input decides its
 // product string, the outcome of every open, claim, write and read, and what
 // it answers (nothing, the faithful reply, the reply twice or cut short, or

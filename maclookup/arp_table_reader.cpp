@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "maclookup/arp_table_reader.h"
 
 #include <algorithm>

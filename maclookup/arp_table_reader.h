@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Reads the IPv4-to-MAC rows of one network interface from the host's
 // neighbour (ARP) table into a caller-owned array.

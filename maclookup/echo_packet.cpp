@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "maclookup/echo_packet.h"
 
 #include <cstring>

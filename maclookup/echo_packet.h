@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The ICMP echo request the probe sends and the test that tells its reply
 // apart from any other datagram.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The echo probe over Linux ICMP sockets: sends one echo request to an IPv4
 // address and waits about two seconds for the matching echo reply.

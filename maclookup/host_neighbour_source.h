@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The system's own neighbour table, as this platform reads it.
 #include <memory>

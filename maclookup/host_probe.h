@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // One echo probe of a host, as the platform sends it. Sending also makes the
 // system resolve the target's MAC address into the neighbour table.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The echo probe on Windows: one ICMP echo through the system's ICMP service
 // (IcmpSendEcho2), which needs no administrator rights and no raw socket.
 // winsock2.h before windows.h, which would otherwise bring the older winsock.h.

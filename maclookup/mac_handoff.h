@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The record through which a looked-up MAC reaches the main window: the
 // lookup fills it, the main window's next timer tick takes it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "maclookup/mac_lookup.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The "Get MAC" cycle shared by the Get MAC Address dialog and the
 // command-line tool: one echo probe to the address, then one read of the

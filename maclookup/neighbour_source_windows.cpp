@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The host's neighbour (ARP) table on Windows, read with GetIpNetTable.
 // winsock2.h before windows.h, which would otherwise bring the older winsock.h.
 #include <winsock2.h>

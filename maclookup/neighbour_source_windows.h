@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // One row of the Windows neighbour table (GetIpNetTable) as the MAC lookup
 // reads it. Windows only.

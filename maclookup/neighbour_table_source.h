@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Where the reader gets the host's IPv4 neighbour (ARP) rows from. The host
 // implementation asks the system (rtnetlink on Linux); tests hand in a table.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "maclookup/network_adapters.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The host's network adapters as the Get MAC Address dialog lists them: a
 // display text and the interface index that neighbour rows carry.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The host's network interfaces on Linux: every interface of the caller's
 // network namespace, named by its interface name.
 #include <net/if.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The host's network adapters on Windows, from GetAdaptersAddresses.
 // winsock2.h before windows.h, which would otherwise bring the older winsock.h.
 #include <winsock2.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Which network interface the host's route to an IPv4 address goes out of:
 // the adapter a lookup of that address asks on when none is named. One file

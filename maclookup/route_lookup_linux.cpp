@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The route to an address on Linux: one RTM_GETROUTE query through libnl,
 // answered by the kernel's own route lookup (as "ip route get" does).
 #include <arpa/inet.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The route's interface on Windows, from GetBestInterface.
 // winsock2.h before windows.h, which would otherwise bring the older winsock.h.
 #include <winsock2.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "maclookup/rtnetlink_neighbour_source.h"
 
 #include "maclookup/host_neighbour_source.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The host's neighbour table read from the kernel through libnl-route-3, in
 // the network namespace of the calling process.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The Debian packages: `cpack -G DEB` in the build folder makes, from the
 # install components,
 #   lq3860-utility_<version>_<arch>.deb  the window, lq3860ctl, udev rule, desktop integration

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The distribution's build flags, as dpkg-buildflags gives them to Debian's
 # own packages: fortified libc calls (_FORTIFY_SOURCE), the stack protector,
 # format checks, read-only relocations resolved at start (-z relro -z now)

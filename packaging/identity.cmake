@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # What the programs and the packages say about themselves, all derived from
 # project(VERSION) and packaging/changelog: the generated version header, the
 # desktop id, the release date, the man pages, the copyright file and the

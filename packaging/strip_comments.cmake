@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # CPack pre-build script: removes the .comment sections (compiler version
 # strings) from the staged programs, as Debian's dh_strip does; CPack's own
 # stripping keeps them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "params/config_file.h"
 
 #include <array>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The configuration text file: writer (nine CR LF lines) and reader
 // (tag-and-comma scanner), and saving and loading it on disk.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Saving and loading configuration files, on the platform's file storage.
 #include "params/config_file.h"
 #include "params/file_storage.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "params/field_rules.h"
 
 #include <cstdint>

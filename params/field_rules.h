@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The main window's fields as plain data, and the rules that keep them
 // consistent. The window copies its controls into ParamFields, runs a rule and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Whole small files on disk: the platform part of the configuration file.
 // One implementation per platform (file_storage_posix.cpp,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The file storage on Linux (POSIX calls plus Linux's O_PATH descriptors and
 // /proc). The rules are those of file_storage.h.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The file storage on Windows (the wide-character file API). The rules are
 // those of file_storage.h, as far as Windows has the things they speak of:
 // - Paths arrive as UTF-8 and go to the wide API, so names outside the ANSI

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "params/parameter_transfer.h"
 
 #include "device/command_protocol.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The read and write procedures with their exchanges, waits and progress
 // positions. The window and the command-line tool both run these.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "session/session.h"
 
 namespace lq3860 {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Everything one window, one run of the tool or one test works on: the device
 // table and the link to the open module, the parameter set, the signal level,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The services through which windows talk to the user outside their own
 // controls: message boxes and file dialogs. The application gives its session

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // lq3860-sim: virtual LQ-3860 modules on the kernel's HID stack, so the
 // utility can be tried and tested on Linux without hardware.
 #include <poll.h>

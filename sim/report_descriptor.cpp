@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/report_descriptor.h"
 
 #include "device/hid_device_table.h"

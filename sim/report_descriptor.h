@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The HID report descriptor of the virtual module: one application collection
 // of usage page 0xFF00, usage 0x0001 with input reports of `inputBytes` (64

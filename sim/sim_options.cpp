@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/sim_options.h"
 
 #include <charconv>

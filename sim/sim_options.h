@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Command-line options of lq3860-sim, the virtual LQ-3860 on the kernel's
 // HID stack: how each device presents itself, and the simulated module's own

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A device on the kernel's HID stack, created and driven through /dev/uhid.
 #include <linux/uhid.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/uhid_module.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // One virtual module as the kernel's uhid driver sees it: turns the events
 // that arrive on /dev/uhid into the events written back. No I/O here, so the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "simulation/module_behaviour.h"
 
 #include <algorithm>

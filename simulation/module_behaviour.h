@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // How an LQ-3860 answers the host: the firmware, signal and parameter replies
 // and the upload handshake. Shared by the in-process simulated module and the

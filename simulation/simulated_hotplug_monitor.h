@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Device events made by hand: tests inject what the host would report when a
 // module is plugged or pulled, and the watcher is woken as by a descriptor.

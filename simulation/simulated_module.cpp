@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "simulation/simulated_module.h"
 
 #include <filesystem>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // One simulated LQ-3860 as the host meets it: how it answers (ModuleBehaviour),
 // the faults it was given, and the file that keeps its parameter set across

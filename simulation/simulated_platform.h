@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A HID platform made of simulated interfaces: LQ-3860 stand-ins, other
 // vendors and other collections, with the host-side faults tests need.

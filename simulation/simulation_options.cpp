@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "simulation/simulation_options.h"
 
 #include <charconv>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The options that describe a simulated module on a command line, shared by
 // lq3860ctl --simulate and lq3860-sim so both speak the same words.

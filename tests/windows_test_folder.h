@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A fresh folder under the user's temporary folder for one test, removed
 // with everything in it afterwards; and small file helpers on wide paths.

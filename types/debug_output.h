@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The diagnostics channel of one session: fixed short texts such as
 // "HID_Write Err\n" or "OK". Nothing is written unless a sink is set (the

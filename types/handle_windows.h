@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Owns one handle of the Windows API and closes it on every way out of a
 // scope. Windows only; null and INVALID_HANDLE_VALUE both count as none.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // One HID report as it crosses the link: byte 0 is the report id (0 in every
 // report the host sends), bytes 1..64 the payload.

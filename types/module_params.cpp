@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "types/module_params.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The parameter set of a module: what travels in the two parameter reports,
 // what the configuration file stores and what the window shows.

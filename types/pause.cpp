@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "types/pause.h"
 
 #include <chrono>

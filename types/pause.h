@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Every wait of the exchanges and procedures of one session goes through its
 // Pause, so tests can record the waits instead of sleeping.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "types/wide_text_windows.h"
 
 #include <windows.h>

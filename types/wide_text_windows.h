@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Conversions between the program's UTF-8 strings and the UTF-16 strings of
 // the Windows API (paths, adapter names, product strings). Windows only.

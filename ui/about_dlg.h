@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The About box: the program's icon and its name with version.
 #include <QDialog>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The ids of the windows' controls and menu commands, as the dialog templates
 // number them. Every control with an id carries it as its object name, so

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/debug_channel.h"
 
 #include <QString>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Where the window's debug texts of the link go: the Qt logging category
 // "lq3860.link", off by default and turned on by the rule

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/device_event_watch.h"
 
 #include <QSocketNotifier>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Brings a hot-plug monitor's events into the Qt event loop: a socket
 // notifier on the monitor's descriptor, or the monitor's wake-up as a queued

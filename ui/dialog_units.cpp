@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/dialog_units.h"
 
 #include <QFontMetrics>

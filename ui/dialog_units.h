@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Positions given in dialog units, turned into pixels for a font the way
 // dialog templates are laid out: x px = x * baseWidth / 4, y px = y * baseHeight / 8.

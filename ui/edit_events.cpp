@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/edit_events.h"
 
 #include <QFocusEvent>

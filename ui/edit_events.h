@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Edit behaviour the main window's rules rely on: a focus-lost event, and a
 // typing limit that does not cut a longer text the program itself puts in.

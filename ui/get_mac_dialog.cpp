@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/get_mac_dialog.h"
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The Get MAC Address dialog: the user picks an adapter and an IPv4 address,
 // "Get MAC" probes the address and looks its MAC up in the adapter's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/ip_address_edit.h"
 
 #include <QEvent>

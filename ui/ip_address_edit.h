@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // An IPv4 address entry of four number fields (0..255 each). It tells an
 // entirely empty entry from a partly filled one; an empty field reads as 0.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/lamp_icons.h"
 
 #include <QLabel>

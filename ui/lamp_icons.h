@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The lamp pictures and how a lamp control shows one.
 #include "ui/signal_lamps.h"

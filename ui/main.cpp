@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // lq3860-utility: the LQ-3860 configuration window.
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/module_name_text.h"
 
 namespace lq3860 {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A module's product name as the Select Device list shows it.
 #include <QString>

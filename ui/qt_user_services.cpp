@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/qt_user_services.h"
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The user services on Qt Widgets: QMessageBox and QFileDialog, owned by
 // the window that is active when they are asked for.

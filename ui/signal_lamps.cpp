@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/signal_lamps.h"
 
 namespace lq3860 {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The three signal lamps and the levels they show.
 #include <array>

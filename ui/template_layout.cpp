@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/template_layout.h"
 
 #include <qdrawutil.h>

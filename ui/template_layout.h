@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Dialog-template conventions that Qt's widgets do not follow by themselves:
 // group boxes whose frame starts half a font height below the top of their

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/ui_resources.h"
 
 #include <QtGlobal>

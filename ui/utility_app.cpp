@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/utility_app.h"
 
 #include <QPixmap>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The application: Qt set-up, the HID platform, and the session the main
 // window works on, with the Qt services and the debug channel.

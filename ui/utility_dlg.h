@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The main window: device selection, the parameter fields with their rules,
 // firmware and signal display, Read/Write para and the configuration file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window's link to the module: the timer's device list rebuild,
 // selecting a module with its firmware information, and the signal lamps.
 #include <QComboBox>

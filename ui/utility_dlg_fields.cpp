@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window's field transfer and the field rules bound to its events.
 #include <QComboBox>
 #include <QLabel>

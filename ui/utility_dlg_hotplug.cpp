@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window's reaction to modules that are plugged or pulled while it
 // runs, where the host reports device events.
 #include "device/hid_device_table.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window's parameter commands: Read para, Write para and the
 // configuration file, on the shared procedures of the parameter layer.
 #include <QLineEdit>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Must not build: the device layer reaching up into the parameter layer.
 #include "params/config_file.h"
 

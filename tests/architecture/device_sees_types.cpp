@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Builds: the device layer uses the shared types below it.
 #include "device/module_link.h"
 #include "types/module_params.h"

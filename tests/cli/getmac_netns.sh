@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # lq3860ctl getmac inside two network namespaces made here and joined by a
 # veth pair: the host namespace holds zlq0 (192.168.255.2/24), which carries
 # the route to the peer, and alq1, whose only neighbour row is elsewhere and

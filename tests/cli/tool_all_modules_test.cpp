@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // --all: info, signal, read and write on every listed module at once, on
 // injected simulated modules (pauses met by all modules, not slept) or on the
 // tool's own --simulate --modules N.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tool's commands in-process, on injected simulated modules (several
 // modules, unreadable names, denied access, failing links, unexpected
 // replies) or on its own --simulate=FILE module.

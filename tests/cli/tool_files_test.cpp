@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Saving into what is no regular file: a FIFO with a reader and /dev/stdout
 // take the saved lines.
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // lq3860ctl's commands in-process: on the modules a test adds to its
 // simulated platform, or, when the arguments start with --simulate, on the

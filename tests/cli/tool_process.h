@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Helpers for running programs (the built lq3860ctl, python3) and for
 // temporary files.

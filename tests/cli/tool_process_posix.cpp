@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Running programs and making temporary directories on Linux.
 #include <stdlib.h>
 #include <sys/wait.h>

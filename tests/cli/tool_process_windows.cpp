@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Running programs and making temporary directories on Windows. A program
 // named without a folder is searched first in the folder of the running
 // test, where the build puts lq3860ctl.exe too.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The built lq3860ctl as a process, on its own simulated module whose memory
 // file keeps the parameters from one run to the next: one table of steps
 // with the exact bytes of output, messages and saved files. Every build runs

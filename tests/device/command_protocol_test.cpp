@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every byte of the reports that cross the link and the reply tests; the
 // simulated module's answers and a connection outliving its platform.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The device table: which interfaces a scan keeps, naming, open/close and the
 // report transfers on the shared handle.
 #include <optional>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A device table and link on a fresh simulated platform, with the debug texts
 // and the pauses (the procedures' own and a read's time limit) recorded

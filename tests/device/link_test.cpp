@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The link to the open module, on a simulated one: what each exchange writes,
 // waits and reads, its debug texts and how a failure drops the link; and a
 // hostile or crowded link: reports waiting before a command, short and late

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Linux platform files: hidapi's wide characters (32 bits here), a
 // refused open without a module, and the vendor id a hidraw interface's
 // sysfs path carries, which device events of removed interfaces still have.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Windows HID platform without a module (Wine shows no HID devices):
 // refused opens, the share rules of the claim on a plain file, and the timed
 // overlapped transfers on a named pipe in place of an interface.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The neighbour-table reader and the Get MAC cycle over a hand-made table
 // whose rows carry the kernel's neighbour states.
 #include <gtest/gtest.h>

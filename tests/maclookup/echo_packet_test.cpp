@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The echo request's bytes and the test that tells its reply from other datagrams.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Get MAC cycle against the real kernel, in two fresh network namespaces
 // joined by a veth pair: the "host" holds lqa0 (192.168.255.2/24) and an
 // unconnected lqa1 with one static row; the "peer" answers at 192.168.255.1

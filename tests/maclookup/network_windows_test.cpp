@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The IP Helper parts of the MAC lookup against the system they run on:
 // adapters, neighbour rows, the route's interface and the echo probe. No
 // particular adapter is assumed; the checks compare the answers with each

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Builds the Debian packages with CPack, unpacks each into a scratch root and
 // checks that everything a user needs is in the right package and works, and
 // that lintian and appstreamcli accept what is shipped.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The configuration text: the writer's layout, the reader's tags, fields and
 // numbers, and the all-or-nothing store.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The field rules as pure functions: the window and the command-line tool
 // both rely on exactly these results.
 #include "params/field_rules.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Configuration files on disk and the file storage beneath them. Saving onto
 // every kind of target: what the save reports, what stands at the path
 // afterwards, who owns the file that took the bytes, whether it is still the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Saving onto every kind of target Windows has, through the wide file API in
 // a scratch folder: what the save reports, what stands at the path
 // afterwards, whether the file that took the bytes is a new one or the same

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Building parameter sets and comparing them byte by byte in tests.
 #include <algorithm>

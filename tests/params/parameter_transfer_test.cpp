@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The read and write procedures against the simulated module (which answers
 // only the exact command texts): waits and progress positions in the order
 // they happen, debug texts, report bytes and failure outcomes.

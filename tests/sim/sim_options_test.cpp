@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // lq3860-sim's command line, and the state file of each of several modules.
 #include <gtest/gtest.h>
 #include <stdlib.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The virtual module's side of /dev/uhid without the kernel: the device it
 // creates, the output reports it takes and the input events it answers with.
 #include <gtest/gtest.h>

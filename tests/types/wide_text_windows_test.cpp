@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // UTF-8 <-> UTF-16 at the edge of the Windows API.
 #include <gtest/gtest.h>
 

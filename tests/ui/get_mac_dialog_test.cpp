@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Get MAC Address dialog with the cycle and the adapter list injected;
 // runs on Qt's offscreen platform, also when the test runner lists it.
 #include <QAccessible>

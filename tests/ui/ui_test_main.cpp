@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window tests run without a display, on Qt's offscreen platform.
 #include <gtest/gtest.h>
 

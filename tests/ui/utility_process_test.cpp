@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // lq3860-utility as a process: its options, and the debug texts that -v and
 // the README's logging rule bring to stderr (the first tick lists the
 // simulated module's name, about a second after start).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Start-up state, the device list at start and on the timer's ticks, the field
 // rules as the window runs them on its events, Enter/Escape, the dialogs it
 // opens and what assistive tools find.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Selecting a module, firmware texts, the signal lamps, a silent module, the
 // MAC hand-off, a module that another program holds and product names with
 // control characters, against simulated modules.

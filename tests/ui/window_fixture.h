@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A main window on simulated modules, with recorded messages, file dialog
 // answers and debug texts: no person, no sleeping, no hardware.

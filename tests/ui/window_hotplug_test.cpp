@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Device events: a monitor with a descriptor (as udev's) hands them to the
 // window through the Qt event loop, in order, and only there; on injected
 // events the list follows LQ-3860 modules plugged and pulled while none is

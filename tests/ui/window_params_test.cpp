@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Read para, Write para and the configuration file commands: the messages they
 // end in, the fields they show, what reaches the simulated module and the files.
 #include <QDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // lq3860ctl --all on ten virtual modules of the real kernel HID stack, one of
 // them silent and one pulled out half-way: the other eight succeed with
 // byte-exact results, the two fail with their own messages, and the exit

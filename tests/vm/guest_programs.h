@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Running the guest's programs from a scenario: the virtual modules
 // (lq3860-sim), the tool and udevadm, as run-vm-test.sh installs them, and

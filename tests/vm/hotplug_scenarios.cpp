@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window on the real kernel HID stack with the host's real device
 // events (the udev monitor; the guest runs no udevd, so the kernel's own
 // events): a module plugged while the list is current, the open module

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The fixture of the scenarios on the real kernel HID stack: it plugs
 // lq3860-sim modules and sees them through hidapi and the device table.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real kernel HID stack when things go wrong: devices coming and going
 // while the program scans, two programs on one module, modules pulled out in
 // the middle of a procedure, and modules that answer late, twice, with junk

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # run-vm-test.sh WORKDIR BINARY...: runs the scenario programs (the binaries named *_scenarios, in the order
 # given) on the real kernel HID stack: a Debian kernel in QEMU, a busybox initramfs with these binaries in /bin.
 # Exit 0 passed, 1 failed, 77 skipped. LQ3860_VM_FILES: more files (a Qt platform plugin, say), kept at their

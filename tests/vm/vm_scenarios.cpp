@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Scenarios on the real kernel HID stack: run inside the test VM (as root,
 // with uhid, hidraw and hid-generic loaded), where every module is an
 // lq3860-sim process and the program reaches it through hidapi and hidraw.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Draws the program's icons as PNG files into this folder.
 
 The lamps are 32 x 32 circular lamps with a highlight (unlit, green, red,
