@@ -3,7 +3,7 @@
 // A session on a simulated platform with `count` modules, scanned, and the
 // pauses of the procedures either skipped or real.
 #include "session/session.h"
-#include "simulation/simulated_platform.h"
+#include "simulated_module/simulated_platform.h"
 
 namespace lq3860 {
 

@@ -14,7 +14,7 @@
 #include "cli/exit_codes.h"
 #include "cli/terminal_text.h"
 #include "device/module_label.h"
-#include "simulation/simulation_options.h"
+#include "simulated_module/simulation_options.h"
 
 namespace lq3860 {
 

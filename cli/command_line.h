@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "simulation/simulation_options.h"
+#include "simulated_module/simulation_options.h"
 
 namespace lq3860 {
 

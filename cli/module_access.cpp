@@ -8,8 +8,8 @@
 #include "device/host_hid_platform.h"
 #include "device/unicode_text.h"
 #include "params/config_file.h"
-#include "simulation/simulated_platform.h"
-#include "simulation/simulation_options.h"
+#include "simulated_module/simulated_platform.h"
+#include "simulated_module/simulation_options.h"
 
 namespace lq3860 {
 

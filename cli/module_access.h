@@ -12,7 +12,7 @@
 #include "cli/tool_environment.h"
 #include "device/hid_platform.h"
 #include "session/session.h"
-#include "simulation/simulated_module.h"
+#include "simulated_module/simulated_module.h"
 
 namespace lq3860 {
 

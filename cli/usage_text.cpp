@@ -2,7 +2,7 @@
 #include "cli/usage_text.h"
 
 #include "lq3860_version.h"
-#include "simulation/simulation_options.h"
+#include "simulated_module/simulation_options.h"
 
 namespace lq3860 {
 

@@ -21,10 +21,22 @@ function(lq_link_folder target link)
   endif()
 endfunction()
 
-# lq_layer(NAME <layer> SOURCES ... [DEPENDS <layer> ...] [LIBRARIES ...])
-# makes the static library lq3860_<layer> from the folder <layer>.
+# lq_layer(NAME <layer> SOURCES ... [LINUX_SOURCES ...] [WINDOWS_SOURCES ...]
+#          [DEPENDS <layer> ...] [LIBRARIES ...] [LINUX_LIBRARIES ...]
+#          [WINDOWS_LIBRARIES ...])
+# makes the static library lq3860_<layer> from the folder <layer>. The
+# platform lists join the others on their platform: each platform file of a
+# seam is named once, beside its counterpart.
 function(lq_layer)
-  cmake_parse_arguments(LAYER "" "NAME" "SOURCES;DEPENDS;LIBRARIES" ${ARGN})
+  cmake_parse_arguments(LAYER "" "NAME"
+    "SOURCES;LINUX_SOURCES;WINDOWS_SOURCES;DEPENDS;LIBRARIES;LINUX_LIBRARIES;WINDOWS_LIBRARIES" ${ARGN})
+  if(WIN32)
+    list(APPEND LAYER_SOURCES ${LAYER_WINDOWS_SOURCES})
+    list(APPEND LAYER_LIBRARIES ${LAYER_WINDOWS_LIBRARIES})
+  else()
+    list(APPEND LAYER_SOURCES ${LAYER_LINUX_SOURCES})
+    list(APPEND LAYER_LIBRARIES ${LAYER_LINUX_LIBRARIES})
+  endif()
   set(target lq3860_${LAYER_NAME})
   set(root ${LQ_LAYER_INCLUDE_ROOT}/${LAYER_NAME})
   file(MAKE_DIRECTORY ${root})

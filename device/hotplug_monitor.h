@@ -2,9 +2,9 @@
 #pragma once
 // The seam between the window and the operating system's device events: HID
 // interfaces that come and go while the program runs. Implementations: udev
-// on Linux (udev_hotplug_monitor.cpp), none yet on Windows
-// (hotplug_monitor_none.cpp), and a simulated monitor whose events tests
-// inject (simulation/simulated_hotplug_monitor.h).
+// on Linux (hotplug_monitor_linux.cpp), none yet on Windows
+// (hotplug_monitor_windows.cpp), and a simulated monitor whose events tests
+// inject (simulated_module/simulated_hotplug_monitor.h).
 #include <cstdint>
 #include <functional>
 #include <memory>

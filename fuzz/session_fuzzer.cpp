@@ -32,7 +32,7 @@
 #include "device/hid_device_table.h"
 #include "device/unicode_text.h"
 #include "fuzz_check.h"
-#include "simulation/module_behaviour.h"
+#include "simulated_module/module_behaviour.h"
 
 namespace lq3860 {
 namespace {

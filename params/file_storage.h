@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 // Whole small files on disk: the platform part of the configuration file.
-// One implementation per platform (file_storage_posix.cpp,
+// One implementation per platform (file_storage_linux.cpp,
 // file_storage_windows.cpp) follows the same rules, as far as the platform
 // has what they speak of:
 // - Saving never destroys what stands at the path. A regular file is replaced

@@ -5,7 +5,7 @@
 
 #include "device/host_hid_platform.h"
 #include "lq3860_version.h"
-#include "simulation/simulated_platform.h"
+#include "simulated_module/simulated_platform.h"
 #include "ui/debug_channel.h"
 #include "ui/ui_resources.h"
 #include "ui/utility_dlg.h"

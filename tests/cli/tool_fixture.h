@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "cli/run_tool.h"
-#include "simulation/simulated_platform.h"
+#include "simulated_module/simulated_platform.h"
 #include "tool_process.h"
 
 namespace lq3860 {

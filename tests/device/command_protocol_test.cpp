@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "device/command_protocol.h"
-#include "simulation/module_behaviour.h"
-#include "simulation/simulated_platform.h"
+#include "simulated_module/module_behaviour.h"
+#include "simulated_module/simulated_platform.h"
 
 namespace lq3860 {
 

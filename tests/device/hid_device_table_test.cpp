@@ -7,7 +7,7 @@
 
 #include "device/command_protocol.h"
 #include "link_fixture.h"
-#include "simulation/module_behaviour.h"
+#include "simulated_module/module_behaviour.h"
 
 namespace lq3860 {
 

@@ -11,7 +11,7 @@
 
 #include "device/hid_device_table.h"
 #include "device/module_link.h"
-#include "simulation/simulated_platform.h"
+#include "simulated_module/simulated_platform.h"
 #include "types/debug_output.h"
 #include "types/pause.h"
 

@@ -8,7 +8,7 @@
 
 #include "device/module_link.h"
 #include "link_fixture.h"
-#include "simulation/module_behaviour.h"
+#include "simulated_module/module_behaviour.h"
 
 namespace lq3860 {
 

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "device/hidapi_platform.h"
+#include "device/hid_platform_linux.h"
 #include "device/hidraw_sys_path.h"
 #include "device/unicode_text.h"
 

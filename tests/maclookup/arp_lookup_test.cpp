@@ -8,7 +8,7 @@
 
 #include "maclookup/mac_handoff.h"
 #include "maclookup/mac_lookup.h"
-#include "maclookup/rtnetlink_neighbour_source.h"
+#include "maclookup/neighbour_source_linux.h"
 #include "types/debug_output.h"
 
 namespace lq3860 {

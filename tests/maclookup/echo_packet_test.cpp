@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "maclookup/echo_packet.h"
-#include "maclookup/echo_probe.h"
+#include "maclookup/echo_probe_linux.h"
 
 namespace lq3860 {
 

@@ -18,9 +18,9 @@
 
 #include "maclookup/mac_handoff.h"
 #include "maclookup/mac_lookup.h"
+#include "maclookup/neighbour_source_linux.h"
 #include "maclookup/network_adapters.h"
 #include "maclookup/route_lookup.h"
-#include "maclookup/rtnetlink_neighbour_source.h"
 #include "types/debug_output.h"
 
 namespace lq3860 {

@@ -22,7 +22,7 @@
 
 #include "session/session.h"
 #include "session/user_services.h"
-#include "simulation/simulated_platform.h"
+#include "simulated_module/simulated_platform.h"
 #include "ui/control_ids.h"
 #include "ui/utility_dlg.h"
 

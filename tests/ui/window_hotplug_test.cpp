@@ -7,7 +7,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "simulation/simulated_hotplug_monitor.h"
+#include "simulated_module/simulated_hotplug_monitor.h"
 #include "ui/device_event_watch.h"
 #include "window_fixture.h"
 

@@ -12,7 +12,7 @@
 #include <functional>
 #include <memory>
 
-#include "device/hidapi_platform.h"
+#include "device/hid_platform_linux.h"
 #include "device/hotplug_monitor.h"
 #include "guest_programs.h"
 #include "session/session.h"

@@ -3,7 +3,7 @@
 // The fixture of the scenarios on the real kernel HID stack: it plugs
 // lq3860-sim modules and sees them through hidapi and the device table.
 #include "device/hid_device_table.h"
-#include "device/hidapi_platform.h"
+#include "device/hid_platform_linux.h"
 #include "device/module_link.h"
 #include "guest_programs.h"
 #include "session/session.h"

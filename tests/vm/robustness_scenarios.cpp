@@ -11,7 +11,7 @@
 #include "device/device_access.h"
 #include "params/config_file.h"
 #include "real_stack.h"
-#include "simulation/module_behaviour.h"
+#include "simulated_module/module_behaviour.h"
 
 namespace lq3860 {
 

@@ -7,8 +7,8 @@
 #include "params/config_file.h"
 #include "params/parameter_transfer.h"
 #include "real_stack.h"
-#include "sim/report_descriptor.h"
-#include "simulation/module_behaviour.h"
+#include "simulated_module/module_behaviour.h"
+#include "uhid_sim/report_descriptor.h"
 
 namespace lq3860 {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "device/windows_hid_platform.h"
+#include "device/hid_platform_windows.h"
 
 // windows.h first: the SetupAPI and HID headers build on its types; hidsdi.h
 // brings hidusage.h and hidpi.h after the types they need. MinGW-w64's HID

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "simulation/simulated_hotplug_monitor.h"
+#include "simulated_module/simulated_hotplug_monitor.h"
 
 #include <utility>
 

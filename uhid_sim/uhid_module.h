@@ -8,9 +8,9 @@
 #include <cstddef>
 #include <vector>
 
-#include "sim/sim_options.h"
-#include "simulation/simulated_module.h"
+#include "simulated_module/simulated_module.h"
 #include "types/hid_report.h"
+#include "uhid_sim/program_options.h"
 
 namespace lq3860 {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "simulation/simulated_module.h"
+#include "simulated_module/simulated_module.h"
 
 namespace lq3860 {
 

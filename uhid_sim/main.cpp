@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "lq3860_version.h"
-#include "sim/sim_options.h"
-#include "sim/uhid_device.h"
-#include "sim/uhid_module.h"
+#include "uhid_sim/program_options.h"
+#include "uhid_sim/uhid_device.h"
+#include "uhid_sim/uhid_module.h"
 
 namespace lq3860 {
 

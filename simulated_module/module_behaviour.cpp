@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "simulation/module_behaviour.h"
+#include "simulated_module/module_behaviour.h"
 
 #include <algorithm>
 #include <string_view>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "sim/uhid_device.h"
+#include "uhid_sim/uhid_device.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "simulation/simulated_platform.h"
+#include "simulated_module/simulated_platform.h"
 
 #include <algorithm>
 #include <utility>

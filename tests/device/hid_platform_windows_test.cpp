@@ -10,8 +10,8 @@
 #include <string>
 
 #include "device/hid_open_windows.h"
+#include "device/hid_platform_windows.h"
 #include "device/timed_io_windows.h"
-#include "device/windows_hid_platform.h"
 #include "types/handle_windows.h"
 #include "windows_test_folder.h"
 

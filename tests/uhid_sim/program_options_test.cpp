@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "params/config_file.h"
-#include "sim/sim_options.h"
+#include "uhid_sim/program_options.h"
 
 namespace lq3860 {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "maclookup/echo_probe.h"
+#include "maclookup/echo_probe_linux.h"
 
 #include <arpa/inet.h>
 #include <linux/icmp.h>

@@ -11,10 +11,10 @@
 
 #include "device/command_protocol.h"
 #include "device/hid_device_table.h"
-#include "sim/report_descriptor.h"
-#include "sim/uhid_module.h"
-#include "simulation/module_behaviour.h"
-#include "simulation/simulated_module.h"
+#include "simulated_module/module_behaviour.h"
+#include "simulated_module/simulated_module.h"
+#include "uhid_sim/report_descriptor.h"
+#include "uhid_sim/uhid_module.h"
 
 namespace lq3860 {
 

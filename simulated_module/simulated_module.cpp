@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "simulation/simulated_module.h"
+#include "simulated_module/simulated_module.h"
 
 #include <filesystem>
 #include <system_error>

@@ -12,7 +12,7 @@
 
 #include "device/hid_device_table.h"
 #include "device/hid_platform.h"
-#include "simulation/simulated_module.h"
+#include "simulated_module/simulated_module.h"
 #include "types/pause.h"
 
 namespace lq3860 {

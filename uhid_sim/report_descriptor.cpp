@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "sim/report_descriptor.h"
+#include "uhid_sim/report_descriptor.h"
 
 #include "device/hid_device_table.h"
 

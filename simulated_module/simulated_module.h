@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "params/config_file.h"
-#include "simulation/module_behaviour.h"
+#include "simulated_module/module_behaviour.h"
 #include "types/hid_report.h"
 
 namespace lq3860 {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "maclookup/rtnetlink_neighbour_source.h"
+#include "maclookup/neighbour_source_linux.h"
 
 #include "maclookup/host_neighbour_source.h"
 

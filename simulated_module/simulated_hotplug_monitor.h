@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "device/hotplug_monitor.h"
-#include "simulation/simulated_platform.h"
+#include "simulated_module/simulated_platform.h"
 
 namespace lq3860 {
 

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
-#include "sim/uhid_module.h"
+#include "uhid_sim/uhid_module.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string>
 
-#include "sim/report_descriptor.h"
+#include "uhid_sim/report_descriptor.h"
 
 namespace lq3860 {
 
@@ -39,7 +39,7 @@ uhid_event BuildCreateEvent(const SimOptions& options, int index) {
     event.type = UHID_CREATE2;
     auto& create = event.u.create2;
     CopyText(create.name, options.ProductName());
-    CopyText(create.phys, "lq3860-sim/" + std::to_string(index));
+    CopyText(create.phys, "lq3860-uhid_sim/" + std::to_string(index));
     CopyText(create.uniq, "LQ3860SIM" + std::to_string(index));
     const int shortReplies = options.module.faults.replyPayloadBytes;
     const auto inputBytes = static_cast<std::uint8_t>(shortReplies > 0 && shortReplies < 64 ? shortReplies : 64);

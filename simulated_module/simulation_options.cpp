@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "simulation/simulation_options.h"
+#include "simulated_module/simulation_options.h"
 
 #include <charconv>
 #include <filesystem>

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "simulation/simulation_options.h"
+#include "simulated_module/simulation_options.h"
 
 namespace lq3860 {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "device/hidapi_platform.h"
+#include "device/hid_platform_linux.h"
 
 #include <fcntl.h>
 #include <hidapi.h>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "sim/sim_options.h"
+#include "uhid_sim/program_options.h"
 
 #include <charconv>
 #include <optional>
