@@ -4,7 +4,7 @@
 #include <string>
 
 #include "cli/exit_codes.h"
-#include "device/device_access.h"
+#include "device/device_messages.h"
 #include "device/host_hid_platform.h"
 #include "device/unicode_text.h"
 #include "params/config_file.h"
@@ -15,10 +15,8 @@ namespace lq3860 {
 
 namespace {
 
-constexpr const char16_t* SIMULATED_NAME = u"LQ-3860 (simulated)";
-
 std::optional<std::u16string> ProductName(const std::optional<std::string>& name) {
-    if (!name) return std::u16string(SIMULATED_NAME);
+    if (!name) return std::u16string(SIMULATED_MODULE_NAME);
     if (name->empty()) return std::nullopt;
     return Utf8ToUtf16(*name);
 }

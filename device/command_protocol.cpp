@@ -9,7 +9,8 @@ namespace lq3860 {
 
 namespace {
 
-constexpr std::size_t PAYLOAD_SIZE = HID_REPORT_SIZE - 1;
+constexpr std::size_t PAYLOAD = 1;  // byte 0 is the report id
+constexpr std::size_t PAYLOAD_SIZE = HID_REPORT_SIZE - PAYLOAD;
 
 // Reply byte positions.
 constexpr std::size_t FIRMWARE_VERSION = 8;
@@ -30,11 +31,8 @@ bool HasOkAt(const HidReport& reply, std::size_t position) {
     return reply[position] == 'O' && reply[position + 1] == 'K';
 }
 
-// The text of a zero-terminated area, never longer than maxLength.
-std::string_view BoundedText(const char* area, std::size_t maxLength) {
-    std::size_t length = 0;
-    while (length < maxLength && area[length] != '\0') ++length;
-    return {area, length};
+void PutText(HidReport& report, std::size_t first, std::string_view text) {
+    std::copy(text.begin(), text.end(), report.begin() + static_cast<std::ptrdiff_t>(first));
 }
 
 std::string_view ReportText(const HidReport& report, std::size_t first, std::size_t maxLength) {
@@ -46,8 +44,25 @@ std::string_view ReportText(const HidReport& report, std::size_t first, std::siz
 void BuildCommandReport(const char* command, HidReport& report) {
     report.fill(0);
     if (command == nullptr) return;
-    const std::string_view text = BoundedText(command, PAYLOAD_SIZE);
-    std::copy(text.begin(), text.end(), report.begin() + 1);
+    PutText(report, PAYLOAD, BoundedText(command, PAYLOAD_SIZE));
+}
+
+void BuildFirmwareReply(const char (&version)[2], const char (&date)[6], HidReport& reply) {
+    reply.fill(0);
+    PutText(reply, FIRMWARE_VERSION, {version, 2});
+    PutText(reply, FIRMWARE_DATE, {date, 6});
+    PutText(reply, FIRMWARE_OK, "OK");
+}
+
+void BuildSignalReply(std::uint8_t level, HidReport& reply) {
+    reply.fill(0);
+    reply[SIGNAL_LEVEL] = level;
+    PutText(reply, SIGNAL_OK, "OK");
+}
+
+void BuildUploadAcknowledgement(HidReport& reply) {
+    reply.fill(0);
+    PutText(reply, PAYLOAD, UPLOAD_ACKNOWLEDGEMENT);
 }
 
 bool DecodeFirmwareReply(const HidReport& reply, FirmwareInfo& info) {
@@ -70,7 +85,7 @@ bool DecodeSignalReply(const HidReport& reply, std::uint8_t& level) {
 }
 
 std::string_view PayloadText(const HidReport& report) {
-    return ReportText(report, 1, PAYLOAD_SIZE);
+    return ReportText(report, PAYLOAD, PAYLOAD_SIZE);
 }
 
 bool IsUploadAcknowledged(const HidReport& reply) {
@@ -95,14 +110,12 @@ void BuildParamReport1(const ModuleParamSet& params, HidReport& report) {
     report[PARAM_CHANNEL] = params.channel;
     report[PARAM_ENCRYPTION] = params.encryption;
     std::copy_n(params.mac, MAC_LENGTH, report.begin() + PARAM_MAC);
-    const std::string_view ssid = ParamText(params.ssid, SSID_SENT_LENGTH);
-    std::copy(ssid.begin(), ssid.end(), report.begin() + PARAM_SSID);
+    PutText(report, PARAM_SSID, ParamText(params.ssid, SSID_SENT_LENGTH));
 }
 
 void BuildParamReport2(const ModuleParamSet& params, HidReport& report) {
     report.fill(0);
-    const std::string_view key = ParamText(params.key, KEY_SENT_LENGTH);
-    std::copy(key.begin(), key.end(), report.begin() + PARAM_KEY);
+    PutText(report, PARAM_KEY, ParamText(params.key, KEY_SENT_LENGTH));
 }
 
 }  // namespace lq3860

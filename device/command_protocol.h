@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// Every report that crosses the link: command reports, the reply tests and
-// the bytes taken from replies, and the two parameter reports.
+// Every report that crosses the link: command reports, the replies (built as
+// a module sends them, tested and taken as the host reads them), and the two
+// parameter reports. Each byte position is named once, in the .cpp.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -25,6 +26,13 @@ struct FirmwareInfo {
     std::string versionText;  // "%c.%c"
     std::string dateText;     // "20%c%c/%c%c/%c%c " (ends in one blank)
 };
+// Replies as a module sends them, zeros elsewhere, at the positions the
+// decoders below read; the simulated module answers with these. The date is
+// six characters, yymmdd.
+void BuildFirmwareReply(const char (&version)[2], const char (&date)[6], HidReport& reply);
+void BuildSignalReply(std::uint8_t level, HidReport& reply);
+void BuildUploadAcknowledgement(HidReport& reply);
+
 // Bytes 1..64 up to the first zero byte: a command's or a reply's text.
 std::string_view PayloadText(const HidReport& report);
 // True when O and K stand at bytes 17 and 18; only then is info filled.

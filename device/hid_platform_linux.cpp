@@ -15,6 +15,7 @@
 
 #include "device/host_hid_platform.h"
 #include "device/unicode_text.h"
+#include "types/owned_descriptor_posix.h"
 
 namespace lq3860 {
 
@@ -34,8 +35,7 @@ class HidapiConnection : public HidConnection {
 public:
     HidapiConnection(hid_device* device, std::string path) : device_(device), path_(std::move(path)) {}
     ~HidapiConnection() override {
-        hid_close(device_);
-        if (lockDescriptor_ >= 0) ::close(lockDescriptor_);  // releases the claim
+        hid_close(device_);  // the lock's descriptor closes after it, releasing the claim
     }
     HidapiConnection(const HidapiConnection&) = delete;
     HidapiConnection& operator=(const HidapiConnection&) = delete;
@@ -45,15 +45,13 @@ public:
     // to itself, so the lock sits on a descriptor of our own on the same
     // node, held as long as the connection.
     ClaimResult ClaimExclusive() override {
-        if (lockDescriptor_ >= 0) return ClaimResult::Claimed;
-        const int descriptor = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        if (descriptor < 0) return ClaimResult::Failed;
-        if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
-            const bool held = errno == EWOULDBLOCK;
-            ::close(descriptor);
-            return held ? ClaimResult::InUse : ClaimResult::Failed;
+        if (lock_.Valid()) return ClaimResult::Claimed;
+        OwnedDescriptor descriptor(::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+        if (!descriptor.Valid()) return ClaimResult::Failed;
+        if (::flock(descriptor.Get(), LOCK_EX | LOCK_NB) != 0) {
+            return errno == EWOULDBLOCK ? ClaimResult::InUse : ClaimResult::Failed;
         }
-        lockDescriptor_ = descriptor;
+        lock_ = std::move(descriptor);
         return ClaimResult::Claimed;
     }
 
@@ -88,7 +86,7 @@ public:
 private:
     hid_device* device_;
     std::string path_;
-    int lockDescriptor_ = -1;
+    OwnedDescriptor lock_;
 };
 
 bool NodeExistsButIsForbidden(const std::string& path) {

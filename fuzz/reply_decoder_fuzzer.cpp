@@ -18,13 +18,13 @@ namespace {
 HidReport TravellingBytes1(const HidReport& reply) {
     HidReport expected{};
     std::copy_n(reply.begin() + 1, 9, expected.begin() + 1);  // mode, channel, encryption, MAC
-    for (std::size_t i = 11; i <= 30 && reply[i] != 0; ++i) expected[i] = reply[i];
+    for (std::size_t i = 11; i < 11 + SSID_SENT_LENGTH && reply[i] != 0; ++i) expected[i] = reply[i];
     return expected;
 }
 
 HidReport TravellingBytes2(const HidReport& reply) {
     HidReport expected{};
-    for (std::size_t i = 1; i <= 63 && reply[i] != 0; ++i) expected[i] = reply[i];
+    for (std::size_t i = 1; i <= KEY_SENT_LENGTH && reply[i] != 0; ++i) expected[i] = reply[i];
     return expected;
 }
 

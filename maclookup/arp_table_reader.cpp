@@ -5,11 +5,13 @@
 #include <cstring>
 #include <vector>
 
+#include "maclookup/maclookup_messages.h"
+
 namespace lq3860 {
 
 CArpTableReader::CArpTableReader(NeighbourTableSource& tableSource, const ReaderMessage& onMessage)
     : source_(tableSource), agentReady_(tableSource.Open()) {
-    if (!agentReady_ && onMessage) onMessage("Load library fail");
+    if (!agentReady_ && onMessage) onMessage(NEIGHBOUR_TABLE_FAILURE_MESSAGE);
 }
 
 int CArpTableReader::ReadEntries(ArpEntry* rows, int maxRows, int interfaceIndex) {

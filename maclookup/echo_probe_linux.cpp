@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "maclookup/host_probe.h"
+#include "types/owned_descriptor_posix.h"
 
 namespace lq3860 {
 
@@ -23,21 +24,6 @@ constexpr std::size_t RECEIVE_BUFFER_SIZE = 1500;
 bool IsPermissionError(int error) {
     return error == EPERM || error == EACCES;
 }
-
-// Closes the probe's socket on every way out of Probe.
-class SocketGuard {
-public:
-    explicit SocketGuard(int fd) : socket_(fd) {}
-    ~SocketGuard() {
-        if (socket_ >= 0) close(socket_);
-    }
-    SocketGuard(const SocketGuard&) = delete;
-    SocketGuard& operator=(const SocketGuard&) = delete;
-    int Get() const { return socket_; }
-
-private:
-    int socket_;
-};
 
 }  // namespace
 
@@ -75,8 +61,8 @@ int CEchoProbe::OpenSocket() {
 
 bool CEchoProbe::Probe(const char* address) {
     permissionDenied_ = false;
-    SocketGuard socket(OpenSocket());
-    if (socket.Get() < 0) {
+    const OwnedDescriptor socket(OpenSocket());
+    if (!socket.Valid()) {
         debug_.Write("1");
         return false;
     }

@@ -9,7 +9,7 @@
 namespace lq3860 {
 
 struct MacHandOffRecord {
-    std::array<std::string, 6> macText;  // "%02X" per byte, byte 0 first
+    std::array<std::string, 6> macText;  // MacByteText of each byte, byte 0 first
     std::uint8_t ready = 0;              // 1: a new MAC the main window has not taken yet
 };
 

@@ -4,6 +4,8 @@
 #include <cstdio>
 
 #include "maclookup/host_neighbour_source.h"
+#include "types/mac_text.h"
+#include "types/module_params.h"
 
 namespace lq3860 {
 
@@ -23,16 +25,9 @@ bool MacLookup::LookUpMac(CArpTableReader& reader, std::optional<int> interfaceI
         std::snprintf(address, sizeof address, "%u.%u.%u.%u", row.ipAddress[0], row.ipAddress[1], row.ipAddress[2],
                       row.ipAddress[3]);
         debug_.Write(address);
-        char mac[18];
-        std::snprintf(mac, sizeof mac, "%02X-%02X-%02X-%02X-%02X-%02X", row.macAddress[0], row.macAddress[1],
-                      row.macAddress[2], row.macAddress[3], row.macAddress[4], row.macAddress[5]);
-        debug_.Write(mac);
+        debug_.Write(MacText(row.macAddress));
         if (row.type == ARP_TYPE_INVALID || ipText != address) continue;
-        for (int b = 0; b < 6; ++b) {
-            char byteText[3];
-            std::snprintf(byteText, sizeof byteText, "%02X", row.macAddress[b]);
-            handOff_.macText[static_cast<std::size_t>(b)] = byteText;
-        }
+        for (std::size_t b = 0; b < MAC_LENGTH; ++b) handOff_.macText[b] = MacByteText(row.macAddress[b]);
         handOff_.ready = 1;
         found = true;  // later matching rows overwrite: the last one wins
     }
@@ -60,8 +55,8 @@ GetMacOutcome MacLookup::GetMacAddressOfHost(const std::string& ipText, std::opt
 
 std::string_view GetMacStatusText(GetMacOutcome outcome) {
     switch (outcome) {
-        case GetMacOutcome::NotFound: return "No entry for this address on this adapter.";
-        case GetMacOutcome::NoPermission: return "No permission to send ICMP (needs CAP_NET_RAW).";
+        case GetMacOutcome::NotFound: return MAC_NOT_FOUND_STATUS;
+        case GetMacOutcome::NoPermission: return NO_ICMP_PERMISSION_STATUS;
         case GetMacOutcome::Found:
         case GetMacOutcome::ProbeFailed: break;
     }

@@ -11,14 +11,11 @@
 #include "maclookup/arp_table_reader.h"
 #include "maclookup/host_probe.h"
 #include "maclookup/mac_handoff.h"
+#include "maclookup/maclookup_messages.h"
 #include "maclookup/neighbour_table_source.h"
 #include "types/debug_output.h"
 
 namespace lq3860 {
-
-// What the user is told when the probe fails (no reply, or no ICMP socket
-// permitted); the dialog shows it with the error icon.
-inline constexpr const char* GET_MAC_ERROR_MESSAGE = "Get MAC Address Error";
 
 using ProbeFunction = std::function<ProbeOutcome(const std::string& address)>;
 

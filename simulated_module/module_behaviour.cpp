@@ -13,10 +13,6 @@ namespace {
 
 constexpr std::uint8_t DEFAULT_MAC[MAC_LENGTH] = {0x00, 0x0C, 0x29, 0x38, 0x60, 0x01};
 
-void PutText(HidReport& report, std::size_t first, std::string_view text) {
-    std::copy(text.begin(), text.end(), report.begin() + static_cast<std::ptrdiff_t>(first));
-}
-
 }  // namespace
 
 ModuleBehaviour::ModuleBehaviour() {
@@ -52,15 +48,11 @@ std::optional<HidReport> ModuleBehaviour::HandleOutputReport(const HidReport& re
     const std::string_view command = PayloadText(report);
     HidReport reply{};
     if (command == CMD_FIRMWARE) {
-        reply[8] = static_cast<std::uint8_t>(version_[0]);
-        reply[9] = static_cast<std::uint8_t>(version_[1]);
-        std::copy_n(date_, 6, reply.begin() + 10);
-        PutText(reply, 17, "OK");
+        BuildFirmwareReply(version_, date_, reply);
     } else if (command == CMD_SIGNAL) {
-        reply[10] = signalLevel_;
-        PutText(reply, 12, "OK");
+        BuildSignalReply(signalLevel_, reply);
     } else if (command == CMD_ANNOUNCE_UPLOAD) {
-        PutText(reply, 1, UPLOAD_ACKNOWLEDGEMENT);
+        BuildUploadAcknowledgement(reply);
         incoming_ = params_;
         upload_ = UploadState::ExpectReport1;
     } else if (command == CMD_READ_PARAMS1) {

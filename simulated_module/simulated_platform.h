@@ -55,6 +55,9 @@ struct SimulatedInterface {
     bool Gone() const { return unplugged || (module && module->Unplugged()); }
 };
 
+// The product name a simulated module carries unless told otherwise.
+inline constexpr const char16_t* SIMULATED_MODULE_NAME = u"LQ-3860 (simulated)";
+
 // Interfaces get the paths "sim:0", "sim:1", ... in the order they are added
 // (unless one is given). Connections refer to their interface weakly, so a
 // connection that outlives the platform fails instead of dangling. Sessions
@@ -72,7 +75,7 @@ public:
 
     // Adds an LQ-3860 with the given product name (nullopt: no readable
     // name) and returns its interface for fault injection and inspection.
-    SimulatedInterface& AddModule(std::optional<std::u16string> productName = u"LQ-3860 (simulated)");
+    SimulatedInterface& AddModule(std::optional<std::u16string> productName = SIMULATED_MODULE_NAME);
     SimulatedInterface& AddInterface(SimulatedInterface interface);
     SimulatedInterface& Interface(std::size_t position) { return *interfaces_.at(position); }
     std::size_t InterfaceCount() const { return interfaces_.size(); }

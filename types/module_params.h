@@ -24,6 +24,10 @@ struct ModuleParamSet {
     std::uint8_t mac[MAC_LENGTH] = {};
 };
 
+// The text at `area` up to its first zero byte, at most maxLength
+// characters; never reads further.
+std::string_view BoundedText(const char* area, std::size_t maxLength);
+
 // The text of an area up to its first zero byte, at most maxLength
 // characters; never reads past the area.
 std::string_view ParamText(const char (&area)[PARAM_TEXT_AREA], std::size_t maxLength = PARAM_TEXT_AREA);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "device/hid_device_table.h"
 #include "simulated_module/simulation_options.h"
 
 namespace lq3860 {
@@ -14,7 +15,7 @@ inline constexpr const char* VIRTUAL_MODULE_NAME = "LQ-3860 (virtual)";
 
 struct SimOptions {
     SimulationOptions module;  // name, faults, state file and number of the modules
-    std::uint16_t vendorId = 0x7e3a;
+    std::uint16_t vendorId = LQ3860_VENDOR_ID;
     std::uint16_t productId = 0x3860;
     bool secondCollection = false;  // a second application collection with usage 0x0002
     bool help = false;

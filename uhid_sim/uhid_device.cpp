@@ -31,8 +31,8 @@ UhidDevice::~UhidDevice() {
 
 bool UhidDevice::Create(const uhid_event& createEvent, std::string& error) {
     Destroy();
-    fd_ = ::open(UHID_PATH, O_RDWR | O_CLOEXEC);
-    if (fd_ < 0) {
+    fd_.Reset(::open(UHID_PATH, O_RDWR | O_CLOEXEC));
+    if (!fd_.Valid()) {
         error = OpenFailure(errno);
         return false;
     }
@@ -48,7 +48,7 @@ bool UhidDevice::ReadEvent(uhid_event& event) {
     event = uhid_event{};
     ssize_t count;
     do {
-        count = ::read(fd_, &event, sizeof event);
+        count = ::read(fd_.Get(), &event, sizeof event);
     } while (count < 0 && errno == EINTR);
     // Events are at least their type field long; the rest of the union is
     // zero where the kernel sent less.
@@ -58,20 +58,17 @@ bool UhidDevice::ReadEvent(uhid_event& event) {
 bool UhidDevice::WriteEvent(const uhid_event& event) {
     ssize_t count;
     do {
-        count = ::write(fd_, &event, sizeof event);
+        count = ::write(fd_.Get(), &event, sizeof event);
     } while (count < 0 && errno == EINTR);
     return count == static_cast<ssize_t>(sizeof event);
 }
 
 void UhidDevice::Destroy() {
-    if (fd_ < 0) {
-        return;
-    }
+    if (!fd_.Valid()) return;
     uhid_event destroy{};
     destroy.type = UHID_DESTROY;
     WriteEvent(destroy);
-    ::close(fd_);
-    fd_ = -1;
+    fd_.Close();
 }
 
 }  // namespace lq3860

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "types/owned_descriptor_posix.h"
+
 namespace lq3860 {
 
 class UhidDevice {
@@ -23,11 +25,11 @@ public:
     // Removes the device from the system (as if pulled out).
     void Destroy();
 
-    int Descriptor() const { return fd_; }
-    bool Present() const { return fd_ >= 0; }
+    int Descriptor() const { return fd_.Get(); }
+    bool Present() const { return fd_.Valid(); }
 
 private:
-    int fd_ = -1;
+    OwnedDescriptor fd_;
 };
 
 }  // namespace lq3860

@@ -17,7 +17,7 @@ namespace {
 std::unique_ptr<HidPlatform> MakePlatform(bool simulate) {
     if (!simulate) return HostHidPlatform();
     auto simulated = std::make_unique<SimulatedPlatform>();
-    simulated->AddModule(std::u16string(u"LQ-3860 (simulated)"));
+    simulated->AddModule();
     return simulated;
 }
 

@@ -11,7 +11,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "device/device_access.h"
+#include "device/device_messages.h"
 #include "device/hid_device_table.h"
 #include "device/module_label.h"
 #include "lq3860_version.h"

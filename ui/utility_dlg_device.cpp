@@ -4,7 +4,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 
-#include "device/device_access.h"
+#include "device/device_messages.h"
 #include "device/hid_device_table.h"
 #include "ui/lamp_icons.h"
 #include "ui/module_name_text.h"

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <mutex>
 
-#include "device/device_access.h"
+#include "device/device_messages.h"
 #include "params/config_file.h"
 #include "tool_fixture.h"
 

@@ -2,7 +2,7 @@
 // The tool's commands in-process, on injected simulated modules (several
 // modules, unreadable names, denied access, failing links, unexpected
 // replies) or on its own --simulate=FILE module.
-#include "device/device_access.h"
+#include "device/device_messages.h"
 #include "device/module_link.h"
 #include "params/config_file.h"
 #include "params/field_rules.h"

@@ -5,8 +5,8 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <utility>
-#include <vector>
 
 #include "device/command_protocol.h"
 #include "simulated_module/module_behaviour.h"
@@ -23,17 +23,24 @@ HidReport ReportWithText(std::size_t first, const std::string& text) {
     return report;
 }
 
+// A report built over leftovers, which must not survive.
+template <typename Build>
+HidReport Built(Build build) {
+    HidReport report;
+    report.fill(0xAA);
+    build(report);
+    return report;
+}
+
+HidReport Command(const char* text) {
+    return Built([text](HidReport& report) { BuildCommandReport(text, report); });
+}
+
 ModuleParamSet SampleParams(const std::string& ssid, const std::string& key) {
     ModuleParamSet params{1, 13, 3, {}, {}, {0x00, 0x1A, 0x2B, 0xC3, 0xD4, 0xFF}};
     StoreParamText(params.ssid, ssid);
     StoreParamText(params.key, key);
     return params;
-}
-
-HidReport Command(const char* text) {
-    HidReport report;
-    BuildCommandReport(text, report);
-    return report;
 }
 
 }  // namespace
@@ -43,65 +50,43 @@ TEST(CommandReports, TextStartsAtByteOneWithZerosAfterItAndIsCutToThePayload) {
     const std::pair<const char*, std::string> rows[] = {
         {CMD_FIRMWARE, "AT+iFW\r\n"},      {CMD_SIGNAL, "AT+iSS\r\n"},        {CMD_ANNOUNCE_UPLOAD, "AT+iWP\r\n"},
         {CMD_READ_PARAMS1, "AT+iRP1\r\n"}, {CMD_READ_PARAMS2, "AT+iRP2\r\n"}, {tooLong.c_str(), std::string(64, 'Z')}};
-    for (const auto& [command, text] : rows) {
-        HidReport report;
-        report.fill(0xAA);  // leftovers must not survive
-        BuildCommandReport(command, report);
-        EXPECT_EQ(report, ReportWithText(1, text)) << text;
-    }
+    for (const auto& [command, text] : rows) EXPECT_EQ(Command(command), ReportWithText(1, text)) << text;
 }
 
-TEST(ReplyTests, FirmwareNeedsOkAt17And18AndOnlyThenFillsTheInfo) {
-    struct Row {
-        std::size_t okAt;
-        char k;
-        bool accepted;
-    };
-    for (const Row& row : {Row{17, 'K', true}, Row{16, 'K', false}, Row{17, 'k', false}}) {
-        SCOPED_TRACE(row.okAt);
+// The replies as a module sends them, and the tests that accept them only
+// with O K in place: firmware "1.2" of 2013/05/20 with O K at 17, signal
+// level byte 10 with O K at 12 (taken as it arrives). The acknowledgement
+// counts only as the exact text ended by zero; byte 0 and what follows the
+// zero are not examined.
+TEST(Replies, AreBuiltByteForByteAndAcceptedOnlyWithOkInPlace) {
+    using namespace std::string_literals;
+    EXPECT_EQ(Built([](HidReport& r) {
+                  BuildFirmwareReply({'1', '2'}, {'1', '3', '0', '5', '2', '0'}, r);
+              }),
+              ReportWithText(8, "12130520\0OK"s));
+    EXPECT_EQ(Built([](HidReport& r) { BuildSignalReply(0xFF, r); }), ReportWithText(10, "\xFF\0OK"s));
+    EXPECT_EQ(Built(BuildUploadAcknowledgement), ReportWithText(1, "AT+iWP OK"));
+    for (const auto& [okAt, k, accepted] : {std::tuple(17, 'K', true), {16, 'K', false}, {17, 'k', false}}) {
         HidReport reply = ReportWithText(8, "12130520");
-        reply[row.okAt] = 'O';
-        reply[row.okAt + 1] = static_cast<std::uint8_t>(row.k);
+        reply[okAt] = 'O';
+        reply[okAt + 1] = static_cast<std::uint8_t>(k);
         FirmwareInfo info{"old", "old date"};
-        EXPECT_EQ(DecodeFirmwareReply(reply, info), row.accepted);
-        EXPECT_EQ(info.versionText, row.accepted ? "1.2" : "old");
-        EXPECT_EQ(info.dateText, row.accepted ? "2013/05/20 " : "old date");
+        EXPECT_EQ(DecodeFirmwareReply(reply, info), accepted) << okAt << k;
+        EXPECT_EQ(info.versionText + info.dateText, accepted ? "1.22013/05/20 " : "oldold date") << okAt << k;
     }
-}
-
-TEST(ReplyTests, SignalNeedsOkAt12And13AndTakesByte10AsItArrives) {
-    struct Row {
-        std::size_t okAt;
-        std::uint8_t level;
-        bool accepted;
-    };
-    for (const Row& row : {Row{12, 0x35, true}, Row{12, 0xFF, true}, Row{11, '2', false}, Row{13, '2', false}}) {
-        SCOPED_TRACE(row.okAt);
-        HidReport reply = ReportWithText(row.okAt, "OK");
-        reply[10] = row.level;
+    for (const auto& [okAt, sent, accepted] : {std::tuple(12, 0x35, true), {11, '2', false}, {13, '2', false}}) {
+        HidReport reply = ReportWithText(okAt, "OK");
+        reply[10] = static_cast<std::uint8_t>(sent);
         std::uint8_t level = '1';
-        EXPECT_EQ(DecodeSignalReply(reply, level), row.accepted);
-        EXPECT_EQ(level, row.accepted ? row.level : '1');
+        EXPECT_EQ(DecodeSignalReply(reply, level), accepted) << okAt;
+        EXPECT_EQ(level, accepted ? sent : '1') << okAt;
     }
-}
-
-TEST(ReplyTests, UploadAcknowledgedOnlyByTheExactTextEndedByZero) {
-    HidReport withTail = ReportWithText(1, "AT+iWP OK");
-    withTail[0] = 0x7F;  // byte 0 and the bytes after the terminator are not examined
-    withTail[20] = 'Q';
-    HidReport noZero;
-    noZero.fill('A');
-    const std::vector<std::pair<HidReport, bool>> rows = {{ReportWithText(1, "AT+iWP OK"), true},
-                                                          {withTail, true},
-                                                          {ReportWithText(1, "AT+iWP OKX"), false},
-                                                          {ReportWithText(1, "AT+iWP Ok"), false},
-                                                          {ReportWithText(1, "AT+iWP"), false},
-                                                          {ReportWithText(2, "AT+iWP OK"), false},
-                                                          {HidReport{}, false},
-                                                          {noZero, false}};
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(IsUploadAcknowledged(rows[i].first), rows[i].second);
+    HidReport withTail = ReportWithText(1, "AT+iWP OK\0Q"s);
+    withTail[0] = 0x7F;
+    EXPECT_TRUE(IsUploadAcknowledged(withTail));
+    for (const HidReport& other :
+         {ReportWithText(1, "AT+iWP OKX"), ReportWithText(1, "AT+iWP Ok"), ReportWithText(2, "AT+iWP OK")}) {
+        EXPECT_FALSE(IsUploadAcknowledged(other)) << PayloadText(other);
     }
 }
 
@@ -112,11 +97,8 @@ TEST(ReplyTests, UploadAcknowledgedOnlyByTheExactTextEndedByZero) {
 TEST(ParamReports, CarryTheFieldsAndTheirTextsAndAreTakenBack) {
     for (const std::string ssid : {"abc", "ABCDEFGHIJKLMNOPQRSTUVWXYZ"}) {
         const std::string key(ssid.size() == 3 ? 1 : 63, 'k');
-        HidReport first;
-        first.fill(0xAA);  // leftovers must not survive
-        HidReport second = first;
-        BuildParamReport1(SampleParams(ssid, key), first);
-        BuildParamReport2(SampleParams(ssid, key), second);
+        HidReport first = Built([&](HidReport& r) { BuildParamReport1(SampleParams(ssid, key), r); });
+        HidReport second = Built([&](HidReport& r) { BuildParamReport2(SampleParams(ssid, key), r); });
         HidReport expected = ReportWithText(11, ssid.substr(0, SSID_SENT_LENGTH));
         const std::uint8_t fields[] = {1, 13, 3, 0x00, 0x1A, 0x2B, 0xC3, 0xD4, 0xFF};  // mode .. MAC
         std::memcpy(expected.data() + 1, fields, sizeof fields);
@@ -143,22 +125,18 @@ TEST(ModuleBehaviourAnswers, OnlyTheExactCommandsAndAnAnnouncedUploadCount) {
     HidReport trailing = Command(CMD_FIRMWARE);
     trailing[9] = 'x';
     ModuleBehaviour module;
-    for (const HidReport& report : {Command("AT+iXX\r\n"), Command("AT+iFW"), HidReport{}, trailing}) {
+    for (const HidReport& report : {Command("AT+iXX\r\n"), Command("AT+iFW"), trailing}) {
         EXPECT_FALSE(module.HandleOutputReport(report));
     }
     int storedCount = 0;
     module.OnParamsStored([&storedCount](const ModuleParamSet&) { ++storedCount; });
     const ModuleParamSet uploaded = SampleParams("ABCDEFGHIJKLMNOPQRST", std::string(63, 'K'));
-    HidReport first;
-    HidReport second;
-    BuildParamReport1(uploaded, first);
-    BuildParamReport2(uploaded, second);
+    const HidReport first = Built([&](HidReport& r) { BuildParamReport1(uploaded, r); });
     EXPECT_FALSE(module.HandleOutputReport(first));  // not announced: ignored
-    const auto ack = module.HandleOutputReport(Command(CMD_ANNOUNCE_UPLOAD));
-    ASSERT_TRUE(ack && IsUploadAcknowledged(*ack));
+    ASSERT_TRUE(IsUploadAcknowledged(module.HandleOutputReport(Command(CMD_ANNOUNCE_UPLOAD)).value_or(HidReport{})));
     EXPECT_FALSE(module.HandleOutputReport(first));
     EXPECT_STREQ(module.Params().ssid, "LQ-3860");  // nothing stored halfway
-    EXPECT_FALSE(module.HandleOutputReport(second));
+    EXPECT_FALSE(module.HandleOutputReport(Built([&](HidReport& r) { BuildParamReport2(uploaded, r); })));
     EXPECT_EQ(storedCount, 1);
     EXPECT_EQ(std::memcmp(&module.Params(), &uploaded, sizeof uploaded), 0);
 }

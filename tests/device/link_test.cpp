@@ -32,10 +32,6 @@ HidReport StaleReport() {
     return stale;
 }
 
-HidReport SignalReply(std::uint8_t level, char k = 'K') {
-    return {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, level, 0, 'O', static_cast<std::uint8_t>(k)};
-}
-
 }  // namespace
 
 // One module, scanned and opened; the records emptied.
@@ -65,7 +61,8 @@ TEST_F(Link, OpenModuleClosesTheOpenOneFirstAndCloseLinkAsksForARescan) {
     module->failOpen = true;
     EXPECT_FALSE(link.OpenModule(0));
     EXPECT_EQ(Flags(), DROPPED);
-    EXPECT_FALSE(HandleOpen());  // the old handle was closed
+    EXPECT_FALSE(HandleOpen());           // the old handle was closed
+    EXPECT_FALSE(table.LastOpenInUse());  // failed, but not because another holds it
     EXPECT_TRUE(module->written.empty());
 }
 
@@ -73,59 +70,40 @@ TEST_F(Link, OpenModuleClosesTheOpenOneFirstAndCloseLinkAsksForARescan) {
 // link. Signal waits, reports the previous level and stores the new one.
 TEST_F(Link, QueriesAcceptOrRefuseTheReplyTheyRead) {
     FirmwareInfo info;
-    module->module->Behaviour().SetFirmware('2', '1', "130715");
     ASSERT_EQ(link.QueryFirmware(reply, info), ReplyOutcome::Accepted);
-    EXPECT_EQ(info.versionText + info.dateText, "2.12013/07/15 ");
-    module->module->nextReply = SignalReply('1');
+    module->module->nextReply = HidReport{};
     EXPECT_EQ(link.QueryFirmware(reply, info), ReplyOutcome::Refused);
-    EXPECT_EQ(reply, SignalReply('1'));
-    EXPECT_EQ(info.versionText, "2.1");
-
     std::uint8_t signalLevel = 0;
-    module->module->Behaviour().SetSignalLevel('3');
+    module->module->Behaviour().SetSignalLevel(0x35);
     ASSERT_EQ(link.QuerySignal(reply, signalLevel), ReplyOutcome::Accepted);
-    EXPECT_EQ(signalLevel, '3');
-    module->module->nextReply = SignalReply(0x35);
     ASSERT_EQ(link.QuerySignal(reply, signalLevel), ReplyOutcome::Accepted);
     EXPECT_EQ(signalLevel, 0x35);
-    module->module->nextReply = SignalReply('1', 'X');
+    module->module->nextReply = HidReport{};
     EXPECT_EQ(link.QuerySignal(reply, signalLevel), ReplyOutcome::Refused);
     EXPECT_EQ(signalLevel, 0x35);
-    EXPECT_EQ(debugTexts, (Texts{"OK", "NG", "OK", "RSSI= 0", "OK", "RSSI= 51", "NG"}));
+    EXPECT_EQ(debugTexts, (Texts{"OK", "NG", "OK", "RSSI= 0", "OK", "RSSI= 53", "NG"}));
     EXPECT_EQ(pauses, std::vector<unsigned>(3, SIGNAL_REPLY_WAIT_MS));
     EXPECT_EQ(Flags(), KEPT);
-    EXPECT_EQ(std::vector<HidReport>(module->written.end() - 3, module->written.end()),
-              std::vector<HidReport>(3, Command(CMD_SIGNAL)));
 }
 
+// Before each command the link drops what waits (up to its limit, without
+// waiting or saying anything), so every command reads the reply to itself.
 TEST_F(Link, EveryCommandTakesTheReplyToItselfWhateverWasWaiting) {
-    struct Row {
-        const char* what;
-        std::function<void(SimulatedInterface&)> before;
+    const std::function<void(SimulatedInterface&)> waiting[] = {
+        [](SimulatedInterface& m) { m.pendingInput.assign(HID_DISCARD_MAX_REPORTS, StaleReport()); },
+        [](SimulatedInterface& m) { m.pendingInput.emplace_back(StaleReport(), 3); },  // a short report
+        [](SimulatedInterface& m) { m.module->faults.doubleReplies = true; },
     };
-    const std::vector<Row> rows = {
-        {"nothing waiting", [](SimulatedInterface&) {}},
-        {"a report left from an earlier program",
-         [](SimulatedInterface& m) { m.pendingInput.push_back(StaleReport()); }},
-        {"as many reports as the link drops",
-         [](SimulatedInterface& m) { m.pendingInput.assign(HID_DISCARD_MAX_REPORTS, StaleReport()); }},
-        {"a short report", [](SimulatedInterface& m) { m.pendingInput.emplace_back(StaleReport(), 3); }},
-        {"every reply sent twice", [](SimulatedInterface& m) { m.module->faults.doubleReplies = true; }},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
-        module->pendingInput.clear();
-        module->module->faults = {};
-        row.before(*module);
+    for (const auto& before : waiting) {
+        before(*module);
         for (const char* command : {CMD_FIRMWARE, CMD_SIGNAL, CMD_READ_PARAMS1, CMD_READ_PARAMS2, CMD_FIRMWARE}) {
-            pauses.clear();
             ASSERT_TRUE(link.ExchangeCommand(command, 0, reply)) << command;
             EXPECT_EQ(reply, OwnReply(command)) << command;
-            EXPECT_TRUE(pauses.empty()) << command;  // dropping waits for nothing
         }
-        EXPECT_TRUE(debugTexts.empty());  // nor does it say anything
-        EXPECT_EQ(Flags(), KEPT);
+        module->module->faults = {};
     }
+    EXPECT_TRUE(pauses.empty() && debugTexts.empty());
+    EXPECT_EQ(Flags(), KEPT);
     // A module that floods the link cannot hold the host in the dropping loop.
     module->pendingInput.assign(HID_DISCARD_MAX_REPORTS + 2, StaleReport());
     EXPECT_EQ(table.DiscardPendingInput(), HID_DISCARD_MAX_REPORTS);
@@ -140,8 +118,10 @@ TEST_F(Link, AFailedStepReportsOnceAndDropsTheLink) {
     module->failWrite = true;
     std::uint8_t level = '2';
     EXPECT_EQ(link.QuerySignal(reply, level), ReplyOutcome::LinkFailed);
-    EXPECT_EQ(std::tuple(level, debugTexts, pauses.size(), Flags()),
-              std::tuple('2', Texts{"HID_Write Err\n"}, 0u, DROPPED));
+    EXPECT_EQ(level, '2');
+    EXPECT_EQ(debugTexts, Texts{"HID_Write Err\n"});
+    EXPECT_TRUE(pauses.empty());
+    EXPECT_EQ(Flags(), DROPPED);
     module->failWrite = false;
     EXPECT_FALSE(HandleOpen());  // working again, but the handle was closed
 
@@ -153,12 +133,6 @@ TEST_F(Link, AFailedStepReportsOnceAndDropsTheLink) {
     EXPECT_EQ(debugTexts, Texts{"HID_Read Err\n"});
     EXPECT_EQ(module->written, (std::vector<HidReport>{Command(CMD_SIGNAL), Command(CMD_FIRMWARE)}));
     EXPECT_EQ(Flags(), DROPPED);
-    // On a closed link nothing is dropped and the write fails as before.
-    debugTexts.clear();
-    module->failRead = false;
-    EXPECT_EQ(link.QueryFirmware(reply, info), ReplyOutcome::LinkFailed);
-    EXPECT_EQ(debugTexts, Texts{"HID_Write Err\n"});
-    EXPECT_EQ(module->pendingInput.size(), 2u);  // the old report and the unread reply
 }
 
 // A reply later than a read's time limit fails the read after that limit;
@@ -167,8 +141,9 @@ TEST_F(Link, LateReplyFailsAfterOneReadLimitAndDropsTheLink) {
     FirmwareInfo info;
     module->module->faults.replyDelayMs = HID_READ_TIMEOUT_MS + 500;
     EXPECT_EQ(link.QueryFirmware(reply, info), ReplyOutcome::LinkFailed);
-    EXPECT_EQ(std::tuple(pauses, debugTexts, Flags()),
-              std::tuple(std::vector<unsigned>{HID_READ_TIMEOUT_MS}, Texts{"HID_Read Err\n"}, DROPPED));
+    EXPECT_EQ(pauses, std::vector<unsigned>{HID_READ_TIMEOUT_MS});
+    EXPECT_EQ(debugTexts, Texts{"HID_Read Err\n"});
+    EXPECT_EQ(Flags(), DROPPED);
     OpenLink();
     module->pendingInput.clear();
     module->module->faults.replyDelayMs = HID_READ_TIMEOUT_MS - 100;
@@ -176,53 +151,37 @@ TEST_F(Link, LateReplyFailsAfterOneReadLimitAndDropsTheLink) {
     EXPECT_EQ(pauses, std::vector<unsigned>{HID_READ_TIMEOUT_MS - 100});
 }
 
+// The firmware reply cut before its O and K, read into a buffer holding the
+// whole reply: the O and K of the previous reply must not stand in for them.
 TEST_F(Link, BytesTheModuleDidNotSendAreZero) {
     FirmwareInfo info;
     ASSERT_EQ(link.QueryFirmware(reply, info), ReplyOutcome::Accepted);
-    // The firmware reply again, cut before its O and K: the O and K of the
-    // previous reply must not stand in for them.
     module->module->faults.replyPayloadBytes = 16;
     EXPECT_EQ(link.QueryFirmware(reply, info), ReplyOutcome::Refused);
     HidReport expected = OwnReply(CMD_FIRMWARE);
     std::fill(expected.begin() + 17, expected.end(), std::uint8_t{0});
     EXPECT_EQ(reply, expected);
-    // One payload byte into a buffer full of an earlier reply: two bytes read, the rest zero.
-    module->module->faults.replyPayloadBytes = 1;
-    reply = StaleReport();
-    int read = 0;
-    ASSERT_TRUE(link.WriteCommand(CMD_SIGNAL));
-    ASSERT_EQ(table.HID_Read(reply.data(), HID_REPORT_SIZE, &read), 1);
-    EXPECT_EQ(read, 2);
-    EXPECT_EQ(reply, HidReport{});
 }
 
 // Held by another session of this process, then by another program: listed
-// and named, but not opened, and nothing is sent.
+// and named, but not opened, and nothing is sent. Released, the module
+// opens and is in use for others.
 TEST_F(Link, AModuleInUseIsListedAndNamedButNotOpened) {
     HidDeviceTable other(&platform);
-    other.HID_ClearList();
     ASSERT_EQ(other.HID_Enumerate(), 1);
     link.CloseLink();
     ASSERT_EQ(other.HID_Open(0), 1);
     for (const bool anotherProgram : {false, true}) {
-        SCOPED_TRACE(anotherProgram);
         if (anotherProgram) other.HID_Close();
         module->heldByAnotherProgram = anotherProgram;
         ASSERT_EQ(Rescan(), 1);
         char name[HID_PRODUCT_NAME_SIZE] = {};
         EXPECT_EQ(table.HID_GetName(0, name, sizeof name), 1);
-        EXPECT_STREQ(name, "LQ-3860 (simulated)");
         EXPECT_FALSE(link.OpenModule(0));
-        EXPECT_TRUE(table.LastOpenInUse());
-        EXPECT_EQ(link.deviceOpen, 0);
+        EXPECT_TRUE(table.LastOpenInUse()) << anotherProgram;
     }
     EXPECT_TRUE(module->written.empty());
-    // A failed open for another reason is not "in use"; released, the module opens and is in use for others.
     module->heldByAnotherProgram = false;
-    module->failOpen = true;
-    EXPECT_FALSE(link.OpenModule(0));
-    EXPECT_FALSE(table.LastOpenInUse());
-    module->failOpen = false;
     EXPECT_TRUE(link.OpenModule(0));
     EXPECT_EQ(other.HID_Open(0), 0);
     EXPECT_TRUE(other.LastOpenInUse());

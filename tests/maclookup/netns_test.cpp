@@ -3,7 +3,8 @@
 // joined by a veth pair: the "host" holds lqa0 (192.168.255.2/24) and an
 // unconnected lqa1 with one static row; the "peer" answers at 192.168.255.1
 // with MAC 00:0c:29:3a:4b:5c. The test process works inside the host
-// namespace, so no traffic leaves them. Needs root.
+// namespace, so no traffic leaves them. Needs root. The adapter the route
+// chooses: tests/cli/getmac_netns.sh.
 #include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
@@ -18,9 +19,7 @@
 
 #include "maclookup/mac_handoff.h"
 #include "maclookup/mac_lookup.h"
-#include "maclookup/neighbour_source_linux.h"
 #include "maclookup/network_adapters.h"
-#include "maclookup/route_lookup.h"
 #include "types/debug_output.h"
 
 namespace lq3860 {
@@ -34,10 +33,10 @@ bool Shell(const std::string& command) {
 struct CycleReport {
     GetMacOutcome outcome;
     long long elapsedMs;
-    std::string handOff, debug, types;  // handOff: the MAC texts and ready; types: of the adapter's rows afterwards
+    std::string handOff, debug;  // handOff: the MAC texts and ready
 };
 
-// Runs a cycle on the named adapter, then reads the types of that adapter's rows.
+// Runs a cycle on the named adapter.
 CycleReport RunCycle(const char* address, const char* adapter) {
     CycleReport report{};
     const DebugOutput debug([&report](std::string_view text) { report.debug += std::string(text) + "|"; });
@@ -49,11 +48,6 @@ CycleReport RunCycle(const char* address, const char* adapter) {
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
     for (const auto& byte : MacHandOff.macText) report.handOff += byte + "-";
     report.handOff += std::to_string(MacHandOff.ready);
-    RtnetlinkNeighbourSource table;
-    CArpTableReader reader(table, [](const std::string&) {});
-    ArpEntry rows[8];
-    for (int i = 0; i < reader.ReadEntries(rows, 8, index.value_or(0)); ++i)
-        report.types += std::to_string(rows[i].type);
     return report;
 }
 
@@ -71,20 +65,6 @@ int CycleWithoutRawSockets(const char* pingGroupRange) {
     return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) != 99
                ? WEXITSTATUS(status)
                : -1;
-}
-
-// The lines a command prints; during() runs once a line holding startMark came.
-std::string OutputAround(const std::string& command, const char* startMark, const std::function<void()>& during) {
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    std::string output;
-    char line[512];
-    while (pipe != nullptr && output.find(startMark) == std::string::npos && std::fgets(line, sizeof line, pipe))
-        output += line;
-    EXPECT_NE(output.find(startMark), std::string::npos) << command << ": " << output;
-    during();
-    while (pipe != nullptr && std::fgets(line, sizeof line, pipe) != nullptr) output += line;
-    if (pipe != nullptr) pclose(pipe);
-    return output;
 }
 
 class NetnsTest : public ::testing::Test {
@@ -116,63 +96,36 @@ protected:
 // The rows run while ping gets replies from the peer: a probe of a silent
 // address sees them on its raw socket and must not take them for its own.
 TEST_F(NetnsTest, CyclesFindOnlyAnsweringPeersOnTheirAdapterAmidOtherHostsReplies) {
-    // types: nullptr when not checked
     const struct {
         const char *address, *adapter;
         GetMacOutcome outcome;
-        const char *handOff, *debug, *types;
+        const char *handOff, *debug;
         int minMs, maxMs;
     } rows[] = {
-        {"192.168.255.1", "lqa0", GetMacOutcome::Found, "00-0C-29-3A-4B-5C-1", "192.168.255.1|00-0C-29-3A-4B-5C|", "3",
-         0, 1000},
-        {"192.168.255.1", "lqa1", GetMacOutcome::NotFound, "------0", "192.168.255.200|02-00-00-00-00-C8|", "4", 0,
-         1000},
-        {"192.168.255.77", "lqa0", GetMacOutcome::ProbeFailed, "------0", "4|", nullptr, 1950, 3000},
-        {"192.168.255", "lqa0", GetMacOutcome::ProbeFailed, "------0", "2|", nullptr, 0, 1000},
+        {"192.168.255.1", "lqa0", GetMacOutcome::Found, "00-0C-29-3A-4B-5C-1", "192.168.255.1|00-0C-29-3A-4B-5C|", 0,
+         999},
+        {"192.168.255.1", "lqa1", GetMacOutcome::NotFound, "------0", "192.168.255.200|02-00-00-00-00-C8|", 0, 999},
+        {"192.168.255.77", "lqa0", GetMacOutcome::ProbeFailed, "------0", "4|", 1950, 3000},
+        {"192.168.255", "lqa0", GetMacOutcome::ProbeFailed, "------0", "2|", 0, 999},
     };
-    const std::string ping = OutputAround("ping -c 16 -i 0.2 192.168.255.1", "bytes from", [&] {
-        for (const auto& row : rows) {
-            SCOPED_TRACE(std::string(row.address) + " on " + row.adapter);
-            const CycleReport report = RunCycle(row.address, row.adapter);
-            EXPECT_EQ(report.outcome, row.outcome);
-            EXPECT_EQ(report.handOff, row.handOff);
-            EXPECT_EQ(report.debug, row.debug);
-            EXPECT_EQ(report.types, row.types ? row.types : report.types);
-            EXPECT_GE(report.elapsedMs, row.minMs);
-            EXPECT_LT(report.elapsedMs, row.maxMs);
-            RecordProperty(std::string("cycle_ms_") + row.address, std::to_string(report.elapsedMs));
-        }
-    });
-    EXPECT_NE(ping.find(" 0% packet loss"), std::string::npos) << "ping ran through all rows: " << ping;
+    FILE* ping = popen("ping -c 16 -i 0.2 192.168.255.1 2>&1", "r");
+    ASSERT_NE(ping, nullptr);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.address) + " on " + row.adapter);
+        const CycleReport report = RunCycle(row.address, row.adapter);
+        EXPECT_EQ(report.outcome, row.outcome);
+        EXPECT_EQ(report.handOff + " " + report.debug, std::string(row.handOff) + " " + row.debug);
+        EXPECT_TRUE(report.elapsedMs >= row.minMs && report.elapsedMs < row.maxMs) << report.elapsedMs;
+    }
+    std::string output;
+    for (char line[512]; std::fgets(line, sizeof line, ping) != nullptr;) output += line;
+    pclose(ping);
+    EXPECT_NE(output.find(" 0% packet loss"), std::string::npos) << "ping ran through all rows: " << output;
 }
 
 TEST_F(NetnsTest, WithoutRawSocketsTheGroupRangeDecidesAndRefusalIsNoPermission) {
     EXPECT_EQ(CycleWithoutRawSockets("65534 65534"), static_cast<int>(GetMacOutcome::Found));
     EXPECT_EQ(CycleWithoutRawSockets("1 0"), static_cast<int>(GetMacOutcome::NoPermission));
-}
-
-// The route decides the adapter: addresses of the peer's subnet leave
-// through lqa0 (lqa1 has a row but no route), local addresses through lo; no
-// default route and texts that are no address give none.
-TEST_F(NetnsTest, RouteLookupGivesTheRoutesOutputInterface) {
-    const std::optional<int> lqa0 = FindHostAdapterIndex("lqa0"), lo = FindHostAdapterIndex("lo");
-    ASSERT_TRUE(lqa0 && lo && *lqa0 != *lo);
-    const std::pair<const char*, std::optional<int>> rows[] = {
-        {"192.168.255.1", lqa0},    {"192.168.255.200", lqa0},     {"192.168.255.2", lo},           {"127.0.0.1", lo},
-        {"10.1.2.3", std::nullopt}, {"192.168.255", std::nullopt}, {"192.168.255.1 ", std::nullopt}};
-    for (const auto& [address, interfaceIndex] : rows) EXPECT_EQ(RouteInterfaceFor(address), interfaceIndex) << address;
-}
-
-// One 79-byte echo request (14 Ethernet + 20 IP + 45 ICMP bytes) with a checksum
-// tshark finds correct, then the reply: the first two ICMP frames.
-TEST_F(NetnsTest, ProbeOnTheWireHasAValidChecksum) {
-    CycleReport report{};
-    const std::string capture = OutputAround(
-        "tshark -i lqa0 -l -n -a duration:8 -c 2 -f icmp -T fields -e frame.len"
-        " -e icmp.type -e icmp.checksum.status",
-        "Capture started", [&] { report = RunCycle("192.168.255.1", "lqa0"); });
-    EXPECT_EQ(report.outcome, GetMacOutcome::Found);
-    EXPECT_NE(capture.find("\n79\t8\t1\n79\t0\t1\n"), std::string::npos) << capture;
 }
 
 }  // namespace

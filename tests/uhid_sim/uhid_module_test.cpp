@@ -22,7 +22,8 @@ namespace {
 
 // What the kernel's parser makes of a report descriptor: the top-level
 // collections (usage page << 16 | usage), the input and output bits, whether
-// report ids are used, and whether every item and collection is complete.
+// report ids are used, and whether every item and collection is complete
+// with every field carrying whole bytes (logical 0..255).
 std::tuple<std::vector<unsigned>, unsigned, unsigned, bool, bool> Walk(const std::uint8_t* data, std::size_t size) {
     std::vector<unsigned> collections;
     std::map<unsigned, unsigned> item;  // the last value of each item, by its prefix without the size bits
@@ -37,8 +38,10 @@ std::tuple<std::vector<unsigned>, unsigned, unsigned, bool, bool> Walk(const std
         for (std::size_t b = 0; b < length; ++b) value |= unsigned(data[i + 1 + b]) << (8 * b);
         if (tag == 0xA0 && depth++ == 0) collections.push_back(item[0x04] << 16 | item[0x08]);  // page, usage
         if (tag == 0xC0) wellFormed = wellFormed && depth-- > 0;
-        if (tag == 0x80 || tag == 0x90)
+        if (tag == 0x80 || tag == 0x90) {
             (tag == 0x80 ? inputBits : outputBits) += item[0x74] * item[0x94];  // size*count
+            wellFormed = wellFormed && item[0x14] == 0 && item[0x24] == 255;    // logical minimum, maximum
+        }
     }
     return {collections, inputBits, outputBits, item.count(0x84) > 0, wellFormed && depth == 0};
 }

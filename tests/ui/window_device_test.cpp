@@ -4,7 +4,7 @@
 // control characters, against simulated modules.
 #include <cstring>
 
-#include "device/device_access.h"
+#include "device/device_messages.h"
 #include "device/hid_device_table.h"
 #include "window_fixture.h"
 

@@ -15,7 +15,6 @@
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
-#include <iterator>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -37,15 +36,6 @@ inline std::string FileText(const std::string& path) {
 
 inline void WriteText(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
-}
-
-// Entries of `folder` whose path `counted` accepts.
-inline int CountEntries(const std::string& folder, bool (*counted)(const std::filesystem::path&)) {
-    std::error_code error;
-    int count = 0;
-    for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error))
-        count += counted(entry->path());
-    return count;
 }
 
 inline long long MillisecondsSince(Clock::time_point start) {
@@ -103,7 +93,12 @@ inline void Stop(pid_t pid) {
 // unlike a hidapi scan of every vendor, safe while devices disappear.
 inline bool WaitForHidrawNodes(int count) {
     const auto hidraw = [](const char* folder) {
-        return CountEntries(folder, [](const auto& path) { return path.filename().string().starts_with("hidraw"); });
+        std::error_code error;
+        int found = 0;
+        for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+             entry.increment(error))
+            found += entry->path().filename().string().starts_with("hidraw");
+        return found;
     };
     for (const auto deadline = Clock::now() + std::chrono::seconds(10);
          hidraw("/sys/class/hidraw") != count || hidraw("/dev") != count;

@@ -4,11 +4,10 @@
 // the middle of a procedure, and modules that answer late, twice, with junk
 // or with short reports. Every module is an lq3860-sim process; the programs
 // are lq3860ctl processes or this process's own session.
-#include <csignal>
 #include <cstdlib>
 
 #include "device/command_protocol.h"
-#include "device/device_access.h"
+#include "device/device_messages.h"
 #include "params/config_file.h"
 #include "real_stack.h"
 #include "simulated_module/module_behaviour.h"
@@ -23,26 +22,15 @@ const std::string IN_USE_RUN = std::string("1||lq3860ctl: ") + MODULE_IN_USE_MES
 const ModuleParamSet DEFAULTS = ModuleBehaviour().Params();
 const ModuleParamSet OTHER_PARAMS{MODE_AP, 11, ENCRYPTION_NONE, "other-net", "", {2, 0x33, 0x64, 0x95, 0xC6, 0xF7}};
 
-// A child process that creates and removes another vendor's devices (three
-// at a time, through lq3860-sim) until SIGTERM, then writes the number of
-// rounds it made to `roundsFile`. The devices go with SIGKILL, which closes
-// /dev/uhid at once: a SIGTERM could reach a child before its exec and be
-// taken by this process's handler.
-pid_t StartChurn(const std::string& roundsFile) {
-    const pid_t child = fork();
-    if (child != 0) return child;
-    static volatile std::sig_atomic_t stop = 0;
-    std::signal(SIGTERM, [](int) { stop = 1; });
-    unsigned seed = 3860, rounds = 0;
-    while (!stop) {
-        const pid_t sim = Start(SIM, {"--vendor", "1234", "--count", "3"});
-        usleep(10000 + rand_r(&seed) % 50000);  // the devices appear in the meantime, or not yet
-        kill(sim, SIGKILL);
-        waitpid(sim, nullptr, 0);
-        ++rounds;
-    }
-    WriteText(roundsFile, std::to_string(rounds));
-    _exit(0);
+// A shell that creates and removes another vendor's devices (three at a
+// time, through lq3860-sim) until SIGTERM, counting its rounds in
+// /tmp/churn-rounds.txt. The devices go with SIGKILL, which closes /dev/uhid at once.
+pid_t StartChurn() {
+    return Start("/bin/sh",
+                 {"-c",
+                  "trap 'kill -9 $sim; exit' TERM; rounds=0; while :; do "
+                  "/bin/lq3860-sim --vendor 1234 --count 3 & sim=$!; busybox usleep $((10000 + RANDOM % 50000)); "
+                  "kill -9 $sim; wait $sim; rounds=$((rounds + 1)); echo $rounds >/tmp/churn-rounds.txt; done"});
 }
 
 using Robustness = RealStack;
@@ -51,7 +39,7 @@ using Robustness = RealStack;
 // in the middle of it; a scan of the LQ-3860 vendor reads no other device.
 TEST_F(Robustness, ScanningWhileOtherDevicesComeAndGoNeverCrashes) {
     ASSERT_TRUE(Plug({{"--name", "LQ-3860 steady"}}, 1));
-    const pid_t churn = StartChurn("/tmp/churn-rounds.txt");
+    const pid_t churn = StartChurn();
     ASSERT_GT(churn, 0);
     // A tool scan costs a process start; in-process scans are cheap, so most are those.
     // Hundreds of scans, for at least a few seconds of churn; a slow guest
@@ -85,9 +73,7 @@ TEST_F(Robustness, TwoProgramsOnOneModuleTheSecondIsRefusedAndTheModuleKeepsTheF
     WriteText(state, FormatConfiguration(DEFAULTS));
     ASSERT_TRUE(Plug({{"--state", state}}, 1));
     ModuleParamSet held = DEFAULTS;
-    const int RUNS = 7;
-    int writersFirst = 0;
-    for (int run = 0, delayMs = 0; run < RUNS; ++run, delayMs += 40) {
+    for (int run = 0, delayMs = 0; run < 7; ++run, delayMs += 40) {
         SCOPED_TRACE(delayMs);
         // The writer alternates between two sets, so each run changes the module.
         const pid_t writer = Start(CTL, {"write", files[run % 2]}, "/tmp/writer");
@@ -95,44 +81,11 @@ TEST_F(Robustness, TwoProgramsOnOneModuleTheSecondIsRefusedAndTheModuleKeepsTheF
         const pid_t reader = Start(CTL, {"read"}, "/tmp/reader");
         const std::string wrote = Finish(writer, "/tmp/writer"), read = Finish(reader, "/tmp/reader");
         const bool writerFirst = wrote.rfind("0|", 0) == 0;
-        writersFirst += writerFirst;
         if (writerFirst) held = sets[run % 2];
         EXPECT_EQ(wrote, writerFirst ? "0|Upload Parameter OK\n|" : IN_USE_RUN);
         EXPECT_EQ(read, writerFirst ? IN_USE_RUN : "0|" + FormatConfiguration(held) + "|");
         EXPECT_EQ(FileText(state), FormatConfiguration(held));
     }
-    std::printf("LQ3860-VM: two programs on one module: %d runs, writer first %d, reader first %d, no mix-up\n", RUNS,
-                writersFirst, RUNS - writersFirst);
-}
-
-// Descriptors of process `pid` open on a hidraw node.
-int HidrawDescriptors(pid_t pid) {
-    return CountEntries("/proc/" + std::to_string(pid) + "/fd", [](const auto& path) {
-        std::error_code error;
-        return std::filesystem::read_symlink(path, error).string().starts_with("/dev/hidraw");
-    });
-}
-
-// This process stands in for the window: connected, it holds the module;
-// while the tool works on the module, the window's open is refused. The
-// module answers 1.5 s late, so the tool holds it that long.
-TEST_F(Robustness, TheWindowAndTheToolDoNotShareAModule) {
-    ASSERT_TRUE(PlugOneAndOpen({"--reply-delay", "1500"}));
-    EXPECT_EQ(RunProgram(CTL, {"info"}), IN_USE_RUN);
-    link_.CloseLink();
-    EXPECT_TRUE(Succeeded(RunProgram(CTL, {"info"}), {"version 1.1\n"}));
-
-    WriteText("/tmp/window-tool.txt", FormatConfiguration(OTHER_PARAMS));
-    const pid_t writer = Start(CTL, {"write", "/tmp/window-tool.txt"}, "/tmp/writer");
-    // The tool's link and its lock: two descriptors on the node.
-    for (const Clock::time_point start = Clock::now();
-         HidrawDescriptors(writer) < 2 && MillisecondsSince(start) < 5000;)
-        usleep(5000);
-    usleep(100000);
-    EXPECT_FALSE(link_.OpenModule(0));
-    EXPECT_TRUE(table_.LastOpenInUse());
-    EXPECT_EQ(Finish(writer, "/tmp/writer"), "0|Upload Parameter OK\n|");
-    EXPECT_TRUE(link_.OpenModule(0));
 }
 
 // Modules pulled out after each report of Read para and of Write para, and
@@ -160,19 +113,12 @@ TEST_F(Robustness, UnpluggedSilentLateDoubledJunkAndShortRepliesNeverPassForAnsw
         long long limitMs;
     };
     const std::vector<Row> rows = {
-        {{"--unplug-after", "0"}, saveRead, READ_NG, false, UNPLUGGED_READ},
         {{"--unplug-after", "1"}, saveRead, READ_NG, false, UNPLUGGED_READ},
-        {{"--unplug-after", "0"}, write, UPLOAD_NG, false, UNPLUGGED_WRITE},
-        {{"--unplug-after", "1"}, write, UPLOAD_NG, false, UNPLUGGED_WRITE},
         {{"--unplug-after", "2"}, write, UPLOAD_NG, false, UNPLUGGED_WRITE},
         {{"--silent"}, {"read"}, READ_NG, false, LIMIT},
         {{"--reply-delay", "2600"}, {"info"}, "1||lq3860ctl: HID_Read Err\n", false, LIMIT},
-        {{"--reply-delay", "2600"}, {"read"}, READ_NG, false, LIMIT},
-        {{"--reply-delay", "2600"}, write, UPLOAD_NG, false, LIMIT},
         {{"--reply-delay", "1200"}, {"read"}, READ_OK, false, LIMIT},
-        {{"--double-replies"}, {"read"}, READ_OK, false, LIMIT},
         {{"--double-replies"}, write, "0|Upload Parameter OK\n|", true, LIMIT},
-        {{"--garbage-replies"}, {"info"}, "1||lq3860ctl: NG\n", false, LIMIT},
         {{"--garbage-replies"}, write, UPLOAD_NG, false, LIMIT},
         {{"--short-replies", "16"}, {"info"}, "1||lq3860ctl: NG\n", false, LIMIT},  // O and K cut off
         {{"--short-replies", "16"}, {"read"}, "0|" + FormatConfiguration(shortSsid) + "|", false, LIMIT},

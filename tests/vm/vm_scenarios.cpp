@@ -2,8 +2,7 @@
 // Scenarios on the real kernel HID stack: run inside the test VM (as root,
 // with uhid, hidraw and hid-generic loaded), where every module is an
 // lq3860-sim process and the program reaches it through hidapi and hidraw.
-#include "device/command_protocol.h"
-#include "device/device_access.h"
+#include "device/device_messages.h"
 #include "params/config_file.h"
 #include "params/parameter_transfer.h"
 #include "real_stack.h"
@@ -32,71 +31,53 @@ TEST_F(RealStack, ScanSkipsForeignVendorAndSecondCollectionAndNamelessModulesHav
     EXPECT_EQ(table_.AccessDeniedCount(), 0);
 }
 
-TEST_F(RealStack, ElevenModulesListTheFirstTen) {
-    ASSERT_TRUE(Plug({{"--count", "11"}}, 11));
-    EXPECT_EQ(Scan(), HID_MAX_DEVICES);
-    EXPECT_TRUE(table_.Path(HID_MAX_DEVICES - 1) != nullptr && table_.Path(HID_MAX_DEVICES) == nullptr);
-}
-
-TEST_F(RealStack, FirmwareAndSignalRepliesArriveIntact) {
-    ASSERT_TRUE(PlugOneAndOpen({}));
-    // Each whole payload comes through unshifted, as an LQ-3860 with default settings sends it.
-    for (const char* command : {CMD_FIRMWARE, CMD_SIGNAL}) {
-        HidReport sent{};
-        BuildCommandReport(command, sent);
-        const HidReport expected = ModuleBehaviour().HandleOutputReport(sent).value_or(HidReport{});
-        ASSERT_TRUE(link_.ExchangeCommand(command, 0, reply_)) << command;
-        EXPECT_TRUE(std::equal(reply_.begin() + 1, reply_.end(), expected.begin() + 1)) << command;
-    }
-}
-
-TEST_F(RealStack, WrittenParametersReadBackAndSurviveARestart) {
+// Written parameters read back, also after the module restarted. Replies
+// through the kernel, time limits, unplugged modules and faulty replies:
+// robustness_scenarios.
+TEST_F(RealStack, WrittenParametersSurviveARestart) {
     const Args stateFile = {"--state", "/tmp/lq3860-vm-state.txt"};
     std::remove(stateFile[1].c_str());
+    ASSERT_TRUE(PlugOneAndOpen(stateFile));
     const ModuleParamSet written{
         MODE_ADHOC, 13, 2, "kernel-path-20-chars", "abcdefghijklm", {2, 0x33, 0x64, 0x95, 0xC6, 0xF7}};
-    ASSERT_TRUE(PlugOneAndOpen(stateFile));
     ASSERT_EQ(AnnounceUpload(link_, reply_), AnnounceOutcome::Acknowledged);
     ASSERT_TRUE(SendParamReports(link_, written, [](int) {}));
-    for (int run : {1, 2}) {
-        if (run == 2) {  // the module restarted
-            link_.CloseLink();
-            ASSERT_TRUE(Unplug() && PlugOneAndOpen(stateFile));
-        }
-        ModuleParamSet read{};
-        ASSERT_TRUE(DownloadParams(link_, reply_, read, [](int) {})) << run;
-        EXPECT_EQ(FormatConfiguration(read), FormatConfiguration(written)) << run;
-    }
+    link_.CloseLink();
+    ASSERT_TRUE(Unplug() && PlugOneAndOpen(stateFile));
+    ModuleParamSet read{};
+    ASSERT_TRUE(DownloadParams(link_, reply_, read, [](int) {}));
+    EXPECT_EQ(FormatConfiguration(read), FormatConfiguration(written));
 }
 
-TEST_F(RealStack, SilentModuleHitsTheReadTimeLimit) {
-    ASSERT_TRUE(PlugOneAndOpen({"--silent"}));
-    FirmwareInfo info;
-    const Clock::time_point start = Clock::now();
-    EXPECT_EQ(link_.QueryFirmware(reply_, info), ReplyOutcome::LinkFailed);
-    const long long waited = MillisecondsSince(start);
-    EXPECT_TRUE(waited >= HID_READ_TIMEOUT_MS - 50 && waited < HID_READ_TIMEOUT_MS + 3000) << waited;
-    EXPECT_EQ(std::make_pair(link_.deviceOpen, link_.rescanNeeded), std::make_pair(0, 1));
-}
-
-TEST_F(RealStack, ModuleUnpluggedDuringReadParaFailsTheDownload) {
-    ASSERT_TRUE(PlugOneAndOpen({"--unplug-after", "1"}));
-    ModuleParamSet params{};
-    int lastPosition = -1;
-    EXPECT_FALSE(DownloadParams(link_, reply_, params, [&](int position) { lastPosition = position; }));
-    // The procedure still ran to its end, and the module is gone from the next scan.
-    EXPECT_TRUE(link_.deviceOpen == 0 && lastPosition == 1000) << lastPosition;
-    ASSERT_TRUE(WaitForHidrawNodes(0));
-    EXPECT_EQ(Scan(), 0);
-}
-
-// The tool's reads and writes on real modules are robustness_scenarios' business.
 TEST_F(RealStack, ToolListsRealModulesAndTellsOtherUsersHowToGetAccess) {
     ASSERT_TRUE(Plug({{"--name", "LQ-3860 tool"}, {"--no-name"}}, 2));
     // The device nodes are root's alone (crw-------): another user is told how to get access.
     EXPECT_EQ(RunProgram(CTL, {"list"}, 65534), "0||lq3860ctl: " + std::string(DEVICE_ACCESS_DENIED_MESSAGE) + "\n");
     // The nameless module is listed as "Device ...".
     EXPECT_TRUE(Succeeded(RunProgram(CTL, {"list"}), {"\tLQ-3860 tool\t/dev/hidraw", "\tDevice "}));
+}
+
+// lq3860ctl --all on eight modules, each on a thread of its own: each saves
+// its own module's set byte-exact; the silent ninth fails alone.
+TEST_F(RealStack, ToolReadsAllModulesEachItsOwnSet) {
+    std::vector<std::string> stored, saved;
+    for (int k = 0; k < 8; ++k) {
+        ModuleParamSet params = ModuleBehaviour().Params();
+        StoreParamText(params.ssid, "all-modules-" + std::to_string(k));
+        stored.push_back(FormatConfiguration(params));
+        WriteText("/tmp/all-" + std::to_string(k) + ".txt", stored.back());
+    }
+    ASSERT_TRUE(Plug({{"--modules", "8", "--state", "/tmp/all.txt"}, {"--silent", "--name", "Silent"}}, 9));
+    const std::string run = RunProgram(CTL, {"--all", "read", "--save", "/tmp/saved.txt"});
+    EXPECT_TRUE(run.starts_with("1||lq3860ctl: ") && run.ends_with("\tSilent\tDownload Parameter NG\n") &&
+                std::count(run.begin(), run.end(), '\n') == 1)
+        << run;
+    for (int slot = 0; slot < 9; ++slot)
+        if (std::string text = FileText("/tmp/saved-" + std::to_string(slot) + ".txt"); !text.empty())
+            saved.push_back(text);
+    std::sort(saved.begin(), saved.end());
+    std::sort(stored.begin(), stored.end());
+    EXPECT_EQ(saved, stored);
 }
 
 TEST_F(RealStack, UdevRuleTagsOnlyOurModulesForTheSeat) {

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
+// The device layer's user-facing texts. The window and the command-line tool
+// show the same ones.
 
 namespace lq3860 {
-
-// What the user is told when a module cannot be used. The window and the
-// command-line tool show the same texts.
 
 // A scan found an LQ-3860 that this user may not open.
 inline constexpr const char* DEVICE_ACCESS_DENIED_MESSAGE =
@@ -16,5 +15,8 @@ inline constexpr const char* DEVICE_ACCESS_DENIED_MESSAGE =
 // The chosen module is held by another program (another window or
 // lq3860ctl run); nothing was sent to it.
 inline constexpr const char* MODULE_IN_USE_MESSAGE = "The module is in use by another program.";
+
+// A module whose product string cannot be read, named by its 0-based slot.
+inline constexpr const char* UNNAMED_MODULE_LABEL = "Device %d";
 
 }  // namespace lq3860

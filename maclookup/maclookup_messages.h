@@ -1,0 +1,20 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// The MAC lookup's user-facing texts. The Get MAC Address dialog and the
+// command-line tool show the same ones.
+
+namespace lq3860 {
+
+// The probe failed (no reply, or no ICMP socket permitted); the dialog shows
+// it with the error icon.
+inline constexpr const char* GET_MAC_ERROR_MESSAGE = "Get MAC Address Error";
+
+// The neighbour table cannot be reached.
+inline constexpr const char* NEIGHBOUR_TABLE_FAILURE_MESSAGE = "Load library fail";
+
+// Status lines beside the error: the probe was answered but the adapter's
+// rows hold no usable entry; no ICMP socket was permitted.
+inline constexpr const char* MAC_NOT_FOUND_STATUS = "No entry for this address on this adapter.";
+inline constexpr const char* NO_ICMP_PERMISSION_STATUS = "No permission to send ICMP (needs CAP_NET_RAW).";
+
+}  // namespace lq3860
