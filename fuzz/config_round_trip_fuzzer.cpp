@@ -4,11 +4,18 @@
 // save is either refused or its file loads back as the set it saved: the
 // SSID's first 20 characters, the key, "*" in place of an empty text. A save
 // is refused exactly when a text it would write holds a CR or LF, so nothing
-// the file can carry is refused.
+// the file can carry is refused. On disk, a save over the previous input's
+// file (replaced, or written in place where the file has a second hard link)
+// leaves exactly the new text: nothing of the old one, nothing cut, no
+// temporary file.
+#include <stdlib.h>
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <iterator>
 #include <string>
 #include <string_view>
@@ -47,6 +54,25 @@ bool HoldsLineBreak(std::string_view text) {
     return text.find_first_of("\r\n") != std::string_view::npos;
 }
 
+// A scratch folder for the run, in memory where the system has one (flushing
+// costs nothing there), with "linked.txt" and its second name "other.txt".
+const std::filesystem::path& ScratchFolder() {
+    static const std::filesystem::path folder = [] {
+        std::string pattern =
+            (std::filesystem::exists("/dev/shm") ? "/dev/shm" : "/tmp") + std::string("/lq3860-fuzz-XXXXXX");
+        FUZZ_CHECK(::mkdtemp(pattern.data()) != nullptr);
+        std::ofstream(pattern + "/linked.txt").flush();
+        std::filesystem::create_hard_link(pattern + "/linked.txt", pattern + "/other.txt");
+        return std::filesystem::path(pattern);
+    }();
+    return folder;
+}
+
+std::string FileBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
 }  // namespace
 }  // namespace lq3860
 
@@ -71,6 +97,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::string text = FormatConfiguration(saved);
     FUZZ_CHECK(text.size() >= 70 && text.size() <= 154);
+    const std::filesystem::path& folder = ScratchFolder();
+    const std::filesystem::path file = folder / (saved.mode % 2 ? "linked.txt" : "replaced.txt");
+    FUZZ_CHECK(SaveConfigurationFile(file.string(), saved).outcome == SaveOutcome::Saved);
+    FUZZ_CHECK(FileBytes(file) == text);
+    FUZZ_CHECK(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()) <= 3);
     if (expected.ssid[0] == '\0') StoreParamText(expected.ssid, "*");
     if (expected.key[0] == '\0') StoreParamText(expected.key, "*");
     ModuleParamSet loaded;
