@@ -13,6 +13,8 @@ namespace {
 constexpr std::size_t WPA_KEY_MIN = 8;
 constexpr std::size_t WEP64_KEY_LENGTH = 10;
 constexpr std::size_t WEP128_KEY_LENGTH = 26;
+static_assert(NamesNumber(WEP64_KEY_MESSAGE, WEP64_KEY_LENGTH) && NamesNumber(WEP128_KEY_MESSAGE, WEP128_KEY_LENGTH) &&
+              NamesNumber(WPA_KEY_MESSAGE, WPA_KEY_MIN));
 
 // Leading hex digits as a number, kept in its low 8 bits; no digits give 0.
 std::uint8_t ReadHexByte(const std::string& text) {

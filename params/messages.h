@@ -3,8 +3,11 @@
 // The texts the parameter layer gives its users: the procedures' outcomes,
 // the field rules' refusals and the configuration file's failures, and how
 // the command-line programs tell a file failure.
+#include <cstddef>
 #include <string>
 #include <string_view>
+
+#include "types/module_params.h"
 
 namespace lq3860 {
 
@@ -25,6 +28,21 @@ inline constexpr const char* WPA_KEY_MESSAGE = "The KEY must between 8~63 charac
 // loaded file; it is then sent as its first 20).
 inline constexpr const char* SSID_TOO_LONG_MESSAGE = "The SSID can have at most 20 characters.";
 inline constexpr const char* KEY_TOO_LONG_MESSAGE = "The WLK key can have at most 63 characters.";
+
+// Whether `text` names `number` in decimal. The limits are defined once, in
+// types/module_params.h; the texts that spell them out are checked against
+// them when this header is compiled.
+constexpr bool NamesNumber(std::string_view text, std::size_t number) {
+    char digits[20] = {};
+    std::size_t start = sizeof digits;
+    do {
+        digits[--start] = static_cast<char>('0' + number % 10);
+        number /= 10;
+    } while (number != 0);
+    return text.find(std::string_view(digits + start, sizeof digits - start)) != std::string_view::npos;
+}
+static_assert(NamesNumber(SSID_TOO_LONG_MESSAGE, SSID_SENT_LENGTH) &&
+              NamesNumber(KEY_TOO_LONG_MESSAGE, KEY_SENT_LENGTH) && NamesNumber(WPA_KEY_MESSAGE, KEY_SENT_LENGTH));
 
 inline constexpr const char* SAVE_FAILURE_MESSAGE = "Save database file failure";
 inline constexpr const char* OPEN_FAILURE_MESSAGE = "Open database file failure";
