@@ -8,7 +8,6 @@
 #include <windows.h>
 
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -61,91 +60,71 @@ enum class Identity { New, Replaced, SameFile, Untouched };
 // second hard link is written in place; what cannot take the bytes fails with
 // the reason the POSIX storage gives for the same condition and stays as it
 // was (a file another program holds open and lets nobody rename is busy).
-// Devices and pipes are never opened for writing; nothing is left behind.
-TEST(WindowsStorage, SavedTargetsGetTheBytesOrSayWhyNot) {
+// Loading reads a regular file's bytes as they are and refuses the rest in
+// the same words. Devices and pipes are never opened; nothing is left behind.
+TEST(WindowsStorage, TargetsGetTheBytesOrSayWhyNot) {
     using enum Identity;
     TestFolder folder;
     const auto at = [&](const std::wstring& name) { return folder.Path() / name; };
-    const auto file = [&](const std::wstring& name, DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
-        EXPECT_TRUE(WriteBytes(at(name), OLD) && SetFileAttributesW(at(name).c_str(), attributes));
-    };
-    const std::string target = folder.Utf8(L"target"), notRegular = "Not a regular file";
+    for (const auto& [name, attributes] : {std::pair(L"hidden", FILE_ATTRIBUTE_HIDDEN),
+                                           {L"file", 0},
+                                           {L"readonly", FILE_ATTRIBUTE_READONLY},
+                                           {L"busy", 0}}) {
+        ASSERT_TRUE(WriteBytes(at(name), OLD) &&
+                    SetFileAttributesW(at(name).c_str(), attributes | FILE_ATTRIBUTE_ARCHIVE));
+    }
+    ASSERT_TRUE(CreateHardLinkW(at(L"linked").c_str(), at(L"file").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(at(L"sub").c_str(), nullptr));
+    const HANDLE holder = CreateFileW(at(L"busy").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
     const HANDLE pipe = ListeningPipe();
-    HANDLE holder = INVALID_HANDLE_VALUE;
+    const std::string notRegular = "Not a regular file", none = "No such file or directory";
     const struct {
-        std::function<void()> make;
-        std::string path, reason;  // reason empty: the save succeeds
-        std::wstring receiver;     // the file that gets the bytes; empty: none to look at
+        std::wstring name;   // in the folder, saved to; the file that gets the bytes
+        std::string reason;  // empty: the save succeeds
         Identity identity;
     } rows[] = {
-        {[] {}, folder.Utf8(WIDE_NAME), "", WIDE_NAME, New},
-        {[&] { file(L"target", FILE_ATTRIBUTE_HIDDEN); }, target, "", L"target", Replaced},
-        {[&] {
-             file(L"file");
-             EXPECT_TRUE(CreateHardLinkW(at(L"target").c_str(), at(L"file").c_str(), nullptr));
-         },
-         target, "", L"file", SameFile},
-        {[&] { file(L"target", FILE_ATTRIBUTE_READONLY); }, target, "Permission denied", L"target", Untouched},
-        {[&] {
-             file(L"target");
-             holder = CreateFileW(at(L"target").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, 0, nullptr);
-         },
-         target, "Device or resource busy", L"target", Untouched},
-        {[&] { CreateDirectoryW(at(L"target").c_str(), nullptr); }, target, "Is a directory", L"", Untouched},
-        {[] {}, target + "\\", "Is a directory", L"", Untouched},
-        {[] {}, folder.Utf8(L"nowhere\\target"), "No such file or directory", L"", Untouched},
-        {[] {}, target + "-\xff", "Invalid argument", L"", Untouched},
-        {[] {}, "NUL", notRegular, L"", Untouched},
-        {[] {}, PIPE, notRegular, L"", Untouched},
+        {WIDE_NAME, "", New},
+        {L"hidden", "", Replaced},
+        {L"linked", "", SameFile},
+        {L"readonly", "Permission denied", Untouched},
+        {L"busy", "Device or resource busy", Untouched},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.path);
-        row.make();
-        const unsigned long long before = row.receiver.empty() ? 0 : FileIndexOf(at(row.receiver));
+        const unsigned long long before = FileIndexOf(at(row.name));
         const std::size_t entries = folder.Names().size();
-        const FileStatus status = SaveWholeFile(row.path, NEW);
+        const FileStatus status = SaveWholeFile(folder.Utf8(row.name), NEW);
         EXPECT_EQ(std::tuple(status.ok, status.reason), std::tuple(row.reason.empty(), row.reason));
         EXPECT_EQ(folder.Names().size(), entries + (row.identity == New));  // no temporary file or backup
-        if (!row.receiver.empty()) {
-            EXPECT_EQ(ReadBytes(at(row.receiver)), row.identity == Untouched ? OLD : NEW);
-            EXPECT_EQ(FileIndexOf(at(row.receiver)) != before, row.identity == New || row.identity == Replaced);
-        }
-        if (holder != INVALID_HANDLE_VALUE) CloseHandle(std::exchange(holder, INVALID_HANDLE_VALUE));
-        for (const std::wstring& name : folder.Names()) {
-            SetFileAttributesW(at(name).c_str(), FILE_ATTRIBUTE_NORMAL);
-            std::filesystem::remove_all(at(name));
-        }
+        EXPECT_EQ(ReadBytes(at(row.name == L"linked" ? L"file" : row.name)), row.identity == Untouched ? OLD : NEW);
+        EXPECT_EQ(FileIndexOf(at(row.name)) != before, row.identity == New || row.identity == Replaced);
     }
-    EXPECT_TRUE(NeverConnected(pipe));
-}
-
-// Loading refuses, without opening devices and pipes, what is not a regular
-// file, in the same words as on Linux; it reads the bytes as they are.
-TEST(WindowsStorage, LoadingReadsRegularFilesOnly) {
-    TestFolder folder;
-    const std::string fits =
-        "\r\n\n\x1a"
-        "ffffff";
-    const HANDLE pipe = ListeningPipe();
-    ASSERT_TRUE(CreateDirectoryW((folder.Path() / L"sub").c_str(), nullptr));
-    ASSERT_TRUE(WriteBytes(folder.Path() / L"big.txt", std::string(11, 'b')));
-    ASSERT_TRUE(WriteBytes(folder.Path() / WIDE_NAME, fits));
-    const std::pair<std::string, std::string> rows[] = {
-        {folder.Utf8(L"missing.txt"), "No such file or directory"},
-        {folder.Utf8(L"sub"), "Is a directory"},
-        {folder.Utf8(L"big.txt"), "File too large"},
-        {"NUL", "Not a regular file"},
-        {PIPE, "Not a regular file"},
-        {folder.Utf8(WIDE_NAME), ""},
-    };
-    for (const auto& [path, reason] : rows) {
+    CloseHandle(holder);
+    const std::string target = folder.Utf8(L"target");
+    const std::pair<std::string, std::string> refused[] = {{folder.Utf8(L"sub"), "Is a directory"},
+                                                           {target + "\\", "Is a directory"},
+                                                           {folder.Utf8(L"nowhere\\target"), none},
+                                                           {target + "-\xff", "Invalid argument"},
+                                                           {"NUL", notRegular},
+                                                           {PIPE, notRegular}};
+    for (const auto& [path, reason] : refused) {
+        const FileStatus status = SaveWholeFile(path, NEW);
+        EXPECT_EQ(std::tuple(status.ok, status.reason), std::tuple(false, reason)) << path;
+    }
+    const std::pair<std::string, std::string> loads[] = {{folder.Utf8(WIDE_NAME), ""},
+                                                         {folder.Utf8(L"readonly"), "File too large"},
+                                                         {folder.Utf8(L"missing"), none},
+                                                         {folder.Utf8(L"sub"), "Is a directory"},
+                                                         {"NUL", notRegular},
+                                                         {PIPE, notRegular}};
+    for (const auto& [path, reason] : loads) {
         std::string bytes = "before";
-        const FileStatus status = LoadWholeFile(path, 10, bytes);
+        const FileStatus status = LoadWholeFile(path, NEW.size(), bytes);
         EXPECT_EQ(std::tuple(status.ok, status.reason, bytes),
-                  std::tuple(reason.empty(), reason, reason.empty() ? fits : "before"))
+                  std::tuple(reason.empty(), reason, reason.empty() ? NEW : "before"))
             << path;
     }
+    EXPECT_EQ(folder.Names().size(), 7u);
     EXPECT_TRUE(NeverConnected(pipe));
 }
 
