@@ -12,18 +12,6 @@
 
 namespace lq3860 {
 
-TEST(HexFilterTest, RemovesOneNonHexCharacterPerPass) {
-    // 0xE1 is 'a' with the high bit set: not a digit. A null result: nothing to remove.
-    const std::pair<const char*, const char*> rows[] = {
-        {"g", ""}, {"1g", "1"}, {"zz", "z"}, {"a-b:c", "ab:c"}, {"1\xE1", "1"}, {"09afAF", nullptr}, {"", nullptr}};
-    for (const auto& [before, after] : rows) {
-        SCOPED_TRACE(before);
-        std::string text = before;
-        EXPECT_EQ(RemoveFirstNonHexDigit(text), after != nullptr);
-        EXPECT_EQ(text, after ? after : before);
-    }
-}
-
 TEST(KeyLengthRuleTest, EachEncryptionJudgesOnlyTheLength) {
     const char *wep64 = WEP64_KEY_MESSAGE, *wep128 = WEP128_KEY_MESSAGE, *wpa = WPA_KEY_MESSAGE;
     const std::tuple<int, std::size_t, const char*> rows[] = {
