@@ -55,18 +55,29 @@ bool HoldsLineBreak(std::string_view text) {
 }
 
 // A scratch folder for the run, in memory where the system has one (flushing
-// costs nothing there), with "linked.txt" and its second name "other.txt".
-const std::filesystem::path& ScratchFolder() {
-    static const std::filesystem::path folder = [] {
+// costs nothing there), with "linked.txt" and its second name "other.txt";
+// removed when the run ends.
+class ScratchFolder {
+public:
+    ScratchFolder() {
         std::string pattern =
             (std::filesystem::exists("/dev/shm") ? "/dev/shm" : "/tmp") + std::string("/lq3860-fuzz-XXXXXX");
         FUZZ_CHECK(::mkdtemp(pattern.data()) != nullptr);
-        std::ofstream(pattern + "/linked.txt").flush();
-        std::filesystem::create_hard_link(pattern + "/linked.txt", pattern + "/other.txt");
-        return std::filesystem::path(pattern);
-    }();
-    return folder;
-}
+        path_ = pattern;
+        std::ofstream(path_ / "linked.txt").flush();
+        std::filesystem::create_hard_link(path_ / "linked.txt", path_ / "other.txt");
+    }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const std::filesystem::path& Path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
 
 std::string FileBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -97,7 +108,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::string text = FormatConfiguration(saved);
     FUZZ_CHECK(text.size() >= 70 && text.size() <= 154);
-    const std::filesystem::path& folder = ScratchFolder();
+    static const ScratchFolder scratch;
+    const std::filesystem::path& folder = scratch.Path();
     const std::filesystem::path file = folder / (saved.mode % 2 ? "linked.txt" : "replaced.txt");
     FUZZ_CHECK(SaveConfigurationFile(file.string(), saved).outcome == SaveOutcome::Saved);
     FUZZ_CHECK(FileBytes(file) == text);
