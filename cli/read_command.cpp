@@ -23,25 +23,25 @@ int RunRead(const ToolContext& context, ModuleAccess& access) {
     ParamsToFields(downloaded, fields);
     ModuleParamSet shown = downloaded;
     FieldsToParams(fields, shown);
+    // The printed lines are a configuration file as well (--save - prints
+    // them, with --json before the JSON): a text that file cannot carry is
+    // refused as a save refuses it.
     const std::string& saveFile = context.line.saveFile;
-    if (!saveFile.empty()) {
+    const bool print = saveFile == STANDARD_STREAM || (saveFile.empty() && !context.line.json);
+    if (const char* refusal = UnsavableTextMessage(shown); print && refusal) {
+        context.Message(refusal);
+        return EXIT_REFUSED_INPUT;
+    }
+    if (print) {
+        context.out << FormatConfiguration(shown);
+    } else if (!saveFile.empty()) {
         const ConfigSaveResult saved = SaveConfigurationFile(saveFile, shown);
         if (saved.outcome != SaveOutcome::Saved) {
             context.Message(FileMessage(saveFile, saved.message, saved.reason));
             return saved.outcome == SaveOutcome::Refused ? EXIT_REFUSED_INPUT : EXIT_MODULE_FAILURE;
         }
     }
-    if (context.line.json) {
-        context.PrintJson(ParamsJson(shown));
-    } else if (saveFile.empty()) {
-        // The printed lines are a configuration file as well: a text that
-        // file cannot carry is refused as a save refuses it.
-        if (const char* refusal = UnsavableTextMessage(shown)) {
-            context.Message(refusal);
-            return EXIT_REFUSED_INPUT;
-        }
-        context.out << FormatConfiguration(shown);
-    }
+    if (context.line.json) context.PrintJson(ParamsJson(shown));
     return EXIT_OK;
 }
 

@@ -18,7 +18,9 @@ int RunWrite(const ToolContext& context, ModuleAccess& access) {
 }
 
 int PrepareWrite(const ToolContext& context, WriteRequest& request) {
-    const ConfigLoadResult loaded = LoadConfigurationFile(context.line.configFile, request.params);
+    const std::string& file = context.line.configFile;
+    const ConfigLoadResult loaded =
+        file == STANDARD_STREAM ? LoadConfigurationInput(request.params) : LoadConfigurationFile(file, request.params);
     if (!loaded.ok) {
         context.Message(FileMessage(context.line.configFile, loaded.message, loaded.reason));
         return EXIT_REFUSED_INPUT;

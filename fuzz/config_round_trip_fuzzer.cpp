@@ -4,11 +4,18 @@
 // save is either refused or its file loads back as the set it saved: the
 // SSID's first 20 characters, the key, "*" in place of an empty text. A save
 // is refused exactly when a text it would write holds a CR or LF, so nothing
-// the file can carry is refused.
+// the file can carry is refused. On disk, a save over the previous input's
+// file (replaced, or written in place where the file has a second hard link)
+// leaves exactly the new text: nothing of the old one, nothing cut, no
+// temporary file.
+#include <stdlib.h>
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <iterator>
 #include <string>
 #include <string_view>
@@ -47,6 +54,36 @@ bool HoldsLineBreak(std::string_view text) {
     return text.find_first_of("\r\n") != std::string_view::npos;
 }
 
+// A scratch folder for the run, in memory where the system has one (flushing
+// costs nothing there), with "linked.txt" and its second name "other.txt";
+// removed when the run ends.
+class ScratchFolder {
+public:
+    ScratchFolder() {
+        std::string pattern =
+            (std::filesystem::exists("/dev/shm") ? "/dev/shm" : "/tmp") + std::string("/lq3860-fuzz-XXXXXX");
+        FUZZ_CHECK(::mkdtemp(pattern.data()) != nullptr);
+        path_ = pattern;
+        std::ofstream(path_ / "linked.txt").flush();
+        std::filesystem::create_hard_link(path_ / "linked.txt", path_ / "other.txt");
+    }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const std::filesystem::path& Path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+std::string FileBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
 }  // namespace
 }  // namespace lq3860
 
@@ -71,6 +108,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::string text = FormatConfiguration(saved);
     FUZZ_CHECK(text.size() >= 70 && text.size() <= 154);
+    static const ScratchFolder scratch;
+    const std::filesystem::path& folder = scratch.Path();
+    const std::filesystem::path file = folder / (saved.mode % 2 ? "linked.txt" : "replaced.txt");
+    FUZZ_CHECK(SaveConfigurationFile(file.string(), saved).outcome == SaveOutcome::Saved);
+    FUZZ_CHECK(FileBytes(file) == text);
+    FUZZ_CHECK(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()) <= 3);
     if (expected.ssid[0] == '\0') StoreParamText(expected.ssid, "*");
     if (expected.key[0] == '\0') StoreParamText(expected.key, "*");
     ModuleParamSet loaded;

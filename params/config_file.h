@@ -1,43 +1,25 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// The configuration text file: writer (nine CR LF lines) and reader
-// (tag-and-comma scanner), and saving and loading it on disk.
-#include <cstddef>
+// Configuration files on disk: the text of config_text.h, saved and loaded
+// by the rules of file_storage.h. The command-line tool's "-" (standard
+// input) loads through LoadConfigurationInput.
 #include <string>
 #include <string_view>
 
+#include "params/config_text.h"
+#include "params/messages.h"
 #include "types/module_params.h"
 
 namespace lq3860 {
 
-inline constexpr std::size_t CONFIG_FILE_MAX = 10000;
-inline constexpr const char* SAVE_FAILURE_MESSAGE = "Save database file failure";
-inline constexpr const char* OPEN_FAILURE_MESSAGE = "Open database file failure";
+// The name the command-line tool gives standard input (write) and standard
+// output (read --save).
+inline constexpr std::string_view STANDARD_STREAM = "-";
 
-// The refusals of a text that the file cannot carry: its lines end in CR LF
-// and have no escapes, so a line break inside the SSID or key would load
-// back as something else (even as another section).
-inline constexpr const char* SSID_LINE_BREAK_MESSAGE =
-    "The SSID contains a line break (CR or LF), which a configuration file cannot hold.";
-inline constexpr const char* KEY_LINE_BREAK_MESSAGE =
-    "The WLK key contains a line break (CR or LF), which a configuration file cannot hold.";
-
-// The nine lines for `params`, "*" for an empty SSID or key.
-std::string FormatConfiguration(const ModuleParamSet& params);
-
-// The refusal message when a text that FormatConfiguration would write holds
-// a CR or LF; null when the file loads back as the same parameter set.
-const char* UnsavableTextMessage(const ModuleParamSet& params);
-
-struct ConfigLoadResult {
-    bool ok = false;
-    const char* message = nullptr;  // null on success, else the text to show
-    std::string reason = {};        // why the file could not be read, in the system's words; else empty
-};
-// Reads all four sections; stores into params only when every tag is there.
-ConfigLoadResult ParseConfiguration(std::string_view text, ModuleParamSet& params);
 // Reads the file (refusing files over CONFIG_FILE_MAX) and parses it.
 ConfigLoadResult LoadConfigurationFile(const std::string& path, ModuleParamSet& params);
+// Reads standard input to its end (refusing more than CONFIG_FILE_MAX bytes) and parses it.
+ConfigLoadResult LoadConfigurationInput(ModuleParamSet& params);
 
 enum class SaveOutcome { Saved, Refused, Failed };
 struct ConfigSaveResult {
@@ -50,9 +32,5 @@ struct ConfigSaveResult {
 // changes what stands at `path`, except that a file written in place can be
 // left part-written by a failed write.
 ConfigSaveResult SaveConfigurationFile(const std::string& path, const ModuleParamSet& params);
-
-// A file failure as the command-line tools print it: "PATH: MESSAGE (REASON)",
-// or "PATH: MESSAGE" without a reason.
-std::string FileMessage(std::string_view path, std::string_view message, std::string_view reason = {});
 
 }  // namespace lq3860

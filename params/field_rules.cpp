@@ -4,28 +4,25 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "params/hex_digit.h"
+
 namespace lq3860 {
 
 namespace {
 
-// Plain ASCII test: characters with the high bit set are never digits,
-// whatever the C locale says.
-bool IsHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return c - 'A' + 10;
-}
+constexpr std::size_t WPA_KEY_MIN = 8;
+constexpr std::size_t WEP64_KEY_LENGTH = 10;
+constexpr std::size_t WEP128_KEY_LENGTH = 26;
+static_assert(NamesNumber(WEP64_KEY_MESSAGE, WEP64_KEY_LENGTH) && NamesNumber(WEP128_KEY_MESSAGE, WEP128_KEY_LENGTH) &&
+              NamesNumber(WPA_KEY_MESSAGE, WPA_KEY_MIN));
 
 // Leading hex digits as a number, kept in its low 8 bits; no digits give 0.
 std::uint8_t ReadHexByte(const std::string& text) {
     unsigned value = 0;
     for (char c : text) {
-        if (!IsHexDigit(c)) break;
-        value = ((value << 4) | static_cast<unsigned>(HexValue(c))) & 0xFFu;
+        const int digit = HexDigitValue(c);
+        if (digit < 0) break;
+        value = ((value << 4) | static_cast<unsigned>(digit)) & 0xFFu;
     }
     return static_cast<std::uint8_t>(value);
 }
@@ -56,7 +53,7 @@ ParamFields StartFields() {
 
 bool RemoveFirstNonHexDigit(std::string& text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (!IsHexDigit(text[i])) {
+        if (HexDigitValue(text[i]) < 0) {
             text.erase(i, 1);
             return true;
         }
@@ -67,15 +64,15 @@ bool RemoveFirstNonHexDigit(std::string& text) {
 KeyCheck CheckKeyLength(int encryptionSelection, std::size_t keyLength) {
     // Tested in this order: the WPA pair, WEP64, WEP128, NONE.
     if (encryptionSelection == 3 || encryptionSelection == 4) {
-        if (keyLength < 8 || keyLength > 63) return {KeyVerdict::Refused, "The KEY must between 8~63 characters!"};
+        if (keyLength < WPA_KEY_MIN || keyLength > KEY_SENT_LENGTH) return {KeyVerdict::Refused, WPA_KEY_MESSAGE};
         return {KeyVerdict::Accepted, nullptr};
     }
     if (encryptionSelection == 1) {
-        if (keyLength != 10) return {KeyVerdict::Refused, "The KEY must be 10 characters!"};
+        if (keyLength != WEP64_KEY_LENGTH) return {KeyVerdict::Refused, WEP64_KEY_MESSAGE};
         return {KeyVerdict::Accepted, nullptr};
     }
     if (encryptionSelection == 2) {
-        if (keyLength != 26) return {KeyVerdict::Refused, "The KEY must be 26 characters!"};
+        if (keyLength != WEP128_KEY_LENGTH) return {KeyVerdict::Refused, WEP128_KEY_MESSAGE};
         return {KeyVerdict::Accepted, nullptr};
     }
     if (encryptionSelection == ENCRYPTION_NONE) return {KeyVerdict::Cleared, nullptr};

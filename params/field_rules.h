@@ -8,18 +8,13 @@
 #include <cstddef>
 #include <string>
 
+#include "params/messages.h"
 #include "types/module_params.h"
 
 namespace lq3860 {
 
 inline constexpr const char* DEFAULT_SSID = "LQ-3860";
 inline constexpr const char* MAC_FILL_TEXT = "FF";
-
-// The refusal of the transfer from the controls when a text is longer than
-// what the module takes (an SSID over 20 characters can only come from a
-// loaded file; it is then sent as its first 20).
-inline constexpr const char* SSID_TOO_LONG_MESSAGE = "The SSID can have at most 20 characters.";
-inline constexpr const char* KEY_TOO_LONG_MESSAGE = "The WLK key can have at most 63 characters.";
 
 struct ParamFields {
     int modeSelection = -1;  // -1: no selection

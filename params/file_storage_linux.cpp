@@ -18,16 +18,22 @@
 // walk fails instead of being followed.
 #include <fcntl.h>
 #include <linux/magic.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/types.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 #include <deque>
+#include <optional>
 #include <random>
 #include <utility>
+#include <vector>
 
 #include "params/file_storage.h"
 
@@ -37,6 +43,7 @@ namespace {
 
 constexpr int MAX_LINKS = 40;  // links followed in one path, the kernel's own limit
 constexpr int TEMP_NAME_TRIES = 100;
+constexpr int SAVE_TRIES = 10;  // walks started over when the folder changed under a save
 constexpr const char* TEMP_PREFIX = ".lq3860-save-";
 
 // Owns a descriptor and closes it when it goes out of scope.
@@ -81,14 +88,18 @@ FileStatus Failure(const char* reason) {
 }
 
 // Where a path ends: the open folder that holds the final name and the name.
-// Past a link inside /proc there is no folder to work in; `object` is then
-// the final object itself, opened for writing.
+// Past a link inside /proc there is no folder to work in; `stream` is then
+// the final object itself, written at its own position like any stream.
 struct Destination {
     Descriptor folder;
     std::string name;
     bool exists = false;
-    Descriptor object;
+    Descriptor stream;
 };
+
+bool SameObject(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
 
 // The names of a path; empty names (from "//" or a trailing "/") are left out.
 std::deque<std::string> NamesOf(std::string_view path) {
@@ -137,6 +148,33 @@ int ReadLink(int link, std::string& text) {
 
 constexpr int WRITE_FLAGS = O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
 
+// Whether `folder` is this process's own descriptor folder (/proc/self/fd,
+// as /dev/stdout and /dev/fd/N lead there).
+bool IsOwnDescriptorFolder(int folder) {
+    struct stat here {};
+    if (::fstat(folder, &here) != 0) return false;
+    for (const char* own : {"/proc/self/fd", "/proc/thread-self/fd"}) {
+        Descriptor candidate(::open(own, O_PATH | O_DIRECTORY | O_CLOEXEC));
+        struct stat info {};
+        if (candidate.Valid() && ::fstat(candidate.Get(), &info) == 0 && SameObject(info, here)) return true;
+    }
+    return false;
+}
+
+// The object a link in /proc stands for, as a stream. One of this process's
+// own descriptors is used itself, so the bytes go where its next write would
+// go (its position, O_APPEND); anything else is opened to append, so a file
+// behind it is never rewound or cut.
+Descriptor OpenProcStream(int folder, const std::string& name) {
+    if (IsOwnDescriptorFolder(folder) && !name.empty() && name.find_first_not_of("0123456789") == name.npos) {
+        int own = -1;
+        std::from_chars(name.data(), name.data() + name.size(), own);
+        const int flags = ::fcntl(own, F_GETFL);
+        if (flags >= 0 && (flags & O_ACCMODE) != O_RDONLY) return Descriptor(::fcntl(own, F_DUPFD_CLOEXEC, 0));
+    }
+    return Descriptor(::openat(folder, name.c_str(), WRITE_FLAGS | O_APPEND));
+}
+
 // Walks `path` as described at the top of this file; 0 or errno.
 int Resolve(const std::string& path, Destination& destination) {
     if (path.empty()) return ENOENT;
@@ -167,8 +205,8 @@ int Resolve(const std::string& path, Destination& destination) {
             if (OnProcFileSystem(folder.Get())) {
                 // The kernel follows it (with its own rules) to whatever it stands for.
                 if (last) {
-                    destination.object = Descriptor(::openat(folder.Get(), name.c_str(), WRITE_FLAGS));
-                    if (!destination.object.Valid()) return errno;
+                    destination.stream = OpenProcStream(folder.Get(), name);
+                    if (!destination.stream.Valid()) return errno;
                     destination.exists = true;
                     return 0;
                 }
@@ -220,8 +258,12 @@ bool WriteAll(int fd, std::string_view bytes) {
 // Into the file itself. The new bytes are written over the old ones first
 // and the file is cut to their length after: on a full disk a text no longer
 // than the old one then still fits, where emptying the file first would
-// lose everything.
+// lose everything. The file is locked for the write and the cut, so two
+// saves at once leave one of them whole, never a mix.
 FileStatus WriteInPlace(int fd, std::string_view bytes) {
+    while (::flock(fd, LOCK_EX) != 0) {
+        if (errno != EINTR) return Failure(errno);
+    }
     off_t offset = 0;
     while (!bytes.empty()) {
         const ssize_t written = ::pwrite(fd, bytes.data(), bytes.size(), offset);
@@ -231,11 +273,12 @@ FileStatus WriteInPlace(int fd, std::string_view bytes) {
         offset += written;
     }
     if (::ftruncate(fd, offset) != 0 || ::fsync(fd) != 0) return Failure(errno);
+    ::flock(fd, LOCK_UN);
     return Success();
 }
 
-// A FIFO or device takes the bytes as they are; nothing is cut or flushed.
-// A full FIFO fails (EAGAIN) instead of waiting for its reader.
+// A stream takes the bytes at its own position; nothing is rewound, cut or
+// flushed. A full FIFO fails (EAGAIN) instead of waiting for its reader.
 FileStatus WriteStream(int fd, std::string_view bytes) {
     if (!WriteAll(fd, bytes)) return Failure(errno);
     return Success();
@@ -256,17 +299,65 @@ int CreateTemporary(int folder, mode_t mode, Descriptor& file, std::string& name
     return EEXIST;
 }
 
-// Gives the new file the owner, group and mode of the one it replaces; false
-// where the process may not (a file of another user, a group it is not in).
-bool TakeOwnerAndMode(int file, const struct stat& target) {
-    struct stat info {};
-    if (::fstat(file, &info) != 0) return false;
-    if ((info.st_uid != target.st_uid || info.st_gid != target.st_gid) &&
-        ::fchown(file, target.st_uid, target.st_gid) != 0) {
+// The names of the extended attributes of `fd` (the ACL among them, as
+// system.posix_acl_access); false where they cannot be listed.
+bool AttributeNames(int fd, std::vector<std::string>& names) {
+    names.clear();
+    std::string list;
+    while (true) {
+        const ssize_t size = ::flistxattr(fd, nullptr, 0);
+        if (size < 0) return errno == ENOTSUP;  // a file system without attributes: none
+        list.resize(static_cast<std::size_t>(size));
+        const ssize_t got = ::flistxattr(fd, list.data(), list.size());
+        if (got >= 0) {
+            list.resize(static_cast<std::size_t>(got));
+            break;
+        }
+        if (errno != ERANGE) return false;  // ERANGE: the list grew meanwhile
+    }
+    for (std::size_t at = 0; at < list.size();) {
+        const std::size_t end = list.find('\0', at);
+        names.push_back(list.substr(at, end - at));
+        at = end == list.npos ? list.size() : end + 1;
+    }
+    return true;
+}
+
+// Makes the extended attributes of `file` those of `target`: an ACL or
+// attribute the new file inherited from its folder goes, every one of the
+// target's is copied. False where one cannot be.
+bool TakeAttributes(int file, int target) {
+    std::vector<std::string> wanted, inherited;
+    if (!AttributeNames(target, wanted) || !AttributeNames(file, inherited)) return false;
+    for (const std::string& name : inherited) {
+        if (std::find(wanted.begin(), wanted.end(), name) == wanted.end() && ::fremovexattr(file, name.c_str()) != 0) {
+            return false;
+        }
+    }
+    std::string value;
+    for (const std::string& name : wanted) {
+        const ssize_t size = ::fgetxattr(target, name.c_str(), nullptr, 0);
+        if (size < 0) return false;
+        value.resize(static_cast<std::size_t>(size));
+        const ssize_t got = ::fgetxattr(target, name.c_str(), value.data(), value.size());
+        if (got != size || ::fsetxattr(file, name.c_str(), value.data(), value.size(), 0) != 0) return false;
+    }
+    return true;
+}
+
+// Gives the new file the owner, group, ACL, extended attributes and mode of
+// the one it replaces; false where the process may not (a file of another
+// user, a group it is not in, an attribute it may not set).
+bool TakeIdentity(int file, int target, const struct stat& info) {
+    struct stat own {};
+    if (::fstat(file, &own) != 0) return false;
+    if ((own.st_uid != info.st_uid || own.st_gid != info.st_gid) && ::fchown(file, info.st_uid, info.st_gid) != 0) {
         return false;
     }
-    // After the owner: a change of owner clears the set-user-ID and set-group-ID bits.
-    return ::fchmod(file, target.st_mode & 07777) == 0;
+    // After the owner: a change of owner clears the set-user-ID and
+    // set-group-ID bits. The mode's group bits are the ACL's mask, so the
+    // mode goes last and agrees with the copied ACL.
+    return TakeAttributes(file, target) && ::fchmod(file, info.st_mode & 07777) == 0;
 }
 
 // Best effort: the rename has happened; this makes it survive a power loss.
@@ -275,79 +366,161 @@ void SyncFolder(int folder) {
     if (readable.Valid()) ::fsync(readable.Get());
 }
 
-// Writes, flushes and renames the new file over `name`; on any failure the
-// new file is removed and whatever stood at `name` stays as it was.
-FileStatus Commit(int folder, Descriptor& file, const std::string& tempName, const std::string& name,
-                  std::string_view bytes) {
-    if (WriteAll(file.Get(), bytes) && ::fsync(file.Get()) == 0 && file.Close() &&
-        ::renameat(folder, tempName.c_str(), folder, name.c_str()) == 0) {
-        SyncFolder(folder);
-        return Success();
+enum class Placement { Failed, Placed, Swapped };
+
+// Gives the new file `name`: swapped with the replaced entry (which then
+// bears the temporary name), or taken without replacing. Where the file
+// system can do neither, a new name is made a hard link and a replacement is
+// renamed over the name after a last look. Failed: errno says why.
+Placement PlaceName(int folder, const char* temp, const char* name, const struct stat* replaced) {
+    if (::renameat2(folder, temp, folder, name, replaced ? RENAME_EXCHANGE : RENAME_NOREPLACE) == 0) {
+        return replaced ? Placement::Swapped : Placement::Placed;
     }
-    const int error = errno;
-    ::unlinkat(folder, tempName.c_str(), 0);
-    return Failure(error);
+    if (errno != EINVAL) return Placement::Failed;
+    if (!replaced) {
+        return ::linkat(folder, temp, folder, name, 0) == 0 && ::unlinkat(folder, temp, 0) == 0 ? Placement::Placed
+                                                                                                : Placement::Failed;
+    }
+    struct stat now {};
+    if (::fstatat(folder, name, &now, AT_SYMLINK_NOFOLLOW) != 0) return Placement::Failed;
+    if (!SameObject(now, *replaced)) {
+        errno = EEXIST;
+        return Placement::Failed;
+    }
+    return ::renameat(folder, temp, folder, name) == 0 ? Placement::Placed : Placement::Failed;
 }
 
-FileStatus CreateNewFile(const Destination& destination, std::string_view bytes) {
-    Descriptor file;
-    std::string tempName;
-    // The mode a plainly created file gets: 0666 less the umask (and a default ACL).
-    if (const int error = CreateTemporary(destination.folder.Get(), 0666, file, tempName); error != 0) {
+// The new file, written and flushed, takes `name`: a free name without
+// replacing anything that appeared there, or the place of `replaced`. Empty
+// when something else stands at the name by now (the save starts over);
+// on a failure the new file is removed and what stood at `name` stays.
+std::optional<FileStatus> Commit(int folder, Descriptor& file, const std::string& tempName, const std::string& name,
+                                 std::string_view bytes, const struct stat* replaced) {
+    const auto removeTemporary = [&] { ::unlinkat(folder, tempName.c_str(), 0); };
+    if (!WriteAll(file.Get(), bytes) || ::fsync(file.Get()) != 0 || !file.Close()) {
+        const int error = errno;
+        removeTemporary();
         return Failure(error);
     }
-    return Commit(destination.folder.Get(), file, tempName, destination.name, bytes);
+    const char* temp = tempName.c_str();
+    const Placement placement = PlaceName(folder, temp, name.c_str(), replaced);
+    if (placement == Placement::Failed) {
+        const int error = errno;
+        removeTemporary();
+        if (error == EEXIST || error == ENOENT) return std::nullopt;  // the name was taken, or emptied
+        return Failure(error);
+    }
+    if (placement == Placement::Swapped) {
+        // The old entry now bears the temporary name: the examined file goes;
+        // anything else gets its name back.
+        struct stat out {};
+        if (::fstatat(folder, temp, &out, AT_SYMLINK_NOFOLLOW) != 0 || !SameObject(out, *replaced)) {
+            if (::renameat2(folder, temp, folder, name.c_str(), RENAME_EXCHANGE) == 0) removeTemporary();
+            return std::nullopt;
+        }
+        removeTemporary();
+    }
+    SyncFolder(folder);
+    return Success();
+}
+
+std::optional<FileStatus> CreateNewFile(const Destination& destination, std::string_view bytes) {
+    Descriptor file;
+    std::string tempName;
+    // Only its owner may read it: it holds the Wi-Fi key.
+    if (const int error = CreateTemporary(destination.folder.Get(), 0600, file, tempName); error != 0) {
+        return Failure(error);
+    }
+    return Commit(destination.folder.Get(), file, tempName, destination.name, bytes, nullptr);
 }
 
 // A regular file is replaced when the replacement can be the same file to
 // every reader: one name only, a folder this user may write, and the same
-// owner, group and mode. Otherwise it is written in place.
-FileStatus SaveRegularFile(const Destination& destination, int target, const struct stat& info,
-                           std::string_view bytes) {
+// owner, group, mode, ACL and attributes. Otherwise it is written in place.
+std::optional<FileStatus> SaveRegularFile(const Destination& destination, int target, const struct stat& info,
+                                          std::string_view bytes) {
     if (!destination.folder.Valid() || info.st_nlink > 1) return WriteInPlace(target, bytes);
     Descriptor file;
     std::string tempName;
     const int error = CreateTemporary(destination.folder.Get(), 0600, file, tempName);
     if (error == EACCES || error == EPERM) return WriteInPlace(target, bytes);  // the folder is not writable
     if (error != 0) return Failure(error);
-    if (!TakeOwnerAndMode(file.Get(), info)) {
+    if (!TakeIdentity(file.Get(), target, info)) {
         file.Close();
         ::unlinkat(destination.folder.Get(), tempName.c_str(), 0);
         return WriteInPlace(target, bytes);
     }
-    return Commit(destination.folder.Get(), file, tempName, destination.name, bytes);
+    return Commit(destination.folder.Get(), file, tempName, destination.name, bytes, &info);
 }
 
-}  // namespace
-
-FileStatus SaveWholeFile(const std::string& path, std::string_view bytes) {
+// One walk and one save; empty when the folder changed under it.
+std::optional<FileStatus> SaveOnce(const std::string& path, std::string_view bytes) {
     Destination destination;
     if (const int error = Resolve(path, destination); error != 0) return Failure(error);
-    if (!destination.exists) return CreateNewFile(destination, bytes);
-
-    Descriptor target = std::move(destination.object);
-    if (!target.Valid()) {
+    Descriptor target = std::move(destination.stream);
+    const bool stream = target.Valid();
+    if (!stream) {
+        if (!destination.exists) return CreateNewFile(destination, bytes);
         target = Descriptor(::openat(destination.folder.Get(), destination.name.c_str(), WRITE_FLAGS | O_NOFOLLOW));
         if (!target.Valid()) return Failure(errno);
     }
     struct stat info {};
     if (::fstat(target.Get(), &info) != 0) return Failure(errno);
-    if (S_ISREG(info.st_mode)) return SaveRegularFile(destination, target.Get(), info, bytes);
-    if (S_ISFIFO(info.st_mode) || S_ISCHR(info.st_mode)) return WriteStream(target.Get(), bytes);
+    if (S_ISREG(info.st_mode) && !stream) return SaveRegularFile(destination, target.Get(), info, bytes);
+    if (S_ISREG(info.st_mode) || S_ISFIFO(info.st_mode) || S_ISCHR(info.st_mode) || S_ISSOCK(info.st_mode)) {
+        return WriteStream(target.Get(), bytes);
+    }
     // A disk (block device) would lose what it holds.
     return Failure(S_ISBLK(info.st_mode) ? "Is a block device" : "Not a regular file");
 }
 
+// Everything a stream holds, up to `maxSize` bytes; more is refused.
+FileStatus ReadStream(int fd, std::size_t maxSize, std::string& bytes) {
+    std::string text;
+    char buffer[4096];
+    while (true) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return Failure(errno);
+        if (got == 0) break;
+        text.append(buffer, static_cast<std::size_t>(got));
+        if (text.size() > maxSize) return Failure(EFBIG);
+    }
+    bytes = std::move(text);
+    return Success();
+}
+
+bool IsStandardInput(const struct stat& info) {
+    struct stat input {};
+    return ::fstat(STDIN_FILENO, &input) == 0 && SameObject(input, info);
+}
+
+}  // namespace
+
+FileStatus SaveWholeFile(const std::string& path, std::string_view bytes) {
+    for (int attempt = 0; attempt < SAVE_TRIES; ++attempt) {
+        if (std::optional<FileStatus> status = SaveOnce(path, bytes)) return std::move(*status);
+    }
+    return Failure(EBUSY);  // the folder kept changing
+}
+
 FileStatus LoadWholeFile(const std::string& path, std::size_t maxSize, std::string& bytes) {
     if (path.empty()) return Failure(ENOENT);
-    // Without waiting: a FIFO or device is refused below instead of waiting for a writer.
-    Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (!file.Valid()) return Failure(errno);
+    // Look before opening: a device or FIFO is never opened for reading.
+    Descriptor place(::open(path.c_str(), O_PATH | O_CLOEXEC));
+    if (!place.Valid()) return Failure(errno);
     struct stat info {};
-    if (::fstat(file.Get(), &info) != 0) return Failure(errno);
+    if (::fstat(place.Get(), &info) != 0) return Failure(errno);
     if (S_ISDIR(info.st_mode)) return Failure(EISDIR);
-    if (!S_ISREG(info.st_mode)) return Failure("Not a regular file");
+    if (!S_ISREG(info.st_mode)) {
+        // /dev/stdin and the like: the process's own input, read as a stream.
+        if (IsStandardInput(info)) return ReadStream(STDIN_FILENO, maxSize, bytes);
+        return Failure("Not a regular file");
+    }
     if (info.st_size < 0 || static_cast<unsigned long long>(info.st_size) > maxSize) return Failure(EFBIG);
+    // The file looked at, opened through its descriptor: nothing put at the path since is opened instead.
+    Descriptor file(::open(("/proc/self/fd/" + std::to_string(place.Get())).c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC));
+    if (!file.Valid()) return Failure(errno);
 
     // One read of the file's length; fewer bytes than that is a failure.
     std::string text(static_cast<std::size_t>(info.st_size), '\0');
@@ -361,6 +534,10 @@ FileStatus LoadWholeFile(const std::string& path, std::size_t maxSize, std::stri
     }
     bytes = std::move(text);
     return Success();
+}
+
+FileStatus LoadStandardInput(std::size_t maxSize, std::string& bytes) {
+    return ReadStream(STDIN_FILENO, maxSize, bytes);
 }
 
 }  // namespace lq3860

@@ -345,4 +345,23 @@ FileStatus LoadWholeFile(const std::string& path, std::size_t maxSize, std::stri
     return Success();
 }
 
+FileStatus LoadStandardInput(std::size_t maxSize, std::string& bytes) {
+    const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    if (input == INVALID_HANDLE_VALUE || input == nullptr) return Failure("Bad file descriptor");
+    std::string text;
+    char buffer[4096];
+    while (true) {
+        DWORD got = 0;
+        if (!ReadFile(input, buffer, sizeof buffer, &got, nullptr)) {
+            if (GetLastError() == ERROR_BROKEN_PIPE) break;  // the writer closed the pipe: its end
+            return LastFailure();
+        }
+        if (got == 0) break;
+        text.append(buffer, got);
+        if (text.size() > maxSize) return Failure(TOO_LARGE);
+    }
+    bytes = std::move(text);
+    return Success();
+}
+
 }  // namespace lq3860

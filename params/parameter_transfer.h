@@ -5,16 +5,10 @@
 #include <functional>
 
 #include "device/module_link.h"
+#include "params/messages.h"
 #include "types/module_params.h"
 
 namespace lq3860 {
-
-// The final messages of the two procedures, shown by the window and printed
-// by the command-line tool.
-inline constexpr const char* DOWNLOAD_OK_MESSAGE = "Download Parameter OK";
-inline constexpr const char* DOWNLOAD_NG_MESSAGE = "Download Parameter NG";
-inline constexpr const char* UPLOAD_OK_MESSAGE = "Upload Parameter OK";
-inline constexpr const char* UPLOAD_NG_MESSAGE = "Upload Parameter NG";
 
 using ProgressFunction = std::function<void(int position)>;  // 0..1000
 

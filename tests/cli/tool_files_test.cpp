@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Saving into what is no regular file: a FIFO with a reader and /dev/stdout
-// take the saved lines.
+// take the saved lines; "-" is standard output for --save and standard input
+// for write.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -33,6 +34,23 @@ TEST_F(ToolFiles, SaveIntoAFifoWithAReader) {
 // temporary file without a name), as a shell redirect would.
 TEST(ToolFilesProcess, SaveToStandardOutput) {
     EXPECT_EQ(RunLq3860ctl({"--simulate", "read", "--save", "/dev/stdout"}), (ToolRun{0, FRESH_MODULE, ""}));
+}
+
+// A set piped into "write -" is written, and "read --save -" prints it.
+TEST_F(ToolFiles, DashIsTheStandardStream) {
+    const std::string text = ConfigText("01,11,01,", "piped", "abcdefghij");
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    ASSERT_EQ(::write(ends[1], text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    ::close(ends[1]);
+    const int input = ::dup(STDIN_FILENO);
+    ::dup2(ends[0], STDIN_FILENO);
+    ::close(ends[0]);
+    const ToolRun written = Sim({"write", "-"});
+    ::dup2(input, STDIN_FILENO);
+    ::close(input);
+    EXPECT_EQ(written, (ToolRun{0, "Upload Parameter OK\n", ""}));
+    EXPECT_EQ(Sim({"read", "--save", "-"}), (ToolRun{0, text, ""}));
 }
 
 }  // namespace

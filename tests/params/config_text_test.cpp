@@ -7,6 +7,7 @@
 #include <iterator>
 #include <string>
 #include <string_view>
+#include <tuple>
 
 #include "param_set_helpers.h"
 #include "params/config_file.h"
@@ -43,8 +44,10 @@ const std::string MAC_LINE = "01,02,03,04,05,06,";
 // The window's start state gives exactly this 76-byte file. Numbers are
 // two-digit decimal and upper-case hex, empty texts "*" (which load back as
 // "*"), texts cut to 20 / 63 characters even when their area is not
-// terminated; every set loads back with CR LF and with LF line ends.
-TEST(ConfigRoundTrip, SavedLinesLoadBack) {
+// terminated; every other text, however odd, loads back as it was, with CR LF
+// and with LF line ends. A text with CR or LF in what the file would hold is
+// refused, naming its field.
+TEST(ConfigRoundTrip, SavedLinesLoadBackOrAreRefused) {
     const ModuleParamSet start = MakeParams(1, 2, 0, "LQ-3860", "", {255, 255, 255, 255, 255, 255});
     EXPECT_EQ(FormatConfiguration(start),
               "[G1]\r\n01,02,00,\r\n[G2]\r\nLQ-3860,\r\n[G3]\r\n*,\r\n[G4]\r\nFF,FF,FF,FF,FF,FF,\r\n[END]\r\n");
@@ -53,6 +56,8 @@ TEST(ConfigRoundTrip, SavedLinesLoadBack) {
     std::fill(std::begin(unterminated.key), std::end(unterminated.key), 'K');
     const ModuleParamSet numbers = MakeParams(0, 5, 255, "n", "k", {0x00, 0x0A, 0x1B, 0xab, 0x05, 0xF0});
     const ModuleParamSet tags = MakeParams(255, 13, 4, "[G3]", ",[G3] [G4],key,with,", {1, 2, 3, 4, 5, 6});
+    const ModuleParamSet odd = MakeParams(1, 2, 3, " lead, and trail ", "\t\v\f\x1A\x7F*", {});
+    const ModuleParamSet latin1 = MakeParams(1, 2, 3, "Caf\xE9 \xA0\xFF", "Caf\xE9 \xA0\xFF,,[END]", {});
     const struct {
         ModuleParamSet saved;
         std::string fragment;
@@ -63,47 +68,26 @@ TEST(ConfigRoundTrip, SavedLinesLoadBack) {
         {unterminated, "[G2]\r\n" + std::string(20, 'S') + ",\r\n[G3]\r\n" + std::string(63, 'K') + ",\r\n",
          MakeParams(0, 0, 0, std::string(20, 'S'), std::string(63, 'K'), {})},
         {tags, "[G1]\r\n255,13,04,\r\n[G2]\r\n[G3],\r\n[G3]\r\n,[G3] [G4],key,with,,\r\n", tags},
-        {start, "", MakeParams(1, 2, 0, "LQ-3860", "*", {255, 255, 255, 255, 255, 255})},
+        // A line break after the SSID's 20 characters is never written.
+        {MakeParams(1, 2, 3, "12345678901234567890\r\n", "k", {}), "",
+         MakeParams(1, 2, 3, "12345678901234567890", "k", {})},
+        {odd, "", odd},
+        {latin1, "", latin1},
     };
     for (const auto& row : rows) {
         const std::string text = FormatConfiguration(row.saved);
+        EXPECT_EQ(UnsavableTextMessage(row.saved), nullptr) << text;
         EXPECT_NE(text.find(row.fragment), std::string::npos) << text;
         ExpectParse(text, row.loaded);
         ExpectParse(ReplaceAll(text, "\r\n", "\n"), row.loaded);
     }
-}
-
-// A text with CR or LF in what the file would hold is refused, naming its
-// field; every other text, however odd, loads back as it was (an empty one
-// as "*", an SSID as its first 20 characters, so a line break after them
-// does no harm).
-TEST(ConfigRoundTrip, TextsLoadBackAsTheyWereOrAreRefused) {
-    const std::string latin1 = "Caf\xE9 \xA0\xFF";
-    const struct {
-        std::string ssid, key;
-        const char* refusal;  // null: saved
-    } rows[] = {
+    const std::tuple<const char*, const char*, const char*> refused[] = {
         {"a\r\n[G3]\r\nX", "realpassphrase", SSID_LINE_BREAK_MESSAGE},
         {"net", "line\nbreak", KEY_LINE_BREAK_MESSAGE},
         {"cr\r", "k", SSID_LINE_BREAK_MESSAGE},
-        {"n", "\rkey", KEY_LINE_BREAK_MESSAGE},
-        {"\n", "\n", SSID_LINE_BREAK_MESSAGE},
-        {"12345678901234567890\r\n", "after the cut", nullptr},
-        {"[G3]", "[G1]", nullptr},
-        {"  [G2]  ", ",", nullptr},
-        {" lead, and trail ", "\t\v\f\x1A\x7F", nullptr},
-        {"*", "**", nullptr},
-        {"", "", nullptr},
-        {latin1, latin1 + ",,[END]", nullptr},
-    };
-    for (const auto& [ssid, key, refusal] : rows) {
-        const ModuleParamSet saved = MakeParams(1, 2, 3, ssid, key, {1, 2, 3, 4, 5, 6});
-        EXPECT_STREQ(UnsavableTextMessage(saved), refusal) << ssid << " / " << key;
-        const std::string cut = ssid.substr(0, 20);
-        if (!refusal) {
-            ExpectParse(FormatConfiguration(saved),
-                        MakeParams(1, 2, 3, cut.empty() ? "*" : cut, key.empty() ? "*" : key, {1, 2, 3, 4, 5, 6}));
-        }
+        {"n", "\rkey", KEY_LINE_BREAK_MESSAGE}};
+    for (const auto& [ssid, key, refusal] : refused) {
+        EXPECT_STREQ(UnsavableTextMessage(MakeParams(1, 2, 3, ssid, key, {})), refusal) << ssid << " / " << key;
     }
 }
 
@@ -139,8 +123,6 @@ TEST(ConfigParse, LayoutsFieldFormsAndMissingTags) {
          MakeParams(1, 2, 3, "s", "k", {0xA1, 0xB2, 0, 0, 0, 0})},
         // G1 fields run on past their line: the third lies between the SSID's and key's commas.
         {Sections("01,02", "net,", "key,", MAC_LINE), MakeParams(1, 2, 0, "net", "key", {1, 2, 3, 4, 5, 6})},
-        {"[G1]\r\n01,02,03,\r\n[G2]\r\nn,\r\n[G4]\r\n" + MAC_LINE + "\r\n[G3]",
-         MakeParams(1, 2, 3, "n", "", {1, 2, 3, 4, 5, 6})},
         {"", none, "[G1] format error"},
         {ReplaceAll(full, "[G", "[g"), none, "[G1] format error"},
         {zeroBeforeG4, none, "[G4] format error"},

@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// The configuration file's text: the writer (nine CR LF lines) and the
+// reader (a tag-and-comma scanner).
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "params/messages.h"
+#include "types/module_params.h"
+
+namespace lq3860 {
+
+inline constexpr std::size_t CONFIG_FILE_MAX = 10000;
+
+// The nine lines for `params`, "*" for an empty SSID or key.
+std::string FormatConfiguration(const ModuleParamSet& params);
+
+// The refusal message when a text that FormatConfiguration would write holds
+// a CR or LF; null when the file loads back as the same parameter set.
+const char* UnsavableTextMessage(const ModuleParamSet& params);
+
+struct ConfigLoadResult {
+    bool ok = false;
+    const char* message = nullptr;  // null on success, else the text to show
+    std::string reason = {};        // why the file could not be read, in the system's words; else empty
+};
+// Reads all four sections; stores into params only when every tag is there.
+ConfigLoadResult ParseConfiguration(std::string_view text, ModuleParamSet& params);
+
+}  // namespace lq3860
