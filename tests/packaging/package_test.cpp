@@ -176,9 +176,12 @@ TEST_F(DebianPackages, UdevRuleDesktopEntryAndMetainfoAreInstalledAndUsable) {
     EXPECT_TRUE(fs::is_regular_file(Root(UTILITY) / "usr/bin" / fs::path(exec.substr(0, exec.find(' '))).filename()))
         << exec;
     ASSERT_FALSE(icon.empty());
-    const auto icons =
-        RunShell("cd " + Quote(Root(UTILITY) / "usr/share") + " && find icons pixmaps -name '" + icon + ".*'");
-    EXPECT_NE(icons.second.find("/" + icon + "."), std::string::npos) << "no icon " << icon << ": " << icons.second;
+    // A scalable icon and the sizes that menus and panels ask for.
+    for (const char* size : {"scalable", "16x16", "24x24", "32x32", "48x48", "128x128"}) {
+        const std::string type = size[0] == 's' ? ".svg" : ".png";
+        EXPECT_TRUE(fs::is_regular_file(Root(UTILITY) / "usr/share/icons/hicolor" / size / "apps" / (icon + type)))
+            << icon << " " << size;
+    }
 
     const std::string metainfo = FileText(Metainfo());
     EXPECT_EQ(Find(metainfo, "<id>([^<]*)</id>"), LQ3860_APP_ID);
