@@ -2,30 +2,41 @@
 # The two commands of a fresh Debian 12 machine:
 #   make run    installs what is missing, builds, starts the utility with a simulated module
 #   make test   installs what is missing, builds and runs every test
+# Each target installs only the packages of its purpose (scripts/install-deps).
 BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
 FUZZ_BUILD ?= build-fuzz
 WINDOWS_BUILD ?= build-windows
+PACKAGE_BUILD ?= build-package
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
+# $(call configure,ARGUMENTS): CMake's configure step, quiet; its whole
+# output is shown when it fails or warns.
+configure = out=$$(cmake -G Ninja $(1) 2>&1); status=$$?; \
+	if [ $$status -ne 0 ] || printf '%s' "$$out" | grep -q 'CMake Warning'; then printf '%s\n' "$$out" >&2; fi; \
+	exit $$status
+
 .PHONY: deps build run test test-sanitize test-windows fuzz bench package format format-check clean
 
+# Everything the Linux build and its tests need.
 deps:
-	@bash scripts/install-deps
+	@bash scripts/install-deps build test package
 
-build: deps
-	@cmake -S . -B $(BUILD) -G Ninja -DLQ_WERROR=ON $(CMAKE_FLAGS) >/dev/null
+build:
+	@bash scripts/install-deps build
+	@$(call configure,-S . -B $(BUILD) -DLQ_WERROR=ON $(CMAKE_FLAGS))
 	@cmake --build $(BUILD) -j $(JOBS)
 
 run: build
 	@bash scripts/run-utility $(BUILD)
 
-test: build
+test: deps build
 	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
-test-sanitize: deps
-	@cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DLQ_WERROR=ON -DLQ_SANITIZE=ON -DLQ_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug >/dev/null
+test-sanitize:
+	@bash scripts/install-deps build test
+	@$(call configure,-S . -B $(SANITIZE_BUILD) -DLQ_WERROR=ON -DLQ_SANITIZE=ON -DLQ_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug)
 	@cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	@ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS) -LE "slow|vm|package"
 	@ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -L vm
@@ -34,12 +45,13 @@ test-sanitize: deps
 # cross-built with MinGW-w64 and run under Wine (its own package list).
 test-windows:
 	@bash scripts/install-deps windows
-	@cmake -S . -B $(WINDOWS_BUILD) -G Ninja -DLQ_WERROR=ON -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
+	@$(call configure,-S . -B $(WINDOWS_BUILD) -DLQ_WERROR=ON -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake)
 	@cmake --build $(WINDOWS_BUILD) -j $(JOBS)
 	@ctest --test-dir $(WINDOWS_BUILD) --output-on-failure -j $(JOBS)
 
-fuzz: deps
-	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DLQ_FUZZ=ON -DLQ_BENCH=OFF >/dev/null
+fuzz:
+	@bash scripts/install-deps build test
+	@$(call configure,-S . -B $(FUZZ_BUILD) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DLQ_FUZZ=ON -DLQ_BENCH=OFF)
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers
 	@bash scripts/run-fuzzers $(FUZZ_BUILD)
 
@@ -47,14 +59,22 @@ bench: build
 	@bash scripts/run-benchmarks $(BUILD)
 
 # The layout of every C++ file is .clang-format's.
-format: deps
+format:
+	@bash scripts/install-deps format
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
-format-check: deps
+format-check:
+	@bash scripts/install-deps format
 	@git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
-package: build
-	@cd $(BUILD) && cpack -G DEB
+# The Debian packages, in a build of their own with the distribution's
+# hardening flags (the other builds keep the compiler's defaults).
+package:
+	@bash scripts/install-deps build package
+	@$(call configure,-S . -B $(PACKAGE_BUILD) -DLQ_WERROR=ON -DLQ_DISTRO_FLAGS=ON -DLQ_BENCH=OFF $(CMAKE_FLAGS))
+	@cmake --build $(PACKAGE_BUILD) -j $(JOBS)
+	@cd $(PACKAGE_BUILD) && cpack -G DEB
+	@ls $(PACKAGE_BUILD)/*.deb
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD) $(PACKAGE_BUILD)

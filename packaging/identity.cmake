@@ -1,24 +1,13 @@
 # SPDX-License-Identifier: MIT
-# What the programs and the packages say about themselves, all derived from
-# project(VERSION) and packaging/changelog: the generated version header, the
-# desktop id, the release date, the man pages, the copyright file and the
-# compressed changelog.
+# What the packages say about the project, derived from project(VERSION),
+# packaging/changelog and LICENSE: the contact, the release date, the man
+# pages, the copyright file and the compressed changelog. (The version header
+# and the desktop id are cmake/version.cmake's.)
 
-# Reverse-DNS id of the window program. The desktop file and the AppStream
-# metainfo are named after it and the program sets it as its desktop file
-# name, so the Wayland app id, the menu entry and software centres agree.
-# All lower case, as AppStream recommends for ids.
-set(LQ_APP_ID "io.github.lq3860.utility")
 set(LQ_CONTACT "LQ-3860 Utility developers <lq3860-utility@example.invalid>")
 # The project's public web page: the packages' Homepage field and the
 # metainfo's homepage link. Neither is written while it is empty.
 set(LQ_HOMEPAGE "" CACHE STRING "Web page of the project for the package metadata")
-set(LQ_GENERATED_DIR "${PROJECT_BINARY_DIR}/generated")
-
-configure_file("${CMAKE_CURRENT_LIST_DIR}/lq3860_version.h.in" "${LQ_GENERATED_DIR}/lq3860_version.h" @ONLY)
-# Link lq3860_version to include "lq3860_version.h".
-add_library(lq3860_version INTERFACE)
-target_include_directories(lq3860_version INTERFACE ${LQ_GENERATED_DIR})
 set_property(DIRECTORY "${PROJECT_SOURCE_DIR}" APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
              "${CMAKE_CURRENT_LIST_DIR}/changelog" "${PROJECT_SOURCE_DIR}/LICENSE")
 

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "ui/utility_app.h"
 
+#include <QComboBox>
 #include <QPixmap>
 
 #include "device/host_hid_platform.h"
 #include "lq3860_version.h"
 #include "simulated_module/simulated_platform.h"
+#include "ui/control_ids.h"
 #include "ui/debug_channel.h"
 #include "ui/ui_resources.h"
 #include "ui/utility_dlg.h"
@@ -46,6 +48,14 @@ bool CUtilityApp::InitInstance(const QString& screenshotPath) {
         return true;
     }
     window.show();
+    // The picture shows a user's first step: the list as the first tick
+    // fills it, and the first module in it chosen, with its firmware texts.
+    window.OnTimer();
+    auto* devices = window.findChild<QComboBox*>(QString::number(control_id::SELECT_DEVICE));
+    if (devices != nullptr && devices->count() > 1) {
+        devices->setCurrentIndex(1);
+        window.OnSelectDevice();
+    }
     processEvents();
     return window.grab().save(screenshotPath, "PNG");
 }

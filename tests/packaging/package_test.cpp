@@ -11,6 +11,7 @@
 #include <regex>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "lq3860_version.h"
 
@@ -21,8 +22,10 @@ namespace fs = std::filesystem;
 namespace {
 
 const fs::path SCRATCH = LQ_PACKAGE_SCRATCH;
+const char* const CTL = "lq3860ctl";
 const char* const UTILITY = "lq3860-utility";
 const char* const SIM = "lq3860-sim";
+const char* const PACKAGES[] = {CTL, UTILITY, SIM};
 
 // Exit status (-1 when it did not end normally) and stdout with stderr.
 using ShellRun = std::pair<int, std::string>;
@@ -68,14 +71,14 @@ protected:
     static void SetUpTestSuite() {
         fs::remove_all(SCRATCH);
         std::string command = "cd " + Quote(SCRATCH) + " && cpack -G DEB --config '" LQ_CPACK_CONFIG "'";
-        for (const char* package : {UTILITY, SIM}) {
+        for (const char* package : PACKAGES) {
             fs::create_directories(Root(package));
             fs::create_directories(SCRATCH / "control");
             command += " && dpkg-deb -x " + Deb(package) + " " + Quote(Root(package)) + " && dpkg-deb -e " +
                        Deb(package) + " control/" + package;
         }
         build_ = RunShell(command);
-        for (const char* package : {UTILITY, SIM})
+        for (const char* package : PACKAGES)
             fields_[package] = RunShell("dpkg-deb -f " + Quote(SCRATCH) + "/" + Deb(package)).second;
     }
     void SetUp() override { ASSERT_EQ(build_.first, 0) << build_.second; }
@@ -84,52 +87,53 @@ protected:
 };
 
 TEST_F(DebianPackages, AreNamedAfterTheProjectAndDependOnRuntimeLibrariesOnly) {
-    for (const char* package : {UTILITY, SIM}) {
+    for (const char* package : PACKAGES) {
         EXPECT_EQ(Value(fields_[package], "Package: "), package);
         EXPECT_EQ(Value(fields_[package], "Version: "), LQ3860_VERSION);
         EXPECT_TRUE(fs::is_regular_file(
             SCRATCH / (package + ("_" LQ3860_VERSION "_" + Value(fields_[package], "Architecture: ") + ".deb"))))
             << package;
     }
-    const std::string depends = Value(fields_[UTILITY], "Depends: ");
-    for (const char* library : {"libc6", "libstdc++6", "libhidapi-hidraw0", "libqt6widgets6", "libnl-route-3-200"})
-        EXPECT_NE(depends.find(library), std::string::npos) << library << " missing from: " << depends;
-    // The testing tool draws no windows: installing it must not pull in Qt.
-    const std::string simDepends = Value(fields_[SIM], "Depends: ");
-    EXPECT_EQ(simDepends.find("libqt6"), std::string::npos) << simDepends;
-    for (const std::string& list : {depends, simDepends})
-        EXPECT_FALSE(list.find("-dev") != std::string::npos || list.find("libgtest") != std::string::npos) << list;
+    // The window needs its command-line half of the same version; the two tools draw no windows, so
+    // installing them (in a root without a desktop) must not pull in Qt.
+    const std::pair<const char*, std::vector<std::string>> needs[] = {
+        {CTL, {"libc6", "libstdc++6", "libhidapi-hidraw0", "libnl-route-3-200"}},
+        {UTILITY, {"libqt6widgets6", "lq3860ctl (= " LQ3860_VERSION ")"}},
+        {SIM, {"libc6"}}};
+    for (const auto& [package, libraries] : needs) {
+        const std::string depends = Value(fields_[package], "Depends: ");
+        for (const std::string& library : libraries)
+            EXPECT_NE(depends.find(library), std::string::npos) << library << " missing from: " << depends;
+        const char* const unwanted = package == UTILITY ? "-dev|libgtest" : "-dev|libgtest|libqt6";
+        EXPECT_FALSE(std::regex_search(depends, std::regex(unwanted))) << depends;
+    }
 }
 
 // Both tools exit with a failure on any error or warning.
 TEST_F(DebianPackages, LintianAndAppstreamcliFindNoErrorsOrWarningsAtPedantic) {
     const ShellRun lintian = RunShell("cd " + Quote(SCRATCH) + " && lintian --pedantic --fail-on error,warning " +
-                                      Deb(UTILITY) + " " + Deb(SIM));
+                                      Deb(CTL) + " " + Deb(UTILITY) + " " + Deb(SIM));
     EXPECT_EQ(lintian.first, 0) << lintian.second;
     const ShellRun validation = RunShell("appstreamcli validate --pedantic --no-net " + Quote(Metainfo()));
     EXPECT_EQ(validation.first, 0) << validation.second;
 }
 
 TEST_F(DebianPackages, EachProgramIsInItsPackageWithItsManPage) {
-    const std::pair<const char*, const char*> programs[] = {{UTILITY, UTILITY}, {"lq3860ctl", UTILITY}, {SIM, SIM}};
-    for (const auto& [program, package] : programs) {
-        const fs::file_status file = fs::status(Root(package) / "usr/bin" / program);
+    for (const char* program : PACKAGES) {
+        // Each program has a package of its own, and is in no other (dpkg refuses two packages holding one file).
+        for (const char* other : PACKAGES)
+            EXPECT_EQ(fs::exists(Root(other) / "usr/bin" / program), other == program) << program << " in " << other;
+        const fs::file_status file = fs::status(Root(program) / "usr/bin" / program);
         EXPECT_TRUE(fs::is_regular_file(file) && (file.permissions() & fs::perms::others_exec) != fs::perms::none)
             << program;
-        const fs::path page = Root(package) / "usr/share/man/man1" / (std::string(program) + ".1.gz");
+        const fs::path page = Root(program) / "usr/share/man/man1" / (std::string(program) + ".1.gz");
         const std::string header = RunShell("zcat " + Quote(page) + " | grep '^\\.TH '").second;
         EXPECT_NE(header.find(" \"LQ-3860 Utility " LQ3860_VERSION "\" "), std::string::npos) << page << header;
         EXPECT_TRUE(std::regex_search(header, std::regex("^\\.TH [A-Z0-9-]+ 1 \"[0-9]{4}-[0-9]{2}-[0-9]{2}\" ")))
             << header;
-        EXPECT_EQ(RunShell("QT_QPA_PLATFORM=offscreen " + Quote(Root(package) / "usr/bin" / program) + " --version"),
+        EXPECT_EQ(RunShell("QT_QPA_PLATFORM=offscreen " + Quote(Root(program) / "usr/bin" / program) + " --version"),
                   ShellRun(0, std::string(program) + " " LQ3860_VERSION "\n"));
     }
-    // The root-only testing tool is not in the user's package.
-    EXPECT_FALSE(fs::exists(Root(UTILITY) / "usr/bin" / SIM));
-    EXPECT_FALSE(fs::exists(Root(UTILITY) / "usr/share/man/man1/lq3860-sim.1.gz"));
-
-    const ShellRun simHelp = RunShell(Quote(Root(SIM) / "usr/bin" / SIM) + " --help");
-    EXPECT_TRUE(simHelp.first == 0 && simHelp.second.find("--unplug-after") != std::string::npos) << simHelp.second;
 }
 
 TEST_F(DebianPackages, EachCarriesTheLicenseAndAChangelogForItsVersion) {
@@ -137,7 +141,7 @@ TEST_F(DebianPackages, EachCarriesTheLicenseAndAChangelogForItsVersion) {
     const std::string holders = Find(license, "\nCopyright \\(c\\) ([^\n]+)\n");
     license = license.substr(license.find("\n\n", license.find("\nCopyright")) + 2);
     std::string changelog;
-    for (const char* package : {SIM, UTILITY}) {
+    for (const char* package : {SIM, CTL, UTILITY}) {
         const fs::path doc = Root(package) / "usr/share/doc" / package;
         // The copyright file in the machine-readable format, with LICENSE's holders and text.
         const std::string copyright = FileText(doc / "copyright");
@@ -162,8 +166,8 @@ TEST_F(DebianPackages, EachCarriesTheLicenseAndAChangelogForItsVersion) {
 
 TEST_F(DebianPackages, UdevRuleDesktopEntryAndMetainfoAreInstalledAndUsable) {
     // The seat gets access (the rule the VM test proves), also to modules attached before the install.
-    EXPECT_EQ(FileText(Root(UTILITY) / "usr/lib/udev/rules.d/70-lq3860.rules"), FileText(LQ_UDEV_RULE));
-    const fs::path postinst = SCRATCH / "control" / UTILITY / "postinst";
+    EXPECT_EQ(FileText(Root(CTL) / "usr/lib/udev/rules.d/70-lq3860.rules"), FileText(LQ_UDEV_RULE));
+    const fs::path postinst = SCRATCH / "control" / CTL / "postinst";
     EXPECT_TRUE(FileText(postinst).find("udevadm trigger") != std::string::npos &&
                 (fs::status(postinst).permissions() & fs::perms::owner_exec) != fs::perms::none);
     // The menu entry, named after the desktop id, starts an installed program and names an installed icon.
@@ -172,9 +176,12 @@ TEST_F(DebianPackages, UdevRuleDesktopEntryAndMetainfoAreInstalledAndUsable) {
     EXPECT_TRUE(fs::is_regular_file(Root(UTILITY) / "usr/bin" / fs::path(exec.substr(0, exec.find(' '))).filename()))
         << exec;
     ASSERT_FALSE(icon.empty());
-    const auto icons =
-        RunShell("cd " + Quote(Root(UTILITY) / "usr/share") + " && find icons pixmaps -name '" + icon + ".*'");
-    EXPECT_NE(icons.second.find("/" + icon + "."), std::string::npos) << "no icon " << icon << ": " << icons.second;
+    // A scalable icon and the sizes that menus and panels ask for.
+    for (const char* size : {"scalable", "16x16", "24x24", "32x32", "48x48", "128x128"}) {
+        const std::string type = size[0] == 's' ? ".svg" : ".png";
+        EXPECT_TRUE(fs::is_regular_file(Root(UTILITY) / "usr/share/icons/hicolor" / size / "apps" / (icon + type)))
+            << icon << " " << size;
+    }
 
     const std::string metainfo = FileText(Metainfo());
     EXPECT_EQ(Find(metainfo, "<id>([^<]*)</id>"), LQ3860_APP_ID);

@@ -3,8 +3,10 @@
 """Draws the program's icons as PNG files into this folder.
 
 The lamps are 32 x 32 circular lamps with a highlight (unlit, green, red,
-yellow); the application icon is a module with Wi-Fi arcs. Run it again after
-changing a colour or shape: python3 draw_icons.py
+yellow); the application icon is a module with Wi-Fi arcs, as the window's
+128 x 128 PNG and, for the desktop, in the freedesktop hicolor layout at the
+small sizes and as SVG (hicolor/SIZE/apps). Run it again after changing a
+colour or shape: python3 draw_icons.py
 """
 import math
 import os
@@ -88,25 +90,65 @@ def lamp(base):
     return shade
 
 
+# The application icon's shape in the unit square, shared by the PNG
+# renderer and the SVG writer: a rounded square body shaded from top to
+# bottom, a white dot and three white Wi-Fi arcs around it.
+BODY_INSET, BODY_CORNER = 0.06, 0.14
+BODY_TOP, BODY_BOTTOM = (0.20, 0.45, 0.85), (0.08, 0.22, 0.55)
+WAVE_X, WAVE_Y, DOT_RADIUS = 0.5, 0.74, 0.07
+ARC_RADII, ARC_HALF_WIDTH, ARC_FROM, ARC_TO = (0.2, 0.34, 0.48), 0.045, 45, 135
+# The small hicolor sizes; the 128 x 128 one is the window's own icon.
+APP_ICON_SIZES = (16, 24, 32, 48, 64)
+
+
 def app_icon(x, y):
     """A blue module with three white Wi-Fi arcs and a dot."""
-    # rounded square body
-    r = 0.14
-    cx = min(max(x, 0.06 + r), 0.94 - r)
-    cy = min(max(y, 0.06 + r), 0.94 - r)
+    r = BODY_CORNER
+    cx = min(max(x, BODY_INSET + r), 1 - BODY_INSET - r)
+    cy = min(max(y, BODY_INSET + r), 1 - BODY_INSET - r)
     if math.hypot(x - cx, y - cy) > r:
         return None
-    colour = mix((0.20, 0.45, 0.85), (0.08, 0.22, 0.55), y)
-    ox, oy = 0.5, 0.74
-    d = math.hypot(x - ox, y - oy)
-    angle = math.degrees(math.atan2(oy - y, x - ox))
-    if d < 0.07:
+    colour = mix(BODY_TOP, BODY_BOTTOM, y)
+    d = math.hypot(x - WAVE_X, y - WAVE_Y)
+    angle = math.degrees(math.atan2(WAVE_Y - y, x - WAVE_X))
+    if d < DOT_RADIUS:
         colour = (1.0, 1.0, 1.0)
-    elif 45 <= angle <= 135:
-        for radius in (0.2, 0.34, 0.48):
-            if abs(d - radius) < 0.045:
+    elif ARC_FROM <= angle <= ARC_TO:
+        for radius in ARC_RADII:
+            if abs(d - radius) < ARC_HALF_WIDTH:
                 colour = (1.0, 1.0, 1.0)
     return colour + (1.0,)
+
+
+def app_icon_svg():
+    """The same icon as a scalable SVG document on a 128 x 128 canvas."""
+    def n(value):
+        return f"{value * 128:.2f}".rstrip("0").rstrip(".")
+
+    def hex_colour(rgb):
+        return "#" + "".join(f"{round(c * 255):02x}" for c in rgb)
+
+    def arc_point(radius, degrees):
+        a = math.radians(degrees)
+        return n(WAVE_X + radius * math.cos(a)) + "," + n(WAVE_Y - radius * math.sin(a))
+
+    arcs = "".join(
+        f'  <path d="M{arc_point(r, ARC_FROM)} A{n(r)},{n(r)} 0 0 0 {arc_point(r, ARC_TO)}"/>\n'
+        for r in ARC_RADII)
+    side = 1 - 2 * BODY_INSET
+    return (
+        '<svg xmlns="http://www.w3.org/2000/svg" width="128" height="128" viewBox="0 0 128 128">\n'
+        '  <linearGradient id="body" gradientUnits="userSpaceOnUse" x1="0" y1="0" x2="0" y2="128">\n'
+        f'    <stop offset="0" stop-color="{hex_colour(BODY_TOP)}"/>\n'
+        f'    <stop offset="1" stop-color="{hex_colour(BODY_BOTTOM)}"/>\n'
+        '  </linearGradient>\n'
+        f'  <rect x="{n(BODY_INSET)}" y="{n(BODY_INSET)}" width="{n(side)}" height="{n(side)}" '
+        f'rx="{n(BODY_CORNER)}" fill="url(#body)"/>\n'
+        f'  <circle cx="{n(WAVE_X)}" cy="{n(WAVE_Y)}" r="{n(DOT_RADIUS)}" fill="#fff"/>\n'
+        f'  <g fill="none" stroke="#fff" stroke-width="{n(2 * ARC_HALF_WIDTH)}">\n'
+        + arcs.replace("  <path", "    <path") +
+        '  </g>\n'
+        '</svg>\n')
 
 
 def main():
@@ -118,7 +160,17 @@ def main():
     }
     for name, base in lamps.items():
         write_png(os.path.join(HERE, name + ".png"), 32, render(32, lamp(base)))
+    # The window's own icon (also the desktop's 128 x 128 one), and the small
+    # sizes and the scalable form that the desktop uses.
     write_png(os.path.join(HERE, "lq3860-utility.png"), 128, render(128, app_icon))
+    for size in APP_ICON_SIZES:
+        folder = os.path.join(HERE, "hicolor", f"{size}x{size}", "apps")
+        os.makedirs(folder, exist_ok=True)
+        write_png(os.path.join(folder, "lq3860-utility.png"), size, render(size, app_icon))
+    folder = os.path.join(HERE, "hicolor", "scalable", "apps")
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, "lq3860-utility.svg"), "w", encoding="ascii") as out:
+        out.write(app_icon_svg())
 
 
 if __name__ == "__main__":

@@ -2,14 +2,15 @@
 # The distribution's build flags, as dpkg-buildflags gives them to Debian's
 # own packages: fortified libc calls (_FORTIFY_SOURCE), the stack protector,
 # format checks, read-only relocations resolved at start (-z relro -z now)
-# and source paths relative to the source folder. The packaged programs are
-# built with them.
+# and source paths relative to the source folder. Off by default: the build
+# that makes the packages (`make package`) turns them on, so the packaged
+# programs are hardened while other builds keep the compiler's defaults.
 #
 # Only for optimised Linux builds without sanitizers or fuzzing:
 # _FORTIFY_SOURCE warns without optimisation (an error under -Werror), the
 # sanitizers bring their own checked versions of the same functions, and a
 # cross build for another system keeps its own flags.
-option(LQ_DISTRO_FLAGS "Build with the distribution's flags from dpkg-buildflags (optimised builds)" ON)
+option(LQ_DISTRO_FLAGS "Build with the distribution's flags from dpkg-buildflags (optimised builds)" OFF)
 
 if(LQ_DISTRO_FLAGS)
   find_program(LQ_DPKG_BUILDFLAGS dpkg-buildflags)
