@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "params/hex_digit.h"
+#include "types/mac_text.h"
 
 namespace lq3860 {
 
@@ -131,10 +132,8 @@ std::string FormatConfiguration(const ModuleParamSet& params) {
     out += numbers;
     AppendTextLine(out, "[G2]", ParamText(params.ssid, SSID_SENT_LENGTH));
     AppendTextLine(out, "[G3]", ParamText(params.key, KEY_SENT_LENGTH));
-    std::snprintf(numbers, sizeof numbers, "%02X,%02X,%02X,%02X,%02X,%02X,\r\n", params.mac[0], params.mac[1],
-                  params.mac[2], params.mac[3], params.mac[4], params.mac[5]);
     out += "[G4]\r\n";
-    out += numbers;
+    out += MacText(params.mac, ',') + ",\r\n";
     out += "[END]\r\n";
     return out;
 }

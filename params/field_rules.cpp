@@ -2,9 +2,9 @@
 #include "params/field_rules.h"
 
 #include <cstdint>
-#include <cstdio>
 
 #include "params/hex_digit.h"
+#include "types/mac_text.h"
 
 namespace lq3860 {
 
@@ -95,11 +95,7 @@ void ParamsToFields(const ModuleParamSet& params, ParamFields& fields) {
     fields.modeSelection = SelectionOf(params.mode, static_cast<int>(MODE_ITEMS.size()));
     fields.channelSelection = SelectionOf(params.channel, CHANNEL_COUNT);
     fields.encryptionSelection = SelectionOf(params.encryption, fields.encryptionItemCount);
-    for (std::size_t i = 0; i < MAC_LENGTH; ++i) {
-        char text[3];
-        std::snprintf(text, sizeof text, "%02X", params.mac[i]);
-        fields.macText[i] = text;
-    }
+    for (std::size_t i = 0; i < MAC_LENGTH; ++i) fields.macText[i] = MacByteText(params.mac[i]);
     fields.ssidText = ParamText(params.ssid);
     fields.keyText = ParamText(params.key);
     ModeRule(fields, params);

@@ -36,6 +36,7 @@
 #include <vector>
 
 #include "params/file_storage.h"
+#include "types/owned_descriptor_posix.h"
 
 namespace lq3860 {
 
@@ -45,37 +46,6 @@ constexpr int MAX_LINKS = 40;  // links followed in one path, the kernel's own l
 constexpr int TEMP_NAME_TRIES = 100;
 constexpr int SAVE_TRIES = 10;  // walks started over when the folder changed under a save
 constexpr const char* TEMP_PREFIX = ".lq3860-save-";
-
-// Owns a descriptor and closes it when it goes out of scope.
-class Descriptor {
-public:
-    Descriptor() = default;
-    explicit Descriptor(int fd) : fd_(fd) {}
-    Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    Descriptor& operator=(Descriptor&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            fd_ = std::exchange(other.fd_, -1);
-        }
-        return *this;
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() { Reset(); }
-
-    int Get() const { return fd_; }
-    bool Valid() const { return fd_ >= 0; }
-    // Closes now and reports whether the close succeeded (it can carry a
-    // delayed write error).
-    bool Close() { return ::close(std::exchange(fd_, -1)) == 0; }
-
-private:
-    void Reset() {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = -1;
-    }
-    int fd_ = -1;
-};
 
 FileStatus Success() {
     return {true, {}};
@@ -91,10 +61,10 @@ FileStatus Failure(const char* reason) {
 // Past a link inside /proc there is no folder to work in; `stream` is then
 // the final object itself, written at its own position like any stream.
 struct Destination {
-    Descriptor folder;
+    OwnedDescriptor folder;
     std::string name;
     bool exists = false;
-    Descriptor stream;
+    OwnedDescriptor stream;
 };
 
 bool SameObject(const struct stat& a, const struct stat& b) {
@@ -154,7 +124,7 @@ bool IsOwnDescriptorFolder(int folder) {
     struct stat here {};
     if (::fstat(folder, &here) != 0) return false;
     for (const char* own : {"/proc/self/fd", "/proc/thread-self/fd"}) {
-        Descriptor candidate(::open(own, O_PATH | O_DIRECTORY | O_CLOEXEC));
+        OwnedDescriptor candidate(::open(own, O_PATH | O_DIRECTORY | O_CLOEXEC));
         struct stat info {};
         if (candidate.Valid() && ::fstat(candidate.Get(), &info) == 0 && SameObject(info, here)) return true;
     }
@@ -165,21 +135,21 @@ bool IsOwnDescriptorFolder(int folder) {
 // own descriptors is used itself, so the bytes go where its next write would
 // go (its position, O_APPEND); anything else is opened to append, so a file
 // behind it is never rewound or cut.
-Descriptor OpenProcStream(int folder, const std::string& name) {
+OwnedDescriptor OpenProcStream(int folder, const std::string& name) {
     if (IsOwnDescriptorFolder(folder) && !name.empty() && name.find_first_not_of("0123456789") == name.npos) {
         int own = -1;
         std::from_chars(name.data(), name.data() + name.size(), own);
         const int flags = ::fcntl(own, F_GETFL);
-        if (flags >= 0 && (flags & O_ACCMODE) != O_RDONLY) return Descriptor(::fcntl(own, F_DUPFD_CLOEXEC, 0));
+        if (flags >= 0 && (flags & O_ACCMODE) != O_RDONLY) return OwnedDescriptor(::fcntl(own, F_DUPFD_CLOEXEC, 0));
     }
-    return Descriptor(::openat(folder, name.c_str(), WRITE_FLAGS | O_APPEND));
+    return OwnedDescriptor(::openat(folder, name.c_str(), WRITE_FLAGS | O_APPEND));
 }
 
 // Walks `path` as described at the top of this file; 0 or errno.
 int Resolve(const std::string& path, Destination& destination) {
     if (path.empty()) return ENOENT;
     if (path.back() == '/') return EISDIR;  // only a folder can be named so
-    Descriptor folder(::open(path.front() == '/' ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    OwnedDescriptor folder(::open(path.front() == '/' ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
     if (!folder.Valid()) return errno;
     std::deque<std::string> names = NamesOf(path);
     int links = 0;
@@ -187,7 +157,7 @@ int Resolve(const std::string& path, Destination& destination) {
         const std::string name = std::move(names.front());
         names.pop_front();
         const bool last = names.empty();
-        Descriptor entry(::openat(folder.Get(), name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+        OwnedDescriptor entry(::openat(folder.Get(), name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
         if (!entry.Valid()) {
             if (errno != ENOENT || !last) return errno;
             destination.folder = std::move(folder);
@@ -210,7 +180,7 @@ int Resolve(const std::string& path, Destination& destination) {
                     destination.exists = true;
                     return 0;
                 }
-                folder = Descriptor(::openat(folder.Get(), name.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+                folder = OwnedDescriptor(::openat(folder.Get(), name.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
                 if (!folder.Valid()) return errno;
                 continue;
             }
@@ -222,7 +192,7 @@ int Resolve(const std::string& path, Destination& destination) {
             if (more.empty()) return EISDIR;  // the link names the root folder
             names.insert(names.begin(), more.begin(), more.end());
             if (target.front() == '/') {
-                folder = Descriptor(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+                folder = OwnedDescriptor(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
                 if (!folder.Valid()) return errno;
             }
             continue;
@@ -285,14 +255,15 @@ FileStatus WriteStream(int fd, std::string_view bytes) {
 }
 
 // A new file beside the target with a name no one else uses; 0 or errno.
-int CreateTemporary(int folder, mode_t mode, Descriptor& file, std::string& name) {
+int CreateTemporary(int folder, mode_t mode, OwnedDescriptor& file, std::string& name) {
     static constexpr char LETTERS[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     std::random_device random;
     std::uniform_int_distribution<std::size_t> pick(0, sizeof LETTERS - 2);
     for (int attempt = 0; attempt < TEMP_NAME_TRIES; ++attempt) {
         name = TEMP_PREFIX;
         for (int i = 0; i < 8; ++i) name += LETTERS[pick(random)];
-        file = Descriptor(::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+        file =
+            OwnedDescriptor(::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
         if (file.Valid()) return 0;
         if (errno != EEXIST) return errno;
     }
@@ -362,7 +333,7 @@ bool TakeIdentity(int file, int target, const struct stat& info) {
 
 // Best effort: the rename has happened; this makes it survive a power loss.
 void SyncFolder(int folder) {
-    Descriptor readable(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    OwnedDescriptor readable(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (readable.Valid()) ::fsync(readable.Get());
 }
 
@@ -394,8 +365,8 @@ Placement PlaceName(int folder, const char* temp, const char* name, const struct
 // replacing anything that appeared there, or the place of `replaced`. Empty
 // when something else stands at the name by now (the save starts over);
 // on a failure the new file is removed and what stood at `name` stays.
-std::optional<FileStatus> Commit(int folder, Descriptor& file, const std::string& tempName, const std::string& name,
-                                 std::string_view bytes, const struct stat* replaced) {
+std::optional<FileStatus> Commit(int folder, OwnedDescriptor& file, const std::string& tempName,
+                                 const std::string& name, std::string_view bytes, const struct stat* replaced) {
     const auto removeTemporary = [&] { ::unlinkat(folder, tempName.c_str(), 0); };
     if (!WriteAll(file.Get(), bytes) || ::fsync(file.Get()) != 0 || !file.Close()) {
         const int error = errno;
@@ -425,7 +396,7 @@ std::optional<FileStatus> Commit(int folder, Descriptor& file, const std::string
 }
 
 std::optional<FileStatus> CreateNewFile(const Destination& destination, std::string_view bytes) {
-    Descriptor file;
+    OwnedDescriptor file;
     std::string tempName;
     // Only its owner may read it: it holds the Wi-Fi key.
     if (const int error = CreateTemporary(destination.folder.Get(), 0600, file, tempName); error != 0) {
@@ -440,7 +411,7 @@ std::optional<FileStatus> CreateNewFile(const Destination& destination, std::str
 std::optional<FileStatus> SaveRegularFile(const Destination& destination, int target, const struct stat& info,
                                           std::string_view bytes) {
     if (!destination.folder.Valid() || info.st_nlink > 1) return WriteInPlace(target, bytes);
-    Descriptor file;
+    OwnedDescriptor file;
     std::string tempName;
     const int error = CreateTemporary(destination.folder.Get(), 0600, file, tempName);
     if (error == EACCES || error == EPERM) return WriteInPlace(target, bytes);  // the folder is not writable
@@ -457,11 +428,12 @@ std::optional<FileStatus> SaveRegularFile(const Destination& destination, int ta
 std::optional<FileStatus> SaveOnce(const std::string& path, std::string_view bytes) {
     Destination destination;
     if (const int error = Resolve(path, destination); error != 0) return Failure(error);
-    Descriptor target = std::move(destination.stream);
+    OwnedDescriptor target = std::move(destination.stream);
     const bool stream = target.Valid();
     if (!stream) {
         if (!destination.exists) return CreateNewFile(destination, bytes);
-        target = Descriptor(::openat(destination.folder.Get(), destination.name.c_str(), WRITE_FLAGS | O_NOFOLLOW));
+        target =
+            OwnedDescriptor(::openat(destination.folder.Get(), destination.name.c_str(), WRITE_FLAGS | O_NOFOLLOW));
         if (!target.Valid()) return Failure(errno);
     }
     struct stat info {};
@@ -507,7 +479,7 @@ FileStatus SaveWholeFile(const std::string& path, std::string_view bytes) {
 FileStatus LoadWholeFile(const std::string& path, std::size_t maxSize, std::string& bytes) {
     if (path.empty()) return Failure(ENOENT);
     // Look before opening: a device or FIFO is never opened for reading.
-    Descriptor place(::open(path.c_str(), O_PATH | O_CLOEXEC));
+    OwnedDescriptor place(::open(path.c_str(), O_PATH | O_CLOEXEC));
     if (!place.Valid()) return Failure(errno);
     struct stat info {};
     if (::fstat(place.Get(), &info) != 0) return Failure(errno);
@@ -519,7 +491,8 @@ FileStatus LoadWholeFile(const std::string& path, std::size_t maxSize, std::stri
     }
     if (info.st_size < 0 || static_cast<unsigned long long>(info.st_size) > maxSize) return Failure(EFBIG);
     // The file looked at, opened through its descriptor: nothing put at the path since is opened instead.
-    Descriptor file(::open(("/proc/self/fd/" + std::to_string(place.Get())).c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC));
+    OwnedDescriptor file(
+        ::open(("/proc/self/fd/" + std::to_string(place.Get())).c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC));
     if (!file.Valid()) return Failure(errno);
 
     // One read of the file's length; fewer bytes than that is a failure.
