@@ -19,32 +19,35 @@ const MacTexts HAND_OFF{"01", "02", "03", "04", "05", "06"}, FOUND{"00", "0C", "
 
 class GetMacDialogTest : public ::testing::Test {
 protected:
+    // A new dialog, shown, on the hand-off HAND_OFF; the cycle answers `outcome`.
     void Open() {
-        dialog = std::make_unique<CGetMacDlg>(
-            MacHandOff, services,
-            GetMacDialogHooks{[this] { return adapters; },
-                              [this](const std::string& ipText, std::optional<int> index, const ReaderMessage& said) {
-                                  calls.emplace_back(ipText, index);
-                                  if (outcome == GetMacOutcome::NotFound) said("Load library fail");  // the reader's
-                                  if (outcome == GetMacOutcome::Found) MacHandOff = {FOUND, 1};
-                                  return outcome;
-                              }});
+        MacHandOff = {HAND_OFF, 0};
+        calls.clear();
+        const auto cycle = [this](const std::string& ipText, std::optional<int> index, const ReaderMessage& said) {
+            calls.emplace_back(ipText, index);
+            if (outcome == GetMacOutcome::NotFound) said("Load library fail");  // the reader's own message
+            if (outcome == GetMacOutcome::Found) MacHandOff = {FOUND, 1};
+            return outcome;
+        };
+        dialog =
+            std::make_unique<CGetMacDlg>(MacHandOff, services, GetMacDialogHooks{[this] { return adapters; }, cycle});
+        dialog->show();
     }
     template <typename Widget = QWidget>
     Widget* Control(int id) const {
         return dialog->findChild<Widget*>(QString::number(id));
     }
+    QLineEdit* MacEdit(std::size_t i) const { return Control<QLineEdit>(id::GETMAC_MAC_BYTES[i]); }
     MacTexts EditTexts() const {
         MacTexts texts;
-        for (std::size_t i = 0; i < 6; ++i)
-            texts[i] = Control<QLineEdit>(id::GETMAC_MAC_BYTES[i])->text().toStdString();
+        for (std::size_t i = 0; i < 6; ++i) texts[i] = MacEdit(i)->text().toStdString();
         return texts;
     }
     IpAddressEdit* Address() const { return Control<IpAddressEdit>(id::GETMAC_IP_ADDRESS); }
     QLineEdit* Field(int i) const { return Address()->Field(i); }
 
     RecordingServices services;
-    MacHandOffRecord MacHandOff{HAND_OFF, 0};
+    MacHandOffRecord MacHandOff;
     std::vector<AdapterRecord> adapters = {
         {"", "wlan0", 3}, {"", "eth0", 2}, {"Zeta card", "enp3s0", 9}, {"", "lo", 1}};
     Calls calls;
@@ -61,13 +64,13 @@ TEST_F(GetMacDialogTest, OpensWithHandOffTextsStartAddressAndSortedAdaptersAndTa
     QStringList items;  // sorted ignoring case; an empty description shows the name
     for (int i = 0; i < combo->count(); ++i) items << combo->itemText(i) + "=" + combo->itemData(i).toString();
     EXPECT_EQ(items.join(" ").toStdString(), "eth0=2 lo=1 wlan0=3 Zeta card=9");
-    EXPECT_EQ(std::pair(combo->currentIndex(), combo->isEditable()), std::pair(0, false));
+    EXPECT_EQ(combo->currentIndex(), 0);
+    EXPECT_FALSE(combo->isEditable());
     for (QWidget* widget : dialog->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         EXPECT_TRUE(qobject_cast<QLabel*>(widget) || !widget->accessibleName().isEmpty())
             << widget->objectName().toStdString();
 
     for (int i = 0; i < 4; ++i) Field(i)->clear();
-    dialog->show();
     dialog->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
     Field(0)->setFocus();
@@ -100,13 +103,12 @@ TEST_F(GetMacDialogTest, GetMacLooksUpOnTheChosenAdapterThenShowsTheMacReloadsTh
                  {{"", "", "", ""}, GetMacOutcome::Found, nullptr, {}, typed, {"box: Please, Enter IP Address"}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.ip ? c.ip : "blank");
-        calls.clear();
         services.messages.clear();
-        std::tie(MacHandOff.macText, outcome) = std::pair(HAND_OFF, c.outcome);
+        outcome = c.outcome;
         if (!c.index) adapters.clear();
         Open();
         for (int i = 0; i < 4; ++i) Field(i)->setText(c.fields[i]);
-        Control<QLineEdit>(id::GETMAC_MAC_BYTES[0])->setText("EE");
+        MacEdit(0)->setText("EE");
         QTest::mouseClick(Control<QPushButton>(id::GETMAC_GET), Qt::LeftButton);
         EXPECT_EQ(calls, (c.ip ? Calls{{c.ip, c.index}} : Calls{}));
         EXPECT_EQ(EditTexts(), c.edits);
@@ -129,12 +131,9 @@ TEST_F(GetMacDialogTest, EnterAndExitStoreUpperCaseEditsEscapeDiscardsEnterOnGet
     outcome = GetMacOutcome::NotFound;
     for (const auto& [how, focusId, key, stored] : cases) {
         SCOPED_TRACE(how);
-        MacHandOff = {HAND_OFF, 0};
-        calls.clear();
         Open();
-        dialog->show();
-        QTest::keyClicks(Control<QLineEdit>(id::GETMAC_MAC_BYTES[1]), "\b\b9ab");
-        EXPECT_EQ(Control<QLineEdit>(id::GETMAC_MAC_BYTES[1])->text(), "9A");
+        QTest::keyClicks(MacEdit(1), "\b\b9ab");
+        EXPECT_EQ(MacEdit(1)->text(), "9A");
         QWidget* focus = focusId < 0 ? Field(2) : Control(focusId);
         focus->setFocus();
         if (key == 0)

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The Select Device list at start and on the timer's ticks, selecting a
-// module with its firmware texts, the signal lamps, a silent module, the MAC
-// hand-off and a module that another program holds, on simulated modules.
+// module with its firmware texts, the signal lamps, the MAC hand-off and
+// modules the user may not open or another program holds, on simulated modules.
 #include <cstring>
 
 #include "device/device_messages.h"
@@ -17,8 +17,6 @@ TEST_F(WindowTest, NoModuleListsNoneThenEmptiesAndFindsModulesPluggedInLaterInSl
     EXPECT_EQ(Combo(id::SELECT_DEVICE)->currentIndex(), 0);
     Tick();
     EXPECT_EQ(Items(id::SELECT_DEVICE), QStringList());
-    Click(id::GET_SIGNAL);  // Get without a module fails its write
-    EXPECT_EQ(debug, Texts({"HID_Write Err\n"}));
 
     platform.AddModule(u"First");
     platform.AddModule(u"Second");
@@ -29,11 +27,6 @@ TEST_F(WindowTest, NoModuleListsNoneThenEmptiesAndFindsModulesPluggedInLaterInSl
     platform.AddModule(u"Third");
     Tick();
     EXPECT_EQ(Items(id::SELECT_DEVICE), expected);  // an idle, current list is left alone
-
-    Choose(id::SELECT_DEVICE, 2);
-    EXPECT_EQ(window->Link().deviceOpen, 1);
-    EXPECT_EQ(platform.Interface(1).written.size(), 1u);  // slot 1 got the firmware query
-    EXPECT_TRUE(platform.Interface(0).written.empty());
 }
 
 // An empty product string is a name; control characters reach neither the
@@ -60,17 +53,24 @@ TEST_F(WindowTest, ProductNamesAsListedAndLoggedAndAnUnreadableOne) {
     EXPECT_EQ(session.shownSignalLevel, '3');
 }
 
-TEST_F(WindowTest, ModuleWithoutPermissionIsExplainedOnce) {
+// A module the user may not open is explained once; choosing one that
+// another program holds says so and leaves the link closed.
+TEST_F(WindowTest, ModulesWithoutPermissionOrInUseAreExplained) {
+    platform.AddModule().heldByAnotherProgram = true;
     platform.AddModule().denyAccess = true;
     OpenWindow();
     Tick();
-    ASSERT_EQ(services.messages.size(), 1u);
+    Choose(id::SELECT_DEVICE, 1);
+    EXPECT_EQ(window->Link().deviceOpen, 0);
+    ASSERT_EQ(services.messages.size(), 2u);
     EXPECT_NE(services.messages[0].find("no permission"), std::string::npos);
+    EXPECT_EQ(services.messages[1], MODULE_IN_USE_MESSAGE);
 }
 
 // Firmware texts are the module's bytes: shown as plain text, never as
-// markup, with control characters replaced.
-TEST_F(ConnectedWindowTest, SelectingShowsTheFirmwareAsPlainTextAndReselectingReopensAndAsksAgain) {
+// markup, with control characters replaced. Choosing "<None>" closes the link
+// and keeps the texts; the next tick rebuilds the list.
+TEST_F(ConnectedWindowTest, SelectingShowsTheFirmwareAsPlainTextReselectingAsksAgainAndNoneCloses) {
     EXPECT_EQ(Shown({id::FIRMWARE_VERSION, id::FIRMWARE_DATE}), QStringList({"2.1", "2013/07/15 "}));
     Module().SetFirmware('<', '\a', "<b>XYZ");
     Choose(id::SELECT_DEVICE, 1);
@@ -80,26 +80,17 @@ TEST_F(ConnectedWindowTest, SelectingShowsTheFirmwareAsPlainTextAndReselectingRe
     Choose(id::SELECT_DEVICE, 1);
     EXPECT_EQ(Control<QLabel>(id::FIRMWARE_VERSION)->text(), "<.\uFFFD");
     EXPECT_EQ(window->Link().deviceOpen, 1);
-    EXPECT_EQ(module->written.size(), 2u);
 
-    module->failOpen = true;  // a module that cannot be opened any more stays closed, silently
+    platform.AddModule(u"Another");
+    Choose(id::SELECT_DEVICE, 0);
+    EXPECT_EQ(window->Link().deviceOpen, 0);
+    EXPECT_EQ(Control<QLabel>(id::FIRMWARE_VERSION)->text(), "<.\uFFFD");
+    Tick();
+    EXPECT_EQ(Items(id::SELECT_DEVICE), QStringList({"<None>", "LQ-3860 (simulated)", "Another"}));
+    module->failOpen = true;  // a module that cannot be opened stays closed, silently
     Choose(id::SELECT_DEVICE, 1);
     EXPECT_EQ(window->Link().deviceOpen, 0);
     EXPECT_TRUE(services.messages.empty());
-}
-
-// Connected, the window keeps its list; choosing "<None>" closes the link,
-// keeps the texts, and the next tick rebuilds the list.
-TEST_F(ConnectedWindowTest, KeepsTheListUntilChoosingNoneThenTheNextTickRebuilds) {
-    platform.AddModule(u"Another");
-    Tick();
-    EXPECT_EQ(Items(id::SELECT_DEVICE), QStringList({"<None>", "LQ-3860 (simulated)"}));
-    Choose(id::SELECT_DEVICE, 0);
-    EXPECT_EQ(window->Link().deviceOpen, 0);
-    EXPECT_EQ(Control<QLabel>(id::FIRMWARE_VERSION)->text(), "2.1");
-    Tick();
-    EXPECT_EQ(Items(id::SELECT_DEVICE), QStringList({"<None>", "LQ-3860 (simulated)", "Another"}));
-    EXPECT_EQ(Combo(id::SELECT_DEVICE)->currentIndex(), -1);
 }
 
 TEST_F(ConnectedWindowTest, LampsFollowANewKnownLevelOnTheNextTickOnly) {
@@ -123,8 +114,7 @@ TEST_F(ConnectedWindowTest, LampsFollowANewKnownLevelOnTheNextTickOnly) {
 
 TEST_F(ConnectedWindowTest, HandedOffMacPassesTheFilterOnTheNextTickOnce) {
     Edit(id::SSID)->setText("not transferred");
-    session.MacHandOff.macText = {"0g", "A1", "B2", "C3", "D4", "E5"};
-    session.MacHandOff.ready = 1;
+    session.MacHandOff = {{"0g", "A1", "B2", "C3", "D4", "E5"}, 1};
     EXPECT_EQ(MacEdit(1)->text(), "FF");
     Tick();
     EXPECT_EQ(Shown(id::MAC_BYTES), QStringList({"0", "A1", "B2", "C3", "D4", "E5"}));
@@ -132,20 +122,6 @@ TEST_F(ConnectedWindowTest, HandedOffMacPassesTheFilterOnTheNextTickOnce) {
     MacEdit(0)->setText("11");
     Tick();
     EXPECT_EQ(MacEdit(0)->text(), "11");  // not taken again without a new hand-off
-}
-
-TEST_F(WindowTest, AModuleInUseIsListedAndChoosingItSaysSoAndSendsNothingUntilReleased) {
-    SimulatedInterface& module = platform.AddModule();
-    module.heldByAnotherProgram = true;
-    OpenWindow();
-    Choose(id::SELECT_DEVICE, 1);
-    EXPECT_EQ(window->Link().deviceOpen, 0);
-    EXPECT_EQ(services.messages, Texts{MODULE_IN_USE_MESSAGE});
-    EXPECT_TRUE(module.written.empty());
-    module.heldByAnotherProgram = false;
-    Choose(id::SELECT_DEVICE, 1);
-    EXPECT_EQ(window->Link().deviceOpen, 1);
-    EXPECT_EQ(services.messages.size(), 1u);
 }
 
 }  // namespace lq3860

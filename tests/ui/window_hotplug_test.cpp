@@ -35,27 +35,22 @@ protected:
 
 TEST_F(HotplugWindowTest, WhileNoModuleIsOpenTheNextTickListsModulesPluggedOrPulled) {
     SimulatedInterface& second = platform.AddModule(u"Second");
-    window->OnTimer();
-    EXPECT_EQ(Items(1001), QStringList({"<None>", "First"}));  // without an event: as described, not noticed
-
-    monitor.Inject(Kind::Added, second);
-    EXPECT_EQ(window->Link().rescanNeeded, 0);  // handled by the event loop, not inside the monitor
-    QCoreApplication::processEvents();
-    window->OnTimer();
-    EXPECT_EQ(Items(1001), QStringList({"<None>", "First", "Second"}));
-
     SimulatedInterface& foreign = platform.AddModule(u"Foreign");
     foreign.vendorId = 0x1234;
+    window->OnTimer();
+    EXPECT_EQ(Items(1001), QStringList({"<None>", "First"}));  // without an event: as described, not noticed
     Report(Kind::Added, foreign);
-    Report(Kind::Removed, foreign);
-    EXPECT_EQ(window->Link().rescanNeeded, 0);  // another vendor's device is no reason to rebuild
+    monitor.Inject(Kind::Added, second);
+    EXPECT_EQ(window->Link().rescanNeeded, 0);  // another vendor's device is no reason to rebuild, and
+    QCoreApplication::processEvents();          // events are handled by the event loop, not inside the monitor
+    window->OnTimer();
+    EXPECT_EQ(Items(1001), QStringList({"<None>", "First", "Second"}));
 
     first->unplugged = true;
     Report(Kind::Removed, *first);
     window->OnTimer();
     EXPECT_EQ(Items(1001), QStringList({"<None>", "Second"}));
     Choose(1001, 1);
-    EXPECT_EQ(window->Link().deviceOpen, 1);
     EXPECT_EQ(second.written.size(), 1u);  // the position names Second: its firmware was asked for
 }
 
