@@ -85,8 +85,7 @@ int ShowFirstFrame(int argc, char** argv, bool mainWindow) {
     std::unique_ptr<Session> session;
     std::unique_ptr<QDialog> window;
     if (mainWindow) {  // what CUtilityApp does with --simulate before the window runs
-        InitUiResources();
-        app.setWindowIcon(QIcon(QStringLiteral(":/icons/lq3860-utility.png")));
+        app.setWindowIcon(ApplicationIcon());
         platform.AddModule(u"LQ-3860 (simulated)");
         session = std::make_unique<Session>(&platform, &services);
         window = std::make_unique<CUtilityDlg>(*session);

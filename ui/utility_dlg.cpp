@@ -80,7 +80,7 @@ QLabel* Label(QWidget* parent, const DialogUnits& units, int id, const char* tex
 
 CUtilityDlg::CUtilityDlg(Session& session, QWidget* parent) : QDialog(parent), session_(session) {
     InitUiResources();
-    appIcon_ = QIcon(QStringLiteral(":/icons/lq3860-utility.png"));
+    appIcon_ = ApplicationIcon();
     CreateControls();
     ConnectEvents();
     OnInitDialog();
