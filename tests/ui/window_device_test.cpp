@@ -72,9 +72,9 @@ TEST_F(WindowTest, ModulesWithoutPermissionOrInUseAreExplained) {
 // and keeps the texts; the next tick rebuilds the list.
 TEST_F(ConnectedWindowTest, SelectingShowsTheFirmwareAsPlainTextReselectingAsksAgainAndNoneCloses) {
     EXPECT_EQ(Shown({id::FIRMWARE_VERSION, id::FIRMWARE_DATE}), QStringList({"2.1", "2013/07/15 "}));
-    Module().SetFirmware('<', '\a', "<b>XYZ");
+    Module().SetFirmware('<', '\a', "<b>\x1bYZ");
     Choose(id::SELECT_DEVICE, 1);
-    EXPECT_EQ(Shown({id::FIRMWARE_VERSION, id::FIRMWARE_DATE}), QStringList({"<.\uFFFD", "20<b/>X/YZ "}));
+    EXPECT_EQ(Shown({id::FIRMWARE_VERSION, id::FIRMWARE_DATE}), QStringList({"<.\uFFFD", "20<b/>\uFFFD/YZ "}));
     EXPECT_EQ(Control<QLabel>(id::FIRMWARE_DATE)->textFormat(), Qt::PlainText);
     module->module->nextReply = HidReport{};  // a refused reply keeps the texts and the link
     Choose(id::SELECT_DEVICE, 1);
