@@ -86,7 +86,7 @@ int ShowFirstFrame(int argc, char** argv, bool mainWindow) {
     std::unique_ptr<QDialog> window;
     if (mainWindow) {  // what CUtilityApp does with --simulate before the window runs
         app.setWindowIcon(ApplicationIcon());
-        platform.AddModule(u"LQ-3860 (simulated)");
+        platform.AddModule();  // the simulated module, under its own name
         session = std::make_unique<Session>(&platform, &services);
         window = std::make_unique<CUtilityDlg>(*session);
     } else {
