@@ -7,7 +7,6 @@
 
 #include <cstring>
 
-#include "ui/ui_messages.h"
 #include "window_fixture.h"
 
 namespace lq3860 {
