@@ -12,8 +12,8 @@
 
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
-#include "cli/terminal_text.h"
 #include "device/module_label.h"
+#include "device/terminal_text.h"
 #include "simulated_module/simulation_options.h"
 
 namespace lq3860 {

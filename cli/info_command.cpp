@@ -3,8 +3,8 @@
 
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
-#include "cli/terminal_text.h"
 #include "device/module_link.h"
+#include "device/terminal_text.h"
 
 namespace lq3860 {
 

@@ -3,9 +3,9 @@
 
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
-#include "cli/terminal_text.h"
 #include "device/hid_device_table.h"
 #include "device/module_label.h"
+#include "device/terminal_text.h"
 
 namespace lq3860 {
 

@@ -55,9 +55,10 @@ int HidDeviceTable::HID_GetName(int index, char* destination, int length) {
     std::unique_ptr<HidConnection> temporary = platform_->Open(entries_[index]->devicePath, accessDenied);
     if (!temporary) return 0;
     std::u16string name;
-    // hidapi on Linux reports a module without a product string as an empty
-    // one; that is no name either, so the caller labels the module otherwise.
-    if (!temporary->ProductString(name) || name.empty()) return 0;
+    // An empty product string is a name like any other. hidapi on Linux also
+    // reports a module without a product string as an empty one: the two
+    // cannot be told apart there, so only a failed read is no name.
+    if (!temporary->ProductString(name)) return 0;
     if (name.size() > PRODUCT_NAME_UNITS) {
         // Cut to the buffer's size without splitting a surrogate pair.
         const bool splitsPair = name[PRODUCT_NAME_UNITS - 1] >= 0xD800 && name[PRODUCT_NAME_UNITS - 1] <= 0xDBFF;

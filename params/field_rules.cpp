@@ -94,12 +94,10 @@ void ChannelRule(ParamFields& fields) {
 void ParamsToFields(const ModuleParamSet& params, ParamFields& fields) {
     fields.modeSelection = SelectionOf(params.mode, static_cast<int>(MODE_ITEMS.size()));
     fields.channelSelection = SelectionOf(params.channel, CHANNEL_COUNT);
-    fields.encryptionSelection = SelectionOf(params.encryption, fields.encryptionItemCount);
     for (std::size_t i = 0; i < MAC_LENGTH; ++i) fields.macText[i] = MacByteText(params.mac[i]);
     fields.ssidText = ParamText(params.ssid);
     fields.keyText = ParamText(params.key);
-    ModeRule(fields, params);
-    ChannelRule(fields);
+    ModeRule(fields, params);  // the encryption list and selection, and the channel rule
 }
 
 void CollectSelections(const ParamFields& fields, ModuleParamSet& params) {

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "ui/about_dlg.h"
 
-#include <QIcon>
 #include <QLabel>
 
 #include "lq3860_version.h"
@@ -13,7 +12,6 @@
 namespace lq3860 {
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
-    InitUiResources();
     setWindowTitle(QStringLiteral("About LQ-3860 Utility"));
     // No buttons: the close box, Enter and Escape close it.
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -23,7 +21,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setFixedSize(units.Size(170, 61));
 
     auto* icon = new QLabel(this);
-    icon->setPixmap(QIcon(QStringLiteral(":/icons/lq3860-utility.png")).pixmap(32, 32));
+    icon->setPixmap(ApplicationIcon().pixmap(32, 32));
     icon->setAccessibleName(QStringLiteral("LQ-3860 Utility icon"));
     icon->move(units.Rect(7, 7, 0, 0).topLeft());
     icon->resize(32, 32);

@@ -4,6 +4,8 @@
 // dialog templates are laid out: x px = x * baseWidth / 4, y px = y * baseHeight / 8.
 #include <QFont>
 #include <QRect>
+#include <QString>
+#include <QVariant>
 
 namespace lq3860 {
 
@@ -26,5 +28,18 @@ private:
     int baseWidth_;
     int baseHeight_;
 };
+
+// Puts a control of a dialog at its template position in dialog units and
+// gives it its template id (0: none) as object name and "controlId", so it
+// is found as in the template.
+template <typename Control>
+Control* Place(Control* control, int id, const DialogUnits& units, int x, int y, int width, int height) {
+    if (id != 0) {
+        control->setObjectName(QString::number(id));
+        control->setProperty("controlId", id);
+    }
+    control->setGeometry(units.Rect(x, y, width, height));
+    return control;
+}
 
 }  // namespace lq3860

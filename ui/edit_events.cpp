@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ui/edit_events.h"
 
-#include <QFocusEvent>
+#include <QEvent>
 #include <QLineEdit>
 #include <QValidator>
 
@@ -29,9 +29,10 @@ FocusLostFilter::FocusLostFilter(QObject* watched, std::function<void()> handler
 }
 
 bool FocusLostFilter::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusOut) {
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) handler_();
+    if (event->type() == QEvent::FocusOut && !running_) {
+        running_ = true;
+        handler_();
+        running_ = false;
     }
     return QObject::eventFilter(watched, event);
 }

@@ -11,9 +11,11 @@ class QLineEdit;
 
 namespace lq3860 {
 
-// Calls `handler` when the watched widget loses the keyboard focus to
-// another control. Focus taken by a menu or by another window (a message
-// box, a file dialog) is not a loss: the focus comes back when it closes.
+// Calls `handler` whenever the watched widget loses the keyboard focus: to
+// another control, a menu or another window (a file dialog, another
+// program). A message box that the handler itself opens takes the focus as
+// well; that loss does not run the handler again, which would open the box
+// again and again.
 class FocusLostFilter : public QObject {
     Q_OBJECT
 public:
@@ -24,6 +26,7 @@ protected:
 
 private:
     std::function<void()> handler_;
+    bool running_ = false;
 };
 
 // Caps typing in `edit` at `limit` characters and lets it hold only

@@ -16,6 +16,7 @@
 #include "ui/dialog_units.h"
 #include "ui/ip_address_edit.h"
 #include "ui/template_layout.h"
+#include "ui/ui_messages.h"
 
 namespace lq3860 {
 
@@ -41,16 +42,6 @@ public:
         return Acceptable;
     }
 };
-
-template <typename Control>
-Control* Place(Control* control, int id, const DialogUnits& units, int x, int y, int width, int height) {
-    if (id != 0) {
-        control->setObjectName(QString::number(id));
-        control->setProperty("controlId", id);
-    }
-    control->setGeometry(units.Rect(x, y, width, height));
-    return control;
-}
 
 }  // namespace
 
@@ -165,7 +156,7 @@ void CGetMacDlg::accept() {
 void CGetMacDlg::OnGetMac() {
     statusLine_->clear();
     if (ipAddressCtrl_->IsBlank()) {
-        services_.ApplicationMessage("Please, Enter IP Address", false);
+        services_.ApplicationMessage(ENTER_IP_ADDRESS_MESSAGE, false);
         return;
     }
     ipFields_ = ipAddressCtrl_->GetAddress();

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ui/ui_resources.h"
 
-#include <QtGlobal>
+#include <QGuiApplication>
 
 // Qt's resource initialiser must be called from outside any namespace.
 static void InitUiIcons() {
@@ -12,6 +12,13 @@ namespace lq3860 {
 
 void InitUiResources() {
     InitUiIcons();
+}
+
+QIcon ApplicationIcon() {
+    const QIcon set = QGuiApplication::windowIcon();
+    if (!set.isNull()) return set;
+    InitUiResources();
+    return QIcon(QStringLiteral(":/icons/lq3860-utility.png"));
 }
 
 }  // namespace lq3860

@@ -35,8 +35,7 @@ CUtilityApp::CUtilityApp(int& argc, char** argv, bool simulate, bool verbose)
     setApplicationVersion(QStringLiteral(LQ3860_VERSION));
     // The Wayland app id: desktops find the menu entry and icon by it.
     setDesktopFileName(QStringLiteral(LQ3860_APP_ID));
-    InitUiResources();
-    setWindowIcon(QIcon(QStringLiteral(":/icons/lq3860-utility.png")));
+    setWindowIcon(ApplicationIcon());
     session_->debugOutput.SetSink(WindowDebugSink(verbose));
 }
 

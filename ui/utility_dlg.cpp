@@ -17,12 +17,12 @@
 #include "lq3860_version.h"
 #include "ui/about_dlg.h"
 #include "ui/control_ids.h"
+#include "ui/device_text.h"
 #include "ui/dialog_units.h"
 #include "ui/edit_events.h"
 #include "ui/enter_key.h"
 #include "ui/get_mac_dialog.h"
 #include "ui/lamp_icons.h"
-#include "ui/module_name_text.h"
 #include "ui/template_layout.h"
 #include "ui/ui_resources.h"
 
@@ -35,35 +35,25 @@ constexpr int DIALOG_HEIGHT = 263;
 constexpr int MAC_EDIT_X[MAC_LENGTH] = {19, 43, 67, 91, 115, 139};
 constexpr int LAMP_X[3] = {187, 216, 245};
 
-// Every control with an id carries it as its object name, so it can be found
-// as in the dialog template.
-template <typename Control>
-Control* WithId(Control* control, int id) {
-    control->setObjectName(QString::number(id));
-    control->setProperty("controlId", id);
-    return control;
-}
-
 QAction* MenuCommand(QAction* action, int command) {
     action->setObjectName(QString::number(command));
     return action;
 }
 
 void GroupBox(QWidget* parent, const DialogUnits& units, const char* title, QRect rect) {
-    auto* box = new TemplateGroupBox(QString::fromLatin1(title), parent);
-    box->setGeometry(units.Rect(rect.x(), rect.y(), rect.width(), rect.height()));
+    Place(new TemplateGroupBox(QString::fromLatin1(title), parent), 0, units, rect.x(), rect.y(), rect.width(),
+          rect.height());
 }
 
 QPushButton* Button(QWidget* parent, const DialogUnits& units, int id, const char* text, QRect rect) {
-    auto* button = WithId(new QPushButton(QString::fromLatin1(text), parent), id);
-    button->setGeometry(units.Rect(rect.x(), rect.y(), rect.width(), rect.height()));
+    auto* button = Place(new QPushButton(QString::fromLatin1(text), parent), id, units, rect.x(), rect.y(),
+                         rect.width(), rect.height());
     button->setAutoDefault(false);  // no push button is the default: Enter means OK
     return button;
 }
 
 QLineEdit* Edit(QWidget* parent, const DialogUnits& units, int id, const QString& name, QRect rect) {
-    auto* edit = WithId(new QLineEdit(parent), id);
-    edit->setGeometry(units.Rect(rect.x(), rect.y(), rect.width(), rect.height()));
+    auto* edit = Place(new QLineEdit(parent), id, units, rect.x(), rect.y(), rect.width(), rect.height());
     edit->setAlignment(Qt::AlignCenter);
     edit->setAccessibleName(name);
     return edit;
@@ -72,17 +62,16 @@ QLineEdit* Edit(QWidget* parent, const DialogUnits& units, int id, const QString
 // A drop-down list without an edit field; its height is the toolkit's own.
 QComboBox* DropDownList(QWidget* parent, const DialogUnits& units, int id, const char* description, int x, int y,
                         int width) {
-    auto* combo = WithId(new QComboBox(parent), id);
-    const QRect rect = units.Rect(x, y, width, 0);
-    combo->setGeometry(rect.x(), rect.y(), rect.width(), combo->sizeHint().height());
+    auto* combo = Place(new QComboBox(parent), id, units, x, y, width, 0);
+    combo->resize(combo->width(), combo->sizeHint().height());
     combo->setAccessibleDescription(QString::fromLatin1(description));
     return combo;
 }
 
 QLabel* Label(QWidget* parent, const DialogUnits& units, int id, const char* text, QRect rect) {
-    auto* label = new QLabel(QString::fromLatin1(text), parent);
-    if (id != 0) WithId(label, id);
-    label->setGeometry(units.Rect(rect.x(), rect.y(), rect.width(), rect.height()));
+    auto* label = Place(new QLabel(QString::fromLatin1(text), parent), id, units, rect.x(), rect.y(), rect.width(),
+                        rect.height());
+    label->setTextFormat(Qt::PlainText);  // device texts are shown as they are, never as markup
     WidenToText(label);
     return label;
 }
@@ -91,7 +80,7 @@ QLabel* Label(QWidget* parent, const DialogUnits& units, int id, const char* tex
 
 CUtilityDlg::CUtilityDlg(Session& session, QWidget* parent) : QDialog(parent), session_(session) {
     InitUiResources();
-    appIcon_ = QIcon(QStringLiteral(":/icons/lq3860-utility.png"));
+    appIcon_ = ApplicationIcon();
     CreateControls();
     ConnectEvents();
     OnInitDialog();
@@ -173,8 +162,7 @@ void CUtilityDlg::CreateControls() {
     dateLabel_ = Label(client, units, control_id::FIRMWARE_DATE, "", {258, 225, 50, 11});
     dateLabel_->setAccessibleDescription(QStringLiteral("Firmware date"));
 
-    progressBar_ = WithId(new QProgressBar(client), control_id::PROGRESS);
-    progressBar_->setGeometry(units.Rect(76, 245, 182, 15));
+    progressBar_ = Place(new QProgressBar(client), control_id::PROGRESS, units, 76, 245, 182, 15);
     progressBar_->setTextVisible(false);
     progressBar_->setAccessibleName(QStringLiteral("Progress"));
 
@@ -203,7 +191,6 @@ void CUtilityDlg::ConnectEvents() {
 
 void CUtilityDlg::OnInitDialog() {
     deviceCombo_->addItem(QStringLiteral("<None>"));
-    TransferToControls();
     setWindowIcon(appIcon_);
 
     session_.link.deviceOpen = 0;
@@ -213,20 +200,14 @@ void CUtilityDlg::OnInitDialog() {
 
     dateText_ = QStringLiteral("###");
     versionText_ = QStringLiteral("###");
-    ssidText_ = QString::fromLatin1(DEFAULT_SSID);
-
     for (const char* item : MODE_ITEMS) modeCombo_->addItem(QString::fromLatin1(item));
-    modeCombo_->setCurrentIndex(MODE_ADHOC);
     for (int channel = 0; channel < CHANNEL_COUNT; ++channel) channelCombo_->addItem(QString::number(channel));
-    channelCombo_->setCurrentIndex(2);
-    for (const char* item : ENCRYPTION_ITEMS) encryptionCombo_->addItem(QString::fromLatin1(item));
-    encryptionCombo_->setCurrentIndex(ENCRYPTION_NONE);
+    for (QLineEdit* edit : macEdits_) edit->setMaxLength(MAC_LIMIT);
+    // The start values with the mode rule applied, written once.
+    ParamFields start = StartFields();
+    ModeRule(start, session_.ModuleParams);
+    WriteFields(start);
 
-    for (QLineEdit* edit : macEdits_) {
-        edit->setMaxLength(MAC_LIMIT);
-        edit->setText(QString::fromLatin1(MAC_FILL_TEXT));
-    }
-    ApplyModeRule();
     timer_->start(TIMER_PERIOD_MS);
     progressBar_->hide();
     TransferToControls();

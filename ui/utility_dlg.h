@@ -17,6 +17,7 @@
 #include "params/field_rules.h"
 #include "session/session.h"
 #include "types/hid_report.h"
+#include "types/module_params.h"
 #include "ui/signal_lamps.h"
 
 class QComboBox;
@@ -37,8 +38,8 @@ public:
     explicit CUtilityDlg(Session& session, QWidget* parent = nullptr);
 
     static constexpr int TIMER_PERIOD_MS = 1000;
-    static constexpr int KEY_LIMIT = 63;
-    static constexpr int SSID_LIMIT = 20;
+    static constexpr int KEY_LIMIT = static_cast<int>(KEY_SENT_LENGTH);
+    static constexpr int SSID_LIMIT = static_cast<int>(SSID_SENT_LENGTH);
     static constexpr int MAC_LIMIT = 2;
 
     // Field transfer: the bound texts to the controls, or from the controls

@@ -6,8 +6,9 @@
 
 #include "device/device_messages.h"
 #include "device/hid_device_table.h"
+#include "device/terminal_text.h"
+#include "ui/device_text.h"
 #include "ui/lamp_icons.h"
-#include "ui/module_name_text.h"
 #include "ui/utility_dlg.h"
 
 namespace lq3860 {
@@ -46,7 +47,7 @@ bool CUtilityDlg::RebuildDeviceList() {
                 return false;  // the names so far stay; the next tick starts again
             }
             deviceCombo_->addItem(ModuleNameText(name));
-            session_.debugOutput.Write(name);
+            session_.debugOutput.Write(EscapeForTerminal(name));  // as the tool prints names
         }
         session_.link.rescanNeeded = 0;
     }
@@ -71,8 +72,8 @@ void CUtilityDlg::OnSelectDevice() {
     openPath_ = session_.Devices().Path(position - 1);
     FirmwareInfo info;
     if (session_.link.QueryFirmware(replyReport_, info) != ReplyOutcome::Accepted) return;
-    versionText_ = QString::fromLatin1(info.versionText);
-    dateText_ = QString::fromLatin1(info.dateText);
+    versionText_ = FirmwareText(info.versionText);
+    dateText_ = FirmwareText(info.dateText);
     TransferToControls();
 }
 

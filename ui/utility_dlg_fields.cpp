@@ -135,7 +135,7 @@ void CUtilityDlg::ApplyChannelRule() {
 }
 
 void CUtilityDlg::ShowParams() {
-    ParamFields fields = ReadFields();
+    ParamFields fields;  // everything in it comes from the parameter set
     ParamsToFields(session_.ModuleParams, fields);
     WriteFields(fields);
     TransferToControls();

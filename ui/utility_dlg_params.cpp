@@ -6,15 +6,10 @@
 
 #include "params/config_file.h"
 #include "params/parameter_transfer.h"
+#include "ui/ui_messages.h"
 #include "ui/utility_dlg.h"
 
 namespace lq3860 {
-
-namespace {
-constexpr const char* SAVE_FILTER = "Txt file(*.txt)";
-constexpr const char* SAVE_SUFFIX = "txt";
-constexpr const char* LOAD_FILTER = "Text File (*.txt)";
-}  // namespace
 
 void CUtilityDlg::SetProgress(int position) {
     progressBar_->setValue(position);

@@ -101,7 +101,7 @@ TEST_F(DeviceTable, ProductNamesComeThroughATemporaryHandleAsBoundedUtf8) {
         {u"a\U0001F4F6", 5, "a"},
         {u"LQ-3860", 1, ""},
         {std::nullopt, 32, std::nullopt},  // unreadable product string
-        {u"", 32, std::nullopt},
+        {u"", 32, ""},                     // an empty product string is a name
     };
     AddScannedModule();
     const int opensAfterScan = module->openCount;

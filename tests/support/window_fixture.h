@@ -2,17 +2,8 @@
 #pragma once
 // A main window on simulated modules, with recorded messages, file dialog
 // answers and debug texts: no person, no sleeping, no hardware.
-#include <QAbstractButton>
-#include <QAbstractItemView>
-#include <QAction>
-#include <QApplication>
-#include <QComboBox>
-#include <QFocusEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QProgressBar>
-#include <QTest>
-#include <QTimer>
+#include <QtTest>
+#include <QtWidgets>
 
 #include <gtest/gtest.h>
 
@@ -59,22 +50,21 @@ private:
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        // Waits are recorded, not slept, in one sequence with the bar's positions.
-        session.pause.Replace([this](unsigned ms) { steps.push_back("wait " + std::to_string(ms)); });
-        platform.readWait.Replace([this](unsigned ms) { steps.push_back("read " + std::to_string(ms)); });
+        session.pause.Replace([](unsigned) {});  // waits are the procedures' tests' business
+        platform.readWait.Replace([](unsigned) {});
         session.debugOutput.SetSink([this](std::string_view text) { debug.emplace_back(text); });
         OpenWindow();
     }
 
     // Builds and shows the window (start-up runs) with its timer stopped:
-    // tests tick it. The bar's positions are recorded ("at 250").
+    // tests tick it. The bar's positions are recorded while it is shown.
     void OpenWindow() {
         window.reset();  // one window at a time
         window = std::make_unique<CUtilityDlg>(session);
         window->Timer()->stop();
         auto* bar = Control<QProgressBar>(control_id::PROGRESS);
         QObject::connect(bar, &QProgressBar::valueChanged, bar,
-                         [this](int value) { steps.push_back("at " + std::to_string(value)); });
+                         [this, bar](int value) { barPositions.push_back(bar->isVisible() ? value : -1); });
         ShowWindow();
     }
     void ShowWindow() {  // shown and active, so the focus can move between its controls
@@ -107,8 +97,6 @@ protected:
         }
         return texts;
     }
-    QStringList MacTexts() const { return Shown(control_id::MAC_BYTES); }  // left to right
-    bool DebugSaid(const std::string& text) const { return std::count(debug.begin(), debug.end(), text) > 0; }
 
     // What the user does, through the widgets and their events. Each step
     // first takes the focus as a click would, so the control that had it
@@ -118,11 +106,7 @@ protected:
         ASSERT_TRUE(control->hasFocus()) << control->objectName().toStdString();
     }
     void Click(int buttonId) { QTest::mouseClick(Control<QAbstractButton>(buttonId), Qt::LeftButton); }
-    void Trigger(int command) {  // the menu command's action
-        QAction* action = window->findChild<QAction*>(QString::number(command));
-        ASSERT_NE(action, nullptr) << "command " << command;
-        action->trigger();
-    }
+    void Trigger(int command) { window->findChild<QAction*>(QString::number(command))->trigger(); }  // a menu command
     void Tick() { QMetaObject::invokeMethod(window->Timer(), "timeout"); }  // what the timer does every second
     // Opens the list with F4, walks to the position with the keys and takes it with Enter.
     void Choose(int comboId, int position) {
@@ -134,33 +118,24 @@ protected:
         for (int i = 0; i < position; ++i) QTest::keyClick(list, Qt::Key_Down);
         QTest::keyClick(list, Qt::Key_Return);
     }
-    void Type(int editId, const QString& text) {  // at the end of the text
+    void Type(int editId, const QString& text, bool over = false) {  // at the end, or over the whole text
         Focus(Edit(editId));
-        Edit(editId)->end(false);
-        QTest::keyClicks(Edit(editId), text);
+        over ? Edit(editId)->selectAll() : Edit(editId)->end(false);
+        QTest::keyClicks(Edit(editId), over && text.isEmpty() ? QString("\b") : text);
     }
-    void Retype(int editId, const QString& text) {  // over the whole text; "" empties the edit
-        Focus(Edit(editId));
-        QTest::keyClick(Edit(editId), Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(Edit(editId), Qt::Key_Delete);
-        QTest::keyClicks(Edit(editId), text);
-    }
-    // Tab moves the focus on; focus taken by a menu or a window is simulated by its event.
+    void Retype(int editId, const QString& text) { Type(editId, text, true); }  // "" empties the edit
+    // Tab moves the focus on; focus taken by a menu or another window is sent as its event.
     void Leave(int editId, Qt::FocusReason reason = Qt::TabFocusReason) {
-        if (reason != Qt::TabFocusReason) {
-            QFocusEvent event(QEvent::FocusOut, reason);
-            QApplication::sendEvent(Edit(editId), &event);
-            return;
-        }
         Focus(Edit(editId));
-        QTest::keyClick(Edit(editId), Qt::Key_Tab);
-        EXPECT_FALSE(Edit(editId)->hasFocus()) << "edit " << editId;
+        QFocusEvent event(QEvent::FocusOut, reason);
+        reason == Qt::TabFocusReason ? QTest::keyClick(Edit(editId), Qt::Key_Tab)
+                                     : void(QApplication::sendEvent(Edit(editId), &event));
     }
 
     SimulatedPlatform platform;
     RecordingServices services;
     Session session{&platform, &services};
-    Texts steps;  // waits, a read's wait for its time limit and bar positions, in order
+    std::vector<int> barPositions;  // -1: set while the bar was hidden
     Texts debug;
     std::unique_ptr<CUtilityDlg> window;
 };
@@ -176,7 +151,6 @@ protected:
         Choose(control_id::SELECT_DEVICE, 1);
         ASSERT_EQ(window->Link().deviceOpen, 1);
         module->written.clear();
-        steps.clear();
     }
     ModuleBehaviour& Module() const { return module->module->Behaviour(); }
     SimulatedInterface* module = nullptr;

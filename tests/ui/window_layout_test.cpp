@@ -24,11 +24,11 @@ QRect InWindow(const QWidget* widget) {
 // area, group titles within their box with a character to spare each side.
 void ExpectTextsFit(const QWidget& window) {
     for (const QLabel* label : window.findChildren<QLabel*>()) {
-        if (label->text().isEmpty()) continue;
+        const QRect room = label->contentsRect();
         const QFontMetrics metrics = label->fontMetrics();
-        EXPECT_LE(metrics.horizontalAdvance(label->text()), label->contentsRect().width())
+        EXPECT_TRUE(label->text().isEmpty() ||
+                    (metrics.horizontalAdvance(label->text()) <= room.width() && metrics.height() <= room.height()))
             << label->text().toStdString();
-        EXPECT_LE(metrics.height(), label->contentsRect().height()) << label->text().toStdString();
     }
     for (const QPushButton* button : window.findChildren<QPushButton*>()) {
         QStyleOptionButton option;
@@ -38,11 +38,9 @@ void ExpectTextsFit(const QWidget& window) {
         EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()), contents.width())
             << button->text().toStdString();
     }
-    for (const QGroupBox* box : window.findChildren<QGroupBox*>()) {
-        const QFontMetrics metrics = box->fontMetrics();
-        EXPECT_LE(metrics.horizontalAdvance(box->title()) + 2 * metrics.averageCharWidth(), box->width())
+    for (const QGroupBox* box : window.findChildren<QGroupBox*>())
+        EXPECT_LE(box->fontMetrics().horizontalAdvance(box->title() + "xx"), box->width())
             << box->title().toStdString();
-    }
 }
 
 // On the widget that holds a window's controls: every control lies inside
@@ -64,12 +62,12 @@ void ExpectControlsInsideFramesAndApart(const QWidget& canvas) {
                 << control->objectName().toStdString() << " in " << box->title().toStdString();
         }
     }
-    for (const QWidget* a : controls)
+    for (const QWidget* a : controls) {
         EXPECT_TRUE(canvas.rect().contains(a->geometry())) << a->objectName().toStdString();
-    for (const QWidget* a : controls)
         for (const QWidget* b : controls)
             EXPECT_TRUE(a == b || !InWindow(a).intersects(InWindow(b)))
                 << a->objectName().toStdString() << " / " << b->objectName().toStdString();
+    }
 }
 
 using FontCase = std::pair<const char*, int>;  // family, points
@@ -94,25 +92,20 @@ private:
     const QFont desktopFont_ = QApplication::font();
 };
 
+// The lookup dialog with the longest status its line can show.
 TEST_P(WindowLayoutTest, TextsFitAndControlsSitInsideTheirFrames) {
     EXPECT_GE(window->font().pointSize(), GetParam().second);  // the window follows a larger desktop font
     Check(*window, "main", Control(control_id::SELECT_DEVICE)->parentWidget());
-
     CAboutDlg about;
     Check(about, "about");
-
-    // The dialog with each status its line can show.
-    GetMacOutcome outcome = GetMacOutcome::NotFound;
-    CGetMacDlg lookup(session.MacHandOff, services,
-                      {[] {
-                           return std::vector<AdapterRecord>{{"", "enp0s31f6", 2}, {"", "lo", 1}};
-                       },
-                       [&outcome](const std::string&, std::optional<int>, const ReaderMessage&) { return outcome; }});
-    for (GetMacOutcome shown : {GetMacOutcome::NotFound, GetMacOutcome::NoPermission}) {
-        outcome = shown;
-        QTest::mouseClick(lookup.findChild<QPushButton*>(QString::number(control_id::GETMAC_GET)), Qt::LeftButton);
-        Check(lookup, shown == GetMacOutcome::NotFound ? "getmac" : "getmac-permission");
-    }
+    CGetMacDlg lookup(
+        session.MacHandOff, services,
+        {[] {
+             return std::vector<AdapterRecord>{{"", "enp0s31f6", 2}};
+         },
+         [](const std::string&, std::optional<int>, const ReaderMessage&) { return GetMacOutcome::NoPermission; }});
+    QTest::mouseClick(lookup.findChild<QPushButton*>(QString::number(control_id::GETMAC_GET)), Qt::LeftButton);
+    Check(lookup, "getmac");
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "cli/terminal_text.h"
+#include "device/terminal_text.h"
 
 #include <cstddef>
 
