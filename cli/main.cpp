@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include <iostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,8 @@ int main(int argc, char** argv) {
     const std::vector<std::string> arguments = lq3860::StartConsoleProgram(argc, argv);
     lq3860::ToolEnvironment environment;
     environment.terminalOutput = lq3860::StandardOutputIsTerminal();
-    const int status = lq3860::RunTool(arguments, std::cout, std::cerr, environment);
-    return lq3860::FinishStandardOutput(lq3860::PROGRAM_NAME, status);
+    // The results go out at the end in one piece, so a failed write is seen with its reason.
+    std::ostringstream out;
+    const int status = lq3860::RunTool(arguments, out, std::cerr, environment);
+    return lq3860::FinishStandardOutput(lq3860::PROGRAM_NAME, status, out.view());
 }

@@ -7,13 +7,16 @@
 
 namespace lq3860 {
 
-int FinishStandardOutput(const char* program, int status) {
-    errno = 0;
-    const bool flushed = std::fflush(stdout) == 0;
-    const int reason = errno;
-    if (flushed && !std::ferror(stdout)) return status;
-    std::fprintf(stderr, "%s: write error: %s\n", program,
-                 reason != 0 ? std::strerror(reason) : "the output was cut short");
+int FinishStandardOutput(const char* program, int status, std::string_view pending) {
+    int reason = 0;
+    if (!pending.empty() && std::fwrite(pending.data(), 1, pending.size(), stdout) != pending.size()) reason = errno;
+    if (std::fflush(stdout) != 0 && reason == 0) reason = errno;
+    if (!std::ferror(stdout)) return status;
+    if (reason != 0) {
+        std::fprintf(stderr, "%s: write error: %s\n", program, std::strerror(reason));
+    } else {
+        std::fprintf(stderr, "%s: write error\n", program);
+    }
     return status == 0 ? 1 : status;
 }
 

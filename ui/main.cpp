@@ -10,6 +10,7 @@
 
 #include "lq3860_version.h"
 #include "types/command_options.h"
+#include "types/standard_output.h"
 #include "ui/utility_app.h"
 
 namespace {
@@ -73,7 +74,7 @@ Options ParseOptions(int argc, char** argv) {
     }
     if (help || version) {
         std::fputs(help ? HELP_TEXT : "lq3860-utility " LQ3860_VERSION "\n", stdout);
-        std::exit(EXIT_SUCCESS);
+        std::exit(lq3860::FinishStandardOutput(lq3860::APPLICATION_NAME, EXIT_SUCCESS));
     }
     return options;
 }

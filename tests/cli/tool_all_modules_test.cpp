@@ -2,12 +2,14 @@
 // --all: info, signal, read and write on every listed module at once, on
 // injected simulated modules (pauses met by all modules, not slept) or on the
 // tool's own --simulate --modules N.
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
 
 #include "device/device_messages.h"
+#include "device/hid_device_table.h"
 #include "params/config_file.h"
 #include "tool_fixture.h"
 
@@ -122,6 +124,14 @@ TEST_F(AllModules, ReadSavesOneByteExactFilePerModuleNumberedBySlot) {
                                                Prefixed("0\tA\t", FormatConfiguration(Params(3, "first"))) +
                                                    Prefixed("1\tC\t", FormatConfiguration(Params(11, "third \"net\""))),
                                                ""}));
+    // Only a regular file's name can be numbered; nothing is read otherwise.
+    for (const std::string& path : {std::string("-"), std::string("/dev/stdout"), dir_.path, dir_.path + "/"}) {
+        EXPECT_EQ(Run({"--all", "read", "--save", path}),
+                  (ToolRun{2, "",
+                           Said(path + ": --all saves one file per module, numbered after a regular file's name; a "
+                                       "folder, stream or device cannot be numbered")}));
+    }
+    EXPECT_EQ(platform_.Interface(0).written.size(), 4u);  // the two reads above
 }
 
 TEST_F(AllModules, WriteChecksTheFileOnceThenEveryModuleTakesIt) {
@@ -164,10 +174,26 @@ TEST_F(AllModules, OwnSimulatedModulesKeepOneMemoryFileEach) {
 }
 
 TEST_F(AllModules, NoModuleIsAFailureThatSaysWhy) {
-    EXPECT_EQ(Run({"--all", "--json", "info"}), (ToolRun{1, "", Said("No LQ-3860 module found.")}));
+    EXPECT_EQ(Run({"--all", "--json", "info"}), (ToolRun{1, "[]\n", Said("No LQ-3860 module found.")}));
     Module(u"Locked").denyAccess = true;
     EXPECT_EQ(Run({"--all", "signal"}),
               (ToolRun{1, "", Said("No LQ-3860 module found.") + Said(DEVICE_ACCESS_DENIED_MESSAGE)}));
+}
+
+// The table holds 10 modules, as the window's list: the eleventh is told
+// about, and --all, which would leave it out, fails.
+TEST_F(AllModules, MoreModulesThanTheTableHoldsAreToldAndFailAll) {
+    const std::string more = Said("1 more LQ-3860 module(s) attached than the 10 this program works on.");
+    for (int i = 0; i < HID_MAX_DEVICES + 1; ++i) Module(u"M");
+    const ToolRun list = Run({"list"});
+    EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), HID_MAX_DEVICES);
+    EXPECT_EQ(list.status, 0);
+    EXPECT_EQ(list.err, more);
+    const ToolRun all = Run({"--all", "signal"});
+    EXPECT_EQ(all, (ToolRun{1, all.out, more}));
+    EXPECT_EQ(all.out.find("10\tM"), std::string::npos);
+    EXPECT_NE(all.out.find("9\tM\tsignal 3\n"), std::string::npos);
+    EXPECT_EQ(platform_.Interface(HID_MAX_DEVICES).openCount, 0);
 }
 
 }  // namespace

@@ -33,7 +33,8 @@ TEST_F(ToolFiles, SaveIntoAFifoWithAReader) {
 // --save /dev/stdout writes into the tool's standard output (here a
 // temporary file without a name), as a shell redirect would.
 TEST(ToolFilesProcess, SaveToStandardOutput) {
-    EXPECT_EQ(RunLq3860ctl({"--simulate", "read", "--save", "/dev/stdout"}), (ToolRun{0, FRESH_MODULE, ""}));
+    EXPECT_EQ(RunProgram({LQ3860CTL_PATH, "--simulate", "read", "--save", "/dev/stdout"}),
+              (ToolRun{0, FRESH_MODULE, ""}));
 }
 
 // A set piped into "write -" is written, and "read --save -" prints it.

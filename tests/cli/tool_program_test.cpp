@@ -43,11 +43,12 @@ const std::vector<Step> STEPS = {
     {{"list"}, {0, "0\tLQ-3860 (simulated)\tsim:0\n", ""}},
     {{"--json", "list"},
      {0,
-      R"j({"modules":[{"index":0,"name":"LQ-3860 (simulated)","path":"sim:0"}]})j"
+      R"j({"modules":[{"slot":0,"name":"LQ-3860 (simulated)","path":"sim:0"}]})j"
       "\n",
       ""}},
     {{"info"}, {0, "version 1.1\ndate 2026/12/06\n", ""}},
-    {{"signal"}, {0, "signal 3\n", ""}},
+    {{"--device", "LQ-3860", "signal"}, {0, "signal 3\n", ""}},
+    {{"--json", "--device=sim:0", "signal"}, {0, "{\"signal\":3,\"signalByte\":51}\n", ""}},
     {{"read"}, {0, FRESH_MODULE, ""}},
     {{"read", "--save", "DIR/" + FOREIGN_NAME}, {0, "", ""}, "DIR/" + FOREIGN_NAME, FRESH_MODULE},
     {{"write", "DIR/to-write.txt"}, {0, "Upload Parameter OK\n", ""}, MEMORY, WRITTEN},
@@ -73,12 +74,12 @@ TEST(ToolProgram, SimulatedModuleGivesTheSameBytesOnEveryPlatform) {
     const TempDir dir;
     WriteWholeFile(dir.File("to-write.txt"), TO_WRITE);
     for (const Step& step : STEPS) {
-        std::vector<std::string> arguments = {"--simulate=" + InFolder(MEMORY, dir)};
+        std::vector<std::string> arguments = {LQ3860CTL_PATH, "--simulate=" + InFolder(MEMORY, dir)};
         for (const std::string& argument : step.arguments) arguments.push_back(InFolder(argument, dir));
         const std::string what = testing::PrintToString(step.arguments);
         const ToolRun expected = {step.expected.status, InFolder(step.expected.out, dir),
                                   InFolder(step.expected.err, dir)};
-        EXPECT_EQ(RunLq3860ctl(arguments), expected) << what;
+        EXPECT_EQ(RunProgram(arguments), expected) << what;
         if (!step.savedFile.empty()) {
             EXPECT_EQ(ReadWholeFile(InFolder(step.savedFile, dir)), step.savedBytes) << what;
         }

@@ -74,7 +74,9 @@ TEST(SimulationOptions, SeveralModulesKeepOneStateFileEachNumberedBeforeTheExten
         {"", 3, 1, ""},  // no state file
     };
     for (const auto& [file, modules, index, expected] : rows) {
-        SimulationOptions options{.stateFile = file, .modules = modules};
+        SimulationOptions options;
+        options.stateFile = file;
+        options.modules = modules;
         EXPECT_EQ(StateFileOf(options, index), expected) << file << " " << modules << " " << index;
     }
 }

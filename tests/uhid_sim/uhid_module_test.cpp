@@ -60,7 +60,8 @@ TEST(VirtualModuleDevice, CreateRequestDescribesAUsbLq3860WithOptionalSecondColl
     // shorter than its descriptor says.
     for (const auto& [second, payloadBytes] : {std::pair(false, -1), std::pair(true, -1), std::pair(false, 16)}) {
         SCOPED_TRACE(second * 100 + payloadBytes);
-        SimOptions options{.secondCollection = second};
+        SimOptions options;
+        options.secondCollection = second;
         options.module.faults.replyPayloadBytes = payloadBytes;
         options.module.name = second ? "" : "Bench LQ";
         const auto& create = BuildCreateEvent(options, 3).u.create2;
