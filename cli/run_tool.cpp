@@ -4,8 +4,8 @@
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
 #include "cli/module_access.h"
-#include "cli/terminal_text.h"
 #include "cli/usage_text.h"
+#include "device/terminal_text.h"
 
 namespace lq3860 {
 

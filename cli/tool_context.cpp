@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "cli/tool_context.h"
 
-#include "cli/terminal_text.h"
+#include "device/terminal_text.h"
 
 namespace lq3860 {
 
