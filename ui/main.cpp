@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "device/terminal_text.h"
 #include "lq3860_version.h"
 #include "types/command_options.h"
 #include "types/standard_output.h"
@@ -69,7 +70,7 @@ Options ParseOptions(int argc, char** argv) {
         }
     }
     if (!error.empty()) {
-        std::fputs(lq3860::UsageErrorText(lq3860::APPLICATION_NAME, error).c_str(), stderr);
+        std::fputs(lq3860::UsageErrorText(lq3860::APPLICATION_NAME, lq3860::EscapeForTerminal(error)).c_str(), stderr);
         std::exit(lq3860::USAGE_ERROR_STATUS);
     }
     if (help || version) {
@@ -106,7 +107,8 @@ int main(int argc, char** argv) {
     lq3860::CUtilityApp app(argc, argv, options.simulate, options.verbose);
     qInstallMessageHandler(previous);
     if (!app.InitInstance(options.screenshotPath)) {
-        std::fprintf(stderr, "lq3860-utility: cannot write the screenshot %s\n", qPrintable(options.screenshotPath));
+        const std::string path = lq3860::EscapeForTerminal(options.screenshotPath.toLocal8Bit().toStdString());
+        std::fprintf(stderr, "lq3860-utility: cannot write the screenshot %s\n", path.c_str());
         return 1;
     }
     return 0;

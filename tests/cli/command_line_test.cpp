@@ -57,7 +57,6 @@ TEST(CommandLine, WrongUsageExitsWithTwoAndSaysWhy) {
         {{"--silent", "list"}, "--silent belongs to --simulate"},
         {{"write"}, "write needs a configuration FILE"},
         {{"getmac"}, "getmac needs an IPV4 address"},
-        {{"info", "extra\x1b[2J"}, "unexpected argument 'extra\\x1b[2J' for info"},
         {{"read", "--save="}, "--save needs a FILE"},
         {{"list", "--adapter", "eth0"}, "--adapter belongs to the getmac command"},
         {{"--device=", "list"}, "--device needs a slot N, a device path or a product name"},

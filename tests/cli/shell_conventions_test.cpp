@@ -19,14 +19,14 @@ struct Program {
     const char* path;
     std::string valueOption;         // an option that needs a value
     std::string valueName;           // and the value's name
-    std::vector<std::string> stray;  // a command line with a stray argument
+    std::vector<std::string> stray;  // a command line with a stray argument (its ESC is shown escaped)
     std::string strayError;
 };
 
 const Program PROGRAMS[] = {
-    {"lq3860ctl", LQ3860CTL_PATH, "--device", "N", {"info", "extra"}, "unexpected argument 'extra' for info"},
-    {"lq3860-sim", LQ3860_SIM_PATH, "--state", "FILE", {"extra"}, "unexpected argument 'extra'"},
-    {"lq3860-utility", LQ3860_UTILITY_PATH, "--screenshot", "FILE", {"extra"}, "unexpected argument 'extra'"},
+    {"lq3860ctl", LQ3860CTL_PATH, "--device", "N", {"info", "ex\x1btra"}, "unexpected argument 'ex\\x1btra' for info"},
+    {"lq3860-sim", LQ3860_SIM_PATH, "--state", "FILE", {"ex\x1btra"}, "unexpected argument 'ex\\x1btra'"},
+    {"lq3860-utility", LQ3860_UTILITY_PATH, "--screenshot", "FILE", {"ex\x1btra"}, "unexpected argument 'ex\\x1btra'"},
 };
 
 // The program run with `arguments` and its standard output going to `output` ("&1": where it goes).
