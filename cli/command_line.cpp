@@ -11,7 +11,7 @@ namespace {
 
 enum ToolOptionId { HELP, VERSION, VERBOSE, JSON, ALL, SIMULATE, DEVICE, SAVE, ADAPTER, COMPLETION };
 
-constexpr OptionSpec TOOL_OPTIONS[] = {
+constexpr OptionEntry TOOL_OPTIONS[] = {
     {SIMULATE, "--simulate", 0, OptionValue::InlineOnly, "FILE", CompleteAs::File},
     {DEVICE, "--device", 0, OptionValue::Required, "N", CompleteAs::Module},
     {ALL, "--all"},
@@ -25,7 +25,7 @@ constexpr OptionSpec TOOL_OPTIONS[] = {
 };
 
 struct CommandName {
-    CommandSpec spec;
+    CommandEntry shown;  // its name and completion, as the shells get them
     ToolCommand command;
     std::size_t argumentCount;  // positional arguments after the command
     const char* argumentName;   // what the one argument is, for the refusal
@@ -42,7 +42,7 @@ constexpr CommandName COMMANDS[] = {
 
 const CommandName* FindCommand(std::string_view name) {
     for (const CommandName& entry : COMMANDS) {
-        if (entry.spec.name == name) return &entry;
+        if (entry.shown.name == name) return &entry;
     }
     return nullptr;
 }
@@ -73,19 +73,19 @@ std::string Quoted(std::string_view text) {
 
 }  // namespace
 
-std::span<const OptionSpec> ToolOptionTable() {
-    static const std::vector<OptionSpec> table = [] {
-        std::vector<OptionSpec> options(std::begin(TOOL_OPTIONS), std::end(TOOL_OPTIONS));
-        const std::span<const OptionSpec> simulation = SimulationOptionTable();
+std::span<const OptionEntry> ToolOptionTable() {
+    static const std::vector<OptionEntry> table = [] {
+        std::vector<OptionEntry> options(std::begin(TOOL_OPTIONS), std::end(TOOL_OPTIONS));
+        const std::span<const OptionEntry> simulation = SimulationOptionTable();
         options.insert(options.end(), simulation.begin(), simulation.end());
         return options;
     }();
     return table;
 }
 
-std::vector<CommandSpec> ToolCommandTable() {
-    std::vector<CommandSpec> commands;
-    for (const CommandName& command : COMMANDS) commands.push_back(command.spec);
+std::vector<CommandEntry> ToolCommandTable() {
+    std::vector<CommandEntry> commands;
+    for (const CommandName& command : COMMANDS) commands.push_back(command.shown);
     return commands;
 }
 
@@ -164,7 +164,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
     const CommandName* command = FindCommand(positional.front());
     if (command == nullptr) return Refuse("unknown command " + Quoted(positional.front()));
     line.command = command->command;
-    const std::string commandName(command->spec.name);
+    const std::string commandName(command->shown.name);
     const std::size_t given = positional.size() - 1;
     if (given < command->argumentCount) return Refuse(commandName + " needs " + command->argumentName);
     if (given > command->argumentCount) {

@@ -42,7 +42,7 @@ struct ParseResult {
 ParseResult ParseCommandLine(const std::vector<std::string>& arguments);
 
 // The tables the parser reads, for the shells' completion.
-std::span<const OptionSpec> ToolOptionTable();
-std::vector<CommandSpec> ToolCommandTable();
+std::span<const OptionEntry> ToolOptionTable();
+std::vector<CommandEntry> ToolCommandTable();
 
 }  // namespace lq3860

@@ -61,7 +61,7 @@ enum SimulationOptionId {
     MODULES,
 };
 
-constexpr OptionSpec SIMULATION_OPTION_TABLE[] = {
+constexpr OptionEntry SIMULATION_OPTION_TABLE[] = {
     {NAME, "--name", 0, OptionValue::Required, "TEXT"},
     {NO_NAME, "--no-name"},
     {SILENT, "--silent"},
@@ -76,7 +76,7 @@ constexpr OptionSpec SIMULATION_OPTION_TABLE[] = {
 
 }  // namespace
 
-std::span<const OptionSpec> SimulationOptionTable() {
+std::span<const OptionEntry> SimulationOptionTable() {
     return SIMULATION_OPTION_TABLE;
 }
 

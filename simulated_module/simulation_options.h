@@ -25,8 +25,8 @@ struct SimulationOptions {
 // --name TEXT, --no-name, --silent, --unplug-after N, --reply-delay MS,
 // --double-replies, --garbage-replies, --short-replies N, --state FILE and
 // --modules N, for a program's option table.
-std::span<const OptionSpec> SimulationOptionTable();
-inline bool IsSimulationOption(const OptionSpec& option) {
+std::span<const OptionEntry> SimulationOptionTable();
+inline bool IsSimulationOption(const OptionEntry& option) {
     return option.id >= SIMULATION_OPTION_IDS;
 }
 

@@ -5,15 +5,15 @@ namespace lq3860 {
 
 namespace {
 
-const OptionSpec* FindOption(std::span<const OptionSpec> options, std::string_view name) {
-    for (const OptionSpec& option : options) {
+const OptionEntry* FindOption(std::span<const OptionEntry> options, std::string_view name) {
+    for (const OptionEntry& option : options) {
         if (option.name == name) return &option;
     }
     return nullptr;
 }
 
-const OptionSpec* FindLetter(std::span<const OptionSpec> options, char letter) {
-    for (const OptionSpec& option : options) {
+const OptionEntry* FindLetter(std::span<const OptionEntry> options, char letter) {
+    for (const OptionEntry& option : options) {
         if (option.letter == letter) return &option;
     }
     return nullptr;
@@ -21,7 +21,7 @@ const OptionSpec* FindLetter(std::span<const OptionSpec> options, char letter) {
 
 }  // namespace
 
-ParsedArguments ParseArguments(std::span<const OptionSpec> options, const std::vector<std::string>& arguments) {
+ParsedArguments ParseArguments(std::span<const OptionEntry> options, const std::vector<std::string>& arguments) {
     ParsedArguments parsed;
     const auto refuse = [&parsed](std::string error) {
         parsed.error = std::move(error);
@@ -40,7 +40,7 @@ ParsedArguments ParseArguments(std::span<const OptionSpec> options, const std::v
         }
         if (argument[1] != '-') {  // one or more one-letter flags
             for (const char letter : std::string_view(argument).substr(1)) {
-                const OptionSpec* option = FindLetter(options, letter);
+                const OptionEntry* option = FindLetter(options, letter);
                 if (option == nullptr) return refuse("unknown option '-" + std::string(1, letter) + "'");
                 parsed.items.push_back({option, false, {}});
             }
@@ -48,7 +48,7 @@ ParsedArguments ParseArguments(std::span<const OptionSpec> options, const std::v
         }
         const std::size_t equals = argument.find('=');
         const std::string name = argument.substr(0, equals);
-        const OptionSpec* option = FindOption(options, name);
+        const OptionEntry* option = FindOption(options, name);
         if (option == nullptr) return refuse("unknown option '" + name + "'");
         ParsedArgument item{option, equals != std::string::npos, {}};
         if (item.hasValue) item.value = argument.substr(equals + 1);

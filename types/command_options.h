@@ -21,7 +21,7 @@ enum class OptionValue {
 // What a shell offers for an option's value or a command's argument.
 enum class CompleteAs { Nothing, File, Module };
 
-struct OptionSpec {
+struct OptionEntry {
     int id;                 // the program's own number for the option
     std::string_view name;  // "--device"
     char letter = 0;        // 'v' for "-v"; only flags have one
@@ -32,8 +32,8 @@ struct OptionSpec {
 };
 
 struct ParsedArgument {
-    const OptionSpec* option = nullptr;  // null: a positional argument in `value`
-    bool hasValue = false;               // an option's value was given
+    const OptionEntry* option = nullptr;  // null: a positional argument in `value`
+    bool hasValue = false;                // an option's value was given
     std::string value;
 };
 
@@ -43,7 +43,7 @@ struct ParsedArguments {
     std::string error;                  // why the command line was refused, when !ok
 };
 
-ParsedArguments ParseArguments(std::span<const OptionSpec> options, const std::vector<std::string>& arguments);
+ParsedArguments ParseArguments(std::span<const OptionEntry> options, const std::vector<std::string>& arguments);
 
 // What a program says on stderr for a usage error (its exit status is 2):
 // "PROGRAM: ERROR" and "PROGRAM: Try 'PROGRAM --help'.", each on its line.

@@ -16,9 +16,9 @@ std::string FunctionName(std::string_view program) {
 
 // The options' names (and letters) that `keep` selects, joined by `separator`.
 template <typename Keep>
-std::string Names(std::span<const OptionSpec> options, Keep keep, std::string_view separator) {
+std::string Names(std::span<const OptionEntry> options, Keep keep, std::string_view separator) {
     std::string names;
-    for (const OptionSpec& option : options) {
+    for (const OptionEntry& option : options) {
         if (option.hidden || !keep(option)) continue;
         if (!names.empty()) names += separator;
         names += option.name;
@@ -27,10 +27,10 @@ std::string Names(std::span<const OptionSpec> options, Keep keep, std::string_vi
     return names;
 }
 
-std::string CommandNames(std::span<const CommandSpec> commands, std::string_view separator, CompleteAs argument,
+std::string CommandNames(std::span<const CommandEntry> commands, std::string_view separator, CompleteAs argument,
                          bool any) {
     std::string names;
-    for (const CommandSpec& command : commands) {
+    for (const CommandEntry& command : commands) {
         if (!any && command.argument != argument) continue;
         if (!names.empty()) names += separator;
         names += command.name;
@@ -41,10 +41,10 @@ std::string CommandNames(std::span<const CommandSpec> commands, std::string_view
 // The "PROGRAM list" lines as one slot and one name per line.
 constexpr std::string_view MODULE_WORDS = "\"$1\" list 2>/dev/null | cut -f1,2 | tr '\\t' '\\n'";
 
-std::string BashScript(std::string_view program, std::span<const OptionSpec> options,
-                       std::span<const CommandSpec> commands) {
+std::string BashScript(std::string_view program, std::span<const OptionEntry> options,
+                       std::span<const CommandEntry> commands) {
     const auto kind = [](OptionValue value, CompleteAs complete) {
-        return [value, complete](const OptionSpec& o) { return o.value == value && o.complete == complete; };
+        return [value, complete](const OptionEntry& o) { return o.value == value && o.complete == complete; };
     };
     const std::string files = Names(options, kind(OptionValue::Required, CompleteAs::File), "|");
     const std::string inlineFiles = Names(options, kind(OptionValue::InlineOnly, CompleteAs::File), "|");
@@ -78,7 +78,7 @@ std::string BashScript(std::string_view program, std::span<const OptionSpec> opt
     if (!values.empty()) script += "        " + values + ") return;;\n";
     script += "    esac\n";
     const std::string all = Names(
-        options, [](const OptionSpec&) { return true; }, " ");
+        options, [](const OptionEntry&) { return true; }, " ");
     script += "    if [[ $cur == -* ]]; then COMPREPLY=($(compgen -W '" + all + "' -- \"$cur\")); return; fi\n";
     if (!commands.empty()) {
         script += "    for ((i = 1; i < COMP_CWORD; i++)); do\n        case ${COMP_WORDS[i]} in " +
@@ -95,33 +95,33 @@ std::string BashScript(std::string_view program, std::span<const OptionSpec> opt
     return script + "}\ncomplete -F " + function + " " + std::string(program) + "\n";
 }
 
-// One _arguments specification per spelling of the option.
-std::string ZshOptionSpecs(std::span<const OptionSpec> options, const std::string& function) {
-    std::string specs;
-    for (const OptionSpec& option : options) {
+// One _arguments item per spelling of the option.
+std::string ZshOptionItems(std::span<const OptionEntry> options, const std::string& function) {
+    std::string items;
+    for (const OptionEntry& option : options) {
         if (option.hidden) continue;
         std::string action = " ";
         if (option.complete == CompleteAs::File) action = "_files";
         if (option.complete == CompleteAs::Module) action = function + "_modules";
         const std::string value(option.valueName);
-        std::string spec(option.name);
-        if (option.value == OptionValue::Required) spec += "=:" + value + ":" + action;
-        if (option.value == OptionValue::InlineOnly) spec += "=-::" + value + ":" + action;
-        specs += "        '" + spec + "' \\\n";
-        if (option.letter != 0) specs += std::string("        '-") + option.letter + "' \\\n";
+        std::string item(option.name);
+        if (option.value == OptionValue::Required) item += "=:" + value + ":" + action;
+        if (option.value == OptionValue::InlineOnly) item += "=-::" + value + ":" + action;
+        items += "        '" + item + "' \\\n";
+        if (option.letter != 0) items += std::string("        '-") + option.letter + "' \\\n";
     }
-    return specs;
+    return items;
 }
 
-std::string ZshScript(std::string_view program, std::span<const OptionSpec> options,
-                      std::span<const CommandSpec> commands) {
+std::string ZshScript(std::string_view program, std::span<const OptionEntry> options,
+                      std::span<const CommandEntry> commands) {
     const std::string function = FunctionName(program);
     std::string script = "#compdef " + std::string(program) + "\n# zsh completion for " + std::string(program) +
                          ", made by '" + std::string(program) + " --completion zsh'\n" + function +
                          "_modules() {\n    local -a words_\n    words_=(${(f)\"$(" +
                          std::string(MODULE_WORDS).replace(0, 4, "$words[1]") + ")\"})\n    compadd -a words_\n}\n" +
                          function + "() {\n    local state line\n    _arguments -s -S \\\n" +
-                         ZshOptionSpecs(options, function);
+                         ZshOptionItems(options, function);
     if (commands.empty()) return script + "        && return\n}\n" + function + " \"$@\"\n";
     script += "        '1:command:(" + CommandNames(commands, " ", CompleteAs::Nothing, true) +
               ")' '*::argument:->argument' && return\n";
@@ -132,8 +132,8 @@ std::string ZshScript(std::string_view program, std::span<const OptionSpec> opti
 
 }  // namespace
 
-std::string CompletionScript(std::string_view shell, std::string_view program, std::span<const OptionSpec> options,
-                             std::span<const CommandSpec> commands) {
+std::string CompletionScript(std::string_view shell, std::string_view program, std::span<const OptionEntry> options,
+                             std::span<const CommandEntry> commands) {
     if (shell == "bash") return BashScript(program, options, commands);
     if (shell == "zsh") return ZshScript(program, options, commands);
     return {};

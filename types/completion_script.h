@@ -12,13 +12,13 @@
 
 namespace lq3860 {
 
-struct CommandSpec {
+struct CommandEntry {
     std::string_view name;
     CompleteAs argument;  // what the command's argument is
 };
 
 // The completion script of `shell` ("bash" or "zsh"); empty for another shell.
-std::string CompletionScript(std::string_view shell, std::string_view program, std::span<const OptionSpec> options,
-                             std::span<const CommandSpec> commands = {});
+std::string CompletionScript(std::string_view shell, std::string_view program, std::span<const OptionEntry> options,
+                             std::span<const CommandEntry> commands = {});
 
 }  // namespace lq3860

@@ -42,9 +42,9 @@ std::string SimUsage() {
            "Needs read and write access to /dev/uhid (usually root).\n";
 }
 
-std::span<const OptionSpec> SimOptionTable() {
-    static const std::vector<OptionSpec> table = [] {
-        std::vector<OptionSpec> options = {
+std::span<const OptionEntry> SimOptionTable() {
+    static const std::vector<OptionEntry> table = [] {
+        std::vector<OptionEntry> options = {
             {VENDOR, "--vendor", 0, OptionValue::Required, "HEX"},
             {PRODUCT, "--product", 0, OptionValue::Required, "HEX"},
             {SECOND_COLLECTION, "--second-collection"},
@@ -53,7 +53,7 @@ std::span<const OptionSpec> SimOptionTable() {
             {VERSION, "--version", 'V'},
             {COMPLETION, "--completion", 0, OptionValue::Required, "SHELL", CompleteAs::Nothing, true},
         };
-        const std::span<const OptionSpec> simulation = SimulationOptionTable();
+        const std::span<const OptionEntry> simulation = SimulationOptionTable();
         options.insert(options.end(), simulation.begin(), simulation.end());
         return options;
     }();

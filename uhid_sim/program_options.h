@@ -37,7 +37,7 @@ struct SimOptionsResult {
 // `arguments` without the program's name.
 SimOptionsResult ParseSimOptions(const std::vector<std::string>& arguments);
 // The table that parser reads, for the shells' completion.
-std::span<const OptionSpec> SimOptionTable();
+std::span<const OptionEntry> SimOptionTable();
 
 // The --help text.
 std::string SimUsage();

@@ -19,7 +19,7 @@ namespace {
 enum OptionId { HELP, VERSION, VERBOSE, SIMULATE, SCREENSHOT };
 
 // The conventions of lq3860ctl and lq3860-sim, from the same kind of table.
-constexpr lq3860::OptionSpec OPTIONS[] = {
+constexpr lq3860::OptionEntry OPTIONS[] = {
     {SIMULATE, "--simulate"},
     {SCREENSHOT, "--screenshot", 0, lq3860::OptionValue::Required, "FILE", lq3860::CompleteAs::File},
     {VERBOSE, "--verbose", 'v'},

@@ -94,9 +94,9 @@ std::string BashOffers(const Program& program, const std::string& words) {
 }
 
 // Every option of the parser's table, as offered after "-".
-std::string EveryOption(std::span<const OptionSpec> table) {
+std::string EveryOption(std::span<const OptionEntry> table) {
     std::string words;
-    for (const OptionSpec& option : table) {
+    for (const OptionEntry& option : table) {
         if (!option.hidden)
             words += std::string(option.name) + " " + (option.letter ? std::string("-") + option.letter + " " : "");
     }
@@ -116,7 +116,7 @@ TEST(ShellCompletion, OffersWhatTheParserKnows) {
     // zsh gets the same options and commands (no zsh here to run it).
     const std::string zsh = RunProgram({tool.path, "--completion", "zsh"}).out;
     EXPECT_NE(zsh.find("'1:command:(list info signal read write getmac)'"), std::string::npos);
-    for (const OptionSpec& option : ToolOptionTable())
+    for (const OptionEntry& option : ToolOptionTable())
         EXPECT_EQ(zsh.find("'" + std::string(option.name)) != std::string::npos, !option.hidden) << option.name;
 }
 
