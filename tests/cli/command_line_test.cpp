@@ -28,9 +28,6 @@ TEST(CommandLine, OptionsStandAnywhereAndTakeTheirValueEitherWay) {
     const CommandLine after = Parsed({"signal", "--device=2", "--simulate", "--modules=11", "--silent", "-v"});
     EXPECT_TRUE(after.deviceIndex == 2 && after.simulation.modules == 11 && after.simulation.faults.silent);
     EXPECT_TRUE(after.simulate && after.verbose && !after.json);
-    // --device takes a path or a name as well; the module is found after the scan.
-    EXPECT_EQ(Parsed({"--device=LQ-3860 (v", "info"}).deviceText, "LQ-3860 (v");
-    EXPECT_EQ(Parsed({"read", "--save", "out.txt"}).saveFile, "out.txt");
     EXPECT_EQ(Parsed({"write", "--", "--odd-name.txt"}).configFile, "--odd-name.txt");
     EXPECT_EQ(Parsed({"bogus", "--help", "--device", "7"}).command, ToolCommand::Help);  // wins over the rest
 }

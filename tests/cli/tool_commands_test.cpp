@@ -74,8 +74,7 @@ TEST_F(Tool, ModuleWithoutPermissionIsExplained) {
 }
 
 TEST_F(Tool, SignalLevelOutsideZeroToThreeShowsItsByte) {
-    SimulatedInterface& module = platform_.AddModule();
-    module.module->Behaviour().SetSignalLevel(0xAB);
+    platform_.AddModule().module->Behaviour().SetSignalLevel(0xAB);
     EXPECT_EQ(Run({"signal"}), (ToolRun{0, "signal 0xAB\n", ""}));
     EXPECT_EQ(Run({"--json", "signal"}), (ToolRun{0, "{\"signal\":null,\"signalByte\":171}\n", ""}));
 }
