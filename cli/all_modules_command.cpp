@@ -3,6 +3,7 @@
 // scan, then one thread per module, each with its own session and link on the
 // same platform, so a module that fails cannot stop or disturb the others.
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -25,18 +26,30 @@ CommandLine SlotLine(const CommandLine& all, int slot) {
     CommandLine line = all;
     line.all = false;
     line.deviceIndex = slot;
+    line.deviceText.clear();
     if (!line.saveFile.empty()) line.saveFile = NumberedFileName(line.saveFile, slot);
     return line;
 }
 
+// True when `path` can stand for one file per module: numbered names are
+// made beside a regular file's name, so "-", a folder, a stream or a device
+// (/dev/stdout, /proc/self/fd/1, a FIFO) cannot.
+bool NumberableSaveName(const std::string& path) {
+    if (path == "-" || path.ends_with('/') || path.starts_with("/dev/") || path.starts_with("/proc/")) return false;
+    std::error_code error;
+    const std::filesystem::file_status status =
+        std::filesystem::status(std::filesystem::path(std::u8string(path.begin(), path.end())), error);
+    return !std::filesystem::exists(status) || std::filesystem::is_regular_file(status);
+}
+
 // One module's run: its request, its output and messages, its own access.
 struct ModuleRun {
-    ModuleRun(const CommandLine& all, const ModuleAccess& scanned, int slotNumber, std::string moduleLabel)
+    ModuleRun(const ToolContext& all, const ModuleAccess& scanned, int slotNumber, std::string moduleLabel)
         : slot(slotNumber),
           label(std::move(moduleLabel)),
-          line(SlotLine(all, slotNumber)),
+          line(SlotLine(all.line, slotNumber)),
           share{std::to_string(slotNumber) + '\t' + EscapeForTerminal(label) + '\t', std::nullopt, {}},
-          context{line, out, err, &share},
+          context{line, out, err, &share, all.terminalOutput},
           access(context, scanned) {}
 
     const int slot;
@@ -98,26 +111,36 @@ void PrintResults(const ToolContext& context, const std::vector<std::unique_ptr<
 }  // namespace
 
 int RunOnAllModules(const ToolContext& context, ModuleAccess& access) {
+    const std::string& saveFile = context.line.saveFile;
+    if (!saveFile.empty() && !NumberableSaveName(saveFile)) {
+        context.Message(saveFile +
+                        ": --all saves one file per module, numbered after a regular file's name; "
+                        "a folder, stream or device cannot be numbered");
+        return EXIT_USAGE;
+    }
     WriteRequest request;
     if (context.line.command == ToolCommand::Write) {
         if (const int status = PrepareWrite(context, request); status != EXIT_OK) return status;
     }
     const int count = access.Scan();
     if (count == 0) {
+        if (context.line.json) context.out << "[]\n";
         context.Message("No LQ-3860 module found.");
         access.ReportAccessDenied();
+        access.AllListed();
         return EXIT_MODULE_FAILURE;
     }
     std::vector<std::unique_ptr<ModuleRun>> runs;
     for (int slot = 0; slot < count; ++slot) {
         runs.push_back(
-            std::make_unique<ModuleRun>(context.line, access, slot, ModuleLabel(access.GetSession().Devices(), slot)));
+            std::make_unique<ModuleRun>(context, access, slot, ModuleLabel(access.GetSession().Devices(), slot)));
         if (const int status = runs.back()->access.Prepare(); status != EXIT_OK) return status;
     }
     RunSideBySide(runs, request);
     PrintResults(context, runs);
     access.ReportAccessDenied();
-    int worst = EXIT_OK;
+    // A module past the table's end was left out: the run did not reach every module.
+    int worst = access.AllListed() ? EXIT_OK : EXIT_MODULE_FAILURE;
     for (const auto& run : runs) worst = std::max(worst, run->status);
     return worst;
 }

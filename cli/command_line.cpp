@@ -9,25 +9,40 @@ namespace lq3860 {
 
 namespace {
 
+enum ToolOptionId { HELP, VERSION, VERBOSE, JSON, ALL, SIMULATE, DEVICE, SAVE, ADAPTER, COMPLETION };
+
+constexpr OptionEntry TOOL_OPTIONS[] = {
+    {SIMULATE, "--simulate", 0, OptionValue::InlineOnly, "FILE", CompleteAs::File},
+    {DEVICE, "--device", 0, OptionValue::Required, "N", CompleteAs::Module},
+    {ALL, "--all"},
+    {JSON, "--json"},
+    {SAVE, "--save", 0, OptionValue::Required, "FILE", CompleteAs::File},
+    {ADAPTER, "--adapter", 0, OptionValue::Required, "NAME"},
+    {VERBOSE, "--verbose", 'v'},
+    {HELP, "--help", 'h'},
+    {VERSION, "--version", 'V'},
+    {COMPLETION, "--completion", 0, OptionValue::Required, "SHELL", CompleteAs::Nothing, true},
+};
+
 struct CommandName {
-    std::string_view name;
+    CommandEntry shown;  // its name and completion, as the shells get them
     ToolCommand command;
     std::size_t argumentCount;  // positional arguments after the command
     const char* argumentName;   // what the one argument is, for the refusal
 };
 
 constexpr CommandName COMMANDS[] = {
-    {"list", ToolCommand::List, 0, nullptr},
-    {"info", ToolCommand::Info, 0, nullptr},
-    {"signal", ToolCommand::Signal, 0, nullptr},
-    {"read", ToolCommand::Read, 0, nullptr},
-    {"write", ToolCommand::Write, 1, "a configuration FILE"},
-    {"getmac", ToolCommand::GetMac, 1, "an IPV4 address"},
+    {{"list", CompleteAs::Nothing}, ToolCommand::List, 0, nullptr},
+    {{"info", CompleteAs::Nothing}, ToolCommand::Info, 0, nullptr},
+    {{"signal", CompleteAs::Nothing}, ToolCommand::Signal, 0, nullptr},
+    {{"read", CompleteAs::Nothing}, ToolCommand::Read, 0, nullptr},
+    {{"write", CompleteAs::File}, ToolCommand::Write, 1, "a configuration FILE"},
+    {{"getmac", CompleteAs::Nothing}, ToolCommand::GetMac, 1, "an IPV4 address"},
 };
 
 const CommandName* FindCommand(std::string_view name) {
     for (const CommandName& entry : COMMANDS) {
-        if (entry.name == name) return &entry;
+        if (entry.shown.name == name) return &entry;
     }
     return nullptr;
 }
@@ -52,85 +67,84 @@ ParseResult Refuse(std::string error) {
     return result;
 }
 
-// Splits "--name=value"; value is nullopt when there is no '='.
-std::pair<std::string_view, std::optional<std::string_view>> SplitOption(std::string_view argument) {
-    const std::size_t equals = argument.find('=');
-    if (equals == std::string_view::npos) return {argument, std::nullopt};
-    return {argument.substr(0, equals), argument.substr(equals + 1)};
+std::string Quoted(std::string_view text) {
+    return "'" + std::string(text) + "'";
 }
 
 }  // namespace
 
+std::span<const OptionEntry> ToolOptionTable() {
+    static const std::vector<OptionEntry> table = [] {
+        std::vector<OptionEntry> options(std::begin(TOOL_OPTIONS), std::end(TOOL_OPTIONS));
+        const std::span<const OptionEntry> simulation = SimulationOptionTable();
+        options.insert(options.end(), simulation.begin(), simulation.end());
+        return options;
+    }();
+    return table;
+}
+
+std::vector<CommandEntry> ToolCommandTable() {
+    std::vector<CommandEntry> commands;
+    for (const CommandName& command : COMMANDS) commands.push_back(command.shown);
+    return commands;
+}
+
 ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
+    const ParsedArguments parsed = ParseArguments(ToolOptionTable(), arguments);
+    if (!parsed.ok) return Refuse(parsed.error);
     CommandLine line;
     std::vector<std::string> positional;
     std::optional<std::string> saveFile;
     bool help = false;
     bool version = false;
-    bool optionsEnded = false;
     bool deviceGiven = false;
-    std::string error;
     std::string simulationOption;  // the last option that describes the simulated module
 
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
-            positional.push_back(argument);
+    for (const ParsedArgument& item : parsed.items) {
+        if (item.option == nullptr) {
+            positional.push_back(item.value);
             continue;
         }
-        if (argument == "--") {
-            optionsEnded = true;
+        const std::string name(item.option->name);
+        if (IsSimulationOption(*item.option)) {
+            std::string error;
+            if (!TakeSimulationOption(item, line.simulation, error)) return Refuse(error);
+            simulationOption = name;
             continue;
         }
-        const auto [name, inlineValue] = SplitOption(argument);
-        // The value of an option that takes one: inline after '=' or the next argument.
-        const OptionValue optionValue = [&, inlineValue = inlineValue]() -> std::optional<std::string> {
-            if (inlineValue) return std::string(*inlineValue);
-            if (i + 1 < arguments.size()) return arguments[++i];
-            return std::nullopt;
-        };
-        auto takeValue = [&optionValue](std::string& value) {
-            value = optionValue().value_or(std::string());
-            return !value.empty();
-        };
-        if ((name == "--help" || name == "-h") && !inlineValue) {
-            help = true;
-        } else if ((name == "--version" || name == "-V") && !inlineValue) {
-            version = true;
-        } else if ((name == "--verbose" || name == "-v") && !inlineValue) {
-            line.verbose = true;
-        } else if (name == "--json" && !inlineValue) {
-            line.json = true;
-        } else if (name == "--all" && !inlineValue) {
-            line.all = true;
-        } else if (name == "--simulate") {
-            line.simulate = true;
-            // "--simulate=FILE" is the older spelling of "--simulate --state FILE".
-            if (inlineValue) {
-                if (inlineValue->empty()) return Refuse("--simulate= needs a FILE");
-                line.simulation.stateFile = std::string(*inlineValue);
-            }
-        } else if (const OptionMatch match = ParseSimulationOption(name, optionValue, line.simulation, error);
-                   match != OptionMatch::NotMine) {
-            if (match == OptionMatch::Refused) return Refuse(error);
-            simulationOption = argument;
-        } else if (name == "--device") {
-            deviceGiven = true;
-            std::string value;
-            if (!takeValue(value)) return Refuse("--device needs a slot number N");
-            if (!ParseDeviceIndex(value, line.deviceIndex)) {
-                return Refuse("--device needs a slot number N (0, 1, 2, ...), not '" + value + "'");
-            }
-        } else if (name == "--save") {
-            std::string value;
-            if (!takeValue(value)) return Refuse("--save needs a FILE");
-            saveFile = value;
-        } else if (name == "--adapter") {
-            std::string value;
-            if (!takeValue(value)) return Refuse("--adapter needs an interface NAME");
-            line.adapterName = value;
-        } else {
-            return Refuse("unknown option '" + argument + "'");
+        switch (item.option->id) {
+            case HELP: help = true; break;
+            case VERSION: version = true; break;
+            case VERBOSE: line.verbose = true; break;
+            case JSON: line.json = true; break;
+            case ALL: line.all = true; break;
+            case SIMULATE:
+                line.simulate = true;
+                // "--simulate=FILE" is the older spelling of "--simulate --state FILE".
+                if (item.hasValue) {
+                    if (item.value.empty()) return Refuse("--simulate= needs a FILE");
+                    line.simulation.stateFile = item.value;
+                }
+                break;
+            case DEVICE:
+                deviceGiven = true;
+                if (item.value.empty()) return Refuse("--device needs a slot N, a device path or a product name");
+                line.deviceText.clear();
+                if (!ParseDeviceIndex(item.value, line.deviceIndex)) line.deviceText = item.value;
+                break;
+            case SAVE:
+                if (item.value.empty()) return Refuse("--save needs a FILE");
+                saveFile = item.value;
+                break;
+            case ADAPTER:
+                if (item.value.empty()) return Refuse("--adapter needs an interface NAME");
+                line.adapterName = item.value;
+                break;
+            default:
+                if (item.value != "bash" && item.value != "zsh") return Refuse("--completion needs bash or zsh");
+                line.command = ToolCommand::Completion;
+                line.completionShell = item.value;
+                return ParseResult{true, line, {}};
         }
     }
 
@@ -148,15 +162,13 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
     if (positional.empty()) return Refuse("no COMMAND given");
 
     const CommandName* command = FindCommand(positional.front());
-    if (command == nullptr) return Refuse("unknown command '" + positional.front() + "'");
+    if (command == nullptr) return Refuse("unknown command " + Quoted(positional.front()));
     line.command = command->command;
+    const std::string commandName(command->shown.name);
     const std::size_t given = positional.size() - 1;
-    if (given < command->argumentCount) {
-        return Refuse(std::string(command->name) + " needs " + command->argumentName);
-    }
+    if (given < command->argumentCount) return Refuse(commandName + " needs " + command->argumentName);
     if (given > command->argumentCount) {
-        return Refuse("unexpected argument '" + positional[command->argumentCount + 1] + "' for " +
-                      std::string(command->name));
+        return Refuse("unexpected argument " + Quoted(positional[command->argumentCount + 1]) + " for " + commandName);
     }
     if (!simulationOption.empty() && !line.simulate) return Refuse(simulationOption + " belongs to --simulate");
     if (saveFile && line.command != ToolCommand::Read) return Refuse("--save belongs to the read command");

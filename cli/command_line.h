@@ -4,28 +4,33 @@
 // (--simulate and the simulated module's options, --device, --all, --json) may
 // stand before or after the command.
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "simulated_module/simulation_options.h"
+#include "types/command_options.h"
+#include "types/completion_script.h"
 
 namespace lq3860 {
 
-enum class ToolCommand { Help, Version, List, Info, Signal, Read, Write, GetMac };
+enum class ToolCommand { Help, Version, Completion, List, Info, Signal, Read, Write, GetMac };
 
 struct CommandLine {
     ToolCommand command = ToolCommand::Help;
     std::optional<ToolCommand> helpTopic;  // the command whose help was asked for
     bool simulate = false;
     SimulationOptions simulation;  // the simulated module's name, faults and state file
-    int deviceIndex = 0;
-    bool all = false;  // every listed module at once, each on its own link
+    int deviceIndex = 0;           // --device N
+    std::string deviceText;        // --device PATH or NAME (a unique prefix); empty: deviceIndex
+    bool all = false;              // every listed module at once, each on its own link
     bool json = false;
     bool verbose = false;                    // the link's debug texts to stderr as they happen
     std::string saveFile;                    // read --save FILE
     std::string configFile;                  // write FILE
     std::string ipAddress;                   // getmac IPV4
     std::optional<std::string> adapterName;  // getmac --adapter NAME
+    std::string completionShell;             // --completion SHELL
 };
 
 struct ParseResult {
@@ -35,5 +40,9 @@ struct ParseResult {
 };
 
 ParseResult ParseCommandLine(const std::vector<std::string>& arguments);
+
+// The tables the parser reads, for the shells' completion.
+std::span<const OptionEntry> ToolOptionTable();
+std::vector<CommandEntry> ToolCommandTable();
 
 }  // namespace lq3860

@@ -15,4 +15,7 @@ namespace lq3860 {
 // character outside it).
 std::vector<std::string> StartConsoleProgram(int argc, char** argv);
 
+// True when standard output is a terminal (not a pipe or a file).
+bool StandardOutputIsTerminal();
+
 }  // namespace lq3860

@@ -3,11 +3,17 @@
 // the standard streams pass bytes unchanged.
 #include "cli/console.h"
 
+#include <unistd.h>
+
 namespace lq3860 {
 
 std::vector<std::string> StartConsoleProgram(int argc, char** argv) {
     if (argc <= 0 || argv == nullptr) return {};
     return std::vector<std::string>(argv + 1, argv + argc);
+}
+
+bool StandardOutputIsTerminal() {
+    return ::isatty(STDOUT_FILENO) == 1;
 }
 
 }  // namespace lq3860

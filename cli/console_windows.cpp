@@ -40,6 +40,11 @@ void UseBinaryStandardStreams() {
 
 }  // namespace
 
+bool StandardOutputIsTerminal() {
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
+}
+
 std::vector<std::string> StartConsoleProgram(int, char**) {
     UseBinaryStandardStreams();
     return Utf8CommandLineArguments();

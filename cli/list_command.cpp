@@ -18,7 +18,7 @@ int RunList(const ToolContext& context, ModuleAccess& access) {
         const char* path = devices.Path(index);
         const std::string pathText = path != nullptr ? path : "";
         if (context.line.json) {
-            modules.Add(JsonObject().AddNumber("index", index).AddText("name", label).AddText("path", pathText));
+            modules.Add(JsonObject().AddNumber("slot", index).AddText("name", label).AddText("path", pathText));
         } else {
             // Escaped, a field holds no tab or line end and nothing a terminal obeys.
             context.out << index << '\t' << EscapeForTerminal(label) << '\t' << EscapeForTerminal(pathText) << '\n';
@@ -26,6 +26,7 @@ int RunList(const ToolContext& context, ModuleAccess& access) {
     }
     if (context.line.json) context.PrintJson(JsonObject().AddArray("modules", modules));
     access.ReportAccessDenied();
+    access.AllListed();  // the slots listed are all there are to pick from: still a success
     return EXIT_OK;
 }
 

@@ -6,6 +6,7 @@
 #include "cli/exit_codes.h"
 #include "device/device_messages.h"
 #include "device/host_hid_platform.h"
+#include "device/module_label.h"
 #include "device/unicode_text.h"
 #include "params/config_file.h"
 #include "simulated_module/simulated_platform.h"
@@ -87,14 +88,48 @@ void ModuleAccess::ReportAccessDenied() const {
     if (session_->Devices().AccessDeniedCount() > 0) context_.Message(DEVICE_ACCESS_DENIED_MESSAGE);
 }
 
-int ModuleAccess::OpenSelectedModule() {
-    const int index = context_.line.deviceIndex;
-    const int count = scanned_ != nullptr ? session_->Devices().Count() : Scan();
-    if (index >= count) {
-        context_.Message("No LQ-3860 module in slot " + std::to_string(index) + ".");
+bool ModuleAccess::AllListed() const {
+    const int unlisted = session_->Devices().UnlistedCount();
+    if (unlisted == 0) return true;
+    context_.Message(std::to_string(unlisted) + " more LQ-3860 module(s) attached than the " +
+                     std::to_string(HID_MAX_DEVICES) + " this program works on.");
+    return false;
+}
+
+int ModuleAccess::SelectedSlot(int count) const {
+    const std::string& wanted = context_.line.deviceText;
+    if (wanted.empty()) {
+        if (context_.line.deviceIndex < count) return context_.line.deviceIndex;
+        context_.Message("No LQ-3860 module in slot " + std::to_string(context_.line.deviceIndex) + ".");
         ReportAccessDenied();
-        return EXIT_MODULE_FAILURE;
+        return -1;
     }
+    // A path names its module; a product name (or the start of one) must name one module only.
+    std::vector<int> exact, starting;
+    for (int slot = 0; slot < count; ++slot) {
+        const char* path = session_->Devices().Path(slot);
+        if (path != nullptr && wanted == path) return slot;
+        const std::string label = ModuleLabel(session_->Devices(), slot);
+        if (label == wanted) exact.push_back(slot);
+        if (label.starts_with(wanted)) starting.push_back(slot);
+    }
+    const std::vector<int>& matches = exact.empty() ? starting : exact;
+    if (matches.size() == 1) return matches.front();
+    if (matches.empty()) {
+        context_.Message("No LQ-3860 module with the path or name '" + wanted + "'.");
+        ReportAccessDenied();
+    } else {
+        context_.Message("'" + wanted + "' names " + std::to_string(matches.size()) +
+                         " modules; pick one by its slot or path.");
+    }
+    return -1;
+}
+
+int ModuleAccess::OpenSelectedModule() {
+    const int count = scanned_ != nullptr ? session_->Devices().Count() : Scan();
+    const int index = SelectedSlot(count);
+    if (index < 0) return EXIT_MODULE_FAILURE;
+    selectedSlot_ = index;
     if (!session_->link.OpenModule(index)) {
         context_.Message(session_->Devices().LastOpenInUse()
                              ? MODULE_IN_USE_MESSAGE
@@ -105,7 +140,7 @@ int ModuleAccess::OpenSelectedModule() {
 }
 
 bool ModuleAccess::MemoryKept() const {
-    const char* open = session_->Devices().Path(context_.line.deviceIndex);
+    const char* open = session_->Devices().Path(selectedSlot_);
     for (const auto& [path, module] : simulated_) {
         if (open != nullptr && path == open && module->StateSaveFailed()) {
             context_.Message(module->StateSaveFailure());

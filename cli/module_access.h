@@ -34,12 +34,16 @@ public:
     Session& GetSession() { return *session_; }
     // HID_ClearList and HID_Enumerate; the number of modules found.
     int Scan();
-    // Opens slot --device N: of a new scan, or of the scan this access was
-    // given. EXIT_OK, or EXIT_MODULE_FAILURE after its message.
+    // Opens the module --device picks (slot, path or name): of a new scan, or
+    // of the scan this access was given. EXIT_OK, or EXIT_MODULE_FAILURE
+    // after its message.
     int OpenSelectedModule();
     // Tells the user how to get access when the last scan met modules this
     // user may not open.
     void ReportAccessDenied() const;
+    // False after its message when the last scan met more modules than the
+    // table holds.
+    bool AllListed() const;
     // False (after its message) when the open simulated module's state file
     // could not be written back after an upload.
     bool MemoryKept() const;
@@ -49,6 +53,8 @@ public:
 
 private:
     int PrepareOwnModules();
+    // The slot --device names among `count` listed modules; -1 after its message.
+    int SelectedSlot(int count) const;
     void MakeSession();
 
     const ToolContext& context_;
@@ -60,6 +66,7 @@ private:
     std::vector<std::pair<std::string, std::shared_ptr<SimulatedModule>>> simulated_;
     std::unique_ptr<Session> session_;
     std::vector<std::string> debugTexts_;
+    int selectedSlot_ = -1;  // the slot OpenSelectedModule opened
 };
 
 }  // namespace lq3860

@@ -33,7 +33,7 @@ int RunRead(const ToolContext& context, ModuleAccess& access) {
         return EXIT_REFUSED_INPUT;
     }
     if (print) {
-        context.out << FormatConfiguration(shown);
+        context.PrintModuleLines(FormatConfiguration(shown));  // escaped where a terminal shows it
     } else if (!saveFile.empty()) {
         const ConfigSaveResult saved = SaveConfigurationFile(saveFile, shown);
         if (saved.outcome != SaveOutcome::Saved) {

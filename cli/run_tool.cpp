@@ -5,6 +5,7 @@
 #include "cli/exit_codes.h"
 #include "cli/module_access.h"
 #include "cli/usage_text.h"
+#include "device/terminal_text.h"
 
 namespace lq3860 {
 
@@ -30,14 +31,16 @@ int RunTool(const std::vector<std::string>& arguments, std::ostream& out, std::o
             const ToolEnvironment& environment) {
     const ParseResult parsed = ParseCommandLine(arguments);
     if (!parsed.ok) {
-        err << PROGRAM_NAME << ": " << parsed.error << '\n'
-            << PROGRAM_NAME << ": Try '" << PROGRAM_NAME << " --help'.\n";
+        err << UsageErrorText(PROGRAM_NAME, EscapeForTerminal(parsed.error));
         return EXIT_USAGE;
     }
-    const ToolContext context{parsed.commandLine, out, err};
+    const ToolContext context{parsed.commandLine, out, err, nullptr, environment.terminalOutput};
     switch (context.line.command) {
         case ToolCommand::Help: out << HelpText(context.line.helpTopic); return EXIT_OK;
         case ToolCommand::Version: out << VERSION_TEXT << '\n'; return EXIT_OK;
+        case ToolCommand::Completion:
+            out << CompletionScript(context.line.completionShell, PROGRAM_NAME, ToolOptionTable(), ToolCommandTable());
+            return EXIT_OK;
         case ToolCommand::GetMac: return RunGetMac(context);
         default: return RunModuleCommand(context, environment);
     }

@@ -31,7 +31,13 @@ int RunSignal(const ToolContext& context, ModuleAccess& access) {
     }
     const std::string text = LevelText(level);
     if (context.line.json) {
-        context.PrintJson(JsonObject().AddText("signal", text).AddNumber("signalByte", level));
+        JsonObject json;
+        if (level >= '0' && level <= '3') {
+            json.AddNumber("signal", level - '0');
+        } else {
+            json.AddNull("signal");
+        }
+        context.PrintJson(json.AddNumber("signalByte", level));
     } else {
         context.out << "signal " << text << '\n';
     }

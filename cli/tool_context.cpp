@@ -1,17 +1,33 @@
 // SPDX-License-Identifier: MIT
 #include "cli/tool_context.h"
 
+#include "device/terminal_text.h"
+
 namespace lq3860 {
 
 void ToolContext::MessageLine(std::string_view text) const {
     err << PROGRAM_NAME << ": ";
     if (share != nullptr) err << share->prefix;
-    err << text << '\n';
+    err << EscapeForTerminal(text) << '\n';  // a file's name or a module's text may hold anything
 }
 
 void ToolContext::Message(std::string_view text) const {
     MessageLine(text);
     if (share != nullptr) share->lastMessage = text;
+}
+
+void ToolContext::PrintModuleLines(std::string_view lines) const {
+    if (!terminalOutput) {
+        out << lines;
+        return;
+    }
+    while (!lines.empty()) {
+        const std::size_t end = lines.find("\r\n");
+        const std::size_t textLength = end == std::string_view::npos ? lines.size() : end;
+        const std::size_t lineEnd = end == std::string_view::npos ? 0 : 2;
+        out << EscapeForTerminal(lines.substr(0, textLength)) << lines.substr(textLength, lineEnd);
+        lines.remove_prefix(textLength + lineEnd);
+    }
 }
 
 void ToolContext::PrintJson(const JsonObject& object) const {

@@ -29,8 +29,13 @@ struct ToolContext {
     std::ostream& out;
     std::ostream& err;
     ModuleShare* share = nullptr;  // null: the run works on one module
+    bool terminalOutput = false;   // `out` is a terminal
 
     void Message(std::string_view text) const;
+    // Lines that carry a module's texts (the SSID and key of `read`): on a
+    // terminal each line escaped (its CR LF kept), to a pipe or a file the
+    // bytes themselves, which are the file format.
+    void PrintModuleLines(std::string_view lines) const;
     void PrintJson(const JsonObject& object) const;
     // A debug text of the link (--verbose): one message line per text line.
     void Debug(std::string_view text) const;

@@ -11,6 +11,7 @@ namespace lq3860 {
 struct ToolEnvironment {
     HidPlatform* platform = nullptr;  // null: hardware, or the tool's own simulated module
     PauseFunction pause;              // empty: real waits
+    bool terminalOutput = false;      // standard output is a terminal: texts of a module are escaped
 };
 
 }  // namespace lq3860

@@ -18,7 +18,7 @@ struct CommandHelp {
 
 constexpr CommandHelp COMMAND_HELP[] = {
     {ToolCommand::List, "list",
-     "the modules the window would list: index, a tab,\n"
+     "the modules the window would list: slot, a tab,\n"
      "the product name (or \"Device N\"), a tab, the path\n"},
     {ToolCommand::Info, "info",
      "firmware version and date of the module:\n"
@@ -50,7 +50,9 @@ constexpr const char* OPTIONS_TEXT =
   --simulate[=FILE]  use simulated modules instead of hardware (one, or as
                      many as --modules says); FILE is the older spelling of
                      --state FILE
-  --device N         slot N of the module list (0-based, default 0)
+  --device N         the module in slot N of the list (0-based, default 0), or
+                     the one with that device path or product name (or the
+                     start of one name)
   --all              info, signal, read or write on every listed module at
                      once, each on its own link; every result line and
                      message starts with the slot, a tab, the name and a tab;
@@ -58,7 +60,8 @@ constexpr const char* OPTIONS_TEXT =
                      the command's fields, or error); read --save FILE writes
                      one file per module, the slot before the extension
                      (FILE.txt -> FILE-0.txt, FILE-1.txt, ...); the exit
-                     status is the highest of the modules'
+                     status is the highest of the modules', 1 when more
+                     modules are attached than the 10 it works on
   --json             print one JSON object per command instead of text lines
                      (nothing on stdout when the command fails)
   -v, --verbose      the link's debug texts ("HID_Open", "OK", "NG", ...) to
@@ -74,7 +77,8 @@ constexpr const char* CLOSING_TEXT =
     R"(
 Messages go to stderr, one per line, each starting with "lq3860ctl: ", in the
 program's own words ("Download Parameter NG", "Upload Parameter NG",
-"The KEY must be 10 characters!", "[G2] format error", "Get MAC Address Error", ...).
+"The KEY must be 10 characters!", "[G2] format error",
+"Get MAC Address Error", ...).
 A message about a file starts with its name and ends with the system's reason:
   lq3860ctl: cfg.txt: Open database file failure (No such file or directory)
 

@@ -28,13 +28,18 @@ void HidDeviceTable::HID_ClearList() {
 
 int HidDeviceTable::HID_Enumerate() {
     accessDeniedCount_ = 0;
+    unlistedCount_ = 0;
     if (platform_ == nullptr) return count_;
 
     for (const HidInterfaceInfo& info : platform_->ListInterfaces()) {
-        if (count_ >= HID_MAX_DEVICES) break;
         // Another vendor's device is never opened.
         if (info.vendorId != LQ3860_VENDOR_ID) continue;
         const bool matchingCollection = info.usagePage == LQ3860_USAGE_PAGE && info.usage == LQ3860_USAGE;
+        if (count_ >= HID_MAX_DEVICES) {
+            // The table is full: counted, never opened.
+            if (matchingCollection) ++unlistedCount_;
+            continue;
+        }
         bool accessDenied = false;
         std::unique_ptr<HidConnection> probe = platform_->Open(info.path, accessDenied);
         if (!probe) {

@@ -59,6 +59,8 @@ public:
     const char* Path(int index) const;  // null for an empty slot
     // Matching modules the last scan could not open for lack of permission.
     int AccessDeniedCount() const { return accessDeniedCount_; }
+    // Matching interfaces the last scan met after the table was full.
+    int UnlistedCount() const { return unlistedCount_; }
     // True when the last HID_Open failed because another program holds the module.
     bool LastOpenInUse() const { return lastOpenInUse_; }
 
@@ -70,6 +72,7 @@ private:
     int count_ = 0;
     std::unique_ptr<HidConnection> deviceHandle_;  // null: the link is closed
     int accessDeniedCount_ = 0;
+    int unlistedCount_ = 0;
     bool lastOpenInUse_ = false;
 };
 

@@ -3,6 +3,7 @@
 
 #include <charconv>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 
 namespace lq3860 {
@@ -33,67 +34,85 @@ const char* const SIMULATION_OPTIONS_HELP =
     "  --garbage-replies     every answer carries junk bytes instead of the reply\n"
     "  --short-replies N     every answer carries only its first N payload bytes\n"
     "                        (1 to 63) instead of all 64 (lq3860-sim declares its\n"
-    "                        input reports that short: the kernel drops shorter ones)\n"
-    "  --state FILE          keep the module's parameter set in FILE (a configuration\n"
-    "                        file: read at start, a missing file means the module's\n"
-    "                        defaults; written back when the module accepts an upload)\n"
-    "  --modules N           N modules (default 1, at most 32), alike but each with its\n"
-    "                        own memory; with --state FILE each keeps its own file,\n"
-    "                        numbered before the extension: cfg.txt -> cfg-0.txt,\n"
-    "                        cfg-1.txt, ...\n";
+    "                        input reports that short: the kernel drops shorter\n"
+    "                        ones)\n"
+    "  --state FILE          keep the module's parameter set in FILE (a\n"
+    "                        configuration file: read at start, a missing file\n"
+    "                        means the module's defaults; written back when the\n"
+    "                        module accepts an upload)\n"
+    "  --modules N           N modules (default 1, at most 32), alike but each with\n"
+    "                        its own memory; with --state FILE each keeps its own\n"
+    "                        file, numbered before the extension: cfg.txt ->\n"
+    "                        cfg-0.txt, cfg-1.txt, ...; lq3860ctl works on the\n"
+    "                        first 10 and says when more are attached\n";
 
-OptionMatch ParseSimulationOption(std::string_view option, const OptionValue& value, SimulationOptions& options,
-                                  std::string& error) {
+namespace {
+
+enum SimulationOptionId {
+    NAME = SIMULATION_OPTION_IDS,
+    NO_NAME,
+    SILENT,
+    UNPLUG_AFTER,
+    REPLY_DELAY,
+    DOUBLE_REPLIES,
+    GARBAGE_REPLIES,
+    SHORT_REPLIES,
+    STATE,
+    MODULES,
+};
+
+constexpr OptionEntry SIMULATION_OPTION_TABLE[] = {
+    {NAME, "--name", 0, OptionValue::Required, "TEXT"},
+    {NO_NAME, "--no-name"},
+    {SILENT, "--silent"},
+    {UNPLUG_AFTER, "--unplug-after", 0, OptionValue::Required, "N"},
+    {REPLY_DELAY, "--reply-delay", 0, OptionValue::Required, "MS"},
+    {DOUBLE_REPLIES, "--double-replies"},
+    {GARBAGE_REPLIES, "--garbage-replies"},
+    {SHORT_REPLIES, "--short-replies", 0, OptionValue::Required, "N"},
+    {STATE, "--state", 0, OptionValue::Required, "FILE", CompleteAs::File},
+    {MODULES, "--modules", 0, OptionValue::Required, "N"},
+};
+
+}  // namespace
+
+std::span<const OptionEntry> SimulationOptionTable() {
+    return SIMULATION_OPTION_TABLE;
+}
+
+bool TakeSimulationOption(const ParsedArgument& item, SimulationOptions& options, std::string& error) {
+    const std::string name(item.option->name);
     const auto refuse = [&error](std::string reason) {
         error = std::move(reason);
-        return OptionMatch::Refused;
+        return false;
     };
-    if (option == "--no-name") {
-        options.name = std::string();
-    } else if (option == "--silent") {
-        options.faults.silent = true;
-    } else if (option == "--double-replies") {
-        options.faults.doubleReplies = true;
-    } else if (option == "--garbage-replies") {
-        options.faults.garbageReplies = true;
-    } else if (option == "--name") {
-        const std::optional<std::string> text = value();
-        if (!text || text->empty() || text->size() > MAX_NAME_LENGTH) return refuse("--name needs 1 to 127 characters");
-        options.name = *text;
-    } else if (option == "--unplug-after") {
-        const std::optional<std::string> text = value();
-        int count = 0;
-        if (!text || !ParseCount(*text, 0, MAX_UNPLUG_AFTER, count)) {
-            return refuse("--unplug-after needs a number from 0 to " + std::to_string(MAX_UNPLUG_AFTER));
-        }
-        options.faults.unplugAfterReports = count;
-    } else if (option == "--reply-delay" || option == "--short-replies") {
+    // A number from `minimum` to `maximum`, or the refusal that names the range.
+    const auto number = [&](int minimum, int maximum, int& value) {
+        if (ParseCount(item.value, minimum, maximum, value)) return true;
+        error = name + " needs a number from " + std::to_string(minimum) + " to " + std::to_string(maximum);
+        return false;
+    };
+    switch (item.option->id) {
+        case NO_NAME: options.name = std::string(); return true;
+        case SILENT: options.faults.silent = true; return true;
+        case DOUBLE_REPLIES: options.faults.doubleReplies = true; return true;
+        case GARBAGE_REPLIES: options.faults.garbageReplies = true; return true;
+        case NAME:
+            if (item.value.empty() || item.value.size() > MAX_NAME_LENGTH) {
+                return refuse("--name needs 1 to 127 characters");
+            }
+            options.name = item.value;
+            return true;
+        case UNPLUG_AFTER: return number(0, MAX_UNPLUG_AFTER, options.faults.unplugAfterReports);
+        case REPLY_DELAY: return number(0, MAX_REPLY_DELAY_MS, options.faults.replyDelayMs);
         // The kernel drops an empty input report, so a short reply keeps one byte.
-        const bool delay = option == "--reply-delay";
-        const int minimum = delay ? 0 : 1;
-        const int maximum = delay ? MAX_REPLY_DELAY_MS : MAX_REPLY_PAYLOAD;
-        const std::optional<std::string> text = value();
-        int number = 0;
-        if (!text || !ParseCount(*text, minimum, maximum, number)) {
-            return refuse(std::string(option) + " needs a number from " + std::to_string(minimum) + " to " +
-                          std::to_string(maximum));
-        }
-        (delay ? options.faults.replyDelayMs : options.faults.replyPayloadBytes) = number;
-    } else if (option == "--state") {
-        const std::optional<std::string> text = value();
-        if (!text || text->empty()) return refuse("--state needs a FILE");
-        options.stateFile = *text;
-    } else if (option == "--modules") {
-        const std::optional<std::string> text = value();
-        int count = 0;
-        if (!text || !ParseCount(*text, 1, MAX_SIMULATED_MODULES, count)) {
-            return refuse(std::string(option) + " needs a number from 1 to " + std::to_string(MAX_SIMULATED_MODULES));
-        }
-        options.modules = count;
-    } else {
-        return OptionMatch::NotMine;
+        case SHORT_REPLIES: return number(1, MAX_REPLY_PAYLOAD, options.faults.replyPayloadBytes);
+        case STATE:
+            if (item.value.empty()) return refuse("--state needs a FILE");
+            options.stateFile = item.value;
+            return true;
+        default: return number(1, MAX_SIMULATED_MODULES, options.modules);
     }
-    return OptionMatch::Taken;
 }
 
 std::string NumberedFileName(const std::string& path, int number) {

@@ -2,16 +2,18 @@
 #pragma once
 // The options that describe a simulated module on a command line, shared by
 // lq3860ctl --simulate and lq3860-sim so both speak the same words.
-#include <functional>
 #include <optional>
+#include <span>
 #include <string>
-#include <string_view>
 
 #include "simulated_module/simulated_module.h"
+#include "types/command_options.h"
 
 namespace lq3860 {
 
 inline constexpr int MAX_SIMULATED_MODULES = 32;
+// The ids of the options below start here; a program numbers its own below.
+inline constexpr int SIMULATION_OPTION_IDS = 100;
 
 struct SimulationOptions {
     std::optional<std::string> name;  // product name; nullopt: the program's default, "": none
@@ -20,17 +22,17 @@ struct SimulationOptions {
     int modules = 1;        // how many modules, alike but each with its own memory
 };
 
-// The value of the option being parsed ("--x=value" or the next argument);
-// nullopt when there is none.
-using OptionValue = std::function<std::optional<std::string>()>;
+// --name TEXT, --no-name, --silent, --unplug-after N, --reply-delay MS,
+// --double-replies, --garbage-replies, --short-replies N, --state FILE and
+// --modules N, for a program's option table.
+std::span<const OptionEntry> SimulationOptionTable();
+inline bool IsSimulationOption(const OptionEntry& option) {
+    return option.id >= SIMULATION_OPTION_IDS;
+}
 
-enum class OptionMatch { NotMine, Taken, Refused };
-
-// Takes one of --name TEXT, --no-name, --silent, --unplug-after N,
-// --reply-delay MS, --double-replies, --garbage-replies, --short-replies N,
-// --state FILE and --modules N. Refused comes with the reason in `error`.
-OptionMatch ParseSimulationOption(std::string_view option, const OptionValue& value, SimulationOptions& options,
-                                  std::string& error);
+// Takes one parsed option of that table; false with the reason in `error`
+// when its value is refused.
+bool TakeSimulationOption(const ParsedArgument& item, SimulationOptions& options, std::string& error);
 
 // The lines of the options' help text, indented by two blanks.
 extern const char* const SIMULATION_OPTIONS_HELP;

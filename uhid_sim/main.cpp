@@ -11,10 +11,15 @@
 #include <deque>
 #include <memory>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
+#include "device/terminal_text.h"
 #include "lq3860_version.h"
+#include "types/command_options.h"
+#include "types/completion_script.h"
+#include "types/standard_output.h"
 #include "uhid_sim/program_options.h"
 #include "uhid_sim/uhid_device.h"
 #include "uhid_sim/uhid_module.h"
@@ -171,12 +176,16 @@ int Run(const SimOptions& options, const sigset_t& waitMask) {
 
 }  // namespace lq3860
 
-int main(int argc, char** argv) {
+namespace {
+
+constexpr const char* PROGRAM = "lq3860-sim";
+
+int RunProgram(const std::vector<std::string>& arguments) {
     using namespace lq3860;
-    const SimOptionsResult parsed = ParseSimOptions(argc, argv);
+    const SimOptionsResult parsed = ParseSimOptions(arguments);
     if (!parsed.ok) {
-        std::fprintf(stderr, "lq3860-sim: %s\nlq3860-sim: Try 'lq3860-sim --help'.\n", parsed.error.c_str());
-        return 2;
+        std::fputs(UsageErrorText(PROGRAM, EscapeForTerminal(parsed.error)).c_str(), stderr);
+        return USAGE_ERROR_STATUS;
     }
     if (parsed.options.help) {
         std::fputs(SimUsage().c_str(), stdout);
@@ -186,6 +195,17 @@ int main(int argc, char** argv) {
         std::puts("lq3860-sim " LQ3860_VERSION);
         return 0;
     }
+    if (!parsed.options.completionShell.empty()) {
+        std::fputs(CompletionScript(parsed.options.completionShell, PROGRAM, SimOptionTable()).c_str(), stdout);
+        return 0;
+    }
     const sigset_t waitMask = InstallStopHandlers();
     return Run(parsed.options, waitMask);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
+    return lq3860::FinishStandardOutput(PROGRAM, RunProgram(arguments));
 }

@@ -2,13 +2,14 @@
 #include "uhid_sim/program_options.h"
 
 #include <charconv>
-#include <optional>
 #include <string_view>
 #include <system_error>
 
 namespace lq3860 {
 
 namespace {
+
+enum SimOptionId { VENDOR, PRODUCT, SECOND_COLLECTION, COUNT, HELP, VERSION, COMPLETION };
 
 bool ParseNumber(std::string_view text, int base, long long maximum, long long& value) {
     if (base == 16 && (text.starts_with("0x") || text.starts_with("0X"))) text.remove_prefix(2);
@@ -27,7 +28,8 @@ std::string SimUsage() {
                "\n"
                "  --vendor HEX          USB vendor id (default 7e3a)\n"
                "  --product HEX         USB product id (default 3860)\n"
-               "  --second-collection   add a second application collection with usage 0x0002\n"
+               "  --second-collection   add a second application collection with usage\n"
+               "                        0x0002\n"
                "  --count N             the older spelling of --modules N\n") +
            SIMULATION_OPTIONS_HELP +
            "  -h, --help            show this text\n"
@@ -40,52 +42,61 @@ std::string SimUsage() {
            "Needs read and write access to /dev/uhid (usually root).\n";
 }
 
-SimOptionsResult ParseSimOptions(int argc, const char* const* argv) {
+std::span<const OptionEntry> SimOptionTable() {
+    static const std::vector<OptionEntry> table = [] {
+        std::vector<OptionEntry> options = {
+            {VENDOR, "--vendor", 0, OptionValue::Required, "HEX"},
+            {PRODUCT, "--product", 0, OptionValue::Required, "HEX"},
+            {SECOND_COLLECTION, "--second-collection"},
+            {COUNT, "--count", 0, OptionValue::Required, "N"},
+            {HELP, "--help", 'h'},
+            {VERSION, "--version", 'V'},
+            {COMPLETION, "--completion", 0, OptionValue::Required, "SHELL", CompleteAs::Nothing, true},
+        };
+        const std::span<const OptionEntry> simulation = SimulationOptionTable();
+        options.insert(options.end(), simulation.begin(), simulation.end());
+        return options;
+    }();
+    return table;
+}
+
+SimOptionsResult ParseSimOptions(const std::vector<std::string>& arguments) {
     SimOptionsResult result;
     SimOptions& options = result.options;
     const auto refuse = [&result](std::string error) {
         result.error = std::move(error);
         return result;
     };
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view argument = argv[i];
-        const std::size_t equals = argument.find('=');
-        const std::string_view option = argument.substr(0, equals);
-        const std::optional<std::string> inlineValue =
-            equals == std::string_view::npos ? std::nullopt : std::optional<std::string>(argument.substr(equals + 1));
-        const OptionValue value = [&]() -> std::optional<std::string> {
-            if (inlineValue) return inlineValue;
-            if (i + 1 < argc) return std::string(argv[++i]);
-            return std::nullopt;
-        };
+    const ParsedArguments parsed = ParseArguments(SimOptionTable(), arguments);
+    if (!parsed.ok) return refuse(parsed.error);
+    for (const ParsedArgument& item : parsed.items) {
+        if (item.option == nullptr) return refuse("unexpected argument '" + item.value + "'");
         long long number = 0;
         std::string error;
-        if (const OptionMatch match = ParseSimulationOption(option, value, options.module, error);
-            match != OptionMatch::NotMine) {
-            if (match == OptionMatch::Refused) return refuse(error);
-        } else if (inlineValue && (option == "--help" || option == "-h" || option == "--version" || option == "-V" ||
-                                   option == "--second-collection")) {
-            return refuse("option " + std::string(option) + " takes no value");
-        } else if (option == "--help" || option == "-h") {
-            options.help = true;
-        } else if (option == "--version" || option == "-V") {
-            options.version = true;
-        } else if (option == "--second-collection") {
-            options.secondCollection = true;
-        } else if (option == "--vendor" || option == "--product") {
-            const std::optional<std::string> text = value();
-            if (!text || !ParseNumber(*text, 16, 0xffff, number)) {
-                return refuse(std::string(option) + " needs a hexadecimal number up to ffff");
-            }
-            (option == "--vendor" ? options.vendorId : options.productId) = static_cast<std::uint16_t>(number);
-        } else if (option == "--count") {
-            const std::optional<std::string> text = value();
-            if (!text || !ParseNumber(*text, 10, MAX_SIMULATED_MODULES, number) || number == 0) {
-                return refuse("--count needs a number from 1 to " + std::to_string(MAX_SIMULATED_MODULES));
-            }
-            options.module.modules = static_cast<int>(number);
-        } else {
-            return refuse("unknown option " + std::string(option));
+        if (IsSimulationOption(*item.option)) {
+            if (!TakeSimulationOption(item, options.module, error)) return refuse(error);
+            continue;
+        }
+        switch (item.option->id) {
+            case HELP: options.help = true; break;
+            case VERSION: options.version = true; break;
+            case SECOND_COLLECTION: options.secondCollection = true; break;
+            case VENDOR:
+            case PRODUCT:
+                if (!ParseNumber(item.value, 16, 0xffff, number)) {
+                    return refuse(std::string(item.option->name) + " needs a hexadecimal number up to ffff");
+                }
+                (item.option->id == VENDOR ? options.vendorId : options.productId) = static_cast<std::uint16_t>(number);
+                break;
+            case COUNT:
+                if (!ParseNumber(item.value, 10, MAX_SIMULATED_MODULES, number) || number == 0) {
+                    return refuse("--count needs a number from 1 to " + std::to_string(MAX_SIMULATED_MODULES));
+                }
+                options.module.modules = static_cast<int>(number);
+                break;
+            default:
+                if (item.value != "bash" && item.value != "zsh") return refuse("--completion needs bash or zsh");
+                options.completionShell = item.value;
         }
     }
     result.ok = true;

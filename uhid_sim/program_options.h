@@ -4,7 +4,9 @@
 // HID stack: how each device presents itself, and the simulated module's own
 // options, which lq3860ctl --simulate shares.
 #include <cstdint>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "device/hid_device_table.h"
 #include "simulated_module/simulation_options.h"
@@ -20,6 +22,7 @@ struct SimOptions {
     bool secondCollection = false;  // a second application collection with usage 0x0002
     bool help = false;
     bool version = false;
+    std::string completionShell;  // --completion SHELL: print that shell's completion
 
     // The product name the devices carry; empty for none.
     std::string ProductName() const { return module.name.value_or(VIRTUAL_MODULE_NAME); }
@@ -31,7 +34,10 @@ struct SimOptionsResult {
     std::string error;  // why the command line was refused
 };
 
-SimOptionsResult ParseSimOptions(int argc, const char* const* argv);
+// `arguments` without the program's name.
+SimOptionsResult ParseSimOptions(const std::vector<std::string>& arguments);
+// The table that parser reads, for the shells' completion.
+std::span<const OptionEntry> SimOptionTable();
 
 // The --help text.
 std::string SimUsage();

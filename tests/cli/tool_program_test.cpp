@@ -4,13 +4,8 @@
 // with the exact bytes of output, messages and saved files. Every build runs
 // this same table (the Windows build under Wine), so the tool says and saves
 // the same bytes on every platform.
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
 #include "lq3860_version.h"
-#include "tool_process.h"
+#include "tool_fixture.h"
 
 namespace lq3860 {
 
@@ -22,14 +17,10 @@ namespace {
 const std::string FOREIGN_NAME = "Konfig\xC3\xBCr\xC3\xA1tion-\xD0\xBA\xD0\xBE\xD0\xBD\xD1\x84\xD0\xB8\xD0\xB3.txt";
 const std::string MEMORY = "DIR/\xD0\xBF\xD0\xB0\xD0\xBC\xD1\x8F\xD1\x82\xD1\x8C.txt";
 
-// What a fresh simulated module holds, as read and saved.
-const std::string FRESH_MODULE =
-    "[G1]\r\n00,06,04,\r\n[G2]\r\nLQ-3860,\r\n[G3]\r\nlq3860-default,\r\n[G4]\r\n00,0C,29,38,60,01,\r\n[END]\r\n";
 // A file to write: Ad-Hoc, channel 11, WEP64, a Latin-1 SSID with a comma;
 // its lines end in LF only, the saved memory in CR LF.
 const std::string TO_WRITE = "[G1]\n01,11,01,\n[G2]\nCaf\xE9,1,\n[G3]\nabcdefghij,\n[G4]\n00,0A,1B,FF,FF,7E,\n[END]\n";
-const std::string WRITTEN =
-    "[G1]\r\n01,11,01,\r\n[G2]\r\nCaf\xE9,1,\r\n[G3]\r\nabcdefghij,\r\n[G4]\r\n00,0A,1B,FF,FF,7E,\r\n[END]\r\n";
+const std::string WRITTEN = ConfigText("01,11,01,", "Caf\xE9,1", "abcdefghij", "00,0A,1B,FF,FF,7E,");
 
 struct Step {
     std::vector<std::string> arguments;  // "DIR/" stands for the test's folder, here and in the expected texts
@@ -40,14 +31,7 @@ struct Step {
 
 const std::vector<Step> STEPS = {
     {{"--version"}, {0, "lq3860ctl " LQ3860_VERSION "\n", ""}},
-    {{"list"}, {0, "0\tLQ-3860 (simulated)\tsim:0\n", ""}},
-    {{"--json", "list"},
-     {0,
-      R"j({"modules":[{"index":0,"name":"LQ-3860 (simulated)","path":"sim:0"}]})j"
-      "\n",
-      ""}},
-    {{"info"}, {0, "version 1.1\ndate 2026/12/06\n", ""}},
-    {{"signal"}, {0, "signal 3\n", ""}},
+    {{"--json", "--device=LQ-3860", "signal"}, {0, "{\"signal\":3,\"signalByte\":51}\n", ""}},
     {{"read"}, {0, FRESH_MODULE, ""}},
     {{"read", "--save", "DIR/" + FOREIGN_NAME}, {0, "", ""}, "DIR/" + FOREIGN_NAME, FRESH_MODULE},
     {{"write", "DIR/to-write.txt"}, {0, "Upload Parameter OK\n", ""}, MEMORY, WRITTEN},
@@ -55,17 +39,13 @@ const std::vector<Step> STEPS = {
     {{"write", "DIR/" + FOREIGN_NAME}, {0, "Upload Parameter OK\n", ""}, MEMORY, FRESH_MODULE},
     {{"read", "--save", "DIR/no-folder/x.txt"},
      {1, "", "lq3860ctl: DIR/no-folder/x.txt: Save database file failure (No such file or directory)\n"}},
-    {{"write", "DIR/missing.txt"},
-     {3, "", "lq3860ctl: DIR/missing.txt: Open database file failure (No such file or directory)\n"}},
-    {{"--device", "1", "info"}, {1, "", "lq3860ctl: No LQ-3860 module in slot 1.\n"}},
 };
 
 // `text` with every "DIR/" standing for the test's folder.
 std::string InFolder(std::string text, const TempDir& dir) {
     const std::string folder = dir.File("");
-    for (std::size_t at = text.find("DIR/"); at != std::string::npos; at = text.find("DIR/", at + folder.size())) {
+    for (std::size_t at = text.find("DIR/"); at != std::string::npos; at = text.find("DIR/", at + folder.size()))
         text.replace(at, 4, folder);
-    }
     return text;
 }
 
@@ -73,12 +53,12 @@ TEST(ToolProgram, SimulatedModuleGivesTheSameBytesOnEveryPlatform) {
     const TempDir dir;
     WriteWholeFile(dir.File("to-write.txt"), TO_WRITE);
     for (const Step& step : STEPS) {
-        std::vector<std::string> arguments = {"--simulate=" + InFolder(MEMORY, dir)};
+        std::vector<std::string> arguments = {LQ3860CTL_PATH, "--simulate=" + InFolder(MEMORY, dir)};
         for (const std::string& argument : step.arguments) arguments.push_back(InFolder(argument, dir));
         const std::string what = testing::PrintToString(step.arguments);
         const ToolRun expected = {step.expected.status, InFolder(step.expected.out, dir),
                                   InFolder(step.expected.err, dir)};
-        EXPECT_EQ(RunLq3860ctl(arguments), expected) << what;
+        EXPECT_EQ(RunProgram(arguments), expected) << what;
         if (!step.savedFile.empty()) {
             EXPECT_EQ(ReadWholeFile(InFolder(step.savedFile, dir)), step.savedBytes) << what;
         }

@@ -36,7 +36,7 @@ protected:
     ToolRun Run(const std::vector<std::string>& arguments) {
         const bool ownModules = !arguments.empty() && arguments.front().rfind("--simulate", 0) == 0;
         std::ostringstream out, err;
-        const int status = RunTool(arguments, out, err, {ownModules ? nullptr : &platform_, pause_});
+        const int status = RunTool(arguments, out, err, {ownModules ? nullptr : &platform_, pause_, terminal_});
         return {status, out.str(), err.str()};
     }
     // On the tool's own simulated module, which keeps its parameters in memory_.
@@ -50,6 +50,7 @@ protected:
         return dir_.File(name);
     }
 
+    bool terminal_ = false;               // the tool's stdout is a terminal
     std::atomic<unsigned> pausedMs_ = 0;  // --all runs pause on several threads
     PauseFunction pause_ = [this](unsigned ms) { pausedMs_ += ms; };
     SimulatedPlatform platform_;

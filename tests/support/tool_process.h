@@ -2,10 +2,11 @@
 #pragma once
 // Helpers for running programs (the built lq3860ctl, python3) and for
 // temporary files.
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <ostream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -21,14 +22,9 @@ inline void PrintTo(const ToolRun& r, std::ostream* o) {
     *o << r.status << " \"" << r.out << "\" \"" << r.err << '"';
 }
 
-// Runs argv[0] (searched in PATH when it has no slash), each platform in its
-// own file.
+// Runs argv[0] (searched in PATH when it has no slash; LQ3860CTL_PATH is the
+// built lq3860ctl), each platform in its own file.
 ToolRun RunProgram(const std::vector<std::string>& argv);
-// The built lq3860ctl.
-inline ToolRun RunLq3860ctl(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), LQ3860CTL_PATH);
-    return RunProgram(arguments);
-}
 
 // A path from its UTF-8 text (a plain std::string would be read in the ANSI
 // code page on Windows).
@@ -36,10 +32,18 @@ inline std::filesystem::path Utf8Path(const std::string& path) {
     return std::filesystem::path(std::u8string(path.begin(), path.end()));
 }
 
-// A fresh directory under the temporary directory, removed with its files at
-// the end. Paths are UTF-8.
+// A fresh directory under the temporary directory (made by this test, never
+// one that was there), removed with its files at the end. Paths are UTF-8.
 struct TempDir {
-    TempDir();  // aborts when there is no safe place for the test files
+    TempDir() {
+        const std::filesystem::path base = std::filesystem::temp_directory_path();
+        for (int attempt = 0; attempt < 100 && path.empty(); ++attempt) {
+            const std::filesystem::path folder = base / ("lq3860-test-" + std::to_string(std::random_device()()));
+            const std::u8string name = folder.u8string();
+            if (std::filesystem::create_directory(folder, ignored)) path.assign(name.begin(), name.end());
+        }
+        if (path.empty()) std::abort();
+    }
     ~TempDir() { std::filesystem::remove_all(Utf8Path(path), ignored); }
     std::string File(const std::string& name) const { return path + "/" + name; }
     std::string path;

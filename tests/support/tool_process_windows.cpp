@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: MIT
-// Running programs and making temporary directories on Windows. A program
+// Running programs on Windows. A program
 // named without a folder is searched first in the folder of the running
 // test, where the build puts lq3860ctl.exe too.
 #include <windows.h>
-
-#include <cstdlib>
 
 #include "tool_process.h"
 #include "types/wide_text_windows.h"
@@ -34,29 +32,12 @@ std::wstring QuotedArgument(const std::wstring& argument) {
     return quoted;
 }
 
-// A temporary file the child inherits as a standard stream; deleted when
-// closed.
-HANDLE CreateCaptureFile() {
-    wchar_t folder[MAX_PATH + 1] = {};
-    wchar_t name[MAX_PATH + 1] = {};
-    if (GetTempPathW(MAX_PATH + 1, folder) == 0 || GetTempFileNameW(folder, L"lqo", 0, name) == 0) {
-        return INVALID_HANDLE_VALUE;
-    }
+// A file (or NUL) the child inherits as a standard stream.
+HANDLE InheritedFile(const std::string& path, DWORD access, DWORD disposition) {
+    std::wstring name;
     SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    return CreateFileW(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                       &inherited, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-}
-
-// Everything written to the file, read from its start; the file is closed.
-std::string ReadBack(HANDLE file) {
-    std::string text;
-    if (SetFilePointer(file, 0, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER) {
-        char chunk[4096];
-        DWORD got = 0;
-        while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) text.append(chunk, got);
-    }
-    CloseHandle(file);
-    return text;
+    if (!Utf8ToWide(path, name)) return INVALID_HANDLE_VALUE;
+    return CreateFileW(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited, disposition, 0, nullptr);
 }
 
 }  // namespace
@@ -68,11 +49,10 @@ ToolRun RunProgram(const std::vector<std::string>& arguments) {
         if (!Utf8ToWide(argument, wide)) return {};
         commandLine += (commandLine.empty() ? L"" : L" ") + QuotedArgument(wide);
     }
-    const HANDLE out = CreateCaptureFile();
-    const HANDLE err = CreateCaptureFile();
-    SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    const HANDLE in =
-        CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited, OPEN_EXISTING, 0, nullptr);
+    const TempDir dir;  // the child's stdout and stderr
+    const HANDLE out = InheritedFile(dir.File("out"), GENERIC_WRITE, CREATE_ALWAYS);
+    const HANDLE err = InheritedFile(dir.File("err"), GENERIC_WRITE, CREATE_ALWAYS);
+    const HANDLE in = InheritedFile("NUL", GENERIC_READ, OPEN_EXISTING);
     ToolRun run;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -91,26 +71,12 @@ ToolRun RunProgram(const std::vector<std::string>& arguments) {
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     }
-    if (in != INVALID_HANDLE_VALUE) CloseHandle(in);
-    if (out != INVALID_HANDLE_VALUE) run.out = ReadBack(out);
-    if (err != INVALID_HANDLE_VALUE) run.err = ReadBack(err);
-    return run;
-}
-
-TempDir::TempDir() {
-    wchar_t folder[MAX_PATH + 1] = {};
-    const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
-    if (length == 0 || length > MAX_PATH) std::abort();
-    for (unsigned attempt = 0; attempt < 100; ++attempt) {
-        const std::wstring candidate = std::wstring(folder, length) + L"lq3860ctl-test-" +
-                                       std::to_wstring(GetCurrentProcessId()) + L"-" +
-                                       std::to_wstring(GetTickCount64()) + L"-" + std::to_wstring(attempt);
-        if (CreateDirectoryW(candidate.c_str(), nullptr)) {
-            path = WideToUtf8(candidate);
-            return;
-        }
+    for (const HANDLE handle : {in, out, err}) {
+        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
     }
-    std::abort();
+    run.out = ReadWholeFile(dir.File("out"));
+    run.err = ReadWholeFile(dir.File("err"));
+    return run;
 }
 
 }  // namespace lq3860

@@ -1,103 +1,68 @@
 // SPDX-License-Identifier: MIT
-// lq3860-sim's command line, and the state file of each of several modules.
+// lq3860-sim's command line (its conventions, shared with the other two
+// programs, are tested in tests/cli/shell_conventions_test.cpp), and the
+// state file of each of several modules.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <sstream>
-#include <string>
-#include <tuple>
-#include <vector>
 
-#include "params/config_file.h"
 #include "uhid_sim/program_options.h"
 
 namespace lq3860 {
 
 namespace {
 
-SimOptionsResult Parse(std::vector<const char*> arguments) {
-    arguments.insert(arguments.begin(), "lq3860-sim");
-    return ParseSimOptions(static_cast<int>(arguments.size()), arguments.data());
+// The command line with its words split at blanks.
+SimOptionsResult Parse(const std::string& line) {
+    std::istringstream words(line);
+    return ParseSimOptions({std::istream_iterator<std::string>(words), {}});
 }
 
-TEST(SimOptions, EveryOptionIsTakenAndTheLastNameCounts) {
-    const SimOptionsResult result =
-        Parse({"--name", "Bench module", "--vendor", "0x1234", "--product=ABCD", "--second-collection", "--count", "32",
-               "--silent", "--unplug-after=0", "--state", "/tmp/params.txt", "--help"});
+TEST(SimOptions, EveryOptionIsTaken) {
+    const SimOptionsResult result = Parse(
+        "--name Bench --vendor 0x1234 --product=ABCD --second-collection --count 32 --silent --unplug-after=0 "
+        "--state /tmp/p.txt --reply-delay=2500 --double-replies --garbage-replies --short-replies 7 -hV");
     ASSERT_TRUE(result.ok) << result.error;
     const SimOptions& o = result.options;
-    EXPECT_EQ(
-        std::make_tuple(o.ProductName(), o.vendorId, o.productId, o.module.modules, o.module.faults.unplugAfterReports,
-                        o.module.stateFile, o.secondCollection, o.module.faults.silent, o.help),
-        std::make_tuple("Bench module", 0x1234, 0xabcd, 32, 0, "/tmp/params.txt", true, true, true));
-    EXPECT_EQ(Parse({"--name", "X", "--no-name"}).options.ProductName(), "");
-    EXPECT_TRUE(Parse({"-V"}).options.version && Parse({"--version"}).options.version && Parse({"-h"}).options.help);
-    // --count is the older spelling of the shared --modules.
-    EXPECT_EQ(Parse({"--count=2"}).options.module.modules, 2);
-    EXPECT_EQ(Parse({"--modules", "3"}).options.module.modules, 3);
-    const ModuleFaults faults =
-        Parse({"--reply-delay=2500", "--double-replies", "--garbage-replies", "--short-replies", "7"})
-            .options.module.faults;
-    EXPECT_EQ(
-        std::make_tuple(faults.replyDelayMs, faults.doubleReplies, faults.garbageReplies, faults.replyPayloadBytes),
-        std::make_tuple(2500, true, true, 7));
-    EXPECT_EQ(Parse({}).options.ProductName(), VIRTUAL_MODULE_NAME);
-    EXPECT_EQ(Parse({"--name", std::string(127, 'n').c_str()}).options.ProductName().size(), 127u);
+    const ModuleFaults& f = o.module.faults;
+    EXPECT_EQ(std::tuple(o.ProductName(), o.vendorId, o.productId, o.module.modules, o.module.stateFile),
+              std::tuple(std::string("Bench"), 0x1234, 0xabcd, 32, std::string("/tmp/p.txt")));
+    EXPECT_EQ(std::tuple(f.unplugAfterReports, f.replyDelayMs, f.replyPayloadBytes), std::tuple(0, 2500, 7));
+    EXPECT_TRUE(o.secondCollection && f.silent && f.doubleReplies && f.garbageReplies && o.help && o.version);
+    EXPECT_EQ(Parse("").options.ProductName(), VIRTUAL_MODULE_NAME);
+    EXPECT_EQ(Parse("--name X --no-name").options.ProductName(), "");
+    EXPECT_EQ(Parse("--name " + std::string(127, 'n')).options.ProductName().size(), 127u);
 }
 
-// Each command line, its words split at blanks, is refused with a reason
-// (--short-replies 0: the kernel drops an empty report).
-TEST(SimOptions, WrongCommandLinesAreRefusedWithAReason) {
-    std::vector<std::string> wrong = {
-        "--vendor",          "--vendor 7g3a",       "--vendor 10000", "--vendor -1",       "--vendor 0x",
-        "--count 0",         "--count 33",          "--count 2x",     "--modules 0",       "--modules 33",
-        "--unplug-after -2", "--reply-delay 60001", "--reply-delay",  "--short-replies 0", "--short-replies 64",
-        "--name=",           "--frobnicate",        "--state",        "--help=yes"};
-    wrong.push_back("--name " + std::string(128, 'n'));
-    for (const std::string& line : wrong) {
-        std::istringstream words(line);
-        std::vector<std::string> arguments{std::istream_iterator<std::string>(words), {}};
-        std::vector<const char*> argv;
-        for (const std::string& argument : arguments) argv.push_back(argument.c_str());
-        const SimOptionsResult result = Parse(argv);
-        EXPECT_TRUE(!result.ok && !result.error.empty()) << line << ": " << result.error;
-    }
+// Each refusal names what the option takes (--short-replies 0: the kernel
+// drops an empty report).
+TEST(SimOptions, WrongValuesAreRefusedWithWhatTheOptionTakes) {
+    const std::pair<std::string, std::string> rows[] = {
+        {"--vendor 7g3a", "--vendor needs a hexadecimal number up to ffff"},
+        {"--product 10000", "--product needs a hexadecimal number up to ffff"},
+        {"--count 0", "--count needs a number from 1 to 32"},
+        {"--unplug-after -2", "--unplug-after needs a number from 0 to 1000000"},
+        {"--reply-delay 60001", "--reply-delay needs a number from 0 to 60000"},
+        {"--short-replies 0", "--short-replies needs a number from 1 to 63"},
+        {"--short-replies 64", "--short-replies needs a number from 1 to 63"},
+        {"--name " + std::string(128, 'n'), "--name needs 1 to 127 characters"},
+        {"--state=", "--state needs a FILE"},
+        {"--completion fish", "--completion needs bash or zsh"},
+    };
+    for (const auto& [line, error] : rows) EXPECT_EQ(Parse(line).error, error) << line;
 }
 
 TEST(SimulationOptions, SeveralModulesKeepOneStateFileEachNumberedBeforeTheExtension) {
     const std::tuple<std::string, int, int, std::string> rows[] = {
         {"cfg.txt", 1, 0, "cfg.txt"},  // one module keeps the file itself
-        {"cfg.txt", 3, 0, "cfg-0.txt"},
-        {"cfg.txt", 3, 2, "cfg-2.txt"},
+        {"a/b.c.txt", 3, 2, "a/b.c-2.txt"},
         {"/tmp/dir.d/cfg", 2, 1, "/tmp/dir.d/cfg-1"},
-        {"a/b.c.txt", 2, 1, "a/b.c-1.txt"},
-        {".cfg", 2, 0, ".cfg-0"},
-        {"", 3, 1, ""},  // no state file
-    };
+        {".cfg", 2, 0, ".cfg-0"}};
     for (const auto& [file, modules, index, expected] : rows) {
-        SimulationOptions options;
-        options.stateFile = file;
-        options.modules = modules;
+        const SimulationOptions options{.name = {}, .faults = {}, .stateFile = file, .modules = modules};
         EXPECT_EQ(StateFileOf(options, index), expected) << file << " " << modules << " " << index;
     }
-
-    // Each module loads its own file; a missing one means the defaults.
-    std::string dir = (std::filesystem::temp_directory_path() / "lq3860-state-XXXXXX").string();
-    ASSERT_NE(mkdtemp(dir.data()), nullptr);
-    SimulationOptions options;
-    options.stateFile = dir + "/memory.txt";
-    options.modules = 2;
-    ModuleParamSet second{};
-    StoreParamText(second.ssid, "second module");
-    std::ofstream(dir + "/memory-1.txt", std::ios::binary) << FormatConfiguration(second);
-    SimulatedModule modules[2];
-    for (int i : {0, 1}) ASSERT_TRUE(PrepareSimulatedModule(options, modules[i], i).ok) << i;
-    EXPECT_STREQ(modules[0].Behaviour().Params().ssid, ModuleBehaviour().Params().ssid);
-    EXPECT_STREQ(modules[1].Behaviour().Params().ssid, "second module");
-    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -45,7 +45,7 @@ UtilityRun RunUtility(const QStringList& arguments, const QString& loggingRules 
 
 TEST(UtilityProcess, TakesTheSameOptionsAsTheOtherToolsAndSavesAScreenshot) {
     const UtilityRun help = RunUtility({"--help"});
-    for (const char* option : {"-h, --help", "-V, --version", "-v, --verbose", "--simulate", "--screenshot <file>"})
+    for (const char* option : {"-h, --help", "-V, --version", "-v, --verbose", "--simulate", "--screenshot FILE"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     const std::string version = "lq3860-utility " LQ3860_VERSION "\n";
     const std::tuple<const char*, int, std::string> runs[] = {
@@ -53,7 +53,7 @@ TEST(UtilityProcess, TakesTheSameOptionsAsTheOtherToolsAndSavesAScreenshot) {
         {"-h", 0, help.out},
         {"-V", 0, version},
         {"--version", 0, version},
-        {"--versoin", 1, "lq3860-utility: Unknown option 'versoin'.\n"}};
+        {"--versoin", 2, "lq3860-utility: unknown option '--versoin'\nlq3860-utility: Try 'lq3860-utility --help'.\n"}};
     for (const auto& [option, status, output] : runs) {
         const UtilityRun run = RunUtility({option});
         EXPECT_EQ(std::pair(run.status, run.out + run.err), std::pair(status, output)) << option;

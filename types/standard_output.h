@@ -1,0 +1,16 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// The end of a command-line program: what it wrote to standard output must
+// have reached it (a full disk, /dev/full, a closed pipe), as coreutils
+// check it.
+#include <string_view>
+
+namespace lq3860 {
+
+// Writes `pending` to standard output and flushes it. When standard output
+// could not be written, now or before, says "PROGRAM: write error: REASON"
+// on stderr (without the reason when an earlier write failed) and returns 1
+// in place of a successful `status`; otherwise returns `status`.
+int FinishStandardOutput(const char* program, int status, std::string_view pending = {});
+
+}  // namespace lq3860
