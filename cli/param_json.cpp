@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "cli/param_json.h"
 
-#include <cstdio>
 #include <string_view>
+
+#include "types/mac_text.h"
 
 namespace lq3860 {
 
@@ -28,10 +29,7 @@ JsonObject ParamsJson(const ModuleParamSet& params) {
     AddItem(object, "encryptionName", ENCRYPTION_ITEMS, params.encryption);
     object.AddLatin1Text("ssid", ParamText(params.ssid));
     object.AddLatin1Text("key", ParamText(params.key));
-    char mac[3 * MAC_LENGTH] = {};
-    std::snprintf(mac, sizeof mac, "%02X-%02X-%02X-%02X-%02X-%02X", params.mac[0], params.mac[1], params.mac[2],
-                  params.mac[3], params.mac[4], params.mac[5]);
-    object.AddText("mac", mac);
+    object.AddText("mac", MacText(params.mac));
     return object;
 }
 
