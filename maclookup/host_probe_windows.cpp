@@ -103,4 +103,11 @@ ProbeOutcome ProbeHost(const std::string& address, const DebugOutput& debug) {
     return ProbeOutcome::NoReply;
 }
 
+// The ICMP service needs no privilege of its own: where it refuses with
+// "access denied", a firewall or security policy keeps this program from
+// sending echo requests.
+std::string_view ProbeRefusedText() {
+    return "No permission to send ICMP (Windows refused the echo request: a firewall or security policy blocks it).";
+}
+
 }  // namespace lq3860
