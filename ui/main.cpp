@@ -5,6 +5,7 @@
 #include <QTextStream>
 
 #include "lq3860_version.h"
+#include "ui/host_display.h"
 #include "ui/utility_app.h"
 
 namespace {
@@ -41,16 +42,12 @@ Options ParseOptions(int& argc, char** argv) {
     return {parser.isSet(simulate), parser.isSet(verbose), parser.value(screenshot)};
 }
 
-bool HasDisplay() {
-    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     const Options options = ParseOptions(argc, argv);
     // A screenshot needs no screen: render off-screen where there is none.
-    if (!options.screenshotPath.isEmpty() && !HasDisplay() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    if (!options.screenshotPath.isEmpty() && !lq3860::HostHasDisplay() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
     lq3860::CUtilityApp app(argc, argv, options.simulate, options.verbose);
