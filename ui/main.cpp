@@ -47,7 +47,8 @@ Options ParseOptions(int& argc, char** argv) {
 int main(int argc, char** argv) {
     const Options options = ParseOptions(argc, argv);
     // A screenshot needs no screen: render off-screen where there is none.
-    if (!options.screenshotPath.isEmpty() && !lq3860::HostHasDisplay() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    if (!options.screenshotPath.isEmpty() && !lq3860::HostHasDisplay() &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
     lq3860::CUtilityApp app(argc, argv, options.simulate, options.verbose);
