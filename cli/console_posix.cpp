@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The process of lq3860ctl on Linux: the arguments are bytes already, and
-// the standard streams pass bytes unchanged.
+// the standard streams pass bytes unchanged, to a terminal too.
 #include "cli/console.h"
 
 namespace lq3860 {
@@ -9,5 +9,8 @@ std::vector<std::string> StartConsoleProgram(int argc, char** argv) {
     if (argc <= 0 || argv == nullptr) return {};
     return std::vector<std::string>(argv + 1, argv + argc);
 }
+
+StandardStreams::StandardStreams() = default;
+StandardStreams::~StandardStreams() = default;
 
 }  // namespace lq3860

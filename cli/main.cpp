@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: MIT
-#include <iostream>
 #include <string>
 #include <vector>
 
@@ -8,7 +7,8 @@
 
 int main(int argc, char** argv) {
     const std::vector<std::string> arguments = lq3860::StartConsoleProgram(argc, argv);
-    const int status = lq3860::RunTool(arguments, std::cout, std::cerr);
-    std::cout.flush();
-    return std::cout ? status : 1;
+    lq3860::StandardStreams streams;
+    const int status = lq3860::RunTool(arguments, streams.Out(), streams.Err());
+    streams.Out().flush();
+    return streams.Out() ? status : 1;
 }
