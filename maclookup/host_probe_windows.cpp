@@ -105,9 +105,10 @@ ProbeOutcome ProbeHost(const std::string& address, const DebugOutput& debug) {
 
 // The ICMP service needs no privilege of its own: where it refuses with
 // "access denied", a firewall or security policy keeps this program from
-// sending echo requests.
+// sending echo requests. As short as the Linux text: it fits the dialog's
+// status line.
 std::string_view ProbeRefusedText() {
-    return "No permission to send ICMP (Windows refused the echo request: a firewall or security policy blocks it).";
+    return "No permission to send ICMP (firewall or policy).";
 }
 
 }  // namespace lq3860
