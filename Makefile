@@ -41,11 +41,14 @@ test-sanitize:
 	@ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS) -LE "slow|vm|package"
 	@ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -L vm
 
-# The layers below the window, lq3860ctl and their tests for Windows,
-# cross-built with MinGW-w64 and run under Wine (its own package list).
+# The window, lq3860ctl, their tests and the installer for Windows,
+# cross-built with MinGW-w64 against Qt for Windows (built once by
+# scripts/build-qt-windows, then taken from its cache) and run under Wine
+# (its own package list).
 test-windows:
 	@bash scripts/install-deps windows
-	@$(call configure,-S . -B $(WINDOWS_BUILD) -DLQ_WERROR=ON -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake)
+	@qt=$$(bash scripts/build-qt-windows) && $(call configure,-S . -B $(WINDOWS_BUILD) -DLQ_WERROR=ON \
+		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DLQ_QT_WINDOWS=$$qt)
 	@cmake --build $(WINDOWS_BUILD) -j $(JOBS)
 	@ctest --test-dir $(WINDOWS_BUILD) --output-on-failure -j $(JOBS)
 

@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: MIT
-#include <iostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -7,14 +6,14 @@
 #include "cli/console.h"
 #include "cli/run_tool.h"
 #include "cli/tool_context.h"
-#include "types/standard_output.h"
 
 int main(int argc, char** argv) {
     const std::vector<std::string> arguments = lq3860::StartConsoleProgram(argc, argv);
+    lq3860::StandardStreams streams;
     lq3860::ToolEnvironment environment;
     environment.terminalOutput = lq3860::StandardOutputIsTerminal();
     // The results go out at the end in one piece, so a failed write is seen with its reason.
     std::ostringstream out;
-    const int status = lq3860::RunTool(arguments, out, std::cerr, environment);
-    return lq3860::FinishStandardOutput(lq3860::PROGRAM_NAME, status, out.view());
+    const int status = lq3860::RunTool(arguments, out, streams.Err(), environment);
+    return streams.Finish(lq3860::PROGRAM_NAME, status, out.view());
 }

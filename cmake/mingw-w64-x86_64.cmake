@@ -7,8 +7,8 @@
 #
 # (make test-windows does that and runs the tests under Wine.) The posix thread model gives std::thread, std::mutex and
 # std::condition_variable through winpthreads; the win32 model of GCC 12 has
-# none of them. Everything is linked statically, so the executables need no
-# MinGW DLLs (libstdc++-6, libgcc_s_seh-1, libwinpthread-1) beside them.
+# none of them. Everything is linked statically: neither the programs nor
+# Qt's DLLs need the MinGW DLLs (libstdc++-6, libgcc_s_seh-1, libwinpthread-1).
 
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
@@ -28,5 +28,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# No MinGW runtime DLLs at run time.
+# No MinGW runtime DLLs at run time: programs, and the DLLs and plugins built
+# with this file (Qt's, by scripts/build-qt-windows), carry the C++ runtime
+# and winpthreads inside.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")

@@ -15,6 +15,7 @@ extern "C" {
 #include <cstring>
 #include <utility>
 
+#include "device/device_path_windows.h"
 #include "device/hid_open_windows.h"
 #include "device/host_hid_platform.h"
 #include "device/timed_io_windows.h"
@@ -173,7 +174,7 @@ std::vector<HidInterfaceInfo> WindowsHidPlatform::ListInterfaces() {
         if (vendorId_ != 0 && attributes.VendorID != vendorId_) continue;
         CollectionCaps caps;
         if (!ReadCollectionCaps(device.Get(), caps)) continue;
-        list.push_back({WideToUtf8(detail->DevicePath), attributes.VendorID, caps.usagePage, caps.usage});
+        list.push_back({InterfacePathOf(detail->DevicePath), attributes.VendorID, caps.usagePage, caps.usage});
     }
     SetupDiDestroyDeviceInfoList(set);
     return list;

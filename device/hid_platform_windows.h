@@ -31,7 +31,7 @@ public:
 
     // Every present HID interface of the vendor whose attributes and
     // capabilities can be read, in SetupAPI's order; the path is the
-    // interface path in UTF-8.
+    // interface path in UTF-8 and lower case (device_path_windows.h).
     std::vector<HidInterfaceInfo> ListInterfaces() override;
     // Opens for queries (product string, capabilities); reading and writing
     // start with the claim. accessDenied is set when the system refuses even

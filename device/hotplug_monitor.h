@@ -2,9 +2,9 @@
 #pragma once
 // The seam between the window and the operating system's device events: HID
 // interfaces that come and go while the program runs. Implementations: udev
-// on Linux (hotplug_monitor_linux.cpp), none yet on Windows
-// (hotplug_monitor_windows.cpp), and a simulated monitor whose events tests
-// inject (simulated_module/simulated_hotplug_monitor.h).
+// on Linux (hotplug_monitor_linux.cpp), the configuration manager's
+// notifications on Windows (hotplug_monitor_windows.cpp), and a simulated
+// monitor whose events tests inject (simulated_module/simulated_hotplug_monitor.h).
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -18,7 +18,8 @@ struct DeviceEvent {
     enum class Kind { Added, Removed };
     Kind kind = Kind::Added;
     // The interface's path as the HID platform lists it (hidapi: the hidraw
-    // device node), so it can be compared with the open module's path.
+    // device node; Windows: the interface name in lower case), so it can be
+    // compared with the open module's path.
     std::string path;
     // USB vendor id of the device the interface belongs to; 0 when unknown.
     std::uint16_t vendorId = 0;
@@ -36,8 +37,8 @@ public:
     virtual std::vector<DeviceEvent> TakeEvents() = 0;
 };
 
-// The host's device events for hidraw interfaces; null where none can be had
-// (no udev, no netlink socket; on Windows always).
+// The host's device events for HID interfaces; null where none can be had
+// (no udev, no netlink socket; a Windows without CM_Register_Notification).
 std::unique_ptr<HotplugMonitor> OpenHostHotplugMonitor();
 
 }  // namespace lq3860

@@ -145,4 +145,8 @@ ProbeOutcome ProbeHost(const std::string& address, const DebugOutput& debug) {
     return probe.PermissionDenied() ? ProbeOutcome::NoPermission : ProbeOutcome::NoReply;
 }
 
+std::string_view ProbeRefusedText() {
+    return "No permission to send ICMP (needs CAP_NET_RAW).";
+}
+
 }  // namespace lq3860

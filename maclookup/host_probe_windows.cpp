@@ -103,4 +103,12 @@ ProbeOutcome ProbeHost(const std::string& address, const DebugOutput& debug) {
     return ProbeOutcome::NoReply;
 }
 
+// The ICMP service needs no privilege of its own: where it refuses with
+// "access denied", a firewall or security policy keeps this program from
+// sending echo requests. As short as the Linux text: it fits the dialog's
+// status line.
+std::string_view ProbeRefusedText() {
+    return "No permission to send ICMP (firewall or policy).";
+}
+
 }  // namespace lq3860

@@ -56,7 +56,7 @@ GetMacOutcome MacLookup::GetMacAddressOfHost(const std::string& ipText, std::opt
 std::string_view GetMacStatusText(GetMacOutcome outcome) {
     switch (outcome) {
         case GetMacOutcome::NotFound: return MAC_NOT_FOUND_STATUS;
-        case GetMacOutcome::NoPermission: return NO_ICMP_PERMISSION_STATUS;
+        case GetMacOutcome::NoPermission: return ProbeRefusedText();
         case GetMacOutcome::Found:
         case GetMacOutcome::ProbeFailed: break;
     }

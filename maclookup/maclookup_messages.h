@@ -12,9 +12,9 @@ inline constexpr const char* GET_MAC_ERROR_MESSAGE = "Get MAC Address Error";
 // The neighbour table cannot be reached.
 inline constexpr const char* NEIGHBOUR_TABLE_FAILURE_MESSAGE = "Load library fail";
 
-// Status lines beside the error: the probe was answered but the adapter's
-// rows hold no usable entry; no ICMP socket was permitted.
+// Status line beside the error: the probe was answered but the adapter's
+// rows hold no usable entry. (Where no ICMP socket is permitted, the status
+// line gives the platform's reason: ProbeRefusedText in host_probe.h.)
 inline constexpr const char* MAC_NOT_FOUND_STATUS = "No entry for this address on this adapter.";
-inline constexpr const char* NO_ICMP_PERMISSION_STATUS = "No permission to send ICMP (needs CAP_NET_RAW).";
 
 }  // namespace lq3860

@@ -65,7 +65,11 @@ endfunction()
 # lq_install_man_page(PAGE COMPONENT): installs the man page PAGE (beside the
 # calling CMakeLists.txt) with @PROJECT_VERSION@ and @LQ_PAGE_DATE@ filled in,
 # compressed where gzip is found, into the install component COMPONENT.
+# Windows has no man pages: its installer carries none.
 function(lq_install_man_page page component)
+  if(WIN32)
+    return()
+  endif()
   get_filename_component(name "${page}" NAME)
   string(REGEX MATCH "[1-9]$" section "${name}")
   set(output "${LQ_GENERATED_DIR}/man/${name}")

@@ -2,14 +2,18 @@
 // The file storage on Windows (the wide-character file API). The rules are
 // those of file_storage.h, as far as Windows has the things they speak of:
 // - Paths arrive as UTF-8 and go to the wide API, so names outside the ANSI
-//   code page work; a text that is no UTF-8 names no file.
+//   code page work; a text that is no UTF-8 names no file. Every call gets
+//   the full path in its \\?\ form, which the 260-character limit does not
+//   touch (the temporary name beside a target is longer than the target's).
 // - A regular file is replaced by a file written beside it and put in its
 //   place with ReplaceFileW, which keeps the replaced file's attributes,
 //   access list and owner; a name that did not exist is given to the new
 //   file with MoveFileExW, which never replaces a file that appeared
 //   meanwhile.
-// - A file with several hard links, or in a folder that takes no new file,
-//   is written in place.
+// - A file with several hard links, in a folder that takes no new file, or
+//   one that ReplaceFileW refuses to replace (no right to delete it, a file
+//   system without the operation, as some network shares), is written in
+//   place.
 // - A link to an existing file is saved through (the file it leads to is
 //   replaced, the link stays). A dangling link is refused and left as it is:
 //   where its target would lie is not known without reading the link's
@@ -29,6 +33,7 @@
 #include <utility>
 
 #include "params/file_storage.h"
+#include "params/long_path_windows.h"
 #include "types/handle_windows.h"
 #include "types/wide_text_windows.h"
 
@@ -161,9 +166,10 @@ struct SaveTarget {
 
 FileStatus ExamineSaveTarget(const std::wstring& path, SaveTarget& target) {
     if (EndsInSeparator(path)) return Failure(IS_FOLDER);  // only a folder can be named so
-    const std::wstring full = FullPathOf(path);
-    if (full.empty()) return LastFailure();
-    if (IsDevicePath(full)) return Failure(NOT_REGULAR);
+    const std::wstring fullPath = FullPathOf(path);
+    if (fullPath.empty()) return LastFailure();
+    if (IsDevicePath(fullPath)) return Failure(NOT_REGULAR);
+    const std::wstring full = ExtendedPath(fullPath);
 
     // Opened with write access: a file this user may not write (the
     // read-only attribute, or its access list) fails here and is never
@@ -250,22 +256,45 @@ FileStatus WriteInPlace(const std::wstring& target, std::string_view bytes) {
     return Success();
 }
 
-// Puts the written temporary file in the place of the existing target.
-// With a backup name, every failure leaves the old file under its own name
-// (without one, some failures leave no file at all).
-bool ReplaceExisting(const std::wstring& target, const std::wstring& temporary) {
+// How putting the written file in the place of an existing one went.
+enum class Replacement {
+    Done,
+    Refused,  // the system does not replace this file; both files keep their names
+    Failed,
+};
+
+// Errors of ReplaceFileW that say it does not do this replacement at all:
+// no right to delete or rename the file, a file system (some network
+// shares) without the operation. The replaced file then still has its name.
+bool IsRefusal(DWORD error) {
+    return error == ERROR_ACCESS_DENIED || error == ERROR_UNABLE_TO_REMOVE_REPLACED || error == ERROR_NOT_SUPPORTED ||
+           error == ERROR_INVALID_FUNCTION;
+}
+
+// Puts the written temporary file in the place of the existing target,
+// keeping the old file under a backup name until the new one is there. On
+// failure `reason` says why, and where the old file is when it could not be
+// given its name back.
+Replacement ReplaceExisting(const std::wstring& target, const std::wstring& temporary, std::string& reason) {
     const std::wstring backup = UnusedBackupName(FolderOf(target));
-    if (backup.empty()) return false;
+    if (backup.empty()) {
+        reason = ReasonOf(GetLastError());
+        return Replacement::Failed;
+    }
     if (ReplaceFileW(target.c_str(), temporary.c_str(), backup.c_str(), 0, nullptr, nullptr)) {
         DeleteFileW(backup.c_str());
-        return true;
+        return Replacement::Done;
     }
     const DWORD error = GetLastError();
+    if (IsRefusal(error)) return Replacement::Refused;
+    reason = ReasonOf(error);
     // The old file was moved to the backup name but the new one could not
-    // take its place: move the old one back.
-    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) MoveFileExW(backup.c_str(), target.c_str(), 0);
-    SetLastError(error);
-    return false;
+    // take its place: the old one gets its name back, and where that fails
+    // the user learns where it is.
+    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 && !MoveFileExW(backup.c_str(), target.c_str(), 0)) {
+        reason += "; the previous file is now " + DisplayPath(backup);
+    }
+    return Replacement::Failed;
 }
 
 // Gives the written temporary file the name of a target that did not exist.
@@ -276,8 +305,9 @@ bool PlaceNew(const std::wstring& target, const std::wstring& temporary) {
 
 // Writes the bytes to a new file beside the target and puts it in the
 // target's place; on any failure the new file is removed and whatever stood
-// at the target stays as it was. A folder that takes no new file leaves an
-// existing target to be written in place.
+// at the target stays as it was. A folder that takes no new file, and a
+// target that the system refuses to replace, leave an existing target to be
+// written in place.
 FileStatus WriteBesideAndReplace(const SaveTarget& target, std::string_view bytes) {
     std::wstring temporary;
     OwnedHandle file(CreateTemporaryFile(FolderOf(target.path), temporary));
@@ -286,13 +316,17 @@ FileStatus WriteBesideAndReplace(const SaveTarget& target, std::string_view byte
         if (error == ERROR_ACCESS_DENIED && target.exists) return WriteInPlace(target.path, bytes);
         return Failure(ReasonOf(error));
     }
-    const bool placed = WriteAll(file.Get(), bytes) && FlushFileBuffers(file.Get()) && file.Close() &&
-                        (target.exists ? ReplaceExisting(target.path, temporary) : PlaceNew(target.path, temporary));
-    if (placed) return Success();
+    const bool written = WriteAll(file.Get(), bytes) && FlushFileBuffers(file.Get()) && file.Close();
+    if (written && !target.exists && PlaceNew(target.path, temporary)) return Success();
     const DWORD error = GetLastError();
+    std::string reason;
+    const Replacement replacement =
+        written && target.exists ? ReplaceExisting(target.path, temporary, reason) : Replacement::Failed;
+    if (replacement == Replacement::Done) return Success();
     file.Close();
     DeleteFileW(temporary.c_str());
-    return Failure(ReasonOf(error));
+    if (replacement == Replacement::Refused) return WriteInPlace(target.path, bytes);
+    return Failure(reason.empty() ? ReasonOf(error) : reason);
 }
 
 }  // namespace
@@ -316,12 +350,13 @@ FileStatus LoadWholeFile(const std::string& path, std::size_t maxSize, std::stri
     if (full.empty()) return LastFailure();
     // Devices and pipes are never read: they could block or never end.
     if (IsDevicePath(full)) return Failure(NOT_REGULAR);
+    const std::wstring extended = ExtendedPath(full);
     // Others may read the file meanwhile, but not change it.
-    OwnedHandle file(CreateFileW(full.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    OwnedHandle file(CreateFileW(extended.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) {
         const DWORD error = GetLastError();
-        return Failure(IsFolder(full) ? IS_FOLDER : ReasonOf(error));
+        return Failure(IsFolder(extended) ? IS_FOLDER : ReasonOf(error));
     }
     if (GetFileType(file.Get()) != FILE_TYPE_DISK) return Failure(NOT_REGULAR);
     LARGE_INTEGER size{};

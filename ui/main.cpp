@@ -12,6 +12,7 @@
 #include "lq3860_version.h"
 #include "types/command_options.h"
 #include "types/standard_output.h"
+#include "ui/host_display.h"
 #include "ui/utility_app.h"
 
 namespace {
@@ -99,8 +100,9 @@ void StartUpMessages(QtMsgType type, const QMessageLogContext& context, const QS
 
 int main(int argc, char** argv) {
     const Options options = ParseOptions(argc, argv);
-    // A screenshot needs no screen: it renders off-screen unless told otherwise.
-    if (!options.screenshotPath.isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    // A screenshot needs no screen: render off-screen where there is none.
+    if (!options.screenshotPath.isEmpty() && !lq3860::HostHasDisplay() &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
     const QtMessageHandler previous = qInstallMessageHandler(StartUpMessages);

@@ -11,8 +11,11 @@
 #include <string>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 #include "params/file_storage.h"
+#include "params/long_path_windows.h"
+#include "types/wide_text_windows.h"
 #include "windows_test_folder.h"
 
 namespace lq3860 {
@@ -126,6 +129,44 @@ TEST(WindowsStorage, TargetsGetTheBytesOrSayWhyNot) {
     }
     EXPECT_EQ(folder.Names().size(), 7u);
     EXPECT_TRUE(NeverConnected(pipe));
+}
+
+// Every path reaches the system in the \\?\ form and messages show it as
+// the user wrote it. Paths past the 260 characters of the plain form, and a
+// target just under them whose temporary name beside it is over, save (new
+// and over an old file) and load like any other; Wine has no 260-character
+// limit, so there only the form shows the difference.
+TEST(WindowsStorage, PathsOfAnyLengthTakeTheExtendedForm) {
+    const std::tuple<std::wstring, std::wstring, std::string> forms[] = {
+        {LR"(C:\Users\me\lq.txt)", LR"(\\?\C:\Users\me\lq.txt)", R"(C:\Users\me\lq.txt)"},
+        {LR"(\\server\share\lq.txt)", LR"(\\?\UNC\server\share\lq.txt)", R"(\\server\share\lq.txt)"},
+        {LR"(\\?\C:\lq.txt)", LR"(\\?\C:\lq.txt)", R"(C:\lq.txt)"},
+        {LR"(\\?\UNC\server\share\lq.txt)", LR"(\\?\UNC\server\share\lq.txt)", R"(\\server\share\lq.txt)"},
+    };
+    for (const auto& [full, extended, shown] : forms) {
+        EXPECT_EQ(ExtendedPath(full), extended);
+        EXPECT_EQ(DisplayPath(extended), shown);
+    }
+    TestFolder folder;
+    for (const std::size_t length : {std::size_t{MAX_PATH - 5}, std::size_t{1000}}) {
+        SCOPED_TRACE(length);
+        // Folders of 50-character names, as deep as the length allows; the
+        // file's name fills the rest.
+        std::vector<std::wstring> folders{folder.Path().wstring() + L"\\long"};
+        while (folders.back().size() + 60 < length) folders.push_back(folders.back() + L"\\" + std::wstring(50, L'd'));
+        for (const std::wstring& name : folders) ASSERT_TRUE(CreateDirectoryW(ExtendedPath(name).c_str(), nullptr));
+        const std::wstring target = folders.back() + L"\\" + std::wstring(length - folders.back().size() - 1, L'f');
+        for (const std::string& bytes : {OLD, NEW}) {
+            const FileStatus saved = SaveWholeFile(WideToUtf8(target), bytes);
+            EXPECT_EQ(std::tuple(saved.ok, saved.reason), std::tuple(true, ""));
+        }
+        std::string loaded;
+        EXPECT_TRUE(LoadWholeFile(WideToUtf8(target), 1000, loaded).ok);
+        EXPECT_EQ(loaded, NEW);
+        EXPECT_TRUE(DeleteFileW(ExtendedPath(target).c_str()));  // nothing else was left beside it
+        for (auto name = folders.rbegin(); name != folders.rend(); ++name)
+            EXPECT_TRUE(RemoveDirectoryW(ExtendedPath(*name).c_str()));
+    }
 }
 
 }  // namespace lq3860

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The Get MAC Address dialog with the cycle and the adapter list injected;
-// runs on Qt's offscreen platform, also when the test runner lists it.
+// runs on the tests' platform, also when the test runner lists it.
 #include <QAccessible>
 #include <QPushButton>
 

@@ -22,16 +22,19 @@ struct UtilityRun {
     std::string out, err;
 };
 
-// Runs the built program off-screen; with untilErr it is stopped once its
+// Runs the built program on the tests' platform; with untilErr it is stopped once its
 // stderr holds that text (or after 30 s).
 UtilityRun RunUtility(const QStringList& arguments, const QString& loggingRules = {}, const QString& untilErr = {}) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("QT_QPA_PLATFORM", LQ_TEST_QPA_PLATFORM);
+    // A Windows window program logs to the debugger's channel unless told
+    // stderr.
+    environment.insert("QT_FORCE_STDERR_LOGGING", "1");
     environment.remove("QT_MESSAGE_PATTERN");
     environment.insert("QT_LOGGING_RULES", loggingRules);
     QProcess process;
     process.setProcessEnvironment(environment);
-    process.start(LQ3860_UTILITY_PATH, arguments);
+    process.start(LQ3860_UTILITY_PATH, arguments, QIODevice::ReadOnly | QIODevice::Text);  // CR LF read as LF
     QString err;
     process.setReadChannel(QProcess::StandardError);
     const QDeadlineTimer deadline(30000);

@@ -5,8 +5,9 @@
 The lamps are 32 x 32 circular lamps with a highlight (unlit, green, red,
 yellow); the application icon is a module with Wi-Fi arcs, as the window's
 128 x 128 PNG and, for the desktop, in the freedesktop hicolor layout at the
-small sizes and as SVG (hicolor/SIZE/apps). Run it again after changing a
-colour or shape: python3 draw_icons.py
+small sizes and as SVG (hicolor/SIZE/apps), and as the Windows icon file
+lq3860-utility.ico (16 to 256 pixels, for the executable's icon resource).
+Run it again after changing a colour or shape: python3 draw_icons.py
 """
 import math
 import os
@@ -17,7 +18,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 SAMPLES = 4  # supersampling per axis for smooth edges
 
 
-def write_png(path, size, pixels):
+def png_bytes(size, pixels):
     """pixels: rows of (r, g, b, a) tuples, 8 bits each."""
     raw = bytearray()
     for row in pixels:
@@ -30,9 +31,26 @@ def write_png(path, size, pixels):
         return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
 
     header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header)
+            + chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
+
+
+def write_png(path, size, pixels):
     with open(path, "wb") as out:
-        out.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header)
-                  + chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
+        out.write(png_bytes(size, pixels))
+
+
+def write_ico(path, sizes, shade):
+    """An icon file whose images are PNG, as Windows Vista and later read them."""
+    images = [png_bytes(size, render(size, shade)) for size in sizes]
+    offset = 6 + 16 * len(images)
+    directory = b""
+    for size, image in zip(sizes, images):
+        side = size % 256  # 0 stands for 256
+        directory += struct.pack("<BBBBHHII", side, side, 0, 0, 1, 32, len(image), offset)
+        offset += len(image)
+    with open(path, "wb") as out:
+        out.write(struct.pack("<HHH", 0, 1, len(images)) + directory + b"".join(images))
 
 
 def render(size, shade):
@@ -171,6 +189,7 @@ def main():
     os.makedirs(folder, exist_ok=True)
     with open(os.path.join(folder, "lq3860-utility.svg"), "w", encoding="ascii") as out:
         out.write(app_icon_svg())
+    write_ico(os.path.join(HERE, "lq3860-utility.ico"), (16, 24, 32, 48, 256), app_icon)
 
 
 if __name__ == "__main__":
