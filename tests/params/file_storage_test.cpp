@@ -20,7 +20,6 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <string>
 #include <tuple>
@@ -30,6 +29,7 @@
 #include "param_set_helpers.h"
 #include "params/config_file.h"
 #include "params/file_storage.h"
+#include "tool_process.h"
 
 namespace lq3860 {
 
@@ -41,11 +41,6 @@ using Type = fs::file_type;
 constexpr uid_t NOBODY = 65534;
 const std::string OLD = "old bytes that were there first\r\n";
 const std::string NEW = "[G1]\r\n00,06,04,\r\n[END]\r\n";
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // The extended attributes with their values (the ACL among them).
 std::vector<std::string> Attributes(const std::string& path) {
@@ -81,16 +76,11 @@ struct TargetCase {
 
 class OnDisk : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/lq3860-storage-test-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-        fs::permissions(dir_, fs::perms::all);  // the unprivileged saver works here too
-        oldMask_ = ::umask(0);                  // a new file's 0600 comes from the save, not the umask
-    }
-    void TearDown() override {
+    // The unprivileged saver works in the folder too; a new file's 0600 comes
+    // from the save, not the umask.
+    OnDisk() { fs::permissions(dir_, fs::perms::all); }
+    ~OnDisk() override {
         Clear();
-        fs::remove(dir_);
         ::umask(oldMask_);
     }
     void Clear() { ASSERT_EQ(Shell("chmod -R u+rwx . && rm -rf -- * .[!.]*"), 0); }
@@ -117,7 +107,7 @@ protected:
         const std::string path = Path(row.path), receiver = Path(row.receiver);
         struct stat before = {}, after = {};
         ::lstat(receiver.c_str(), &before);
-        const std::string oldBytes = row.receiver.empty() ? "" : ReadBytes(receiver);
+        const std::string oldBytes = row.receiver.empty() ? "" : ReadWholeFile(receiver);
         const long entries = Entries();
         const FileStatus status = Save(path, row.unprivileged);
         using enum Identity;
@@ -128,13 +118,14 @@ protected:
         const auto owner = [](const struct stat& i) { return std::vector<unsigned>{i.st_uid, i.st_gid, i.st_mode}; };
         const unsigned saver = row.unprivileged ? NOBODY : 0;
         EXPECT_EQ(
-            std::tuple(ReadBytes(receiver), after.st_ino != before.st_ino, owner(after)),
+            std::tuple(ReadWholeFile(receiver), after.st_ino != before.st_ino, owner(after)),
             std::tuple(row.identity == Untouched ? oldBytes : NEW, row.identity == Replaced || row.identity == New,
                        row.identity == New ? std::vector<unsigned>{saver, saver, 0100600} : owner(before)));
     }
 
-    std::string dir_;
-    mode_t oldMask_ = 0;
+    const TempDir temp_;
+    const std::string dir_ = temp_.path;
+    const mode_t oldMask_ = ::umask(0);
 };
 
 }  // namespace
@@ -184,11 +175,11 @@ TEST_F(OnDisk, StreamsAreWrittenAtTheirOwnPosition) {
                                                  {O_WRONLY | O_APPEND, OLD + "header\n" + NEW},
                                                  {O_RDONLY, OLD + NEW}};
     for (const auto& [flags, expected] : files) {
-        std::ofstream(Path("log.txt"), std::ios::binary) << OLD;
+        WriteWholeFile(Path("log.txt"), OLD);
         const int fd = ::open(Path("log.txt").c_str(), flags);
         EXPECT_EQ(::write(fd, "header\n", 7), flags == O_RDONLY ? -1 : 7);
         EXPECT_TRUE(SaveWholeFile(fdPath(fd), NEW).ok);
-        EXPECT_EQ(ReadBytes(Path("log.txt")), expected);
+        EXPECT_EQ(ReadWholeFile(Path("log.txt")), expected);
         ::close(fd);
     }
     int ends[2];
@@ -237,11 +228,11 @@ TEST_F(OnDisk, SavesInPlaceTakeTheFileLock) {
         ::_exit(SaveWholeFile(Path("target"), NEW).ok ? 0 : 1);
     }
     ::usleep(200000);
-    EXPECT_EQ(ReadBytes(Path("other")), OLD);
+    EXPECT_EQ(ReadWholeFile(Path("other")), OLD);
     ::close(fd);
     int status = -1;
     EXPECT_TRUE(::waitpid(saver, &status, 0) == saver && status == 0);
-    EXPECT_EQ(ReadBytes(Path("other")), NEW);
+    EXPECT_EQ(ReadWholeFile(Path("other")), NEW);
 }
 
 // A write error (a file size limit fails it as a full disk would, even for
@@ -258,20 +249,18 @@ TEST_F(OnDisk, WriteErrorsFailTheSave) {
     const FileStatus inPlace = SaveWholeFile(Path("second"), std::string(200, 'z'));
     ::setrlimit(RLIMIT_FSIZE, &saved);
     ::signal(SIGXFSZ, oldHandler);
-    for (const FileStatus& status : {replaced, inPlace}) EXPECT_EQ(status.reason, "File too large");
-    EXPECT_EQ(ReadBytes(Path("set.txt")), OLD);
-    EXPECT_EQ(Entries(), 4);
+    EXPECT_EQ(std::tuple(replaced.reason, inPlace.reason, ReadWholeFile(Path("set.txt")), Entries()),
+              std::tuple("File too large", "File too large", OLD, 4));
 }
 
 // A 10000-byte file loads, and so does standard input ("-" and /dev/stdin);
 // one byte more, a missing file, a folder, a FIFO and a device (neither of
-// them opened) and an empty path are refused with the system's reason and
-// change nothing.
-TEST_F(OnDisk, ConfigurationLoadsAndSaves) {
+// them opened) are refused with the system's reason and change nothing.
+TEST_F(OnDisk, ConfigurationFilesLoadOrAreRefused) {
     const ModuleParamSet saved = MakeParams(0, 9, 3, "office,1", "pass,word!", {0x00, 0x1C, 0x42, 0xAB, 0xCD, 0xEF});
     const std::string text = FormatConfiguration(saved), padding(CONFIG_FILE_MAX - text.size(), ' ');
-    std::ofstream(Path("limit.txt"), std::ios::binary) << text + padding;
-    std::ofstream(Path("over.txt"), std::ios::binary) << text + padding + " ";
+    WriteWholeFile(Path("limit.txt"), text + padding);
+    WriteWholeFile(Path("over.txt"), text + padding + " ");
     ASSERT_EQ(Shell("mkdir sub && mkfifo fifo && mknod zero c 1 5"), 0);
     const int watch = ::inotify_init1(IN_NONBLOCK);
     for (const char* name : {"fifo", "zero"}) ::inotify_add_watch(watch, Path(name).c_str(), IN_OPEN);
