@@ -8,7 +8,8 @@
 #include <cstring>
 #include <string>
 #include <tuple>
-#include <vector>
+
+#include "param_set_helpers.h"
 
 namespace lq3860 {
 
@@ -26,19 +27,16 @@ TEST(KeyLengthRuleTest, EachEncryptionJudgesOnlyTheLength) {
 }
 
 TEST(ShowParamsTest, OddStoredValuesShowSafelyAndTheSetStaysUnchanged) {
-    ModuleParamSet params;
-    params.mode = 2, params.channel = 14, params.encryption = 7;  // out-of-range indexes select nothing
-    std::memset(params.key, 'K', PARAM_TEXT_AREA);                // unterminated: must stay inside its area
-    const std::uint8_t mac[MAC_LENGTH] = {0x00, 0x0A, 0x1B, 0xFF, 0x7f, 0xc3};
-    std::memcpy(params.mac, mac, MAC_LENGTH);
+    // Out-of-range indexes select nothing; an unterminated key must stay inside its area.
+    ModuleParamSet params = MakeParams(2, 14, 7, "", "", {0x00, 0x0A, 0x1B, 0xFF, 0x7f, 0xc3});
+    std::memset(params.key, 'K', PARAM_TEXT_AREA);
     const ModuleParamSet before = params;
     ParamFields fields = StartFields();
     ParamsToFields(params, fields);
-    EXPECT_EQ(std::vector<int>({fields.modeSelection, fields.channelSelection, fields.encryptionSelection}),
-              std::vector<int>({-1, -1, -1}));
-    EXPECT_EQ(fields.keyText, std::string(PARAM_TEXT_AREA, 'K'));
+    EXPECT_EQ(std::tuple(fields.modeSelection, fields.channelSelection, fields.encryptionSelection, fields.keyText),
+              std::tuple(-1, -1, -1, std::string(PARAM_TEXT_AREA, 'K')));
     EXPECT_EQ(fields.macText, (std::array<std::string, MAC_LENGTH>{"00", "0A", "1B", "FF", "7F", "C3"}));
-    EXPECT_EQ(std::memcmp(&params, &before, sizeof params), 0);
+    EXPECT_EQ(Dump(params), Dump(before));
     params.mode = MODE_ADHOC, params.channel = 0;
     ParamsToFields(params, fields);
     EXPECT_EQ(fields.channelSelection, 1);  // shown as 1, stored as 0
@@ -53,22 +51,17 @@ TEST(CollectTest, SelectionsTextsAndMacAreCutToWhatTheModuleTakesAndNoneClearsTh
     fields.keyText = std::string(70, 'k');
     fields.macText = {"", "0a", "F", "1g", "zz", "1FF"};
     FieldsToParams(fields, params);
-    EXPECT_EQ(std::vector<int>({params.mode, params.channel, params.encryption}),
-              std::vector<int>({255, 3, 3}));  // no selection travels as 255
-    EXPECT_EQ(std::string(params.key, PARAM_TEXT_AREA), std::string(63, 'k') + '\0');
-    // The first 20 characters and nothing of the earlier, longer text.
-    EXPECT_EQ(std::string(params.ssid, PARAM_TEXT_AREA),
-              "abcdefghijklmnopqrst" + std::string(PARAM_TEXT_AREA - 20, '\0'));
-    // The MAC takes the leading hex digits in their low 8 bits; only empty edits are filled.
+    // No selection travels as 255; the SSID's first 20 characters and nothing of the earlier,
+    // longer text; the MAC takes the leading hex digits in their low 8 bits.
+    EXPECT_EQ(Dump(params), Dump(MakeParams(255, 3, 3, "abcdefghijklmnopqrst", std::string(63, 'k'),
+                                            {0xFF, 0x0A, 0x0F, 0x01, 0x00, 0xFF})));
+    // Only empty edits are filled.
     EXPECT_EQ(fields.macText, (std::array<std::string, MAC_LENGTH>{"FF", "0a", "F", "1g", "zz", "1FF"}));
-    const std::uint8_t expected[MAC_LENGTH] = {0xFF, 0x0A, 0x0F, 0x01, 0x00, 0xFF};
-    EXPECT_EQ(std::memcmp(params.mac, expected, MAC_LENGTH), 0);
 
     fields.encryptionSelection = 0;  // the selection decides, not the stored encryption
     FieldsToParams(fields, params);
-    EXPECT_EQ(params.encryption, 0);
-    EXPECT_EQ(std::string(params.key, PARAM_TEXT_AREA), std::string(PARAM_TEXT_AREA, '\0'));
-    EXPECT_EQ(fields.keyText, std::string(70, 'k'));  // the edit keeps its text
+    EXPECT_EQ(std::tuple(params.encryption, std::string(params.key, PARAM_TEXT_AREA), fields.keyText),
+              std::tuple(0, std::string(PARAM_TEXT_AREA, '\0'), std::string(70, 'k')));  // the edit keeps its text
 }
 
 }  // namespace lq3860

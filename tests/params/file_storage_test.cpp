@@ -20,14 +20,16 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "param_set_helpers.h"
 #include "params/config_file.h"
 #include "params/file_storage.h"
+#include "tool_process.h"
 
 namespace lq3860 {
 
@@ -39,17 +41,6 @@ using Type = fs::file_type;
 constexpr uid_t NOBODY = 65534;
 const std::string OLD = "old bytes that were there first\r\n";
 const std::string NEW = "[G1]\r\n00,06,04,\r\n[END]\r\n";
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::string ReadFd(int fd) {
-    char buffer[512];
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    return n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : "";
-}
 
 // The extended attributes with their values (the ACL among them).
 std::vector<std::string> Attributes(const std::string& path) {
@@ -85,16 +76,11 @@ struct TargetCase {
 
 class OnDisk : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/lq3860-storage-test-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-        fs::permissions(dir_, fs::perms::all);  // the unprivileged saver works here too
-        oldMask_ = ::umask(0);                  // a new file's 0600 comes from the save, not the umask
-    }
-    void TearDown() override {
+    // The unprivileged saver works in the folder too; a new file's 0600 comes
+    // from the save, not the umask.
+    OnDisk() { fs::permissions(dir_, fs::perms::all); }
+    ~OnDisk() override {
         Clear();
-        fs::remove(dir_);
         ::umask(oldMask_);
     }
     void Clear() { ASSERT_EQ(Shell("chmod -R u+rwx . && rm -rf -- * .[!.]*"), 0); }
@@ -116,29 +102,30 @@ protected:
 
     void Check(const TargetCase& row) {
         SCOPED_TRACE(row.setup + " / " + row.path);
+        Clear();
         ASSERT_EQ(Shell(row.setup.empty() ? "true" : row.setup), 0);
         const std::string path = Path(row.path), receiver = Path(row.receiver);
         struct stat before = {}, after = {};
         ::lstat(receiver.c_str(), &before);
-        const std::string oldBytes = row.receiver.empty() ? "" : ReadBytes(receiver);
+        const std::string oldBytes = row.receiver.empty() ? "" : ReadWholeFile(receiver);
         const long entries = Entries();
         const FileStatus status = Save(path, row.unprivileged);
-        EXPECT_EQ(status.ok, row.reason.empty());
-        EXPECT_EQ(status.reason, row.reason);
-        std::error_code error;
-        EXPECT_EQ(fs::symlink_status(path, error).type(), row.typeAfter);
-        EXPECT_EQ(Entries(), entries + (row.identity == Identity::New));  // no temporary file is left
+        using enum Identity;
+        EXPECT_EQ(std::tuple(status.ok, status.reason, fs::symlink_status(path).type(), Entries()),
+                  std::tuple(row.reason.empty(), row.reason, row.typeAfter, entries + (row.identity == New)));
         if (row.receiver.empty()) return;
         ::lstat(receiver.c_str(), &after);
-        EXPECT_EQ(ReadBytes(receiver), row.identity == Identity::Untouched ? oldBytes : NEW);
-        EXPECT_EQ(after.st_ino != before.st_ino, row.identity == Identity::Replaced || row.identity == Identity::New);
         const auto owner = [](const struct stat& i) { return std::vector<unsigned>{i.st_uid, i.st_gid, i.st_mode}; };
-        const std::vector<unsigned> created = {row.unprivileged ? NOBODY : 0, row.unprivileged ? NOBODY : 0, 0100600};
-        EXPECT_EQ(owner(after), row.identity == Identity::New ? created : owner(before));
+        const unsigned saver = row.unprivileged ? NOBODY : 0;
+        EXPECT_EQ(
+            std::tuple(ReadWholeFile(receiver), after.st_ino != before.st_ino, owner(after)),
+            std::tuple(row.identity == Untouched ? oldBytes : NEW, row.identity == Replaced || row.identity == New,
+                       row.identity == New ? std::vector<unsigned>{saver, saver, 0100600} : owner(before)));
     }
 
-    std::string dir_;
-    mode_t oldMask_ = 0;
+    const TempDir temp_;
+    const std::string dir_ = temp_.path;
+    const mode_t oldMask_ = ::umask(0);
 };
 
 }  // namespace
@@ -175,10 +162,7 @@ TEST_F(OnDisk, EveryKindOfTarget) {
          Untouched, true},
         {"mkdir -m 1777 s && mkfifo -m 666 s/f && chown daemon s/f", "s/f", denied, Type::fifo, "", Untouched, true},
     };
-    for (const TargetCase& row : rows) {
-        Check(row);
-        Clear();
-    }
+    for (const TargetCase& row : rows) Check(row);
 }
 
 // A stream gets the bytes where its own next write would put them: a
@@ -191,21 +175,22 @@ TEST_F(OnDisk, StreamsAreWrittenAtTheirOwnPosition) {
                                                  {O_WRONLY | O_APPEND, OLD + "header\n" + NEW},
                                                  {O_RDONLY, OLD + NEW}};
     for (const auto& [flags, expected] : files) {
-        std::ofstream(Path("log.txt"), std::ios::binary) << OLD;
+        WriteWholeFile(Path("log.txt"), OLD);
         const int fd = ::open(Path("log.txt").c_str(), flags);
         EXPECT_EQ(::write(fd, "header\n", 7), flags == O_RDONLY ? -1 : 7);
         EXPECT_TRUE(SaveWholeFile(fdPath(fd), NEW).ok);
-        EXPECT_EQ(ReadBytes(Path("log.txt")), expected);
+        EXPECT_EQ(ReadWholeFile(Path("log.txt")), expected);
         ::close(fd);
     }
     int ends[2];
-    ASSERT_EQ(::pipe(ends), 0);
-    ASSERT_EQ(Shell("mkfifo fifo"), 0);
+    ASSERT_TRUE(::pipe(ends) == 0 && Shell("mkfifo fifo") == 0);
     const int fifo = ::open(Path("fifo").c_str(), O_RDONLY | O_NONBLOCK);
     const std::pair<std::string, int> streams[] = {{fdPath(ends[1]), ends[0]}, {Path("fifo"), fifo}};
     for (const auto& [path, reader] : streams) {
         EXPECT_TRUE(SaveWholeFile(path, NEW).ok) << path;
-        EXPECT_EQ(ReadFd(reader), NEW) << path;
+        char buffer[512];
+        const ssize_t got = ::read(reader, buffer, sizeof buffer);
+        EXPECT_EQ(std::string(buffer, got > 0 ? static_cast<std::size_t>(got) : 0), NEW) << path;
     }
     EXPECT_EQ(fs::symlink_status(Path("fifo")).type(), Type::fifo);
     for (int fd : {ends[0], ends[1], fifo}) ::close(fd);
@@ -221,14 +206,13 @@ TEST_F(OnDisk, ReplacedFilesKeepAclAndAttributes) {
     ASSERT_EQ(::setxattr(dir_.c_str(), "system.posix_acl_default", Acl(7).data(), Acl(7).size(), 0), 0);
     for (const std::string name : {"shared.txt", "plain.txt"}) {
         const std::vector<std::string> attributes = Attributes(Path(name));
-        struct stat before {
-        }, after{};
+        struct stat before = {}, after = {};
         ::stat(Path(name).c_str(), &before);
         EXPECT_TRUE(SaveWholeFile(Path(name), NEW).ok);
         ::stat(Path(name).c_str(), &after);
-        EXPECT_NE(after.st_ino, before.st_ino) << name;
-        EXPECT_EQ(after.st_mode, before.st_mode) << name;
-        EXPECT_EQ(Attributes(Path(name)), attributes) << name;
+        EXPECT_EQ(std::tuple(after.st_ino != before.st_ino, after.st_mode, Attributes(Path(name))),
+                  std::tuple(true, before.st_mode, attributes))
+            << name;
     }
 }
 
@@ -244,12 +228,11 @@ TEST_F(OnDisk, SavesInPlaceTakeTheFileLock) {
         ::_exit(SaveWholeFile(Path("target"), NEW).ok ? 0 : 1);
     }
     ::usleep(200000);
-    EXPECT_EQ(ReadBytes(Path("other")), OLD);
+    EXPECT_EQ(ReadWholeFile(Path("other")), OLD);
     ::close(fd);
     int status = -1;
-    ::waitpid(saver, &status, 0);
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(ReadBytes(Path("other")), NEW);
+    EXPECT_TRUE(::waitpid(saver, &status, 0) == saver && status == 0);
+    EXPECT_EQ(ReadWholeFile(Path("other")), NEW);
 }
 
 // A write error (a file size limit fails it as a full disk would, even for
@@ -266,25 +249,21 @@ TEST_F(OnDisk, WriteErrorsFailTheSave) {
     const FileStatus inPlace = SaveWholeFile(Path("second"), std::string(200, 'z'));
     ::setrlimit(RLIMIT_FSIZE, &saved);
     ::signal(SIGXFSZ, oldHandler);
-    for (const FileStatus& status : {replaced, inPlace}) EXPECT_EQ(status.reason, "File too large");
-    EXPECT_EQ(ReadBytes(Path("set.txt")), OLD);
-    EXPECT_EQ(Entries(), 4);
+    EXPECT_EQ(std::tuple(replaced.reason, inPlace.reason, ReadWholeFile(Path("set.txt")), Entries()),
+              std::tuple("File too large", "File too large", OLD, 4));
 }
 
 // A 10000-byte file loads, and so does standard input ("-" and /dev/stdin);
 // one byte more, a missing file, a folder, a FIFO and a device (neither of
-// them opened) and an empty path are refused with the system's reason and
-// change nothing.
-TEST_F(OnDisk, ConfigurationLoadsAndSaves) {
+// them opened) are refused with the system's reason and change nothing.
+TEST_F(OnDisk, ConfigurationFilesLoadOrAreRefused) {
     const ModuleParamSet saved = MakeParams(0, 9, 3, "office,1", "pass,word!", {0x00, 0x1C, 0x42, 0xAB, 0xCD, 0xEF});
-    std::string text = FormatConfiguration(saved);
-    text.resize(CONFIG_FILE_MAX, ' ');
-    std::ofstream(Path("limit.txt"), std::ios::binary) << text;
-    std::ofstream(Path("over.txt"), std::ios::binary) << text + " ";
+    const std::string text = FormatConfiguration(saved), padding(CONFIG_FILE_MAX - text.size(), ' ');
+    WriteWholeFile(Path("limit.txt"), text + padding);
+    WriteWholeFile(Path("over.txt"), text + padding + " ");
     ASSERT_EQ(Shell("mkdir sub && mkfifo fifo && mknod zero c 1 5"), 0);
     const int watch = ::inotify_init1(IN_NONBLOCK);
-    ::inotify_add_watch(watch, Path("fifo").c_str(), IN_OPEN);
-    ::inotify_add_watch(watch, Path("zero").c_str(), IN_OPEN);
+    for (const char* name : {"fifo", "zero"}) ::inotify_add_watch(watch, Path(name).c_str(), IN_OPEN);
     const int standardInput = ::dup(STDIN_FILENO);
     const std::string none = "No such file or directory", notRegular = "Not a regular file";
     const std::pair<std::string, std::string> rows[] = {
@@ -296,18 +275,15 @@ TEST_F(OnDisk, ConfigurationLoadsAndSaves) {
     for (const auto& [path, reason] : rows) {
         int ends[2];
         ASSERT_EQ(::pipe(ends), 0);
-        const std::string piped = FormatConfiguration(saved);
-        EXPECT_EQ(::write(ends[1], piped.data(), piped.size()), static_cast<ssize_t>(piped.size()));
-        ::close(ends[1]);
-        ::dup2(ends[0], STDIN_FILENO);
-        ::close(ends[0]);
+        EXPECT_EQ(::write(ends[1], text.data(), text.size()), static_cast<ssize_t>(text.size()));
+        ASSERT_TRUE(::close(ends[1]) == 0 && ::dup2(ends[0], STDIN_FILENO) == STDIN_FILENO && ::close(ends[0]) == 0);
         ModuleParamSet params = Sentinel();
         const ConfigLoadResult result =
             path == "-" ? LoadConfigurationInput(params) : LoadConfigurationFile(path, params);
         ::dup2(standardInput, STDIN_FILENO);
         EXPECT_STREQ(result.message, reason.empty() ? nullptr : OPEN_FAILURE_MESSAGE) << path;
-        EXPECT_EQ(result.reason, reason) << path;
-        EXPECT_EQ(Dump(params), Dump(reason.empty() ? saved : Sentinel())) << path;
+        EXPECT_EQ(std::pair(result.reason, Dump(params)), std::pair(reason, Dump(reason.empty() ? saved : Sentinel())))
+            << path;
     }
     inotify_event event{};
     EXPECT_EQ(::read(watch, &event, sizeof event), -1);  // neither the FIFO nor the device was opened

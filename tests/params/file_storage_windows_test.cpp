@@ -69,10 +69,9 @@ TEST(WindowsStorage, TargetsGetTheBytesOrSayWhyNot) {
     using enum Identity;
     TestFolder folder;
     const auto at = [&](const std::wstring& name) { return folder.Path() / name; };
-    for (const auto& [name, attributes] : {std::pair(L"hidden", FILE_ATTRIBUTE_HIDDEN),
-                                           {L"file", 0},
-                                           {L"readonly", FILE_ATTRIBUTE_READONLY},
-                                           {L"busy", 0}}) {
+    const std::pair<std::wstring, DWORD> files[] = {
+        {L"hidden", FILE_ATTRIBUTE_HIDDEN}, {L"file", 0}, {L"readonly", FILE_ATTRIBUTE_READONLY}, {L"busy", 0}};
+    for (const auto& [name, attributes] : files) {
         ASSERT_TRUE(WriteBytes(at(name), OLD) &&
                     SetFileAttributesW(at(name).c_str(), attributes | FILE_ATTRIBUTE_ARCHIVE));
     }
@@ -82,25 +81,20 @@ TEST(WindowsStorage, TargetsGetTheBytesOrSayWhyNot) {
                                       OPEN_EXISTING, 0, nullptr);
     const HANDLE pipe = ListeningPipe();
     const std::string notRegular = "Not a regular file", none = "No such file or directory";
-    const struct {
-        std::wstring name;   // in the folder, saved to; the file that gets the bytes
-        std::string reason;  // empty: the save succeeds
-        Identity identity;
-    } rows[] = {
-        {WIDE_NAME, "", New},
-        {L"hidden", "", Replaced},
-        {L"linked", "", SameFile},
-        {L"readonly", "Permission denied", Untouched},
-        {L"busy", "Device or resource busy", Untouched},
-    };
-    for (const auto& row : rows) {
-        const unsigned long long before = FileIndexOf(at(row.name));
+    // Saved to the name in the folder; an empty reason: the save succeeds.
+    const std::tuple<std::wstring, std::string, Identity> rows[] = {{WIDE_NAME, "", New},
+                                                                    {L"hidden", "", Replaced},
+                                                                    {L"linked", "", SameFile},
+                                                                    {L"readonly", "Permission denied", Untouched},
+                                                                    {L"busy", "Device or resource busy", Untouched}};
+    for (const auto& [name, reason, identity] : rows) {
+        const unsigned long long before = FileIndexOf(at(name));
         const std::size_t entries = folder.Names().size();
-        const FileStatus status = SaveWholeFile(folder.Utf8(row.name), NEW);
-        EXPECT_EQ(std::tuple(status.ok, status.reason), std::tuple(row.reason.empty(), row.reason));
-        EXPECT_EQ(folder.Names().size(), entries + (row.identity == New));  // no temporary file or backup
-        EXPECT_EQ(ReadBytes(at(row.name == L"linked" ? L"file" : row.name)), row.identity == Untouched ? OLD : NEW);
-        EXPECT_EQ(FileIndexOf(at(row.name)) != before, row.identity == New || row.identity == Replaced);
+        const FileStatus status = SaveWholeFile(folder.Utf8(name), NEW);
+        EXPECT_EQ(std::tuple(status.ok, status.reason), std::tuple(reason.empty(), reason));
+        EXPECT_EQ(folder.Names().size(), entries + (identity == New));  // no temporary file or backup
+        EXPECT_EQ(ReadBytes(at(name == L"linked" ? L"file" : name)), identity == Untouched ? OLD : NEW);
+        EXPECT_EQ(FileIndexOf(at(name)) != before, identity == New || identity == Replaced);
     }
     CloseHandle(holder);
     const std::string target = folder.Utf8(L"target");

@@ -4,6 +4,8 @@
 // they happen, debug texts, report bytes and failure outcomes.
 #include <cstring>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "link_fixture.h"
@@ -30,10 +32,7 @@ protected:
     // The link opened (or closed) and the records emptied for the next case.
     void Start(bool open = true) {
         module->failWrite = false;
-        if (open)
-            ASSERT_TRUE(link.OpenModule(0));
-        else
-            link.CloseLink();
+        ASSERT_TRUE(open ? link.OpenModule(0) : (link.CloseLink(), true));
         debugTexts.clear();
         steps.clear();
         link.rescanNeeded = 0;
@@ -44,6 +43,12 @@ protected:
             steps += "@" + std::to_string(position) + " ";
             if (position == failFrom) module->failWrite = true;
         };
+    }
+
+    // The outcome, waits and positions, debug texts and link state of one run.
+    void ExpectRun(bool ok, const std::string& expectedSteps, const Texts& texts) {
+        EXPECT_EQ(std::tuple(ok, steps, debugTexts, Flags()),
+                  std::tuple(texts.empty(), expectedSteps, texts, texts.empty() ? KEPT : DROPPED));
     }
 
     std::string steps;
@@ -57,21 +62,13 @@ TEST_F(ParameterTransfer, DownloadOutcomesWaitsAndFields) {
     ModuleParamSet firstReport = stored;
     std::memcpy(firstReport.key, Sentinel().key, PARAM_TEXT_AREA);
     module->module->Behaviour().SetParams(stored);
-    const struct {
-        ModuleParamSet expected;
-        Texts debug;
-        bool open = true;
-        int failFrom = -1;
-    } rows[] = {{stored, {}}, {Sentinel(), {W, R, W, R}, false}, {firstReport, {W, R}, true, 500}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.debug.size());
-        Start(row.open);
+    const std::tuple<ModuleParamSet, Texts, bool, int> rows[] = {
+        {stored, {}, true, -1}, {Sentinel(), {W, R, W, R}, false, -1}, {firstReport, {W, R}, true, 500}};
+    for (const auto& [expected, texts, open, failFrom] : rows) {
+        Start(open);
         ModuleParamSet params = Sentinel();
-        EXPECT_EQ(DownloadParams(link, reply, params, Recorder(row.failFrom)), row.debug.empty());
-        EXPECT_EQ(Dump(params), Dump(row.expected));
-        EXPECT_EQ(steps, DOWNLOAD_STEPS);
-        EXPECT_EQ(debugTexts, row.debug);
-        EXPECT_EQ(Flags(), row.debug.empty() ? KEPT : DROPPED);
+        ExpectRun(DownloadParams(link, reply, params, Recorder(failFrom)), DOWNLOAD_STEPS, texts);
+        EXPECT_EQ(Dump(params), Dump(expected));
     }
 }
 
@@ -89,33 +86,27 @@ TEST_F(ParameterTransfer, AnnouncementAndUpload) {
             module->module->nextReply = HidReport{};
             std::memcpy(module->module->nextReply->data() + 1, text, std::strlen(text));
         }
-        EXPECT_EQ(AnnounceUpload(link, reply), outcome);
-        EXPECT_EQ(steps, "");
-        EXPECT_EQ(Flags(), outcome != AnnounceOutcome::LinkFailed ? KEPT : DROPPED);
+        const AnnounceOutcome got = AnnounceUpload(link, reply);
+        EXPECT_EQ(std::tuple(got, steps, Flags()),
+                  std::tuple(outcome, "", outcome != AnnounceOutcome::LinkFailed ? KEPT : DROPPED));
     }
     const ModuleParamSet params =
         MakeParams(1, 13, NO_SELECTION, "exactly-20-chars-ssi", "abc", {0xFF, 0x00, 0x0A, 0xA0, 0x5A, 0xA5});
     HidReport first{0, 1, 13, 255, 0xFF, 0x00, 0x0A, 0xA0, 0x5A, 0xA5};
     std::memcpy(first.data() + 11, "exactly-20-chars-ssi", 20);
     const HidReport second{0, 'a', 'b', 'c'};
-    const struct {
-        int failFrom;  // 0: no write gets through
-        std::vector<HidReport> written;
-        Texts debug;
-    } rows[] = {{-1, {first, second}, {}}, {0, {first}, {W, W}}, {750, {first, second}, {W}}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.failFrom);
+    // From failFrom 0 no write gets through.
+    const std::tuple<int, std::vector<HidReport>, Texts> rows[] = {
+        {-1, {first, second}, {}}, {0, {first}, {W, W}}, {750, {first, second}, {W}}};
+    for (const auto& [failFrom, written, texts] : rows) {
         module->module = std::make_shared<SimulatedModule>();
         Start();
         ASSERT_EQ(AnnounceUpload(link, reply), AnnounceOutcome::Acknowledged);
-        module->failWrite = row.failFrom == 0;
+        module->failWrite = failFrom == 0;
         module->written.clear();
-        EXPECT_EQ(SendParamReports(link, params, Recorder(row.failFrom)), row.debug.empty());
-        EXPECT_EQ(module->written, row.written);
-        EXPECT_EQ(Dump(module->module->Behaviour().Params()) == Dump(params), row.debug.empty());
-        EXPECT_EQ(steps, UPLOAD_STEPS);
-        EXPECT_EQ(debugTexts, row.debug);
-        EXPECT_EQ(Flags(), row.debug.empty() ? KEPT : DROPPED);
+        ExpectRun(SendParamReports(link, params, Recorder(failFrom)), UPLOAD_STEPS, texts);
+        EXPECT_EQ(std::pair(module->written, Dump(module->module->Behaviour().Params()) == Dump(params)),
+                  std::pair(written, texts.empty()));
     }
 }
 
