@@ -5,7 +5,6 @@
 
 #include <cstring>
 #include <string>
-#include <tuple>
 #include <utility>
 
 #include "device/command_protocol.h"
@@ -16,20 +15,19 @@ namespace lq3860 {
 
 namespace {
 
+using namespace std::string_literals;
+
 // Zeros with `text` from byte `first` on.
 HidReport ReportWithText(std::size_t first, const std::string& text) {
     HidReport report{};
-    std::memcpy(report.data() + first, text.data(), text.size());
-    return report;
+    return std::memcpy(report.data() + first, text.data(), text.size()), report;
 }
 
 // A report built over leftovers, which must not survive.
 template <typename Build>
 HidReport Built(Build build) {
     HidReport report;
-    report.fill(0xAA);
-    build(report);
-    return report;
+    return report.fill(0xAA), build(report), report;
 }
 
 HidReport Command(const char* text) {
@@ -38,9 +36,7 @@ HidReport Command(const char* text) {
 
 ModuleParamSet SampleParams(const std::string& ssid, const std::string& key) {
     ModuleParamSet params{1, 13, 3, {}, {}, {0x00, 0x1A, 0x2B, 0xC3, 0xD4, 0xFF}};
-    StoreParamText(params.ssid, ssid);
-    StoreParamText(params.key, key);
-    return params;
+    return StoreParamText(params.ssid, ssid), StoreParamText(params.key, key), params;
 }
 
 }  // namespace
@@ -59,35 +55,27 @@ TEST(CommandReports, TextStartsAtByteOneWithZerosAfterItAndIsCutToThePayload) {
 // counts only as the exact text ended by zero; byte 0 and what follows the
 // zero are not examined.
 TEST(Replies, AreBuiltByteForByteAndAcceptedOnlyWithOkInPlace) {
-    using namespace std::string_literals;
-    EXPECT_EQ(Built([](HidReport& r) {
-                  BuildFirmwareReply({'1', '2'}, {'1', '3', '0', '5', '2', '0'}, r);
-              }),
-              ReportWithText(8, "12130520\0OK"s));
+    const auto firmware = [](HidReport& r) { BuildFirmwareReply({'1', '2'}, {'1', '3', '0', '5', '2', '0'}, r); };
+    EXPECT_EQ(Built(firmware), ReportWithText(8, "12130520\0OK"s));
     EXPECT_EQ(Built([](HidReport& r) { BuildSignalReply(0xFF, r); }), ReportWithText(10, "\xFF\0OK"s));
     EXPECT_EQ(Built(BuildUploadAcknowledgement), ReportWithText(1, "AT+iWP OK"));
-    for (const auto& [okAt, k, accepted] : {std::tuple(17, 'K', true), {16, 'K', false}, {17, 'k', false}}) {
-        HidReport reply = ReportWithText(8, "12130520");
-        reply[okAt] = 'O';
-        reply[okAt + 1] = static_cast<std::uint8_t>(k);
+    // From byte 8: O K at 17, at 16, and a lower-case k.
+    for (const auto& [text, accepted] :
+         {std::pair("12130520\0OK"s, true), {"12130520OK"s, false}, {"12130520\0Ok"s, false}}) {
         FirmwareInfo info{"old", "old date"};
-        EXPECT_EQ(DecodeFirmwareReply(reply, info), accepted) << okAt << k;
-        EXPECT_EQ(info.versionText + info.dateText, accepted ? "1.22013/05/20 " : "oldold date") << okAt << k;
+        EXPECT_EQ(DecodeFirmwareReply(ReportWithText(8, text), info), accepted) << text;
+        EXPECT_EQ(info.versionText + info.dateText, accepted ? "1.22013/05/20 " : "oldold date") << text;
     }
-    for (const auto& [okAt, sent, accepted] : {std::tuple(12, 0x35, true), {11, '2', false}, {13, '2', false}}) {
-        HidReport reply = ReportWithText(okAt, "OK");
-        reply[10] = static_cast<std::uint8_t>(sent);
+    // From byte 10: O K at 12, at 11 and at 13.
+    for (const auto& [text, accepted] : {std::pair("5\0OK"s, true), {"2OK"s, false}, {"2\0\0OK"s, false}}) {
         std::uint8_t level = '1';
-        EXPECT_EQ(DecodeSignalReply(reply, level), accepted) << okAt;
-        EXPECT_EQ(level, accepted ? sent : '1') << okAt;
+        EXPECT_EQ(DecodeSignalReply(ReportWithText(10, text), level), accepted) << text;
+        EXPECT_EQ(level, accepted ? '5' : '1') << text;
     }
-    HidReport withTail = ReportWithText(1, "AT+iWP OK\0Q"s);
-    withTail[0] = 0x7F;
-    EXPECT_TRUE(IsUploadAcknowledged(withTail));
+    EXPECT_TRUE(IsUploadAcknowledged(ReportWithText(0, "\177AT+iWP OK\0Q"s)));  // 0x7F, then the text
     for (const HidReport& other :
-         {ReportWithText(1, "AT+iWP OKX"), ReportWithText(1, "AT+iWP Ok"), ReportWithText(2, "AT+iWP OK")}) {
+         {ReportWithText(1, "AT+iWP OKX"), ReportWithText(1, "AT+iWP Ok"), ReportWithText(2, "AT+iWP OK")})
         EXPECT_FALSE(IsUploadAcknowledged(other)) << PayloadText(other);
-    }
 }
 
 // Report 1 carries mode, channel, encryption and MAC from byte 1 and at most
@@ -96,25 +84,18 @@ TEST(Replies, AreBuiltByteForByteAndAcceptedOnlyWithOkInPlace) {
 // the fields.
 TEST(ParamReports, CarryTheFieldsAndTheirTextsAndAreTakenBack) {
     for (const std::string ssid : {"abc", "ABCDEFGHIJKLMNOPQRSTUVWXYZ"}) {
-        const std::string key(ssid.size() == 3 ? 1 : 63, 'k');
+        const std::string key(ssid.size() == 3 ? 1 : 63, 'k'), sentSsid = ssid.substr(0, SSID_SENT_LENGTH);
         HidReport first = Built([&](HidReport& r) { BuildParamReport1(SampleParams(ssid, key), r); });
         HidReport second = Built([&](HidReport& r) { BuildParamReport2(SampleParams(ssid, key), r); });
-        HidReport expected = ReportWithText(11, ssid.substr(0, SSID_SENT_LENGTH));
-        const std::uint8_t fields[] = {1, 13, 3, 0x00, 0x1A, 0x2B, 0xC3, 0xD4, 0xFF};  // mode .. MAC
-        std::memcpy(expected.data() + 1, fields, sizeof fields);
-        EXPECT_EQ(first, expected) << ssid;
+        EXPECT_EQ(first, ReportWithText(1, "\x01\x0D\x03\x00\x1A\x2B\xC3\xD4\xFF\0"s + sentSsid)) << ssid;
         EXPECT_EQ(second, ReportWithText(1, key)) << ssid;
 
-        first[0] = second[0] = 'W';
-        first[10] = 'X';
+        first[0] = second[0] = second[64] = first[10] = 'W';
         std::memset(first.data() + 31, 'Y', 34);
-        second[64] = 'Z';
         ModuleParamSet taken = SampleParams(std::string(40, 's'), std::string(63, 'o'));
-        taken.mode = taken.channel = taken.encryption = 99;
-        taken.mac[0] = 0x77;
-        TakeParamReport1(first, taken);
-        TakeParamReport2(second, taken);
-        const ModuleParamSet sent = SampleParams(ssid.substr(0, SSID_SENT_LENGTH), key);
+        taken.mode = taken.channel = taken.encryption = taken.mac[0] = 99;
+        TakeParamReport1(first, taken), TakeParamReport2(second, taken);
+        const ModuleParamSet sent = SampleParams(sentSsid, key);
         EXPECT_EQ(std::memcmp(&taken, &sent, sizeof sent), 0) << ssid;
     }
 }
@@ -122,12 +103,9 @@ TEST(ParamReports, CarryTheFieldsAndTheirTextsAndAreTakenBack) {
 // Unknown or incomplete commands get no answer; an upload is stored only
 // when announced and only when both parameter reports arrived.
 TEST(ModuleBehaviourAnswers, OnlyTheExactCommandsAndAnAnnouncedUploadCount) {
-    HidReport trailing = Command(CMD_FIRMWARE);
-    trailing[9] = 'x';
     ModuleBehaviour module;
-    for (const HidReport& report : {Command("AT+iXX\r\n"), Command("AT+iFW"), trailing}) {
-        EXPECT_FALSE(module.HandleOutputReport(report));
-    }
+    for (const char* command : {"AT+iXX\r\n", "AT+iFW", "AT+iFW\r\nx"})
+        EXPECT_FALSE(module.HandleOutputReport(Command(command))) << command;
     int storedCount = 0;
     module.OnParamsStored([&storedCount](const ModuleParamSet&) { ++storedCount; });
     const ModuleParamSet uploaded = SampleParams("ABCDEFGHIJKLMNOPQRST", std::string(63, 'K'));

@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: MIT
-// The link to the open module, on a simulated one: what each exchange writes,
-// waits and reads, its debug texts and how a failure drops the link; and a
-// hostile or crowded link: reports waiting before a command, short and late
-// replies, and a module that another program holds.
+// On simulated modules: the device table (which interfaces a scan keeps,
+// naming, open/close and the report transfers on the shared handle) and the
+// link to the open module (what each exchange writes, waits and reads, its
+// debug texts and how a failure drops the link); and a hostile or crowded
+// link: reports waiting before a command, short and late replies, and a
+// module that another session holds.
 #include <functional>
+#include <optional>
 #include <string>
+#include <tuple>
 
 #include "device/module_link.h"
 #include "link_fixture.h"
@@ -14,56 +18,127 @@ namespace lq3860 {
 
 namespace {
 
-HidReport Command(const char* command) {
-    HidReport sent;
-    BuildCommandReport(command, sent);
-    return sent;
-}
+using Pauses = std::vector<unsigned>;
 
 // What a fresh module answers to `command`.
 HidReport OwnReply(const char* command) {
-    return ModuleBehaviour().HandleOutputReport(Command(command)).value_or(HidReport{});
-}
-
-// A report with a byte everywhere, so any byte of it that survives shows.
-HidReport StaleReport() {
-    HidReport stale;
-    stale.fill('M');
-    return stale;
+    return ModuleBehaviour().HandleOutputReport(CommandReport(command)).value_or(HidReport{});
 }
 
 }  // namespace
 
+using DeviceTable = LinkFixture;
+
+// The table has ten slots: an eleventh module is neither listed nor opened.
+TEST_F(DeviceTable, ElevenModulesGiveTenAndTheEleventhIsNeverOpened) {
+    for (int i = 0; i < 11; ++i) platform.AddModule();
+    EXPECT_EQ(Rescan(), 10);
+    EXPECT_STREQ(table.Path(9), "sim:9");
+    EXPECT_EQ(platform.Interface(10).openCount, 0);
+    table.HID_ClearList();
+    EXPECT_EQ(table.Path(0), nullptr);
+}
+
+TEST_F(DeviceTable, ScanKeepsOpenableVendorCollectionsAndCountsDeniedAccessAfresh) {
+    for (int i = 0; i < 10; ++i) platform.AddModule();
+    const auto at = [this](int index) -> SimulatedInterface& { return platform.Interface(index); };
+    at(0).vendorId = 0x046d, at(4).vendorId = 0x7e3b;                 // other vendors: never opened
+    at(1).usagePage = 0x0001, at(1).usage = 0x0006, at(2).usage = 2;  // a keyboard collection, another usage
+    // Denied: sim:7, sim:8 and sim:2, whose denial does not count (not our collection).
+    at(2).denyAccess = at(7).denyAccess = at(8).denyAccess = at(5).unplugged = at(6).failOpen = true;
+    ASSERT_EQ(Rescan(), 2);
+    EXPECT_EQ(std::tuple(std::string(table.Path(0)), std::string(table.Path(1)), table.AccessDeniedCount(),
+                         at(0).openCount + at(4).openCount),
+              std::tuple("sim:3", "sim:9", 2, 0));
+    at(7).denyAccess = at(8).denyAccess = false;
+    EXPECT_EQ(Rescan(), 4);
+    EXPECT_EQ(table.AccessDeniedCount(), 0);
+}
+
+// Transfers fail at once while no module is open; the open link carries
+// whole reports, survives a rescan and refuses bad slots and buffers. A
+// failed open and a closed link: the Link tests below.
+TEST_F(DeviceTable, TransfersNeedAnOpenLinkThatCarriesWholeReports) {
+    AddScannedModule();
+    const HidReport command = CommandReport(CMD_SIGNAL);
+    int written = -1, read = -1;
+    // Both transfers' results plus the bytes they say they moved.
+    const auto transfers = [&] {
+        return table.HID_Write(command.data(), HID_REPORT_SIZE, &written) +
+               table.HID_Read(reply.data(), HID_REPORT_SIZE, &read) + written + read;
+    };
+    EXPECT_EQ(transfers(), 0);
+    HidDeviceTable withoutPlatform(nullptr);
+    EXPECT_EQ(withoutPlatform.HID_Enumerate() + withoutPlatform.HID_Open(0), 0);
+
+    ASSERT_EQ(table.HID_Open(0), 1);
+    EXPECT_EQ(Rescan(), 1);  // the open link survives a rescan
+    char name[8] = "keep";
+    for (int index : {1, -1, 10}) EXPECT_EQ(table.HID_Open(index) + table.HID_GetName(index, name, sizeof name), 0);
+    EXPECT_STREQ(name, "keep");
+    EXPECT_EQ(table.HID_Write(nullptr, HID_REPORT_SIZE, nullptr) + table.HID_Write(command.data(), 0, nullptr) +
+                  table.HID_Read(nullptr, HID_REPORT_SIZE, nullptr) + table.HID_Read(reply.data(), 0, nullptr),
+              0);
+    ASSERT_EQ(transfers(), 2 + 2 * 65);
+    EXPECT_EQ(module->written, std::vector<HidReport>{command});
+    EXPECT_EQ(reply, *ModuleBehaviour().HandleOutputReport(command));
+}
+
+// Each name comes through a temporary handle (the link stays closed), as
+// UTF-8 cut to whole characters within the buffer, which is never overrun.
+// A failed open names nothing.
+TEST_F(DeviceTable, ProductNamesComeThroughATemporaryHandleAsBoundedUtf8) {
+    const std::tuple<std::optional<std::u16string>, int, std::optional<std::string>> rows[] = {
+        {std::u16string(200, u'y'), HID_PRODUCT_NAME_SIZE, std::string(127, 'y')},  // the product string buffer
+        {u"\u00e9 \u6a21\U0001F4F6", HID_PRODUCT_NAME_SIZE, "\xc3\xa9 \xe6\xa8\xa1\xf0\x9f\x93\xb6"},
+        {std::u16string{u'a', char16_t{0xD800}, u'b'}, HID_PRODUCT_NAME_SIZE, "a\uFFFDb"},
+        {u"ab\u6a21\u5757", 6, "ab\xe6\xa8\xa1"},  // five bytes: the second three-byte character does not fit
+        {u"a\U0001F4F6", 5, "a"},
+        {u"LQ-3860", 1, ""},
+        {std::nullopt, 32, std::nullopt},  // unreadable product string
+        {u"", 32, ""},                     // an empty product string is a name
+    };
+    AddScannedModule();
+    const int opensAfterScan = module->openCount;
+    constexpr std::size_t GUARD = 8;
+    for (const auto& [name, length, expected] : rows) {
+        module->productName = name;
+        std::string buffer(static_cast<std::size_t>(length) + 2 * GUARD, '#');
+        const int found = table.HID_GetName(0, buffer.data() + GUARD, length);
+        EXPECT_EQ(found ? std::optional<std::string>(buffer.data() + GUARD) : std::nullopt, expected);
+        EXPECT_EQ(buffer.substr(0, GUARD) + buffer.substr(buffer.size() - GUARD), std::string(2 * GUARD, '#'));
+    }
+    EXPECT_EQ(module->openCount, opensAfterScan + static_cast<int>(std::size(rows)));
+    EXPECT_EQ(table.HID_Write(reply.data(), HID_REPORT_SIZE, nullptr), 0);
+    module->failOpen = true;
+    char name[32];
+    EXPECT_EQ(table.HID_GetName(0, name, sizeof name), 0);
+}
+
 // One module, scanned and opened; the records emptied.
 class Link : public LinkFixture {
 protected:
-    void SetUp() override {
-        AddScannedModule();
-        OpenLink();
-    }
+    void SetUp() override { stale.fill('M'), AddScannedModule(), OpenLink(); }
     void OpenLink() {
         ASSERT_TRUE(link.OpenModule(0));
-        debugTexts.clear();
-        pauses.clear();
-        link.rescanNeeded = 0;
+        debugTexts.clear(), pauses.clear(), link.rescanNeeded = 0;
     }
     bool HandleOpen() { return table.HID_Write(reply.data(), HID_REPORT_SIZE, nullptr) != 0; }
+    // The flags, the debug texts and the pauses.
+    std::tuple<std::pair<int, int>, Texts, Pauses> Record() const { return {Flags(), debugTexts, pauses}; }
+    HidReport stale;  // a byte everywhere, so any byte of it that survives shows
 };
 
 TEST_F(Link, OpenModuleClosesTheOpenOneFirstAndCloseLinkAsksForARescan) {
     link.CloseLink();
-    EXPECT_EQ(Flags(), DROPPED);
-    EXPECT_FALSE(HandleOpen());
+    EXPECT_EQ(std::pair(Flags(), HandleOpen()), std::pair(DROPPED, false));
     link.rescanNeeded = 0;
     ASSERT_TRUE(link.OpenModule(0));
-    EXPECT_EQ(Flags(), KEPT);
-    EXPECT_EQ(debugTexts, Texts{"HID_Open\n"});
+    EXPECT_EQ(Record(), std::tuple(KEPT, Texts{"HID_Open\n"}, Pauses{}));
     module->failOpen = true;
     EXPECT_FALSE(link.OpenModule(0));
-    EXPECT_EQ(Flags(), DROPPED);
-    EXPECT_FALSE(HandleOpen());           // the old handle was closed
-    EXPECT_FALSE(table.LastOpenInUse());  // failed, but not because another holds it
-    EXPECT_TRUE(module->written.empty());
+    EXPECT_EQ(std::pair(Flags(), HandleOpen()), std::pair(DROPPED, false));  // the old handle was closed
+    EXPECT_TRUE(!table.LastOpenInUse() && module->written.empty());          // failed, but not because another holds it
 }
 
 // Firmware takes no wait; a reply without O K fails its test but keeps the
@@ -77,35 +152,31 @@ TEST_F(Link, QueriesAcceptOrRefuseTheReplyTheyRead) {
     module->module->Behaviour().SetSignalLevel(0x35);
     ASSERT_EQ(link.QuerySignal(reply, signalLevel), ReplyOutcome::Accepted);
     ASSERT_EQ(link.QuerySignal(reply, signalLevel), ReplyOutcome::Accepted);
-    EXPECT_EQ(signalLevel, 0x35);
     module->module->nextReply = HidReport{};
     EXPECT_EQ(link.QuerySignal(reply, signalLevel), ReplyOutcome::Refused);
     EXPECT_EQ(signalLevel, 0x35);
-    EXPECT_EQ(debugTexts, (Texts{"OK", "NG", "OK", "RSSI= 0", "OK", "RSSI= 53", "NG"}));
-    EXPECT_EQ(pauses, std::vector<unsigned>(3, SIGNAL_REPLY_WAIT_MS));
-    EXPECT_EQ(Flags(), KEPT);
+    EXPECT_EQ(Record(), std::tuple(KEPT, Texts{"OK", "NG", "OK", "RSSI= 0", "OK", "RSSI= 53", "NG"},
+                                   Pauses(3, SIGNAL_REPLY_WAIT_MS)));
 }
 
 // Before each command the link drops what waits (up to its limit, without
-// waiting or saying anything), so every command reads the reply to itself.
+// waiting or saying anything), so every command reads the reply to itself:
+// a full queue, a short report, a module answering twice.
 TEST_F(Link, EveryCommandTakesTheReplyToItselfWhateverWasWaiting) {
     const std::function<void(SimulatedInterface&)> waiting[] = {
-        [](SimulatedInterface& m) { m.pendingInput.assign(HID_DISCARD_MAX_REPORTS, StaleReport()); },
-        [](SimulatedInterface& m) { m.pendingInput.emplace_back(StaleReport(), 3); },  // a short report
+        [this](SimulatedInterface& m) { m.pendingInput.assign(HID_DISCARD_MAX_REPORTS, stale); },
+        [this](SimulatedInterface& m) { m.pendingInput.emplace_back(stale, 3); },
         [](SimulatedInterface& m) { m.module->faults.doubleReplies = true; },
     };
     for (const auto& before : waiting) {
         before(*module);
-        for (const char* command : {CMD_FIRMWARE, CMD_SIGNAL, CMD_READ_PARAMS1, CMD_READ_PARAMS2, CMD_FIRMWARE}) {
-            ASSERT_TRUE(link.ExchangeCommand(command, 0, reply)) << command;
-            EXPECT_EQ(reply, OwnReply(command)) << command;
-        }
+        for (const char* command : {CMD_FIRMWARE, CMD_SIGNAL, CMD_READ_PARAMS1, CMD_READ_PARAMS2, CMD_FIRMWARE})
+            EXPECT_EQ(link.ExchangeCommand(command, 0, reply) ? reply : HidReport{}, OwnReply(command)) << command;
         module->module->faults = {};
     }
-    EXPECT_TRUE(pauses.empty() && debugTexts.empty());
-    EXPECT_EQ(Flags(), KEPT);
+    EXPECT_EQ(Record(), std::tuple(KEPT, Texts{}, Pauses{}));
     // A module that floods the link cannot hold the host in the dropping loop.
-    module->pendingInput.assign(HID_DISCARD_MAX_REPORTS + 2, StaleReport());
+    module->pendingInput.assign(HID_DISCARD_MAX_REPORTS + 2, stale);
     EXPECT_EQ(table.DiscardPendingInput(), HID_DISCARD_MAX_REPORTS);
     EXPECT_EQ(module->pendingInput.size(), 2u);
 }
@@ -119,20 +190,17 @@ TEST_F(Link, AFailedStepReportsOnceAndDropsTheLink) {
     std::uint8_t level = '2';
     EXPECT_EQ(link.QuerySignal(reply, level), ReplyOutcome::LinkFailed);
     EXPECT_EQ(level, '2');
-    EXPECT_EQ(debugTexts, Texts{"HID_Write Err\n"});
-    EXPECT_TRUE(pauses.empty());
-    EXPECT_EQ(Flags(), DROPPED);
+    EXPECT_EQ(Record(), std::tuple(DROPPED, Texts{"HID_Write Err\n"}, Pauses{}));
     module->failWrite = false;
     EXPECT_FALSE(HandleOpen());  // working again, but the handle was closed
 
     OpenLink();
-    module->pendingInput.push_back(StaleReport());
+    module->pendingInput.push_back(stale);
     module->failRead = true;
     FirmwareInfo info;
     EXPECT_EQ(link.QueryFirmware(reply, info), ReplyOutcome::LinkFailed);
-    EXPECT_EQ(debugTexts, Texts{"HID_Read Err\n"});
-    EXPECT_EQ(module->written, (std::vector<HidReport>{Command(CMD_SIGNAL), Command(CMD_FIRMWARE)}));
-    EXPECT_EQ(Flags(), DROPPED);
+    EXPECT_EQ(Record(), std::tuple(DROPPED, Texts{"HID_Read Err\n"}, Pauses{}));
+    EXPECT_EQ(module->written, (std::vector{CommandReport(CMD_SIGNAL), CommandReport(CMD_FIRMWARE)}));
 }
 
 // A reply later than a read's time limit fails the read after that limit;
@@ -141,14 +209,12 @@ TEST_F(Link, LateReplyFailsAfterOneReadLimitAndDropsTheLink) {
     FirmwareInfo info;
     module->module->faults.replyDelayMs = HID_READ_TIMEOUT_MS + 500;
     EXPECT_EQ(link.QueryFirmware(reply, info), ReplyOutcome::LinkFailed);
-    EXPECT_EQ(pauses, std::vector<unsigned>{HID_READ_TIMEOUT_MS});
-    EXPECT_EQ(debugTexts, Texts{"HID_Read Err\n"});
-    EXPECT_EQ(Flags(), DROPPED);
+    EXPECT_EQ(Record(), std::tuple(DROPPED, Texts{"HID_Read Err\n"}, Pauses{HID_READ_TIMEOUT_MS}));
     OpenLink();
     module->pendingInput.clear();
     module->module->faults.replyDelayMs = HID_READ_TIMEOUT_MS - 100;
     EXPECT_EQ(link.QueryFirmware(reply, info), ReplyOutcome::Accepted);
-    EXPECT_EQ(pauses, std::vector<unsigned>{HID_READ_TIMEOUT_MS - 100});
+    EXPECT_EQ(pauses, Pauses{HID_READ_TIMEOUT_MS - 100});
 }
 
 // The firmware reply cut before its O and K, read into a buffer holding the
@@ -163,28 +229,22 @@ TEST_F(Link, BytesTheModuleDidNotSendAreZero) {
     EXPECT_EQ(reply, expected);
 }
 
-// Held by another session of this process, then by another program: listed
-// and named, but not opened, and nothing is sent. Released, the module
-// opens and is in use for others.
+// Held by another session of this process: listed and named, but not
+// opened, and nothing is sent. Released, the module opens and is in use for
+// the other. Held by another program: tests/cli.
 TEST_F(Link, AModuleInUseIsListedAndNamedButNotOpened) {
     HidDeviceTable other(&platform);
-    ASSERT_EQ(other.HID_Enumerate(), 1);
     link.CloseLink();
+    ASSERT_EQ(other.HID_Enumerate(), 1);
     ASSERT_EQ(other.HID_Open(0), 1);
-    for (const bool anotherProgram : {false, true}) {
-        if (anotherProgram) other.HID_Close();
-        module->heldByAnotherProgram = anotherProgram;
-        ASSERT_EQ(Rescan(), 1);
-        char name[HID_PRODUCT_NAME_SIZE] = {};
-        EXPECT_EQ(table.HID_GetName(0, name, sizeof name), 1);
-        EXPECT_FALSE(link.OpenModule(0));
-        EXPECT_TRUE(table.LastOpenInUse()) << anotherProgram;
-    }
-    EXPECT_TRUE(module->written.empty());
-    module->heldByAnotherProgram = false;
+    ASSERT_EQ(Rescan(), 1);
+    char name[HID_PRODUCT_NAME_SIZE] = {};
+    EXPECT_EQ(table.HID_GetName(0, name, sizeof name), 1);
+    EXPECT_FALSE(link.OpenModule(0));
+    EXPECT_TRUE(table.LastOpenInUse() && module->written.empty());
+    other.HID_Close();
     EXPECT_TRUE(link.OpenModule(0));
-    EXPECT_EQ(other.HID_Open(0), 0);
-    EXPECT_TRUE(other.LastOpenInUse());
+    EXPECT_TRUE(other.HID_Open(0) == 0 && other.LastOpenInUse());
 }
 
 }  // namespace lq3860

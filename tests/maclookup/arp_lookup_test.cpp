@@ -30,20 +30,16 @@ class FakeTable final : public NeighbourTableSource {
 public:
     std::vector<NeighbourRow> rows;
     bool opens = true, lists = true;
-    int openCalls = 0, listCalls = 0;
-    bool Open() override { return ++openCalls, opens; }
+    int listCalls = 0;
+    bool Open() override { return opens; }
     bool ListRows(std::vector<NeighbourRow>& out) override { return ++listCalls, out = rows, lists; }
 };
 
 class NeighbourTest : public ::testing::Test {
 protected:
-    ReaderMessage Messages() {
-        return [this](const std::string& text) { messages.push_back(text); };
-    }
     int Read(int maxRows, int interfaceIndex) {
         std::memset(entries, 0xAA, sizeof entries);
-        CArpTableReader reader(table, Messages());
-        return reader.ReadEntries(entries, maxRows, interfaceIndex);
+        return CArpTableReader(table, toMessages).ReadEntries(entries, maxRows, interfaceIndex);
     }
 
     const MacTexts before{"AA", "BB", "CC", "DD", "EE", "FF"};
@@ -52,6 +48,7 @@ protected:
     MacLookup lookup{MacHandOff, debugOutput};
     FakeTable table;
     std::vector<std::string> debug, messages;
+    const ReaderMessage toMessages = [this](const std::string& text) { messages.push_back(text); };
     ArpEntry entries[ARP_MAX_ENTRIES + 1];
 };
 
@@ -81,8 +78,8 @@ TEST_F(NeighbourTest, ReaderZeroFillsShortMacsCutsLongOnesAndMapsStates) {
         table.rows.push_back(Row(5, {10, 0, 0, std::uint8_t(i)}, i < 2 ? macs[i] : Bytes{}, states[i]));
     ASSERT_EQ(Read(ARP_MAX_ENTRIES, 5), int(std::size(states)));
     for (std::size_t i = 0; i < std::size(states); ++i) {
-        EXPECT_EQ(entries[i].type, types[i]) << "state " << states[i];
         const Bytes mac = i == 0 ? Bytes{1, 2, 3, 4, 5, 6} : i == 1 ? Bytes{0x11, 0x22, 0, 0, 0, 0} : Bytes(6, 0);
+        EXPECT_EQ(entries[i].type, types[i]) << "state " << states[i];
         EXPECT_EQ(Bytes(entries[i].macAddress, entries[i].macAddress + 6), mac) << i;
     }
 }
@@ -95,29 +92,21 @@ TEST_F(NeighbourTest, LookupTakesTheLastUsableExactMatchOnTheChosenAdapter) {
                   Row(7, {10, 0, 0, 5}, Bytes(6, 0x22), NUD_PERMANENT),
                   Row(7, {10, 0, 0, 5}, {}, NUD_FAILED),
                   Row(7, {10, 0, 0, 2}, {}, NUD_INCOMPLETE)};
-    // Address, adapter, whether the table opens and lists, the byte text found.
-    const std::tuple<const char*, std::optional<int>, bool, bool, const char*> cases[] = {
-        {"10.0.0.5", 7, true, true, "22"},
-        {"10.0.0.1", 8, true, true, "88"},
-        {"10.0.0.10", 7, true, true, "10"},
-        {"10.0.0.1", 7, true, true, nullptr},
-        {"010.0.0.10", 7, true, true, nullptr},
-        {"10.0.0.2", 7, true, true, nullptr},
-        {"10.0.0.1", std::nullopt, true, true, nullptr},
-        {"10.0.0.5", 7, true, false, nullptr},
-        {"10.0.0.5", 7, false, true, nullptr}};
+    // Address, adapter (0: none), whether the table opens and lists, the byte text found.
+    const std::tuple<const char*, int, int, int, const char*> cases[] = {
+        {"10.0.0.5", 7, 1, 1, "22"},    {"10.0.0.1", 8, 1, 1, "88"},      {"10.0.0.10", 7, 1, 1, "10"},
+        {"10.0.0.1", 7, 1, 1, nullptr}, {"010.0.0.10", 7, 1, 1, nullptr}, {"10.0.0.2", 7, 1, 1, nullptr},
+        {"10.0.0.1", 0, 1, 1, nullptr}, {"10.0.0.5", 7, 1, 0, nullptr},   {"10.0.0.5", 7, 0, 1, nullptr}};
     for (const auto& [ip, adapter, opens, lists, found] : cases) {
-        SCOPED_TRACE(testing::Message() << ip << " on " << adapter.value_or(-1) << opens << lists);
-        MacHandOff = {before, 1};
-        table.listCalls = 0;
-        std::tie(table.opens, table.lists) = std::tie(opens, lists);
-        messages.clear();
-        CArpTableReader reader(table, Messages());
-        EXPECT_EQ(lookup.LookUpMac(reader, adapter, ip), found != nullptr);
-        EXPECT_EQ(MacHandOff.ready, found != nullptr ? 1 : 0);
-        EXPECT_EQ(MacHandOff.macText, (found ? MacTexts{found, found, found, found, found, found} : before));
-        EXPECT_EQ(table.listCalls, adapter && opens ? 1 : 0);
-        EXPECT_EQ(messages, std::vector<std::string>(opens ? 0 : 1, "Load library fail"));
+        std::tie(MacHandOff, table.opens, table.lists, table.listCalls, messages) =
+            std::tuple(MacHandOffRecord{before, 1}, opens != 0, lists != 0, 0, std::vector<std::string>{});
+        CArpTableReader reader(table, toMessages);
+        const bool looked = lookup.LookUpMac(reader, adapter ? std::optional(adapter) : std::nullopt, ip);
+        EXPECT_EQ(std::tuple(looked, MacHandOff.ready, MacHandOff.macText, table.listCalls, messages),
+                  std::tuple(found != nullptr, found ? 1 : 0,
+                             found ? MacTexts{found, found, found, found, found, found} : before,
+                             adapter && opens ? 1 : 0, std::vector<std::string>(opens ? 0 : 1, "Load library fail")))
+            << ip << " on " << adapter << opens << lists;
     }
 }
 

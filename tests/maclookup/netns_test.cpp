@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <tuple>
 
 #include "maclookup/mac_handoff.h"
 #include "maclookup/mac_lookup.h"
@@ -30,25 +31,18 @@ bool Shell(const std::string& command) {
     return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-struct CycleReport {
-    GetMacOutcome outcome;
-    long long elapsedMs;
-    std::string handOff, debug;  // handOff: the MAC texts and ready
-};
-
-// Runs a cycle on the named adapter.
-CycleReport RunCycle(const char* address, const char* adapter) {
-    CycleReport report{};
-    const DebugOutput debug([&report](std::string_view text) { report.debug += std::string(text) + "|"; });
+// Runs a cycle on the named adapter: its outcome and "<MAC texts and ready> <debug lines>"; `took` gets its time.
+std::pair<GetMacOutcome, std::string> RunCycle(const char* address, const char* adapter, long long* took = nullptr) {
+    std::string debugLines, handOff;
+    const DebugOutput debug([&debugLines](std::string_view text) { debugLines += std::string(text) + "|"; });
     MacHandOffRecord MacHandOff;
     const std::optional<int> index = FindHostAdapterIndex(adapter);
     const auto start = std::chrono::steady_clock::now();
-    report.outcome = MacLookup(MacHandOff, debug).GetMacAddressOfHost(address, index, [](const std::string&) {});
-    report.elapsedMs =
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
-    for (const auto& byte : MacHandOff.macText) report.handOff += byte + "-";
-    report.handOff += std::to_string(MacHandOff.ready);
-    return report;
+    const GetMacOutcome outcome =
+        MacLookup(MacHandOff, debug).GetMacAddressOfHost(address, index, [](const std::string&) {});
+    if (took) *took = (std::chrono::steady_clock::now() - start) / std::chrono::milliseconds(1);
+    for (const auto& byte : MacHandOff.macText) handOff += byte + "-";
+    return {outcome, handOff + std::to_string(MacHandOff.ready) + " " + debugLines};
 }
 
 // The outcome of a cycle in a child that dropped root (and so CAP_NET_RAW)
@@ -59,7 +53,7 @@ int CycleWithoutRawSockets(const char* pingGroupRange) {
     if (child == 0) {
         std::ofstream("/proc/sys/net/ipv4/ping_group_range") << pingGroupRange;
         if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) _exit(99);
-        _exit(static_cast<int>(RunCycle("192.168.255.1", "lqa0").outcome));
+        _exit(static_cast<int>(RunCycle("192.168.255.1", "lqa0").first));
     }
     int status = 0;
     return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) != 99
@@ -95,35 +89,24 @@ protected:
 
 // The rows run while ping gets replies from the peer: a probe of a silent
 // address sees them on its raw socket and must not take them for its own.
-TEST_F(NetnsTest, CyclesFindOnlyAnsweringPeersOnTheirAdapterAmidOtherHostsReplies) {
-    const struct {
-        const char *address, *adapter;
-        GetMacOutcome outcome;
-        const char *handOff, *debug;
-        int minMs, maxMs;
-    } rows[] = {
-        {"192.168.255.1", "lqa0", GetMacOutcome::Found, "00-0C-29-3A-4B-5C-1", "192.168.255.1|00-0C-29-3A-4B-5C|", 0,
-         999},
-        {"192.168.255.1", "lqa1", GetMacOutcome::NotFound, "------0", "192.168.255.200|02-00-00-00-00-C8|", 0, 999},
-        {"192.168.255.77", "lqa0", GetMacOutcome::ProbeFailed, "------0", "4|", 1950, 3000},
-        {"192.168.255", "lqa0", GetMacOutcome::ProbeFailed, "------0", "2|", 0, 999},
-    };
+// Without raw sockets the ping group range decides; refusal is no permission.
+TEST_F(NetnsTest, CyclesFindOnlyAnsweringPeersOnTheirAdapterWithOrWithoutRawSockets) {
+    const std::tuple<const char*, const char*, GetMacOutcome, std::string, int, int> rows[] = {
+        {"192.168.255.1", "lqa0", GetMacOutcome::Found, "00-0C-29-3A-4B-5C-1 192.168.255.1|00-0C-29-3A-4B-5C|", 0, 999},
+        {"192.168.255.1", "lqa1", GetMacOutcome::NotFound, "------0 192.168.255.200|02-00-00-00-00-C8|", 0, 999},
+        {"192.168.255.77", "lqa0", GetMacOutcome::ProbeFailed, "------0 4|", 1950, 3000},
+        {"192.168.255", "lqa0", GetMacOutcome::ProbeFailed, "------0 2|", 0, 999}};
     FILE* ping = popen("ping -c 16 -i 0.2 192.168.255.1 2>&1", "r");
     ASSERT_NE(ping, nullptr);
-    for (const auto& row : rows) {
-        SCOPED_TRACE(std::string(row.address) + " on " + row.adapter);
-        const CycleReport report = RunCycle(row.address, row.adapter);
-        EXPECT_EQ(report.outcome, row.outcome);
-        EXPECT_EQ(report.handOff + " " + report.debug, std::string(row.handOff) + " " + row.debug);
-        EXPECT_TRUE(report.elapsedMs >= row.minMs && report.elapsedMs < row.maxMs) << report.elapsedMs;
+    for (const auto& [address, adapter, outcome, expected, minMs, maxMs] : rows) {
+        long long took = 0;
+        EXPECT_EQ(RunCycle(address, adapter, &took), std::pair(outcome, expected)) << address << " on " << adapter;
+        EXPECT_TRUE(took >= minMs && took < maxMs) << address << " on " << adapter << ": " << took;
     }
     std::string output;
     for (char line[512]; std::fgets(line, sizeof line, ping) != nullptr;) output += line;
     pclose(ping);
     EXPECT_NE(output.find(" 0% packet loss"), std::string::npos) << "ping ran through all rows: " << output;
-}
-
-TEST_F(NetnsTest, WithoutRawSocketsTheGroupRangeDecidesAndRefusalIsNoPermission) {
     EXPECT_EQ(CycleWithoutRawSockets("65534 65534"), static_cast<int>(GetMacOutcome::Found));
     EXPECT_EQ(CycleWithoutRawSockets("1 0"), static_cast<int>(GetMacOutcome::NoPermission));
 }

@@ -19,6 +19,11 @@ namespace lq3860 {
 
 using Texts = std::vector<std::string>;
 
+inline HidReport CommandReport(const char* command) {
+    HidReport report;
+    return BuildCommandReport(command, report), report;
+}
+
 class LinkFixture : public ::testing::Test {
 protected:
     LinkFixture() {

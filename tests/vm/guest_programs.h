@@ -2,7 +2,8 @@
 #pragma once
 // Running the guest's programs from a scenario: the virtual modules
 // (lq3860-sim), the tool and udevadm, as run-vm-test.sh installs them, and
-// waiting for the kernel to show what they plugged. Runs inside the test VM.
+// waiting for the kernel to show what they plugged; the scenarios' fixtures.
+// Runs inside the test VM.
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,11 +15,13 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <initializer_list>
 #include <string>
 #include <system_error>
 #include <thread>
 #include <vector>
+
+#include "device/hid_device_table.h"
+#include "device/hid_platform_linux.h"
 
 namespace lq3860 {
 
@@ -127,6 +130,16 @@ protected:
     }
 
     std::vector<pid_t> sims_;
+};
+
+// A scenario that sees its modules through hidapi and the device table.
+class RealStack : public GuestScenario {
+protected:
+    int Scan() { return table_.HID_ClearList(), table_.HID_Enumerate(); }
+
+    HidapiPlatform platform_;       // the program's: LQ-3860 vendor only
+    HidapiPlatform allVendors_{0};  // every HID interface, for settled devices only
+    HidDeviceTable table_{&platform_};
 };
 
 }  // namespace lq3860

@@ -11,7 +11,6 @@
 #include <functional>
 #include <memory>
 
-#include "device/hid_platform_linux.h"
 #include "device/hotplug_monitor.h"
 #include "guest_programs.h"
 #include "session/session.h"

@@ -5,11 +5,12 @@
 // or with short reports. Every module is an lq3860-sim process; the programs
 // are lq3860ctl processes or this process's own session.
 #include <cstdlib>
+#include <tuple>
 
 #include "device/command_protocol.h"
 #include "device/device_messages.h"
+#include "guest_programs.h"
 #include "params/config_file.h"
-#include "real_stack.h"
 #include "simulated_module/module_behaviour.h"
 
 namespace lq3860 {
@@ -22,24 +23,20 @@ const std::string IN_USE_RUN = std::string("1||lq3860ctl: ") + MODULE_IN_USE_MES
 const ModuleParamSet DEFAULTS = ModuleBehaviour().Params();
 const ModuleParamSet OTHER_PARAMS{MODE_AP, 11, ENCRYPTION_NONE, "other-net", "", {2, 0x33, 0x64, 0x95, 0xC6, 0xF7}};
 
-// A shell that creates and removes another vendor's devices (three at a
-// time, through lq3860-sim) until SIGTERM, counting its rounds in
-// /tmp/churn-rounds.txt. The devices go with SIGKILL, which closes /dev/uhid at once.
-pid_t StartChurn() {
-    return Start("/bin/sh",
-                 {"-c",
-                  "trap 'kill -9 $sim; exit' TERM; rounds=0; while :; do "
-                  "/bin/lq3860-sim --vendor 1234 --count 3 & sim=$!; busybox usleep $((10000 + RANDOM % 50000)); "
-                  "kill -9 $sim; wait $sim; rounds=$((rounds + 1)); echo $rounds >/tmp/churn-rounds.txt; done"});
-}
-
 using Robustness = RealStack;
 
 // hidapi before 0.14 can crash in a scan of every vendor when a device leaves
 // in the middle of it; a scan of the LQ-3860 vendor reads no other device.
 TEST_F(Robustness, ScanningWhileOtherDevicesComeAndGoNeverCrashes) {
     ASSERT_TRUE(Plug({{"--name", "LQ-3860 steady"}}, 1));
-    const pid_t churn = StartChurn();
+    // A shell that creates and removes another vendor's devices (three at a
+    // time, through lq3860-sim) until SIGTERM, counting its rounds in
+    // /tmp/churn-rounds.txt. The devices go with SIGKILL, which closes /dev/uhid at once.
+    const pid_t churn = Start(
+        "/bin/sh", {"-c",
+                    "trap 'kill -9 $sim; exit' TERM; rounds=0; while :; do "
+                    "/bin/lq3860-sim --vendor 1234 --count 3 & sim=$!; busybox usleep $((10000 + RANDOM % 50000)); "
+                    "kill -9 $sim; wait $sim; rounds=$((rounds + 1)); echo $rounds >/tmp/churn-rounds.txt; done"});
     ASSERT_GT(churn, 0);
     // A tool scan costs a process start; in-process scans are cheap, so most are those.
     // Hundreds of scans, for at least a few seconds of churn; a slow guest
@@ -53,12 +50,11 @@ TEST_F(Robustness, ScanningWhileOtherDevicesComeAndGoNeverCrashes) {
         const std::string run = RunProgram(CTL, {"list"});
         ++toolScans;
         // One line: the steady module, whatever else is attached or leaving.
-        ASSERT_EQ(run.rfind("0|0\tLQ-3860 steady\t/dev/hidraw", 0), 0u) << "scan " << toolScans << " gave: " << run;
-        ASSERT_EQ(std::count(run.begin(), run.end(), '\n'), 1) << run;
+        ASSERT_TRUE(run.starts_with("0|0\tLQ-3860 steady\t/dev/hidraw") && std::ranges::count(run, '\n') == 1)
+            << "scan " << toolScans << " gave: " << run;
         for (int k = 0; k < OWN_SCANS_EACH; ++k, ++ownScans) ASSERT_EQ(Scan(), 1) << "own scan " << ownScans;
     }
-    kill(churn, SIGTERM);
-    ASSERT_EQ(waitpid(churn, nullptr, 0), churn);
+    Stop(churn);
     const int rounds = std::atoi(FileText("/tmp/churn-rounds.txt").c_str());
     std::printf("LQ3860-VM: %d scans by lq3860ctl and %d in-process while %d rounds of 3 devices came and went\n",
                 toolScans, ownScans, rounds);
@@ -100,41 +96,34 @@ TEST_F(Robustness, UnpluggedSilentLateDoubledJunkAndShortRepliesNeverPassForAnsw
     WriteText(input, FormatConfiguration(OTHER_PARAMS));
     const Args saveRead = {"read", "--save", saved}, write = {"write", input};
     const std::string READ_NG = "1||lq3860ctl: Download Parameter NG\n",
-                      UPLOAD_NG = "1||lq3860ctl: Upload Parameter NG\n",
-                      READ_OK = "0|" + FormatConfiguration(DEFAULTS) + "|";
+                      UPLOAD_NG = "1||lq3860ctl: Upload Parameter NG\n";
     // Read para waits 1000 ms in all, Write para 850 ms.
     const long long LIMIT = 1000 + HID_READ_TIMEOUT_MS + 1500, UNPLUGGED_READ = LIMIT + HID_READ_TIMEOUT_MS,
                     UNPLUGGED_WRITE = 850 + HID_READ_TIMEOUT_MS + 1500;
-    struct Row {
-        Args module;
-        Args command;
-        std::string expected;  // the whole run
-        bool moduleChanged;    // the module's kept parameters are OTHER_PARAMS afterwards
-        long long limitMs;
-    };
-    const std::vector<Row> rows = {
+    // The sim's options, the tool's command, the whole run, whether the module
+    // keeps OTHER_PARAMS afterwards, the run's time limit.
+    const std::vector<std::tuple<Args, Args, std::string, bool, long long>> rows = {
         {{"--unplug-after", "1"}, saveRead, READ_NG, false, UNPLUGGED_READ},
         {{"--unplug-after", "2"}, write, UPLOAD_NG, false, UNPLUGGED_WRITE},
         {{"--silent"}, {"read"}, READ_NG, false, LIMIT},
         {{"--reply-delay", "2600"}, {"info"}, "1||lq3860ctl: HID_Read Err\n", false, LIMIT},
-        {{"--reply-delay", "1200"}, {"read"}, READ_OK, false, LIMIT},
+        {{"--reply-delay", "1200"}, {"read"}, "0|" + FormatConfiguration(DEFAULTS) + "|", false, LIMIT},
         {{"--double-replies"}, write, "0|Upload Parameter OK\n|", true, LIMIT},
         {{"--garbage-replies"}, write, UPLOAD_NG, false, LIMIT},
         {{"--short-replies", "16"}, {"info"}, "1||lq3860ctl: NG\n", false, LIMIT},  // O and K cut off
         {{"--short-replies", "16"}, {"read"}, "0|" + FormatConfiguration(shortSsid) + "|", false, LIMIT},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.module[0] + (row.module.size() > 1 ? " " + row.module[1] : "") + " " + row.command[0]);
-        WriteText(saved, "kept\r\n");
-        WriteText(state, FormatConfiguration(DEFAULTS));
-        Args module = row.module;
-        module.insert(module.end(), {"--state", state});
+    for (const auto& [options, command, expected, moduleChanged, limitMs] : rows) {
+        SCOPED_TRACE(options[0] + (options.size() > 1 ? " " + options[1] : "") + " " + command[0]);
+        WriteText(saved, "kept\r\n"), WriteText(state, FormatConfiguration(DEFAULTS));
+        Args module = {"--state", state};
+        module.insert(module.end(), options.begin(), options.end());
         ASSERT_TRUE(Plug({module}, 1));
         long long took = 0;
-        EXPECT_EQ(RunProgram(CTL, row.command, 0, &took), row.expected);
-        EXPECT_LT(took, row.limitMs);
-        EXPECT_EQ(FileText(saved), "kept\r\n");
-        EXPECT_EQ(FileText(state), FormatConfiguration(row.moduleChanged ? OTHER_PARAMS : DEFAULTS));
+        const std::string run = RunProgram(CTL, command, 0, &took);
+        EXPECT_EQ(std::tuple(run, took < limitMs, FileText(saved), FileText(state)),
+                  std::tuple(expected, true, "kept\r\n", FormatConfiguration(moduleChanged ? OTHER_PARAMS : DEFAULTS)))
+            << took << " ms";
         ASSERT_TRUE(Unplug());
     }
     // The doubled replies a program leaves behind do not reach the next one.

@@ -18,8 +18,7 @@ busybox=$(command -v busybox) || skip "busybox is not installed"
 [ "$(uname -m)" = x86_64 ] || skip "the guest kernel is for x86_64"
 
 # --- Kernel: the one Debian's metapackage names (else the newest cached); only it and the HID modules are kept.
-kernel=$(apt-cache depends linux-image-amd64 2>/dev/null | sed -n 's/^ *Depends: \(linux-image-[0-9].*\)$/\1/p' |
-         head -n 1)
+kernel=$(apt-cache depends linux-image-amd64 2>/dev/null | sed -n 's/^ *Depends: \(linux-image-[0-9].*\)$/\1/p' | head -n 1)
 kernel=${kernel:-$(cd "$cache" 2>/dev/null && ls -d linux-image-*/vmlinuz | sort -V | tail -n 1 | cut -d / -f 1)}
 [ -n "$kernel" ] || skip "no kernel package known (apt-get update?) and none cached"
 kdir=$cache/$kernel
@@ -34,8 +33,7 @@ if [ ! -f "$kdir/vmlinuz" ]; then  # the modules may be xz-compressed
 fi
 
 # --- Initramfs: busybox, our binaries and their libraries, the modules, and udevadm with only our rule.
-root=$workdir/initramfs
-rm -rf "$root" && mkdir -p "$root"/{bin,dev,proc,sys,tmp,lib/modules,etc/udev/rules.d,run/udev}
+root=$workdir/initramfs && rm -rf "$root" && mkdir -p "$root"/{bin,dev,proc,sys,tmp,lib/modules,etc/udev/rules.d,run/udev}
 add() {  # file, its path in the guest; with the libraries it needs
   cp "$1" "$root$2" && strip --strip-debug "$root$2" 2>/dev/null
   for library in $(ldd "$1" 2>/dev/null | grep -o '/[^ ]*'); do
@@ -44,30 +42,23 @@ add() {  # file, its path in the guest; with the libraries it needs
 }
 add "$busybox" /bin/busybox
 for applet in sh mount insmod mkdir poweroff; do ln -s busybox "$root/bin/$applet"; done
-for binary in "${binaries[@]}"; do
-  [ -x "$binary" ] && add "$binary" "/bin/${binary##*/}" || fail "$binary is not built"
-done
-for file in ${LQ3860_VM_FILES:-}; do
-  mkdir -p "$root${file%/*}" && add "$file" "$file" || fail "cannot copy $file"
-done
+for binary in "${binaries[@]}"; do [ -x "$binary" ] && add "$binary" "/bin/${binary##*/}" || fail "$binary is not built"; done
+for file in ${LQ3860_VM_FILES:-}; do mkdir -p "$root${file%/*}" && add "$file" "$file" || fail "cannot copy $file"; done
 cp "$kdir"/*.ko "$root/lib/modules/"
-if [ -n "${LQ3860_UDEV_RULE:-}" ] && udevadm=$(command -v udevadm); then
-  cp "$LQ3860_UDEV_RULE" "$root/etc/udev/rules.d/" && add "$udevadm" /bin/udevadm
-fi
+[ -n "${LQ3860_UDEV_RULE:-}" ] && udevadm=$(command -v udevadm) && cp "$LQ3860_UDEV_RULE" "$root/etc/udev/rules.d/" &&
+  add "$udevadm" /bin/udevadm
 cat > "$root/init" <<INIT
 #!/bin/sh
 export PATH=/bin HOME=/tmp
 mount -t devtmpfs devtmpfs /dev; mount -t proc proc /proc; mount -t sysfs sysfs /sys; mount -t tmpfs tmpfs /tmp
 echo "LQ3860-VM: booted"
 for module in $modules; do insmod /lib/modules/\$module.ko || echo "LQ3860-VM: insmod \$module failed"; done
-mkdir -m 700 /tmp/runtime && export XDG_RUNTIME_DIR=/tmp/runtime
-result=0
+mkdir -m 700 /tmp/runtime && export XDG_RUNTIME_DIR=/tmp/runtime result=0
 for program in ${scenarios[*]}; do /bin/\$program --gtest_color=no || result=1; done
 echo "LQ3860-VM-RESULT: \$result"
 poweroff -f
 INIT
-chmod +x "$root/init"
-initrd=$workdir/initramfs.cpio && (cd "$root" && find . | cpio -o -H newc --quiet) >"$initrd" || fail "no initramfs"
+chmod +x "$root/init" && initrd=$workdir/initramfs.cpio && (cd "$root" && find . | cpio -o -H newc --quiet) >"$initrd" || fail "no initramfs"
 
 # --- Boot: plain emulation boots everywhere (KVM guests hang on some hosts).
 accel=${LQ3860_VM_ACCEL:-tcg} log=$workdir/console.log

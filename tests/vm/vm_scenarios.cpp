@@ -3,9 +3,8 @@
 // with uhid, hidraw and hid-generic loaded), where every module is an
 // lq3860-sim process and the program reaches it through hidapi and hidraw.
 #include "device/device_messages.h"
+#include "guest_programs.h"
 #include "params/config_file.h"
-#include "params/parameter_transfer.h"
-#include "real_stack.h"
 #include "simulated_module/module_behaviour.h"
 #include "uhid_sim/report_descriptor.h"
 
@@ -13,48 +12,25 @@ namespace lq3860 {
 
 namespace {
 
-TEST_F(RealStack, ScanSkipsForeignVendorAndSecondCollectionAndANamelessModuleHasAnEmptyName) {
-    // Two collections of one hidraw node, a foreign device and a nameless module.
-    ASSERT_TRUE(Plug({{"--second-collection", "--name", "LQ-3860 bench A"}, {"--vendor", "1234"}, {"--no-name"}}, 3));
-    const auto interfaces = allVendors_.ListInterfaces();
-    EXPECT_EQ(std::count_if(interfaces.begin(), interfaces.end(),
-                            [](const auto& info) { return info.usage == SECOND_COLLECTION_USAGE; }),
-              1);
-    ASSERT_EQ(Scan(), 2);
-    std::vector<std::string> names;
-    for (int index : {0, 1}) {
-        char name[HID_PRODUCT_NAME_SIZE] = "untouched";
-        names.push_back(std::to_string(table_.HID_GetName(index, name, sizeof name)) + name);
-    }
-    std::sort(names.begin(), names.end());
-    // hidapi gives a module without a product string an empty one: a name like any other.
-    EXPECT_EQ(names, (std::vector<std::string>{"1", "1LQ-3860 bench A"}));
+// Two collections of one hidraw node and a foreign device. A nameless
+// module: ToolListsRealModulesAndTellsOtherUsersHowToGetAccess.
+TEST_F(RealStack, ScanSkipsForeignVendorAndSecondCollection) {
+    ASSERT_TRUE(Plug({{"--second-collection", "--name", "LQ-3860 bench A"}, {"--vendor", "1234"}}, 2));
+    EXPECT_EQ(std::ranges::count(allVendors_.ListInterfaces(), SECOND_COLLECTION_USAGE, &HidInterfaceInfo::usage), 1);
+    ASSERT_EQ(Scan(), 1);
+    char name[HID_PRODUCT_NAME_SIZE] = "untouched";
+    EXPECT_EQ(std::to_string(table_.HID_GetName(0, name, sizeof name)) + name, "1LQ-3860 bench A");
     EXPECT_EQ(table_.AccessDeniedCount(), 0);
 }
 
-// Written parameters read back, also after the module restarted. Replies
-// through the kernel, time limits, unplugged modules and faulty replies:
+// Parameters written and read back through the kernel, replies through the
+// kernel, time limits, unplugged modules and faulty replies:
 // robustness_scenarios.
-TEST_F(RealStack, WrittenParametersSurviveARestart) {
-    const Args stateFile = {"--state", "/tmp/lq3860-vm-state.txt"};
-    std::remove(stateFile[1].c_str());
-    ASSERT_TRUE(PlugOneAndOpen(stateFile));
-    const ModuleParamSet written{
-        MODE_ADHOC, 13, 2, "kernel-path-20-chars", "abcdefghijklm", {2, 0x33, 0x64, 0x95, 0xC6, 0xF7}};
-    ASSERT_EQ(AnnounceUpload(link_, reply_), AnnounceOutcome::Acknowledged);
-    ASSERT_TRUE(SendParamReports(link_, written, [](int) {}));
-    link_.CloseLink();
-    ASSERT_TRUE(Unplug() && PlugOneAndOpen(stateFile));
-    ModuleParamSet read{};
-    ASSERT_TRUE(DownloadParams(link_, reply_, read, [](int) {}));
-    EXPECT_EQ(FormatConfiguration(read), FormatConfiguration(written));
-}
-
 TEST_F(RealStack, ToolListsRealModulesAndTellsOtherUsersHowToGetAccess) {
     ASSERT_TRUE(Plug({{"--name", "LQ-3860 tool"}, {"--no-name"}}, 2));
     // The device nodes are root's alone (crw-------): another user is told how to get access.
     EXPECT_EQ(RunProgram(CTL, {"list"}, 65534), "0||lq3860ctl: " + std::string(DEVICE_ACCESS_DENIED_MESSAGE) + "\n");
-    // The nameless module is listed with its empty name.
+    // hidapi gives a module without a product string an empty one: a name like any other.
     EXPECT_TRUE(Succeeded(RunProgram(CTL, {"list"}), {"\tLQ-3860 tool\t/dev/hidraw", "\t\t/dev/hidraw"}));
 }
 
@@ -71,13 +47,12 @@ TEST_F(RealStack, ToolReadsAllModulesEachItsOwnSet) {
     ASSERT_TRUE(Plug({{"--modules", "8", "--state", "/tmp/all.txt"}, {"--silent", "--name", "Silent"}}, 9));
     const std::string run = RunProgram(CTL, {"--all", "read", "--save", "/tmp/saved.txt"});
     EXPECT_TRUE(run.starts_with("1||lq3860ctl: ") && run.ends_with("\tSilent\tDownload Parameter NG\n") &&
-                std::count(run.begin(), run.end(), '\n') == 1)
+                std::ranges::count(run, '\n') == 1)
         << run;
     for (int slot = 0; slot < 9; ++slot)
         if (std::string text = FileText("/tmp/saved-" + std::to_string(slot) + ".txt"); !text.empty())
             saved.push_back(text);
-    std::sort(saved.begin(), saved.end());
-    std::sort(stored.begin(), stored.end());
+    std::ranges::sort(saved), std::ranges::sort(stored);
     EXPECT_EQ(saved, stored);
 }
 
