@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include "session/session.h"
-#include "session/user_services.h"
 #include "simulated_module/simulated_platform.h"
 #include "ui/control_ids.h"
 #include "ui/utility_dlg.h"

@@ -14,8 +14,7 @@ TEST_F(WindowTest, NoModuleListsNoneThenEmptiesAndFindsModulesPluggedInLaterInSl
     Tick();
     EXPECT_EQ(Items(id::SELECT_DEVICE), QStringList());
 
-    platform.AddModule(u"First");
-    platform.AddModule(u"Second");
+    for (const char16_t* name : {u"First", u"Second"}) platform.AddModule(name);
     Tick();
     EXPECT_EQ(Items(id::SELECT_DEVICE) << Shown({id::SELECT_DEVICE}), QStringList({"<None>", "First", "Second", ""}));
 }
@@ -24,9 +23,7 @@ TEST_F(WindowTest, NoModuleListsNoneThenEmptiesAndFindsModulesPluggedInLaterInSl
 // list nor, raw, the debug output; only an unreadable name is numbered at
 // start and stops a tick's rebuild (and its lamp refresh) until it reads.
 TEST_F(WindowTest, ProductNamesAsListedAndLoggedAndAnUnreadableOne) {
-    platform.AddModule(u"Named");
-    platform.AddModule(u"");
-    platform.AddModule(u"Bad\x1b[31m\u0007name\u009b\t\u00e9\u6a21");
+    for (const char16_t* name : {u"Named", u"", u"Bad\x1b[31m\u0007name\u009b\t\u00e9\u6a21"}) platform.AddModule(name);
     platform.AddModule(std::nullopt);
     OpenWindow();
     const QString bad = QString::fromUtf16(u"Bad\uFFFD[31m\uFFFDname\uFFFD\uFFFD\u00e9\u6a21");

@@ -59,12 +59,12 @@ void ExpectControlsInsideFramesAndApart(const QWidget& canvas) {
     }
 }
 
-using FontCase = std::pair<const char*, int>;  // family, points
+using FontCase = std::pair<std::string, int>;  // family, points: stable test names
 
 class WindowLayoutTest : public WindowTest, public ::testing::WithParamInterface<FontCase> {
 protected:
     void SetUp() override {
-        QApplication::setFont(QFont(GetParam().first, GetParam().second));
+        QApplication::setFont(QFont(QString::fromStdString(GetParam().first), GetParam().second));
         WindowTest::SetUp();  // the window is built in that font
     }
     void TearDown() override { QApplication::setFont(desktopFont_); }
