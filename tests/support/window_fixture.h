@@ -7,18 +7,14 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <functional>
-#include <memory>
-
 #include "session/session.h"
-#include "session/user_services.h"
 #include "simulated_module/simulated_platform.h"
 #include "ui/control_ids.h"
 #include "ui/utility_dlg.h"
 
 namespace lq3860 {
 
+namespace id = control_id;
 using Texts = std::vector<std::string>;
 
 // Messages of the main window as their texts; the application's message
@@ -127,14 +123,17 @@ protected:
     // Tab moves the focus on; focus taken by a menu or another window is sent as its event.
     void Leave(int editId, Qt::FocusReason reason = Qt::TabFocusReason) {
         Focus(Edit(editId));
+        reason == Qt::TabFocusReason ? QTest::keyClick(Edit(editId), Qt::Key_Tab) : LoseFocus(editId, reason);
+    }
+    void LoseFocus(int editId, Qt::FocusReason reason) {  // the event alone, wherever the focus is
         QFocusEvent event(QEvent::FocusOut, reason);
-        reason == Qt::TabFocusReason ? QTest::keyClick(Edit(editId), Qt::Key_Tab)
-                                     : void(QApplication::sendEvent(Edit(editId), &event));
+        QApplication::sendEvent(Edit(editId), &event);
     }
 
     SimulatedPlatform platform;
     RecordingServices services;
     Session session{&platform, &services};
+    const std::array<int, 6>& mac = id::MAC_BYTES;
     std::vector<int> barPositions;  // -1: set while the bar was hidden
     Texts debug;
     std::unique_ptr<CUtilityDlg> window;

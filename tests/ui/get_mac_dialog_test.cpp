@@ -1,55 +1,42 @@
 // SPDX-License-Identifier: MIT
 // The Get MAC Address dialog with the cycle and the adapter list injected;
 // runs on the tests' platform, also when the test runner lists it.
-#include <QAccessible>
-#include <QPushButton>
-
 #include "ui/get_mac_dialog.h"
 #include "ui/ip_address_edit.h"
 #include "window_fixture.h"
 
 namespace lq3860 {
 
-namespace {
-
 using MacTexts = std::array<std::string, 6>;
 using Calls = std::vector<std::pair<std::string, std::optional<int>>>;  // address text, adapter
-namespace id = control_id;
 const MacTexts HAND_OFF{"01", "02", "03", "04", "05", "06"}, FOUND{"00", "0C", "29", "3A", "4B", "5C"};
 
-class GetMacDialogTest : public ::testing::Test {
+class GetMacDialogTest : public WindowTest {
 protected:
     // A new dialog, shown, on the hand-off HAND_OFF; the cycle answers `outcome`.
     void Open() {
-        MacHandOff = {HAND_OFF, 0};
+        session.MacHandOff = {HAND_OFF, 0};
         calls.clear();
         const auto cycle = [this](const std::string& ipText, std::optional<int> index, const ReaderMessage& said) {
             calls.emplace_back(ipText, index);
             if (outcome == GetMacOutcome::NotFound) said("Load library fail");  // the reader's own message
-            if (outcome == GetMacOutcome::Found) MacHandOff = {FOUND, 1};
+            if (outcome == GetMacOutcome::Found) session.MacHandOff = {FOUND, 1};
             return outcome;
         };
-        dialog =
-            std::make_unique<CGetMacDlg>(MacHandOff, services, GetMacDialogHooks{[this] { return adapters; }, cycle});
+        dialog.reset(new CGetMacDlg(session.MacHandOff, services, {[this] { return adapters; }, cycle}));
         dialog->show();
     }
-    template <typename Widget = QWidget>
-    Widget* Control(int id) const {
-        return dialog->findChild<Widget*>(QString::number(id));
-    }
-    QLineEdit* MacEdit(std::size_t i) const { return Control<QLineEdit>(id::GETMAC_MAC_BYTES[i]); }
+    QWidget* Control(int id) const { return dialog->findChild<QWidget*>(QString::number(id)); }
+    QLineEdit* MacEdit(std::size_t i) const { return qobject_cast<QLineEdit*>(Control(id::GETMAC_MAC_BYTES[i])); }
     MacTexts EditTexts() const {
         MacTexts texts;
         for (std::size_t i = 0; i < 6; ++i) texts[i] = MacEdit(i)->text().toStdString();
         return texts;
     }
-    IpAddressEdit* Address() const { return Control<IpAddressEdit>(id::GETMAC_IP_ADDRESS); }
+    IpAddressEdit* Address() const { return qobject_cast<IpAddressEdit*>(Control(id::GETMAC_IP_ADDRESS)); }
     QLineEdit* Field(int i) const { return Address()->Field(i); }
 
-    RecordingServices services;
-    MacHandOffRecord MacHandOff;
-    std::vector<AdapterRecord> adapters = {
-        {"", "wlan0", 3}, {"", "eth0", 2}, {"Zeta card", "enp3s0", 9}, {"", "lo", 1}};
+    std::vector<AdapterRecord> adapters{{"", "wlan0", 3}, {"", "eth0", 2}, {"Zeta card", "enp3s0", 9}, {"", "lo", 1}};
     Calls calls;
     GetMacOutcome outcome = GetMacOutcome::Found;
     std::unique_ptr<CGetMacDlg> dialog;
@@ -57,15 +44,13 @@ protected:
 
 TEST_F(GetMacDialogTest, OpensWithHandOffTextsStartAddressAndSortedAdaptersAndTakesNumbersUpTo255) {
     Open();
-    EXPECT_EQ(dialog->windowTitle(), "Get MAC Address Dialog");
     EXPECT_EQ(EditTexts(), HAND_OFF);
     EXPECT_EQ(Address()->GetAddress(), (std::array<std::uint8_t, 4>{192, 168, 255, 1}));
-    auto* combo = Control<QComboBox>(id::GETMAC_ADAPTERS);
+    auto* combo = qobject_cast<QComboBox*>(Control(id::GETMAC_ADAPTERS));
     QStringList items;  // sorted ignoring case; an empty description shows the name
     for (int i = 0; i < combo->count(); ++i) items << combo->itemText(i) + "=" + combo->itemData(i).toString();
     EXPECT_EQ(items.join(" ").toStdString(), "eth0=2 lo=1 wlan0=3 Zeta card=9");
-    EXPECT_EQ(combo->currentIndex(), 0);
-    EXPECT_FALSE(combo->isEditable());
+    EXPECT_EQ(std::pair(combo->currentIndex(), combo->isEditable()), std::pair(0, false));
     for (QWidget* widget : dialog->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         EXPECT_TRUE(qobject_cast<QLabel*>(widget) || !widget->accessibleName().isEmpty())
             << widget->objectName().toStdString();
@@ -75,8 +60,7 @@ TEST_F(GetMacDialogTest, OpensWithHandOffTextsStartAddressAndSortedAdaptersAndTa
     ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
     Field(0)->setFocus();
     QTest::keyClicks(Field(0), "300x.");
-    EXPECT_EQ(Field(0)->text(), "30");
-    EXPECT_TRUE(Field(1)->hasFocus()) << "'.' moves on to the next number";
+    EXPECT_EQ(std::pair(Field(0)->text(), Field(1)->hasFocus()), std::pair(QString("30"), true)) << "'.' moves on";
     QTest::keyClicks(Field(1), "05");
     EXPECT_EQ(Field(1)->text(), "0") << "no leading zeroes";
     QTest::keyClicks(Field(1), "\b255");
@@ -88,34 +72,28 @@ TEST_F(GetMacDialogTest, OpensWithHandOffTextsStartAddressAndSortedAdaptersAndTa
 // The last rows run without adapters: the lookup then has none to search.
 TEST_F(GetMacDialogTest, GetMacLooksUpOnTheChosenAdapterThenShowsTheMacReloadsTheEditsOrReportsTheError) {
     const MacTexts typed{"EE", "02", "03", "04", "05", "06"};
-    const std::string error = "error box: Get MAC Address Error";
-    const struct {
-        const char* fields[4];
-        GetMacOutcome outcome;
-        const char* ip;
-        std::optional<int> index;
-        MacTexts edits;
-        Texts messages;
-    } cases[] = {{{"10", "", "", ""}, GetMacOutcome::Found, "10.0.0.0", 2, FOUND, {}},
-                 {{"172", "", "", "9"}, GetMacOutcome::NotFound, "172.0.0.9", 2, HAND_OFF, {"box: Load library fail"}},
-                 {{"192", "168", "255", "1"}, GetMacOutcome::NoPermission, "192.168.255.1", 2, typed, {error}},
-                 {{"192", "168", "255", "1"}, GetMacOutcome::ProbeFailed, "192.168.255.1", {}, typed, {error}},
-                 {{"", "", "", ""}, GetMacOutcome::Found, nullptr, {}, typed, {"box: Please, Enter IP Address"}}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.ip ? c.ip : "blank");
+    // The address typed, the cycle's outcome, the address and adapter it is given, the edits and messages after.
+    const std::tuple<const char*, GetMacOutcome, const char*, std::optional<int>, MacTexts, Texts> cases[] = {
+        {"10...", GetMacOutcome::Found, "10.0.0.0", 2, FOUND, {}},
+        {"172...9", GetMacOutcome::NotFound, "172.0.0.9", 2, HAND_OFF, {"box: Load library fail"}},
+        {"192.168.255.1", GetMacOutcome::NoPermission, "192.168.255.1", 2, typed, {"error box: Get MAC Address Error"}},
+        {"192.168.255.1", GetMacOutcome::ProbeFailed, "192.168.255.1", {}, typed, {"error box: Get MAC Address Error"}},
+        {"...", GetMacOutcome::Found, nullptr, {}, typed, {"box: Please, Enter IP Address"}}};
+    for (const auto& [address, result, ip, index, edits, messages] : cases) {
+        SCOPED_TRACE(address);
         services.messages.clear();
-        outcome = c.outcome;
-        if (!c.index) adapters.clear();
+        outcome = result;
+        if (!index) adapters.clear();
         Open();
-        for (int i = 0; i < 4; ++i) Field(i)->setText(c.fields[i]);
+        for (int i = 0; i < 4; ++i) Field(i)->setText(QString(address).section('.', i, i));
         MacEdit(0)->setText("EE");
-        QTest::mouseClick(Control<QPushButton>(id::GETMAC_GET), Qt::LeftButton);
-        EXPECT_EQ(calls, (c.ip ? Calls{{c.ip, c.index}} : Calls{}));
-        EXPECT_EQ(EditTexts(), c.edits);
-        EXPECT_EQ(services.messages, c.messages);
+        QTest::mouseClick(Control(id::GETMAC_GET), Qt::LeftButton);
+        EXPECT_EQ(calls, (ip ? Calls{{ip, index}} : Calls{}));
+        EXPECT_EQ(EditTexts(), edits);
+        EXPECT_EQ(services.messages, messages);
         // The status line shows the cycle's own explanation, and screen readers read it.
         auto* status = dialog->findChild<QLabel*>("status");
-        EXPECT_EQ(status->text().toStdString(), c.ip ? GetMacStatusText(c.outcome) : "");
+        EXPECT_EQ(status->text().toStdString(), ip ? GetMacStatusText(result) : "");
         EXPECT_EQ(QAccessible::queryAccessibleInterface(status)->text(QAccessible::Name), status->text());
     }
 }
@@ -136,19 +114,14 @@ TEST_F(GetMacDialogTest, EnterAndExitStoreUpperCaseEditsEscapeDiscardsEnterOnGet
         EXPECT_EQ(MacEdit(1)->text(), "9A");
         QWidget* focus = focusId < 0 ? Field(2) : Control(focusId);
         focus->setFocus();
-        if (key == 0)
-            QTest::mouseClick(focus, Qt::LeftButton);
-        else
-            QTest::keyClick(focus, Qt::Key(key), key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        key ? QTest::keyClick(focus, Qt::Key(key), key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier)
+            : QTest::mouseClick(focus, Qt::LeftButton);
         const bool lookedUp = focusId == id::GETMAC_GET;  // the dialog stays open
-        EXPECT_EQ(dialog->isVisible(), lookedUp);
-        EXPECT_EQ(calls.size(), lookedUp ? 1u : 0u);
-        EXPECT_EQ(dialog->result(), stored ? QDialog::Accepted : QDialog::Rejected);
-        EXPECT_EQ(MacHandOff.macText[1], stored ? "9A" : "02");
-        EXPECT_EQ(MacHandOff.ready, 0);
+        EXPECT_EQ(std::tuple(dialog->isVisible(), calls.size(), dialog->result()),
+                  std::tuple(lookedUp, std::size_t{lookedUp}, stored ? QDialog::Accepted : QDialog::Rejected));
+        EXPECT_EQ(session.MacHandOff.macText[1], stored ? "9A" : "02");
+        EXPECT_EQ(session.MacHandOff.ready, 0);
     }
 }
-
-}  // namespace
 
 }  // namespace lq3860

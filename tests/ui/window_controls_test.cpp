@@ -2,16 +2,9 @@
 // Start-up state, the field rules as the window runs them on its events,
 // Enter, the tab order, what assistive tools find and the dialogs it opens.
 // The rules themselves are the field rules tests' business.
-#include <QAccessible>
-#include <QMenuBar>
-
-#include <cstring>
-
 #include "window_fixture.h"
 
 namespace lq3860 {
-
-namespace id = control_id;
 
 TEST_F(WindowTest, StartStateShowsTheDefaultsAndTypingIsCappedToLatin1AndTheModuleLengths) {
     EXPECT_EQ(window->windowTitle(), "LQ-3860 Utility v1.1");
@@ -48,8 +41,7 @@ TEST_F(WindowTest, KeyOfSixtyThreeCharactersPassesTheTransferAndSixtyFourAreRefu
 
 // Leaving an edit runs its rule and writes the bound texts back to their
 // edits (a typed SSID that was not taken over yet is lost).
-TEST_F(WindowTest, MacEditsKeepOnlyHexDigitsAndLeavingAnEditRunsItsRule) {
-    const std::array<int, 6>& mac = id::MAC_BYTES;
+TEST_F(WindowTest, MacEditsKeepOnlyHexDigitsLeavingAnEditRunsItsRuleAndModeAndChannelChoicesRunTheirRules) {
     Retype(mac[0], "g1g");
     Retype(mac[1], "");
     Edit(mac[1])->insert("zz");  // a paste: two passes of the filter
@@ -62,6 +54,16 @@ TEST_F(WindowTest, MacEditsKeepOnlyHexDigitsAndLeavingAnEditRunsItsRule) {
         Leave(id::SSID);
         EXPECT_EQ(Edit(id::SSID)->text(), *typed ? typed : "LQ-3860");  // only an empty SSID gets it
     }
+
+    // The mode and channel choices run their rules on the lists; under Ad-Hoc
+    // with a stored WPA2 encryption nothing is selected.
+    session.ModuleParams.encryption = 4;
+    Choose(id::MODE, MODE_AP);  // the stored encryption is selected again, not the window's
+    EXPECT_EQ(Shown({id::ENCRYPTION}), QStringList({"WPA2-PSK(AES)"}));
+    Choose(id::MODE, MODE_ADHOC);
+    Choose(id::CHANNEL, 0);
+    EXPECT_EQ(Items(id::ENCRYPTION), QStringList({"NONE", "WEP64", "WEP128"}));
+    EXPECT_EQ(Shown({id::ENCRYPTION, id::CHANNEL}), QStringList({"", "1"}));
 }
 
 TEST_F(WindowTest, KeyIsJudgedOnEveryLossOfFocusAndOnChoosingAnEncryption) {
@@ -69,44 +71,25 @@ TEST_F(WindowTest, KeyIsJudgedOnEveryLossOfFocusAndOnChoosingAnEncryption) {
     Combo(id::ENCRYPTION)->setCurrentIndex(3);  // set without the selection event
     Retype(id::KEY, "7-chars");
     Leave(id::KEY);
-    EXPECT_EQ(window->KeyInvalid(), 1);
-    EXPECT_EQ(Edit(id::KEY)->text(), "7-chars");  // kept as typed
-    Choose(id::ENCRYPTION, 0);                    // NONE empties the key
+    // Refused, and kept as typed.
+    EXPECT_EQ(std::tuple(window->KeyInvalid(), Edit(id::KEY)->text()), std::tuple(1, QString("7-chars")));
+    Choose(id::ENCRYPTION, 0);  // NONE empties the key
     EXPECT_EQ(Edit(id::KEY)->text(), "");
     Choose(id::ENCRYPTION, 1);
     // Switching to another window judges the key; the message box this opens
     // takes the focus too, and that does not judge it again.
     Retype(id::KEY, "abc");
-    services.duringMessage = [this] {
-        QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
-        QApplication::sendEvent(Edit(id::KEY), &out);
-    };
+    services.duringMessage = [this] { LoseFocus(id::KEY, Qt::ActiveWindowFocusReason); };
     Leave(id::KEY, Qt::ActiveWindowFocusReason);
     EXPECT_EQ(window->KeyInvalid(), 1);
     EXPECT_EQ(services.messages, Texts({"The KEY must between 8~63 characters!", "The KEY must be 10 characters!",
                                         "The KEY must be 10 characters!"}));
 }
 
-// Under Ad-Hoc with a stored WPA2 encryption nothing is selected, and then
-// any key passes.
-TEST_F(WindowTest, ModeAndChannelChoicesRunTheirRulesOnTheLists) {
-    session.ModuleParams.encryption = 4;
-    Choose(id::MODE, MODE_AP);  // the stored encryption is selected again, not the window's
-    EXPECT_EQ(Shown({id::ENCRYPTION}), QStringList({"WPA2-PSK(AES)"}));
-    Choose(id::MODE, MODE_ADHOC);
-    Choose(id::CHANNEL, 0);
-    Retype(id::KEY, "x");
-    Leave(id::KEY);
-    EXPECT_EQ(Items(id::ENCRYPTION), QStringList({"NONE", "WEP64", "WEP128"}));
-    EXPECT_EQ(Shown({id::ENCRYPTION, id::CHANNEL, id::KEY}), QStringList({"", "1", "x"}));
-    EXPECT_EQ(services.messages, Texts{});
-}
-
 TEST_F(WindowTest, TabsInTemplateOrderAndEveryControlHasANameForAssistiveTools) {
     std::vector<int> tabOrder;
     for (QWidget* w = Combo(id::SELECT_DEVICE); tabOrder.size() < 17; w = w->nextInFocusChain())
         if (w->focusPolicy() & Qt::TabFocus) tabOrder.push_back(w->objectName().toInt());
-    const std::array<int, 6>& mac = id::MAC_BYTES;
     EXPECT_EQ(tabOrder, std::vector<int>({id::SELECT_DEVICE, id::GET_SIGNAL, id::MODE, id::SSID, id::CHANNEL,
                                           id::ENCRYPTION, id::KEY, mac[0], mac[1], mac[2], mac[3], mac[4], mac[5],
                                           id::GET_MAC_ADDRESS, id::READ_PARA, id::WRITE_PARA, id::SELECT_DEVICE}));

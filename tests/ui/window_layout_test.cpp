@@ -2,11 +2,6 @@
 // The windows' described texts fit their controls and the controls sit inside
 // their group boxes' frames, in the fonts a desktop may give: a normal and
 // larger sizes and other faces here, scale factor 2 in a second run by ctest.
-#include <QAbstractButton>
-#include <QLabel>
-#include <QPushButton>
-#include <QStyleOptionButton>
-
 #include "ui/about_dlg.h"
 #include "ui/get_mac_dialog.h"
 #include "ui/template_layout.h"
@@ -14,28 +9,22 @@
 
 namespace lq3860 {
 
-namespace {
-
-QRect InWindow(const QWidget* widget) {
-    return QRect(widget->mapTo(widget->window(), QPoint(0, 0)), widget->size());
-}
+const auto InWindow = [](const QWidget* w) { return QRect(w->mapTo(w->window(), QPoint()), w->size()); };
 
 // Label texts within the label, button texts within the style's contents
 // area, group titles within their box with a character to spare each side.
 void ExpectTextsFit(const QWidget& window) {
     for (const QLabel* label : window.findChildren<QLabel*>()) {
-        const QRect room = label->contentsRect();
-        const QFontMetrics metrics = label->fontMetrics();
-        EXPECT_TRUE(label->text().isEmpty() ||
-                    (metrics.horizontalAdvance(label->text()) <= room.width() && metrics.height() <= room.height()))
+        const QSize text(label->fontMetrics().horizontalAdvance(label->text()), label->fontMetrics().height());
+        EXPECT_TRUE(label->text().isEmpty() || label->contentsRect().size().boundedTo(text) == text)
             << label->text().toStdString();
     }
     for (const QPushButton* button : window.findChildren<QPushButton*>()) {
         QStyleOptionButton option;
         option.initFrom(button);
         option.text = button->text();
-        const QRect contents = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
-        EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()), contents.width())
+        const QRect room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+        EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()), room.width())
             << button->text().toStdString();
     }
     for (const QGroupBox* box : window.findChildren<QGroupBox*>())
@@ -70,12 +59,12 @@ void ExpectControlsInsideFramesAndApart(const QWidget& canvas) {
     }
 }
 
-using FontCase = std::pair<const char*, int>;  // family, points
+using FontCase = std::pair<std::string, int>;  // family, points: stable test names
 
 class WindowLayoutTest : public WindowTest, public ::testing::WithParamInterface<FontCase> {
 protected:
     void SetUp() override {
-        QApplication::setFont(QFont(GetParam().first, GetParam().second));
+        QApplication::setFont(QFont(QString::fromStdString(GetParam().first), GetParam().second));
         WindowTest::SetUp();  // the window is built in that font
     }
     void TearDown() override { QApplication::setFont(desktopFont_); }
@@ -87,35 +76,24 @@ protected:
         ExpectTextsFit(shown);
         ExpectControlsInsideFramesAndApart(canvas ? *canvas : shown);
     }
-
-private:
     const QFont desktopFont_ = QApplication::font();
 };
 
 // The lookup dialog with the longest status its line can show.
 TEST_P(WindowLayoutTest, TextsFitAndControlsSitInsideTheirFrames) {
-    EXPECT_GE(window->font().pointSize(), GetParam().second);  // the window follows a larger desktop font
-    Check(*window, "main", Control(control_id::SELECT_DEVICE)->parentWidget());
+    // The window follows a larger desktop font.
+    EXPECT_GE(window->font().pointSize(), GetParam().second);
+    Check(*window, "main", Control(id::SELECT_DEVICE)->parentWidget());
     CAboutDlg about;
     Check(about, "about");
-    CGetMacDlg lookup(
-        session.MacHandOff, services,
-        {[] {
-             return std::vector<AdapterRecord>{{"", "enp0s31f6", 2}};
-         },
-         [](const std::string&, std::optional<int>, const ReaderMessage&) { return GetMacOutcome::NoPermission; }});
-    QTest::mouseClick(lookup.findChild<QPushButton*>(QString::number(control_id::GETMAC_GET)), Qt::LeftButton);
+    const auto adapters = [] { return std::vector<AdapterRecord>{{"", "enp0s31f6", 2}}; };
+    CGetMacDlg lookup(session.MacHandOff, services, {adapters, [](auto&&...) { return GetMacOutcome::NoPermission; }});
+    QTest::mouseClick(lookup.findChild<QPushButton*>(QString::number(id::GETMAC_GET)), Qt::LeftButton);
     Check(lookup, "getmac");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Fonts, WindowLayoutTest,
-    ::testing::Values(FontCase{"DejaVu Sans", 9}, FontCase{"DejaVu Sans", 16}, FontCase{"DejaVu Serif", 13},
-                      FontCase{"DejaVu Sans Mono", 12}),
-    [](const auto& font) {
-        return QString("%1_%2").arg(font.param.first).arg(font.param.second).remove(' ').toStdString();
-    });
-
-}  // namespace
+INSTANTIATE_TEST_SUITE_P(Fonts, WindowLayoutTest,
+                         ::testing::Values(FontCase{"DejaVu Sans", 9}, FontCase{"DejaVu Sans", 16},
+                                           FontCase{"DejaVu Serif", 13}, FontCase{"DejaVu Sans Mono", 12}));
 
 }  // namespace lq3860
