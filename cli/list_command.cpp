@@ -21,7 +21,8 @@ int RunList(const ToolContext& context, ModuleAccess& access) {
             modules.Add(JsonObject().AddNumber("slot", index).AddText("name", label).AddText("path", pathText));
         } else {
             // Escaped, a field holds no tab or line end and nothing a terminal obeys.
-            context.out << index << '\t' << EscapeForTerminal(label) << '\t' << EscapeForTerminal(pathText) << '\n';
+            context.out << index << '\t' << EscapeForTerminal(label) << '\t' << EscapeControlsForTerminal(pathText)
+                        << '\n';
         }
     }
     if (context.line.json) context.PrintJson(JsonObject().AddArray("modules", modules));

@@ -31,7 +31,7 @@ int RunTool(const std::vector<std::string>& arguments, std::ostream& out, std::o
             const ToolEnvironment& environment) {
     const ParseResult parsed = ParseCommandLine(arguments);
     if (!parsed.ok) {
-        err << UsageErrorText(PROGRAM_NAME, EscapeForTerminal(parsed.error));
+        err << UsageErrorText(PROGRAM_NAME, EscapeControlsForTerminal(parsed.error));
         return EXIT_USAGE;
     }
     const ToolContext context{parsed.commandLine, out, err, nullptr, environment.terminalOutput};

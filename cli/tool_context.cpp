@@ -8,7 +8,7 @@ namespace lq3860 {
 void ToolContext::MessageLine(std::string_view text) const {
     err << PROGRAM_NAME << ": ";
     if (share != nullptr) err << share->prefix;
-    err << EscapeForTerminal(text) << '\n';  // a file's name or a module's text may hold anything
+    err << EscapeControlsForTerminal(text) << '\n';  // a file's name or a module's text may hold anything
 }
 
 void ToolContext::Message(std::string_view text) const {

@@ -31,15 +31,13 @@ char NamedEscape(unsigned char c) {
     }
 }
 
-}  // namespace
-
-std::string EscapeForTerminal(std::string_view text) {
+std::string Escape(std::string_view text, bool backslashes) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
         const auto c = static_cast<unsigned char>(text[i]);
         if (c < 0x80) {
-            if (const char letter = NamedEscape(c)) {
+            if (const char letter = NamedEscape(c); letter != 0 && (backslashes || c != '\\')) {
                 out += '\\';
                 out += letter;
             } else if (c < 0x20 || c == 0x7F) {
@@ -62,6 +60,16 @@ std::string EscapeForTerminal(std::string_view text) {
         }
     }
     return out;
+}
+
+}  // namespace
+
+std::string EscapeForTerminal(std::string_view text) {
+    return Escape(text, true);
+}
+
+std::string EscapeControlsForTerminal(std::string_view text) {
+    return Escape(text, false);
 }
 
 }  // namespace lq3860

@@ -14,4 +14,8 @@ namespace lq3860 {
 // Printable characters, UTF-8 ones included, stay as they are.
 std::string EscapeForTerminal(std::string_view text);
 
+// The same for a message or a path: control characters and malformed UTF-8
+// escaped, backslashes kept, so a Windows path reads as the user typed it.
+std::string EscapeControlsForTerminal(std::string_view text);
+
 }  // namespace lq3860

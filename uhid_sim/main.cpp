@@ -184,7 +184,7 @@ int RunProgram(const std::vector<std::string>& arguments) {
     using namespace lq3860;
     const SimOptionsResult parsed = ParseSimOptions(arguments);
     if (!parsed.ok) {
-        std::fputs(UsageErrorText(PROGRAM, EscapeForTerminal(parsed.error)).c_str(), stderr);
+        std::fputs(UsageErrorText(PROGRAM, EscapeControlsForTerminal(parsed.error)).c_str(), stderr);
         return USAGE_ERROR_STATUS;
     }
     if (parsed.options.help) {

@@ -71,7 +71,8 @@ Options ParseOptions(int argc, char** argv) {
         }
     }
     if (!error.empty()) {
-        std::fputs(lq3860::UsageErrorText(lq3860::APPLICATION_NAME, lq3860::EscapeForTerminal(error)).c_str(), stderr);
+        std::fputs(lq3860::UsageErrorText(lq3860::APPLICATION_NAME, lq3860::EscapeControlsForTerminal(error)).c_str(),
+                   stderr);
         std::exit(lq3860::USAGE_ERROR_STATUS);
     }
     if (help || version) {
@@ -109,7 +110,7 @@ int main(int argc, char** argv) {
     lq3860::CUtilityApp app(argc, argv, options.simulate, options.verbose);
     qInstallMessageHandler(previous);
     if (!app.InitInstance(options.screenshotPath)) {
-        const std::string path = lq3860::EscapeForTerminal(options.screenshotPath.toLocal8Bit().toStdString());
+        const std::string path = lq3860::EscapeControlsForTerminal(options.screenshotPath.toLocal8Bit().toStdString());
         std::fprintf(stderr, "lq3860-utility: cannot write the screenshot %s\n", path.c_str());
         return 1;
     }

@@ -54,9 +54,9 @@ TEST_F(Tool, DeviceTextsReachTheTerminalEscaped) {
     EXPECT_EQ(Run({"read"}).out, raw);
     terminal_ = true;
     EXPECT_EQ(Run({"read"}).out, ConfigText("00,06,00,", "a\\x1b]0;x\\a\\x9b", "*", "00,00,00,00,00,00,"));
-    // A message names a file as a terminal may show it.
-    EXPECT_EQ(Run({"write", dir_.File("\x1b[2J.txt")}).err,
-              Said(dir_.File("\\x1b[2J.txt") + ": Open database file failure (No such file or directory)"));
+    // A message names a file as a terminal may show it (the reason is the platform's).
+    const std::string said = Run({"write", dir_.File("\x1b[2J.txt")}).err;
+    EXPECT_EQ(said.find("lq3860ctl: " + dir_.File("\\x1b[2J.txt") + ": Open database file failure ("), 0u) << said;
 }
 
 TEST_F(Tool, AModuleInUseIsListedButRefusedBeforeAnythingIsSent) {
