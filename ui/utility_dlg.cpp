@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QtAlgorithms>
 
 #include "device/device_messages.h"
 #include "device/hid_device_table.h"
@@ -84,6 +85,12 @@ CUtilityDlg::CUtilityDlg(Session& session, QWidget* parent) : QDialog(parent), s
     CreateControls();
     ConnectEvents();
     OnInitDialog();
+}
+
+CUtilityDlg::~CUtilityDlg() {
+    // QDialog's destructor deletes the edits, and the one holding the focus
+    // loses it then: the focus rules must not run on a window no longer whole.
+    qDeleteAll(findChildren<FocusLostFilter*>());
 }
 
 void CUtilityDlg::CreateControls() {

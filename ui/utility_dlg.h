@@ -36,6 +36,7 @@ class CUtilityDlg : public QDialog {
     Q_OBJECT
 public:
     explicit CUtilityDlg(Session& session, QWidget* parent = nullptr);
+    ~CUtilityDlg() override;
 
     static constexpr int TIMER_PERIOD_MS = 1000;
     static constexpr int KEY_LIMIT = static_cast<int>(KEY_SENT_LENGTH);
