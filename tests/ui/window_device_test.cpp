@@ -141,7 +141,7 @@ TEST_F(HotplugWindowTest, WhileNoModuleIsOpenTheNextTickListsModulesPluggedOrPul
     SimulatedInterface& foreign = platform.AddModule(u"Foreign");
     foreign.vendorId = 0x1234;
     window->OnTimer();
-    EXPECT_EQ(Items(1001), QStringList({"<None>", "First"}));  // without an event: as described, not noticed
+    EXPECT_EQ(Items(1001), QStringList({"<None>", "First"}));  // without an event the idle list is not rescanned
     Report(Kind::Added, foreign);
     monitor.Inject(Kind::Added, second);
     EXPECT_EQ(window->Link().rescanNeeded, 0);  // another vendor's device is no reason to rebuild, and

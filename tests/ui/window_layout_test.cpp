@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The windows' described texts fit their controls and the controls sit inside
+// The windows' own texts fit their controls and the controls sit inside
 // their group boxes' frames, in the fonts a desktop may give: a normal and
 // larger sizes and other faces here, scale factor 2 in a second run by ctest.
 #include "ui/about_dlg.h"
