@@ -54,7 +54,7 @@ void LimitTyping(QLineEdit* edit, int limit) {
     });
 }
 
-void SetProgramText(QLineEdit* edit, QString text, int limit) {
+void SetProgramText(QLineEdit* edit, const QString& text, int limit) {
     // Qt cuts a text at the maximum length, so the cap is lifted first.
     edit->setMaxLength(std::max(limit, static_cast<int>(text.size())));
     edit->setText(text);

@@ -33,9 +33,7 @@ private:
 // Latin-1 characters (the texts travel as 8-bit text).
 void LimitTyping(QLineEdit* edit, int limit);
 // Sets the program's text whole, even when it is longer than the typing
-// limit; the user can then shorten it but not lengthen it. The text is a
-// copy: setting it can move the focus, and a focus rule may change the
-// window's own text while Qt still reads this one.
-void SetProgramText(QLineEdit* edit, QString text, int limit);
+// limit; the user can then shorten it but not lengthen it.
+void SetProgramText(QLineEdit* edit, const QString& text, int limit);
 
 }  // namespace lq3860

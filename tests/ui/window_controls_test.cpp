@@ -39,17 +39,6 @@ TEST_F(WindowTest, KeyOfSixtyThreeCharactersPassesTheTransferAndSixtyFourAreRefu
     }
 }
 
-// Enter under NONE: the window hides, and the focus leaving the key edit
-// clears the key while the edit is being given its text.
-TEST_F(WindowTest, EnterInTheKeyEditUnderNoneClosesWithTheKeyCleared) {
-    Type(id::KEY, "typed");
-    std::memset(session.ModuleParams.key, 'k', 63);
-    window->ShowParams();
-    QTest::keyClick(Edit(id::KEY), Qt::Key_Return);
-    EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(Edit(id::KEY)->text(), "");
-}
-
 // Leaving an edit runs its rule and writes the bound texts back to their
 // edits (a typed SSID that was not taken over yet is lost).
 TEST_F(WindowTest, MacEditsKeepOnlyHexDigitsLeavingAnEditRunsItsRuleAndModeAndChannelChoicesRunTheirRules) {
