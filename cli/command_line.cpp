@@ -168,7 +168,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
     const std::size_t given = positional.size() - 1;
     if (given < command->argumentCount) return Refuse(commandName + " needs " + command->argumentName);
     if (given > command->argumentCount) {
-        return Refuse("unexpected argument " + Quoted(positional[command->argumentCount + 1]) + " for " + commandName);
+        return Refuse(UnexpectedArgumentError(positional[command->argumentCount + 1]) + " for " + commandName);
     }
     if (!simulationOption.empty() && !line.simulate) return Refuse(simulationOption + " belongs to --simulate");
     if (saveFile && line.command != ToolCommand::Read) return Refuse("--save belongs to the read command");

@@ -68,6 +68,10 @@ ParsedArguments ParseArguments(std::span<const OptionEntry> options, const std::
     return parsed;
 }
 
+std::string UnexpectedArgumentError(std::string_view argument) {
+    return "unexpected argument '" + std::string(argument) + "'";
+}
+
 std::string UsageErrorText(std::string_view program, std::string_view error) {
     const std::string name(program);
     return name + ": " + std::string(error) + "\n" + name + ": Try '" + name + " --help'.\n";

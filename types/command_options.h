@@ -45,6 +45,10 @@ struct ParsedArguments {
 
 ParsedArguments ParseArguments(std::span<const OptionEntry> options, const std::vector<std::string>& arguments);
 
+// The one wording for an argument a program has no place for:
+// "unexpected argument 'ARGUMENT'".
+std::string UnexpectedArgumentError(std::string_view argument);
+
 // What a program says on stderr for a usage error (its exit status is 2):
 // "PROGRAM: ERROR" and "PROGRAM: Try 'PROGRAM --help'.", each on its line.
 std::string UsageErrorText(std::string_view program, std::string_view error);

@@ -70,7 +70,7 @@ SimOptionsResult ParseSimOptions(const std::vector<std::string>& arguments) {
     const ParsedArguments parsed = ParseArguments(SimOptionTable(), arguments);
     if (!parsed.ok) return refuse(parsed.error);
     for (const ParsedArgument& item : parsed.items) {
-        if (item.option == nullptr) return refuse("unexpected argument '" + item.value + "'");
+        if (item.option == nullptr) return refuse(UnexpectedArgumentError(item.value));
         long long number = 0;
         std::string error;
         if (IsSimulationOption(*item.option)) {

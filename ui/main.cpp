@@ -58,7 +58,7 @@ Options ParseOptions(int argc, char** argv) {
     Options options;
     bool help = false, version = false;
     for (const lq3860::ParsedArgument& item : parsed.items) {
-        if (item.option == nullptr && error.empty()) error = "unexpected argument '" + item.value + "'";
+        if (item.option == nullptr && error.empty()) error = lq3860::UnexpectedArgumentError(item.value);
         if (item.option == nullptr) continue;
         switch (item.option->id) {
             case HELP: help = true; break;
