@@ -7,6 +7,7 @@
 
 #include "cli/command_line.h"
 #include "lq3860_version.h"
+#include "man_page.h"
 #include "tool_fixture.h"
 #include "uhid_sim/program_options.h"
 
@@ -91,11 +92,11 @@ std::string BashOffers(const Program& program, const std::string& words) {
 }
 
 // Every option of the parser's table, as offered after "-".
-std::string EveryOption(std::span<const OptionEntry> table) {
+std::string EveryOption(const OptionList& table) {
     std::string words;
-    for (const OptionEntry& option : table) {
-        if (!option.hidden)
-            words += std::string(option.name) + " " + (option.letter ? std::string("-") + option.letter + " " : "");
+    for (const OptionEntry* option : table) {
+        if (!option->hidden)
+            words += std::string(option->name) + " " + (option->letter ? std::string("-") + option->letter + " " : "");
     }
     return words;
 }
@@ -113,8 +114,14 @@ TEST(ShellCompletion, OffersWhatTheParserKnows) {
     // zsh gets the same options and commands (no zsh here to run it).
     const std::string zsh = RunProgram({tool.path, "--completion", "zsh"}).out;
     EXPECT_NE(zsh.find("'1:command:(list info signal read write getmac)'"), std::string::npos);
-    for (const OptionEntry& option : ToolOptionTable())
-        EXPECT_EQ(zsh.find("'" + std::string(option.name)) != std::string::npos, !option.hidden) << option.name;
+    for (const OptionEntry* option : ToolOptionTable())
+        EXPECT_EQ(zsh.find("'" + std::string(option->name)) != std::string::npos, !option->hidden) << option->name;
+}
+
+TEST(ShellConventions, TheManPagesNameEveryOptionOfTheTables) {
+    const std::vector<std::string> none;
+    EXPECT_EQ(OptionsMissingFromManPage(LQ3860_SOURCE_DIR "/cli/lq3860ctl.1", ToolOptionTable()), none);
+    EXPECT_EQ(OptionsMissingFromManPage(LQ3860_SOURCE_DIR "/uhid_sim/lq3860-sim.1", SimOptionTable()), none);
 }
 
 }  // namespace
