@@ -53,7 +53,6 @@ public:
 
     // A wait of a procedure, through the session's pause.
     void Wait(unsigned milliseconds) const { pause_.Wait(milliseconds); }
-    HidDeviceTable& Table() const { return table_; }
 
 private:
     HidDeviceTable& table_;

@@ -78,7 +78,6 @@ public:
     SimulatedInterface& AddModule(std::optional<std::u16string> productName = SIMULATED_MODULE_NAME);
     SimulatedInterface& AddInterface(SimulatedInterface interface);
     SimulatedInterface& Interface(std::size_t position) { return *interfaces_.at(position); }
-    std::size_t InterfaceCount() const { return interfaces_.size(); }
 
     std::vector<HidInterfaceInfo> ListInterfaces() override;
     std::unique_ptr<HidConnection> Open(const std::string& path, bool& accessDenied) override;

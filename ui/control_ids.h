@@ -41,8 +41,6 @@ inline constexpr int GETMAC_ADAPTERS = 1014;
 inline constexpr std::array<int, 6> GETMAC_MAC_BYTES = {1008, 1009, 1010, 1011, 1012, 1013};
 
 // Dialog templates.
-inline constexpr int DIALOG_MAIN = 102;
-inline constexpr int DIALOG_ABOUT = 138;
 inline constexpr int DIALOG_GET_MAC = 139;
 
 }  // namespace lq3860::control_id

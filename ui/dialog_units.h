@@ -30,14 +30,11 @@ private:
 };
 
 // Puts a control of a dialog at its template position in dialog units and
-// gives it its template id (0: none) as object name and "controlId", so it
-// is found as in the template.
+// gives it its template id (0: none) as object name, so it is found as in
+// the template.
 template <typename Control>
 Control* Place(Control* control, int id, const DialogUnits& units, int x, int y, int width, int height) {
-    if (id != 0) {
-        control->setObjectName(QString::number(id));
-        control->setProperty("controlId", id);
-    }
+    if (id != 0) control->setObjectName(QString::number(id));
     control->setGeometry(units.Rect(x, y, width, height));
     return control;
 }

@@ -241,10 +241,6 @@ void CUtilityDlg::TellAboutDeniedAccess() {
     session_.Services().WindowMessage(DEVICE_ACCESS_DENIED_MESSAGE);
 }
 
-void CUtilityDlg::CloseLink() {
-    session_.link.CloseLink();
-}
-
 void CUtilityDlg::accept() {
     if (TransferFromControls()) QDialog::accept();
 }

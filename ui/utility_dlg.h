@@ -96,7 +96,6 @@ private:
     void FillDeviceListAtStart();
     bool RebuildDeviceList();
     void TellAboutDeniedAccess();
-    void CloseLink();
 
     // The fields as plain data, and back into the controls.
     ParamFields ReadFields() const;

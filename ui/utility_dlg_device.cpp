@@ -42,7 +42,7 @@ bool CUtilityDlg::RebuildDeviceList() {
         for (int i = 0; i < count; ++i) {
             if (!devices.HID_GetName(i, name, HID_PRODUCT_NAME_SIZE)) {
                 deviceCombo_->setCurrentIndex(-1);
-                CloseLink();
+                session_.link.CloseLink();
                 session_.debugOutput.Write("GetName Failed");
                 return false;  // the names so far stay; the next tick starts again
             }
@@ -60,7 +60,7 @@ void CUtilityDlg::OnSelectDevice() {
     const int position = deviceCombo_->currentIndex();
     if (position <= 0) {
         // "<None>" only closes.
-        if (session_.link.deviceOpen) CloseLink();
+        if (session_.link.deviceOpen) session_.link.CloseLink();
         return;
     }
     if (!session_.link.OpenModule(position - 1)) {

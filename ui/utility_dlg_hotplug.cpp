@@ -20,7 +20,7 @@ void CUtilityDlg::OnDeviceEvent(const DeviceEvent& event) {
         // next failed exchange, and the next tick rebuilds the list. Other
         // modules coming or going leave the list alone, so its positions
         // keep naming the slots they named when the module was chosen.
-        if (event.kind == DeviceEvent::Kind::Removed && event.path == openPath_) CloseLink();
+        if (event.kind == DeviceEvent::Kind::Removed && event.path == openPath_) link.CloseLink();
         return;
     }
     // No module open: the next tick rebuilds the list.
