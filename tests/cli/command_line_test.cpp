@@ -23,11 +23,19 @@ CommandLine Parsed(const std::vector<std::string>& arguments) {
 
 TEST(CommandLine, OptionsStandAnywhereAndTakeTheirValueEitherWay) {
     const CommandLine before = Parsed({"--simulate=mem.txt", "--device", "3", "--json", "info"});
-    EXPECT_TRUE(before.command == ToolCommand::Info && before.simulate && before.json && before.deviceIndex == 3);
+    EXPECT_EQ(before.command, ToolCommand::Info);
+    EXPECT_TRUE(before.simulate);
+    EXPECT_TRUE(before.json);
+    EXPECT_EQ(before.deviceIndex, 3);
     EXPECT_EQ(before.simulation.stateFile, "mem.txt");
     const CommandLine after = Parsed({"signal", "--device=2", "--simulate", "--modules=11", "--silent", "-v"});
-    EXPECT_TRUE(after.deviceIndex == 2 && after.simulation.modules == 11 && after.simulation.faults.silent);
-    EXPECT_TRUE(after.simulate && after.verbose && !after.json);
+    EXPECT_EQ(after.command, ToolCommand::Signal);
+    EXPECT_EQ(after.deviceIndex, 2);
+    EXPECT_EQ(after.simulation.modules, 11);
+    EXPECT_TRUE(after.simulation.faults.silent);
+    EXPECT_TRUE(after.simulate);
+    EXPECT_TRUE(after.verbose);
+    EXPECT_FALSE(after.json);
     EXPECT_EQ(Parsed({"write", "--", "--odd-name.txt"}).configFile, "--odd-name.txt");
     EXPECT_EQ(Parsed({"bogus", "--help", "--device", "7"}).command, ToolCommand::Help);  // wins over the rest
 }

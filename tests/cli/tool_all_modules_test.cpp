@@ -77,8 +77,8 @@ TEST_F(AllModules, ReadSavesOneByteExactFilePerModuleNumberedBySlot) {
               (ToolRun{1, "", Said("1\tPulled\tDownload Parameter NG")}));
     EXPECT_EQ(ReadWholeFile(dir_.File("backup-0.txt")), FormatConfiguration(Params(3, "first")));
     EXPECT_EQ(ReadWholeFile(dir_.File("backup-2.txt")), FormatConfiguration(Params(11, "third \"net\"")));
-    EXPECT_FALSE(std::filesystem::exists(dir_.File("backup-1.txt")) ||
-                 std::filesystem::exists(dir_.File("backup.txt")));
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("backup-1.txt")));
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("backup.txt")));
     // Only a regular file's name can be numbered; nothing is read otherwise.
     for (const std::string& path : {std::string("-"), std::string("/dev/stdout"), dir_.path, dir_.path + "/"}) {
         EXPECT_EQ(Run({"--all", "read", "--save", path}),
@@ -94,7 +94,8 @@ TEST_F(AllModules, WriteChecksTheFileOnceThenEveryModuleTakesIt) {
     platform_.Interface(1).module->faults.unplugAfterReports = 2;  // the handshake and the first report arrive
     EXPECT_EQ(Run({"--all", "write", File("refused.txt", ConfigText("00,01,02,", "x", "short"))}),
               (ToolRun{3, "", Said("The KEY must be 26 characters!")}));
-    EXPECT_EQ(platform_.Interface(0).openCount + platform_.Interface(2).openCount, 0);
+    EXPECT_EQ(platform_.Interface(0).openCount, 0);
+    EXPECT_EQ(platform_.Interface(2).openCount, 0);
     EXPECT_EQ(
         Run({"--all", "write", File("params.txt", FormatConfiguration(Params(9, "written")))}),
         (ToolRun{1, "0\tA\tUpload Parameter OK\n2\tC\tUpload Parameter OK\n", Said("1\tB\tUpload Parameter NG")}));
@@ -118,8 +119,8 @@ TEST_F(AllModules, MoreModulesThanTheTableHoldsAreToldAndFailAll) {
     const ToolRun list = Run({"list"}), all = Run({"--all", "signal"});
     EXPECT_EQ(list, (ToolRun{0, list.out, more}));
     EXPECT_EQ(all, (ToolRun{1, all.out, more}));
-    EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n') + std::count(all.out.begin(), all.out.end(), '\n'),
-              20);
+    EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), 10);
+    EXPECT_EQ(std::count(all.out.begin(), all.out.end(), '\n'), 10);
     EXPECT_EQ(platform_.Interface(10).openCount, 0);
 }
 

@@ -124,11 +124,13 @@ TEST(SimulatedPlatform, ConnectionOutlivingThePlatformFailsSafely) {
     owned->AddModule();
     bool denied = true;
     const std::unique_ptr<HidConnection> connection = owned->Open("sim:0", denied);
-    ASSERT_TRUE(connection && !denied);
+    ASSERT_NE(connection, nullptr);
+    EXPECT_FALSE(denied);
     owned.reset();
     HidReport report = Command(CMD_FIRMWARE);
     std::u16string name;
-    EXPECT_EQ(connection->Write(report.data(), report.size()) + connection->Read(report.data(), report.size(), 10), -2);
+    EXPECT_EQ(connection->Write(report.data(), report.size()), -1);
+    EXPECT_EQ(connection->Read(report.data(), report.size(), 10), -1);
     EXPECT_FALSE(connection->ProductString(name));
 }
 

@@ -64,7 +64,8 @@ TEST(WindowsHidPlatformTest, QueryOpensPassAndOnlyOneExclusiveOpenHoldsTheInterf
     // handles left (ours): the claim succeeds. Held: a second claim is in
     // use, a shared reader is refused, another program's scan still queries.
     OwnedHandle other(shared(GENERIC_READ | GENERIC_WRITE)), query(OpenForQuery(path)), claimed, second;
-    ASSERT_TRUE(other.Valid() && query.Valid());
+    ASSERT_TRUE(other.Valid());
+    ASSERT_TRUE(query.Valid());
     EXPECT_EQ(claim(path, claimed), ClaimResult::InUse);
     EXPECT_FALSE(claimed.Valid());
     other.Close();
@@ -94,7 +95,9 @@ TEST(WindowsHidPlatformTest, TimedTransfersReadWhatIsThereAndGiveUpAtTheirLimit)
                                          FILE_FLAG_OVERLAPPED, nullptr));
     const OwnedHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
         done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    ASSERT_TRUE(client.Valid() && event.Valid() && done.Valid());
+    ASSERT_TRUE(client.Valid());
+    ASSERT_TRUE(event.Valid());
+    ASSERT_TRUE(done.Valid());
     const auto send = [&](std::string text) {
         EXPECT_GT(TimedTransfer(server.Get(), done.Get(), TransferDirection::Write, text.data(), text.size(), 1000), 0);
     };

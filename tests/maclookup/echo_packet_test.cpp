@@ -29,8 +29,9 @@ TEST(EchoRequestTest, HeaderCountersTickAndPayloadHaveTheExactBytes) {
         const EchoRequestPacket packet = CEchoProbe(DebugOutput(), [&tick] { return tick; }).NextEchoRequest();
         Bytes expected = header;
         for (std::uint8_t byte = 0x20; byte <= 0x3F; ++byte) expected.push_back(byte);
-        EXPECT_EQ(std::tuple(Bytes(packet.begin(), packet.end()), CEchoProbe::nextIdentifier, CEchoProbe::nextSequence),
-                  std::tuple(expected, id + 1, sequence + 1));
+        EXPECT_EQ(Bytes(packet.begin(), packet.end()), expected);
+        EXPECT_EQ(CEchoProbe::nextIdentifier, id + 1);
+        EXPECT_EQ(CEchoProbe::nextSequence, sequence + 1);
     }
 }
 

@@ -124,8 +124,8 @@ TEST_F(DebianPackages, EachProgramIsInItsPackageWithItsManPage) {
         for (const char* other : PACKAGES)
             EXPECT_EQ(fs::exists(Root(other) / "usr/bin" / program), other == program) << program << " in " << other;
         const fs::file_status file = fs::status(Root(program) / "usr/bin" / program);
-        EXPECT_TRUE(fs::is_regular_file(file) && (file.permissions() & fs::perms::others_exec) != fs::perms::none)
-            << program;
+        EXPECT_TRUE(fs::is_regular_file(file)) << program;
+        EXPECT_NE(file.permissions() & fs::perms::others_exec, fs::perms::none) << program;
         const fs::path page = Root(program) / "usr/share/man/man1" / (std::string(program) + ".1.gz");
         const std::string header = RunShell("zcat " + Quote(page) + " | grep '^\\.TH '").second;
         EXPECT_NE(header.find(" \"LQ-3860 Utility " LQ3860_VERSION "\" "), std::string::npos) << page << header;
@@ -168,8 +168,8 @@ TEST_F(DebianPackages, UdevRuleDesktopEntryAndMetainfoAreInstalledAndUsable) {
     // The seat gets access (the rule the VM test proves), also to modules attached before the install.
     EXPECT_EQ(FileText(Root(CTL) / "usr/lib/udev/rules.d/70-lq3860.rules"), FileText(LQ_UDEV_RULE));
     const fs::path postinst = SCRATCH / "control" / CTL / "postinst";
-    EXPECT_TRUE(FileText(postinst).find("udevadm trigger") != std::string::npos &&
-                (fs::status(postinst).permissions() & fs::perms::owner_exec) != fs::perms::none);
+    EXPECT_NE(FileText(postinst).find("udevadm trigger"), std::string::npos);
+    EXPECT_NE(fs::status(postinst).permissions() & fs::perms::owner_exec, fs::perms::none);
     // The menu entry, named after the desktop id, starts an installed program and names an installed icon.
     const std::string entry = FileText(Root(UTILITY) / "usr/share/applications" / (LQ3860_APP_ID ".desktop"));
     const std::string exec = Value(entry, "Exec="), icon = Value(entry, "Icon=");

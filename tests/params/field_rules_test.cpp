@@ -33,8 +33,10 @@ TEST(ShowParamsTest, OddStoredValuesShowSafelyAndTheSetStaysUnchanged) {
     const ModuleParamSet before = params;
     ParamFields fields = StartFields();
     ParamsToFields(params, fields);
-    EXPECT_EQ(std::tuple(fields.modeSelection, fields.channelSelection, fields.encryptionSelection, fields.keyText),
-              std::tuple(-1, -1, -1, std::string(PARAM_TEXT_AREA, 'K')));
+    EXPECT_EQ(fields.modeSelection, -1);
+    EXPECT_EQ(fields.channelSelection, -1);
+    EXPECT_EQ(fields.encryptionSelection, -1);
+    EXPECT_EQ(fields.keyText, std::string(PARAM_TEXT_AREA, 'K'));
     EXPECT_EQ(fields.macText, (std::array<std::string, MAC_LENGTH>{"00", "0A", "1B", "FF", "7F", "C3"}));
     EXPECT_EQ(Dump(params), Dump(before));
     params.mode = MODE_ADHOC, params.channel = 0;
@@ -60,8 +62,9 @@ TEST(CollectTest, SelectionsTextsAndMacAreCutToWhatTheModuleTakesAndNoneClearsTh
 
     fields.encryptionSelection = 0;  // the selection decides, not the stored encryption
     FieldsToParams(fields, params);
-    EXPECT_EQ(std::tuple(params.encryption, std::string(params.key, PARAM_TEXT_AREA), fields.keyText),
-              std::tuple(0, std::string(PARAM_TEXT_AREA, '\0'), std::string(70, 'k')));  // the edit keeps its text
+    EXPECT_EQ(params.encryption, 0);
+    EXPECT_EQ(std::string(params.key, PARAM_TEXT_AREA), std::string(PARAM_TEXT_AREA, '\0'));
+    EXPECT_EQ(fields.keyText, std::string(70, 'k'));  // the edit keeps its text
 }
 
 }  // namespace lq3860

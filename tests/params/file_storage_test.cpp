@@ -22,7 +22,6 @@
 #include <filesystem>
 #include <iterator>
 #include <string>
-#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -111,16 +110,17 @@ protected:
         const long entries = Entries();
         const FileStatus status = Save(path, row.unprivileged);
         using enum Identity;
-        EXPECT_EQ(std::tuple(status.ok, status.reason, fs::symlink_status(path).type(), Entries()),
-                  std::tuple(row.reason.empty(), row.reason, row.typeAfter, entries + (row.identity == New)));
+        EXPECT_EQ(status.ok, row.reason.empty());
+        EXPECT_EQ(status.reason, row.reason);
+        EXPECT_EQ(fs::symlink_status(path).type(), row.typeAfter);
+        EXPECT_EQ(Entries(), entries + (row.identity == New));
         if (row.receiver.empty()) return;
         ::lstat(receiver.c_str(), &after);
         const auto owner = [](const struct stat& i) { return std::vector<unsigned>{i.st_uid, i.st_gid, i.st_mode}; };
         const unsigned saver = row.unprivileged ? NOBODY : 0;
-        EXPECT_EQ(
-            std::tuple(ReadWholeFile(receiver), after.st_ino != before.st_ino, owner(after)),
-            std::tuple(row.identity == Untouched ? oldBytes : NEW, row.identity == Replaced || row.identity == New,
-                       row.identity == New ? std::vector<unsigned>{saver, saver, 0100600} : owner(before)));
+        EXPECT_EQ(ReadWholeFile(receiver), row.identity == Untouched ? oldBytes : NEW);
+        EXPECT_EQ(after.st_ino != before.st_ino, row.identity == Replaced || row.identity == New) << "a new inode";
+        EXPECT_EQ(owner(after), (row.identity == New ? std::vector<unsigned>{saver, saver, 0100600} : owner(before)));
     }
 
     const TempDir temp_;
@@ -183,7 +183,8 @@ TEST_F(OnDisk, StreamsAreWrittenAtTheirOwnPosition) {
         ::close(fd);
     }
     int ends[2];
-    ASSERT_TRUE(::pipe(ends) == 0 && Shell("mkfifo fifo") == 0);
+    ASSERT_EQ(::pipe(ends), 0);
+    ASSERT_EQ(Shell("mkfifo fifo"), 0);
     const int fifo = ::open(Path("fifo").c_str(), O_RDONLY | O_NONBLOCK);
     const std::pair<std::string, int> streams[] = {{fdPath(ends[1]), ends[0]}, {Path("fifo"), fifo}};
     for (const auto& [path, reader] : streams) {
@@ -210,9 +211,9 @@ TEST_F(OnDisk, ReplacedFilesKeepAclAndAttributes) {
         ::stat(Path(name).c_str(), &before);
         EXPECT_TRUE(SaveWholeFile(Path(name), NEW).ok);
         ::stat(Path(name).c_str(), &after);
-        EXPECT_EQ(std::tuple(after.st_ino != before.st_ino, after.st_mode, Attributes(Path(name))),
-                  std::tuple(true, before.st_mode, attributes))
-            << name;
+        EXPECT_NE(after.st_ino, before.st_ino) << name;
+        EXPECT_EQ(after.st_mode, before.st_mode) << name;
+        EXPECT_EQ(Attributes(Path(name)), attributes) << name;
     }
 }
 
@@ -231,7 +232,8 @@ TEST_F(OnDisk, SavesInPlaceTakeTheFileLock) {
     EXPECT_EQ(ReadWholeFile(Path("other")), OLD);
     ::close(fd);
     int status = -1;
-    EXPECT_TRUE(::waitpid(saver, &status, 0) == saver && status == 0);
+    EXPECT_EQ(::waitpid(saver, &status, 0), saver);
+    EXPECT_EQ(status, 0);
     EXPECT_EQ(ReadWholeFile(Path("other")), NEW);
 }
 
@@ -249,8 +251,10 @@ TEST_F(OnDisk, WriteErrorsFailTheSave) {
     const FileStatus inPlace = SaveWholeFile(Path("second"), std::string(200, 'z'));
     ::setrlimit(RLIMIT_FSIZE, &saved);
     ::signal(SIGXFSZ, oldHandler);
-    EXPECT_EQ(std::tuple(replaced.reason, inPlace.reason, ReadWholeFile(Path("set.txt")), Entries()),
-              std::tuple("File too large", "File too large", OLD, 4));
+    EXPECT_EQ(replaced.reason, "File too large");
+    EXPECT_EQ(inPlace.reason, "File too large");
+    EXPECT_EQ(ReadWholeFile(Path("set.txt")), OLD);
+    EXPECT_EQ(Entries(), 4);
 }
 
 // A 10000-byte file loads, and so does standard input ("-" and /dev/stdin);
@@ -276,7 +280,9 @@ TEST_F(OnDisk, ConfigurationFilesLoadOrAreRefused) {
         int ends[2];
         ASSERT_EQ(::pipe(ends), 0);
         EXPECT_EQ(::write(ends[1], text.data(), text.size()), static_cast<ssize_t>(text.size()));
-        ASSERT_TRUE(::close(ends[1]) == 0 && ::dup2(ends[0], STDIN_FILENO) == STDIN_FILENO && ::close(ends[0]) == 0);
+        ASSERT_EQ(::close(ends[1]), 0);
+        ASSERT_EQ(::dup2(ends[0], STDIN_FILENO), STDIN_FILENO);
+        ASSERT_EQ(::close(ends[0]), 0);
         ModuleParamSet params = Sentinel();
         const ConfigLoadResult result =
             path == "-" ? LoadConfigurationInput(params) : LoadConfigurationFile(path, params);

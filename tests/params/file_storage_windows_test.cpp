@@ -72,8 +72,8 @@ TEST(WindowsStorage, TargetsGetTheBytesOrSayWhyNot) {
     const std::pair<std::wstring, DWORD> files[] = {
         {L"hidden", FILE_ATTRIBUTE_HIDDEN}, {L"file", 0}, {L"readonly", FILE_ATTRIBUTE_READONLY}, {L"busy", 0}};
     for (const auto& [name, attributes] : files) {
-        ASSERT_TRUE(WriteBytes(at(name), OLD) &&
-                    SetFileAttributesW(at(name).c_str(), attributes | FILE_ATTRIBUTE_ARCHIVE));
+        ASSERT_TRUE(WriteBytes(at(name), OLD));
+        ASSERT_TRUE(SetFileAttributesW(at(name).c_str(), attributes | FILE_ATTRIBUTE_ARCHIVE));
     }
     ASSERT_TRUE(CreateHardLinkW(at(L"linked").c_str(), at(L"file").c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryW(at(L"sub").c_str(), nullptr));

@@ -47,8 +47,10 @@ protected:
 
     // The outcome, waits and positions, debug texts and link state of one run.
     void ExpectRun(bool ok, const std::string& expectedSteps, const Texts& texts) {
-        EXPECT_EQ(std::tuple(ok, steps, debugTexts, Flags()),
-                  std::tuple(texts.empty(), expectedSteps, texts, texts.empty() ? KEPT : DROPPED));
+        EXPECT_EQ(ok, texts.empty());
+        EXPECT_EQ(steps, expectedSteps);
+        EXPECT_EQ(debugTexts, texts);
+        EXPECT_EQ(Flags(), texts.empty() ? KEPT : DROPPED) << "deviceOpen, rescanNeeded";
     }
 
     std::string steps;
@@ -87,8 +89,9 @@ TEST_F(ParameterTransfer, AnnouncementAndUpload) {
             std::memcpy(module->module->nextReply->data() + 1, text, std::strlen(text));
         }
         const AnnounceOutcome got = AnnounceUpload(link, reply);
-        EXPECT_EQ(std::tuple(got, steps, Flags()),
-                  std::tuple(outcome, "", outcome != AnnounceOutcome::LinkFailed ? KEPT : DROPPED));
+        EXPECT_EQ(got, outcome);
+        EXPECT_EQ(steps, "");
+        EXPECT_EQ(Flags(), outcome != AnnounceOutcome::LinkFailed ? KEPT : DROPPED) << "deviceOpen, rescanNeeded";
     }
     const ModuleParamSet params =
         MakeParams(1, 13, NO_SELECTION, "exactly-20-chars-ssi", "abc", {0xFF, 0x00, 0x0A, 0xA0, 0x5A, 0xA5});

@@ -33,17 +33,6 @@ TEST(OptionTable, HelpLinesStartAtTheColumnInTheTablesOrder) {
               "  --inline[=FILE]  last\n");
 }
 
-TEST(OptionTable, AParsedOptionLeadsBackToItsRow) {
-    const ParsedArguments parsed = ParseArguments(ListOptions(FIRST, SECOND), {"--inline=x", "-f", "--value", "3"});
-    ASSERT_TRUE(parsed.ok) << parsed.error;
-    ASSERT_EQ(parsed.items.size(), 3u);
-    EXPECT_EQ(RowOf(FIRST, parsed.items[0].option), nullptr);
-    EXPECT_EQ(RowOf(SECOND, parsed.items[0].option), &SECOND[0]);
-    EXPECT_EQ(RowOf(FIRST, parsed.items[1].option), &FIRST[0]);
-    EXPECT_EQ(RowOf(FIRST, parsed.items[2].option), &FIRST[1]);
-    EXPECT_EQ(parsed.items[2].value, "3");
-}
-
 }  // namespace
 
 }  // namespace lq3860

@@ -26,10 +26,18 @@ TEST(SimOptions, EveryOptionIsTaken) {
     ASSERT_TRUE(result.ok) << result.error;
     const SimOptions& o = result.options;
     const ModuleFaults& f = o.module.faults;
-    EXPECT_EQ(std::tuple(o.ProductName(), o.vendorId, o.productId, o.module.modules, o.module.stateFile),
-              std::tuple(std::string("Bench"), 0x1234, 0xabcd, 32, std::string("/tmp/p.txt")));
-    EXPECT_EQ(std::tuple(f.unplugAfterReports, f.replyDelayMs, f.replyPayloadBytes), std::tuple(0, 2500, 7));
-    EXPECT_TRUE(o.secondCollection && f.silent && f.doubleReplies && f.garbageReplies && o.help && o.version);
+    EXPECT_EQ(o.ProductName(), "Bench");
+    EXPECT_EQ(o.vendorId, 0x1234);
+    EXPECT_EQ(o.productId, 0xabcd);
+    EXPECT_EQ(o.module.modules, 32);
+    EXPECT_EQ(o.module.stateFile, "/tmp/p.txt");
+    EXPECT_EQ(f.unplugAfterReports, 0);
+    EXPECT_EQ(f.replyDelayMs, 2500);
+    EXPECT_EQ(f.replyPayloadBytes, 7);
+    const std::pair<const char*, bool> flags[] = {
+        {"--second-collection", o.secondCollection}, {"--silent", f.silent}, {"--double-replies", f.doubleReplies},
+        {"--garbage-replies", f.garbageReplies},     {"-h", o.help},         {"-V", o.version}};
+    for (const auto& [flag, taken] : flags) EXPECT_TRUE(taken) << flag;
     EXPECT_EQ(Parse("").options.ProductName(), VIRTUAL_MODULE_NAME);
     EXPECT_EQ(Parse("--name X --no-name").options.ProductName(), "");
     EXPECT_EQ(Parse("--name " + std::string(127, 'n')).options.ProductName().size(), 127u);

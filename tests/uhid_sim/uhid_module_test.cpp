@@ -52,7 +52,8 @@ TEST(VirtualModuleDevice, CreateRequestDescribesAUsbLq3860WithOptionalSecondColl
         options.module.faults.replyPayloadBytes = payloadBytes;
         options.module.name = second ? "" : "Bench LQ";
         const auto& create = BuildCreateEvent(options, 3).u.create2;
-        EXPECT_TRUE(create.bus == BUS_USB && create.vendor == LQ3860_VENDOR_ID) << second << payloadBytes;
+        EXPECT_EQ(create.bus, BUS_USB) << second << payloadBytes;
+        EXPECT_EQ(create.vendor, LQ3860_VENDOR_ID) << second << payloadBytes;
         EXPECT_EQ(std::string(reinterpret_cast<const char*>(create.name)), options.ProductName());
         // Each module of one process gets its own identity.
         EXPECT_STRNE(reinterpret_cast<const char*>(create.uniq),
@@ -113,8 +114,12 @@ TEST(VirtualModuleEvents, FeatureRequestsAreRefusedInsteadOfLeftWaiting) {
     get.u.get_report.id = 41;
     set.u.set_report.id = 42;
     const uhid_event got = module.HandleEvent(get).events.at(0), put = module.HandleEvent(set).events.at(0);
-    EXPECT_TRUE(got.type == UHID_GET_REPORT_REPLY && got.u.get_report_reply.id == 41 && got.u.get_report_reply.err);
-    EXPECT_TRUE(put.type == UHID_SET_REPORT_REPLY && put.u.set_report_reply.id == 42 && put.u.set_report_reply.err);
+    EXPECT_EQ(got.type, UHID_GET_REPORT_REPLY);
+    EXPECT_EQ(got.u.get_report_reply.id, 41u);
+    EXPECT_NE(got.u.get_report_reply.err, 0);
+    EXPECT_EQ(put.type, UHID_SET_REPORT_REPLY);
+    EXPECT_EQ(put.u.set_report_reply.id, 42u);
+    EXPECT_NE(put.u.set_report_reply.err, 0);
 }
 
 }  // namespace

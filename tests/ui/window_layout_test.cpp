@@ -47,8 +47,9 @@ void ExpectControlsInsideFramesAndApart(const QWidget& canvas) {
         for (const QWidget* control : controls) {
             const QRect geometry = InWindow(control);
             if (!InWindow(box).contains(geometry.center())) continue;
-            EXPECT_TRUE(frame.contains(geometry) && !title.intersects(geometry))
-                << control->objectName().toStdString() << " in " << box->title().toStdString();
+            const std::string where = control->objectName().toStdString() + " in " + box->title().toStdString();
+            EXPECT_TRUE(frame.contains(geometry)) << where << ": outside the frame";
+            EXPECT_FALSE(title.intersects(geometry)) << where << ": over the title";
         }
     }
     for (const QWidget* a : controls) {

@@ -22,8 +22,9 @@ TEST_F(ConnectedWindowTest, ReadParaDrivesTheBarThenShowsTheModuleParametersOrLe
     Edit(id::SSID)->setText("kept");
     Click(id::READ_PARA);
     // The link is closed: the next tick rebuilds the list.
-    EXPECT_EQ(std::tuple(services.messages.back(), Edit(id::SSID)->text(), window->Link().rescanNeeded),
-              std::tuple("Download Parameter NG", "kept", 1));
+    EXPECT_EQ(services.messages.back(), "Download Parameter NG");
+    EXPECT_EQ(Edit(id::SSID)->text(), "kept");
+    EXPECT_EQ(window->Link().rescanNeeded, 1);
 }
 
 TEST_F(ConnectedWindowTest, WriteParaChecksTheKeyFirstThenSendsTheWindowFieldsOrSaysNgForALostModule) {
@@ -31,7 +32,8 @@ TEST_F(ConnectedWindowTest, WriteParaChecksTheKeyFirstThenSendsTheWindowFieldsOr
     Edit(id::KEY)->setText("short");
     Click(id::WRITE_PARA);  // a refused key: nothing at all is sent
     EXPECT_EQ(services.messages, Texts({"The KEY must be 10 characters!"}));
-    EXPECT_TRUE(module->written.empty() && barPositions.empty());
+    EXPECT_EQ(module->written.size(), 0u);
+    EXPECT_EQ(barPositions.size(), 0u);
 
     Choose(id::MODE, MODE_AP);
     Choose(id::CHANNEL, 5);
@@ -114,8 +116,8 @@ TEST_F(WindowTest, SaveTakesTheWindowAsTheParameterSetAndItsFileLoadsBack) {
     EXPECT_EQ(services.fileDialogs.back(), "open Text File (*.txt)");
     EXPECT_EQ(Shown({id::MODE, id::CHANNEL, id::ENCRYPTION, id::SSID, id::MAC_BYTES[5]}),
               QStringList({"Ad-Hoc", "2", "NONE", "LQ-3860", "FF"}));
-    EXPECT_EQ(std::tuple(services.messages.back(), session.ModuleParams.channel),
-              std::tuple("Open database file failure", 2));
+    EXPECT_EQ(services.messages.back(), "Open database file failure");
+    EXPECT_EQ(session.ModuleParams.channel, 2);
 }
 
 }  // namespace lq3860
