@@ -47,16 +47,16 @@ struct Option {
 };
 
 // The options a program parses, from one or more tables, in their order.
+// It points into the tables: they are the programs' constant tables.
 using OptionList = std::vector<const OptionEntry*>;
 
 template <typename... Tables>
 OptionList ListOptions(const Tables&... tables) {
     OptionList list;
-    (
-        [&list](const auto& table) {
-            for (const auto& row : table) list.push_back(&row.entry);
-        }(tables),
-        ...);
+    const auto add = [&list](const auto& table) {
+        for (const auto& row : table) list.push_back(&row.entry);
+    };
+    (add(tables), ...);
     return list;
 }
 
