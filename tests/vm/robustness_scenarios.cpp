@@ -80,7 +80,7 @@ TEST_F(Robustness, TwoProgramsOnOneModuleTheSecondIsRefusedAndTheModuleKeepsTheF
         if (writerFirst) held = sets[run % 2];
         EXPECT_EQ(wrote, writerFirst ? "0|Upload Parameter OK\n|" : IN_USE_RUN);
         EXPECT_EQ(read, writerFirst ? IN_USE_RUN : "0|" + FormatConfiguration(held) + "|");
-        EXPECT_EQ(FileText(state), FormatConfiguration(held));
+        EXPECT_EQ(FileText(state), FormatConfiguration(held, EmptyText::Empty));
     }
 }
 
@@ -122,7 +122,8 @@ TEST_F(Robustness, UnpluggedSilentLateDoubledJunkAndShortRepliesNeverPassForAnsw
         long long took = 0;
         const std::string run = RunProgram(CTL, command, 0, &took);
         EXPECT_EQ(std::tuple(run, took < limitMs, FileText(saved), FileText(state)),
-                  std::tuple(expected, true, "kept\r\n", FormatConfiguration(moduleChanged ? OTHER_PARAMS : DEFAULTS)))
+                  std::tuple(expected, true, "kept\r\n",
+                             FormatConfiguration(moduleChanged ? OTHER_PARAMS : DEFAULTS, EmptyText::Empty)))
             << took << " ms";
         ASSERT_TRUE(Unplug());
     }
