@@ -2,21 +2,15 @@
 // Start-up: wall time from starting a program to the first rendered frame of
 // its window, the main window on one simulated module (as `lq3860-utility
 // --simulate` starts it) beside a bare Qt dialog with as many controls of the
-// same kinds. Each iteration starts this program again in the role of the
+// same kinds, as large as the main window once that has run (painting costs
+// by the pixel). Each iteration starts this program again in the role of the
 // one or the other, so what a start costs only once counts as well. Runs on
-// Qt's offscreen platform unless QT_QPA_PLATFORM says otherwise.
+// Qt's offscreen platform unless QT_QPA_PLATFORM says otherwise. The whole
+// program's start-up measured from outside: scripts/measure-start-up.
 #include <QApplication>
-#include <QComboBox>
 #include <QDialog>
 #include <QElapsedTimer>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenuBar>
 #include <QProcess>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QVBoxLayout>
 
 #include <benchmark/benchmark.h>
 
@@ -24,6 +18,7 @@
 #include <cstring>
 #include <memory>
 
+#include "bare_dialog.h"
 #include "session/session.h"
 #include "simulated_module/simulated_platform.h"
 #include "ui/qt_user_services.h"
@@ -49,36 +44,10 @@ protected:
     }
 };
 
-// The main window's controls by kind and number, placed by hand, with
-// nothing else to do: 10 group boxes, 4 lists, 8 edits, 12 labels, 4
-// buttons, a progress bar and a menu bar.
-std::unique_ptr<QDialog> BareDialog() {
-    auto dialog = std::make_unique<QDialog>();
-    auto* layout = new QVBoxLayout(dialog.get());
-    auto* menuBar = new QMenuBar(dialog.get());
-    menuBar->addMenu(QStringLiteral("&File"))->addAction(QStringLiteral("Load"));
-    menuBar->addAction(QStringLiteral("&About"));
-    layout->setMenuBar(menuBar);
-    auto* client = new QWidget(dialog.get());
-    client->setFixedSize(500, 420);
-    layout->addWidget(client);
-    int place = 0;
-    auto add = [&place](QWidget* control) {
-        control->setGeometry(10 + place % 4 * 120, 10 + place / 4 * 40, 110, 30);
-        ++place;
-    };
-    for (int i = 0; i < 10; ++i) add(new QGroupBox(QStringLiteral("Group"), client));
-    for (int i = 0; i < 4; ++i) add(new QComboBox(client));
-    for (int i = 0; i < 8; ++i) add(new QLineEdit(QStringLiteral("FF"), client));
-    for (int i = 0; i < 12; ++i) add(new QLabel(QStringLiteral("Label"), client));
-    for (int i = 0; i < 4; ++i) add(new QPushButton(QStringLiteral("Button"), client));
-    add(new QProgressBar(client));
-    return dialog;
-}
-
-// The program in one role: shows its window, runs the event loop until the
-// window has painted, and ends; it prints the number of widgets it made.
-int ShowFirstFrame(int argc, char** argv, bool mainWindow) {
+// The program in one role: shows its window (the bare dialog of `bareSize`
+// pixels), runs the event loop until the window has painted, and ends; it
+// prints the number of widgets it made and the window's width and height.
+int ShowFirstFrame(int argc, char** argv, bool mainWindow, QSize bareSize) {
     QApplication app(argc, argv);
     SimulatedPlatform platform;
     QtUserServices services(QStringLiteral("lq3860-utility"));
@@ -90,17 +59,19 @@ int ShowFirstFrame(int argc, char** argv, bool mainWindow) {
         session = std::make_unique<Session>(&platform, &services);
         window = std::make_unique<CUtilityDlg>(*session);
     } else {
-        window = BareDialog();
+        window = BareDialog(bareSize);
     }
     FirstPaint watch(window.get());
     window->show();
     while (!watch.painted) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    std::printf("%lld\n", static_cast<long long>(window->findChildren<QWidget*>().size()));
+    std::printf("%lld %d %d\n", static_cast<long long>(window->findChildren<QWidget*>().size()), window->width(),
+                window->height());
     return 0;
 }
 
-// Starts this program (`self`) in the role and waits until it has ended.
-void FirstFrame(benchmark::State& state, const QString& self, const char* role) {
+// Starts this program (`self`) in the role and waits until it has ended;
+// `windowSize`, where given, receives the size of the window it showed.
+void FirstFrame(benchmark::State& state, const QString& self, const QString& role, QSize* windowSize = nullptr) {
     for (auto _ : state) {
         QElapsedTimer clock;
         clock.start();
@@ -111,7 +82,9 @@ void FirstFrame(benchmark::State& state, const QString& self, const char* role) 
             break;
         }
         state.SetIterationTime(static_cast<double>(clock.nsecsElapsed()) * 1e-9);
-        state.counters["widgets"] = program.readAllStandardOutput().trimmed().toDouble();
+        const QStringList printed = QString::fromLatin1(program.readAllStandardOutput()).split(u' ');
+        state.counters["widgets"] = printed.value(0).toDouble();
+        if (windowSize != nullptr) *windowSize = QSize(printed.value(1).toInt(), printed.value(2).toInt());
     }
 }
 
@@ -121,17 +94,33 @@ void FirstFrame(benchmark::State& state, const QString& self, const char* role) 
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The roles: "main", or "bare WIDTHxHEIGHT".
     const std::size_t optionLength = std::strlen(lq3860::ROLE_OPTION);
-    if (argc == 2 && std::strncmp(argv[1], lq3860::ROLE_OPTION, optionLength) == 0)
-        return lq3860::ShowFirstFrame(argc, argv, std::strcmp(argv[1] + optionLength, "main") == 0);
-    const QString self = QString::fromLocal8Bit(argv[0]);
-    for (const char* role : {"bare", "main"}) {
-        ::benchmark::RegisterBenchmark(role[0] == 'b' ? "FirstFrame/bare_dialog" : "FirstFrame/main_window",
-                                       [self, role](benchmark::State& state) { lq3860::FirstFrame(state, self, role); })
-            ->UseManualTime()
-            ->Unit(benchmark::kMillisecond)
-            ->MinTime(3.0);
+    if (argc == 2 && std::strncmp(argv[1], lq3860::ROLE_OPTION, optionLength) == 0) {
+        const QStringList role = QString::fromLatin1(argv[1] + optionLength).split(u' ');
+        const QStringList size = role.value(1).split(u'x');
+        return lq3860::ShowFirstFrame(argc, argv, role.value(0) == "main",
+                                      QSize(size.value(0).toInt(), size.value(1).toInt()));
     }
+    const QString self = QString::fromLocal8Bit(argv[0]);
+    // The main window first: the bare dialog is then made as large. Run on
+    // its own, the bare dialog has BareDialog's own size.
+    QSize mainSize = lq3860::BARE_DIALOG_SIZE;
+    ::benchmark::RegisterBenchmark("FirstFrame/main_window",
+                                   [self, &mainSize](benchmark::State& state) {
+                                       lq3860::FirstFrame(state, self, QStringLiteral("main"), &mainSize);
+                                   })
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond)
+        ->MinTime(3.0);
+    ::benchmark::RegisterBenchmark(
+        "FirstFrame/bare_dialog",
+        [self, &mainSize](benchmark::State& state) {
+            lq3860::FirstFrame(state, self, QStringLiteral("bare %1x%2").arg(mainSize.width()).arg(mainSize.height()));
+        })
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond)
+        ->MinTime(3.0);
     ::benchmark::Initialize(&argc, argv);
     if (::benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     ::benchmark::RunSpecifiedBenchmarks();

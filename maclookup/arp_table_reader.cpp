@@ -10,7 +10,7 @@
 namespace lq3860 {
 
 CArpTableReader::CArpTableReader(NeighbourTableSource& tableSource, const ReaderMessage& onMessage)
-    : source_(tableSource), agentReady_(tableSource.Open()) {
+    : source_(tableSource), agentReady_(tableSource.Open()), tableRead_(agentReady_) {
     if (!agentReady_ && onMessage) onMessage(NEIGHBOUR_TABLE_FAILURE_MESSAGE);
 }
 
@@ -19,7 +19,8 @@ int CArpTableReader::ReadEntries(ArpEntry* rows, int maxRows, int interfaceIndex
     std::memset(rows, 0, sizeof(ArpEntry) * static_cast<std::size_t>(maxRows));
 
     std::vector<NeighbourRow> table;
-    if (!source_.ListRows(table)) return 0;
+    tableRead_ = source_.ListRows(table);
+    if (!tableRead_) return 0;
     // The table order: interface index, then the address number by number.
     // Rows the kernel lists twice keep their listed order.
     std::stable_sort(table.begin(), table.end(), [](const NeighbourRow& a, const NeighbourRow& b) {
@@ -30,7 +31,7 @@ int CArpTableReader::ReadEntries(ArpEntry* rows, int maxRows, int interfaceIndex
     int count = 0;
     for (const NeighbourRow& row : table) {
         if (count == maxRows) break;
-        if (row.interfaceIndex != interfaceIndex) continue;
+        if (row.interfaceIndex != interfaceIndex || row.type < ARP_TYPE_OTHER || row.type > ARP_TYPE_STATIC) continue;
         ArpEntry& slot = rows[count++];
         slot.type = row.type;
         std::memcpy(slot.ipAddress, row.ipv4, sizeof slot.ipAddress);

@@ -32,11 +32,17 @@ public:
 
     // Writes the rows of interfaceIndex, ordered by IPv4 address number by
     // number, into rows[0..maxRows) (zeroed first) and returns how many.
+    // Rows of a type other than 1 to 4 take no slot.
     int ReadEntries(ArpEntry* rows, int maxRows, int interfaceIndex);
+
+    // False when the table could not be read: it did not open, or the last
+    // ReadEntries could not list it. A count of 0 then searched no rows.
+    bool TableRead() const { return tableRead_; }
 
 private:
     NeighbourTableSource& source_;
     bool agentReady_ = false;
+    bool tableRead_ = false;
 };
 
 }  // namespace lq3860

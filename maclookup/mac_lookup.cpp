@@ -9,11 +9,8 @@
 
 namespace lq3860 {
 
-namespace {
-constexpr std::uint32_t ARP_TYPE_INVALID = 2;
-}  // namespace
-
-bool MacLookup::LookUpMac(CArpTableReader& reader, std::optional<int> interfaceIndex, const std::string& ipText) {
+GetMacOutcome MacLookup::LookUpMac(CArpTableReader& reader, std::optional<int> interfaceIndex,
+                                   const std::string& ipText) {
     ArpEntry rows[ARP_MAX_ENTRIES];
     const int count = interfaceIndex ? reader.ReadEntries(rows, ARP_MAX_ENTRIES, *interfaceIndex) : 0;
     handOff_.ready = 0;
@@ -31,7 +28,9 @@ bool MacLookup::LookUpMac(CArpTableReader& reader, std::optional<int> interfaceI
         handOff_.ready = 1;
         found = true;  // later matching rows overwrite: the last one wins
     }
-    return found;
+    if (found) return GetMacOutcome::Found;
+    if (!interfaceIndex) return GetMacOutcome::NoAdapter;
+    return reader.TableRead() ? GetMacOutcome::NotFound : GetMacOutcome::TableUnread;
 }
 
 GetMacOutcome MacLookup::GetMacAddress(const std::string& ipText, std::optional<int> interfaceIndex,
@@ -43,7 +42,7 @@ GetMacOutcome MacLookup::GetMacAddress(const std::string& ipText, std::optional<
         case ProbeOutcome::Answered: break;
     }
     CArpTableReader reader(table, onMessage);
-    return LookUpMac(reader, interfaceIndex, ipText) ? GetMacOutcome::Found : GetMacOutcome::NotFound;
+    return LookUpMac(reader, interfaceIndex, ipText);
 }
 
 GetMacOutcome MacLookup::GetMacAddressOfHost(const std::string& ipText, std::optional<int> interfaceIndex,
@@ -56,6 +55,8 @@ GetMacOutcome MacLookup::GetMacAddressOfHost(const std::string& ipText, std::opt
 std::string_view GetMacStatusText(GetMacOutcome outcome) {
     switch (outcome) {
         case GetMacOutcome::NotFound: return MAC_NOT_FOUND_STATUS;
+        case GetMacOutcome::NoAdapter: return NO_ADAPTER_STATUS;
+        case GetMacOutcome::TableUnread: return TABLE_UNREAD_STATUS;
         case GetMacOutcome::NoPermission: return ProbeRefusedText();
         case GetMacOutcome::Found:
         case GetMacOutcome::ProbeFailed: break;

@@ -22,6 +22,8 @@ using ProbeFunction = std::function<ProbeOutcome(const std::string& address)>;
 enum class GetMacOutcome {
     Found,         // the hand-off holds the MAC, ready = 1
     NotFound,      // the adapter's rows hold no usable entry for the address; ready = 0
+    NoAdapter,     // no adapter chosen, so no rows were searched; ready = 0
+    TableUnread,   // the neighbour table could not be read, so no rows were searched; ready = 0
     ProbeFailed,   // no echo reply; the hand-off untouched
     NoPermission,  // no ICMP socket was permitted; the hand-off untouched
 };
@@ -35,8 +37,9 @@ public:
     // Reads the rows of interfaceIndex (none: no adapter chosen, no rows),
     // sets ready to 0, writes two debug lines per row and puts the MAC of the
     // last row whose address text equals ipText into macText with ready = 1.
-    // Rows of type invalid (2) carry no usable MAC and never match.
-    bool LookUpMac(CArpTableReader& reader, std::optional<int> interfaceIndex, const std::string& ipText);
+    // Rows of type invalid (2) carry no usable MAC and never match. Found,
+    // NotFound, or why no rows were searched.
+    GetMacOutcome LookUpMac(CArpTableReader& reader, std::optional<int> interfaceIndex, const std::string& ipText);
 
     // The whole cycle: probe, and only when the target answered, LookUpMac
     // over a reader of table (whose messages go to onMessage).
@@ -54,7 +57,8 @@ private:
 };
 
 // A short explanation of an outcome for a status line; empty for Found and
-// ProbeFailed, which speak for themselves.
+// ProbeFailed, which speak for themselves. Only NotFound says that the
+// address is missing from the adapter's rows: the others searched none.
 std::string_view GetMacStatusText(GetMacOutcome outcome);
 
 }  // namespace lq3860

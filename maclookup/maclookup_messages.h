@@ -17,4 +17,10 @@ inline constexpr const char* NEIGHBOUR_TABLE_FAILURE_MESSAGE = "Load library fai
 // line gives the platform's reason: ProbeRefusedText in host_probe.h.)
 inline constexpr const char* MAC_NOT_FOUND_STATUS = "No entry for this address on this adapter.";
 
+// Status lines when no rows could be searched: no adapter is listed or
+// chosen, or the neighbour table could not be read (after "Load library
+// fail", or when the system refused the listing).
+inline constexpr const char* NO_ADAPTER_STATUS = "No network adapter to search.";
+inline constexpr const char* TABLE_UNREAD_STATUS = "The neighbour table could not be read.";
+
 }  // namespace lq3860

@@ -17,14 +17,14 @@ namespace lq3860 {
 
 std::uint32_t ArpTypeFromState(std::uint16_t state) {
     switch (state) {
-        case NUD_PERMANENT: return 4;
+        case NUD_PERMANENT: return ARP_TYPE_STATIC;
         case NUD_REACHABLE:
         case NUD_STALE:
         case NUD_DELAY:
-        case NUD_PROBE: return 3;
+        case NUD_PROBE: return ARP_TYPE_DYNAMIC;
         case NUD_INCOMPLETE:
-        case NUD_FAILED: return 2;
-        default: return 1;
+        case NUD_FAILED: return ARP_TYPE_INVALID;
+        default: return ARP_TYPE_OTHER;
     }
 }
 

@@ -24,10 +24,6 @@ namespace {
 // enough for any table that is not changing all the time.
 constexpr int TABLE_READ_TRIES = 4;
 
-constexpr std::uint32_t TYPE_OTHER = 1;
-constexpr std::uint32_t TYPE_INVALID = 2;
-constexpr std::uint32_t TYPE_DYNAMIC = 3;
-
 // True for no bytes at all, too.
 bool IsZero(const std::uint8_t* bytes, std::size_t length) {
     for (std::size_t i = 0; i < length; ++i) {
@@ -79,11 +75,11 @@ NeighbourRow NeighbourRowOf(const MIB_IPNETROW& entry) {
     std::memcpy(row.mac, entry.bPhysAddr, row.macLength);
     // MIB_IPNET_TYPE_OTHER 1, INVALID 2, DYNAMIC 3, STATIC 4: the same
     // numbers as the table's entry types; anything else is other.
-    row.type = entry.dwType >= 1 && entry.dwType <= 4 ? entry.dwType : TYPE_OTHER;
+    row.type = entry.dwType >= ARP_TYPE_OTHER && entry.dwType <= ARP_TYPE_STATIC ? entry.dwType : ARP_TYPE_OTHER;
     // A dynamic entry without a physical address has not been resolved:
     // invalid, as Windows reports it. Wine lists such entries (the kernel's
     // INCOMPLETE and FAILED ones) as dynamic with a zero address.
-    if (row.type == TYPE_DYNAMIC && IsZero(row.mac, row.macLength)) row.type = TYPE_INVALID;
+    if (row.type == ARP_TYPE_DYNAMIC && IsZero(row.mac, row.macLength)) row.type = ARP_TYPE_INVALID;
     return row;
 }
 

@@ -8,12 +8,18 @@
 
 namespace lq3860 {
 
+// A row's entry type, as the network management tables number it.
+inline constexpr std::uint32_t ARP_TYPE_OTHER = 1;
+inline constexpr std::uint32_t ARP_TYPE_INVALID = 2;
+inline constexpr std::uint32_t ARP_TYPE_DYNAMIC = 3;
+inline constexpr std::uint32_t ARP_TYPE_STATIC = 4;
+
 struct NeighbourRow {
     int interfaceIndex = 0;
     std::uint8_t ipv4[4] = {};  // dotted order: byte 0 is the first number
     std::uint8_t mac[16] = {};  // physical address as the kernel holds it
     std::size_t macLength = 0;  // valid bytes in mac (0: none)
-    std::uint32_t type = 1;     // 1 other, 2 invalid, 3 dynamic, 4 static
+    std::uint32_t type = ARP_TYPE_OTHER;
 };
 
 class NeighbourTableSource {

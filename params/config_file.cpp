@@ -15,9 +15,9 @@ ConfigLoadResult Parse(const FileStatus& loaded, std::string_view text, ModulePa
 
 }  // namespace
 
-ConfigSaveResult SaveConfigurationFile(const std::string& path, const ModuleParamSet& params) {
+ConfigSaveResult SaveConfigurationFile(const std::string& path, const ModuleParamSet& params, EmptyText emptyText) {
     if (const char* refusal = UnsavableTextMessage(params)) return {SaveOutcome::Refused, refusal};
-    const FileStatus saved = SaveWholeFile(path, FormatConfiguration(params));
+    const FileStatus saved = SaveWholeFile(path, FormatConfiguration(params, emptyText));
     if (!saved.ok) return {SaveOutcome::Failed, SAVE_FAILURE_MESSAGE, saved.reason};
     return {SaveOutcome::Saved};
 }

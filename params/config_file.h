@@ -31,6 +31,7 @@ struct ConfigSaveResult {
 // refuses a text the file cannot carry; neither a refusal nor a failure
 // changes what stands at `path`, except that a file written in place can be
 // left part-written by a failed write.
-ConfigSaveResult SaveConfigurationFile(const std::string& path, const ModuleParamSet& params);
+ConfigSaveResult SaveConfigurationFile(const std::string& path, const ModuleParamSet& params,
+                                       EmptyText emptyText = EmptyText::Star);
 
 }  // namespace lq3860

@@ -16,10 +16,10 @@ namespace {
 constexpr std::size_t G1_FIELDS = 3;
 constexpr std::size_t G4_FIELDS = MAC_LENGTH;
 
-void AppendTextLine(std::string& out, const char* tag, std::string_view text) {
+void AppendTextLine(std::string& out, const char* tag, std::string_view text, EmptyText emptyText) {
     out += tag;
     out += "\r\n";
-    out += text.empty() ? std::string_view("*") : text;
+    out += text.empty() && emptyText == EmptyText::Star ? std::string_view("*") : text;
     out += ",\r\n";
 }
 
@@ -123,15 +123,15 @@ std::uint8_t ReadNumber(std::string_view field, int base) {
 
 }  // namespace
 
-std::string FormatConfiguration(const ModuleParamSet& params) {
+std::string FormatConfiguration(const ModuleParamSet& params, EmptyText emptyText) {
     char numbers[64];
     std::string out;
     out.reserve(160);
     std::snprintf(numbers, sizeof numbers, "%02d,%02d,%02d,\r\n", params.mode, params.channel, params.encryption);
     out += "[G1]\r\n";
     out += numbers;
-    AppendTextLine(out, "[G2]", ParamText(params.ssid, SSID_SENT_LENGTH));
-    AppendTextLine(out, "[G3]", ParamText(params.key, KEY_SENT_LENGTH));
+    AppendTextLine(out, "[G2]", ParamText(params.ssid, SSID_SENT_LENGTH), emptyText);
+    AppendTextLine(out, "[G3]", ParamText(params.key, KEY_SENT_LENGTH), emptyText);
     out += "[G4]\r\n";
     out += MacText(params.mac, ',') + ",\r\n";
     out += "[END]\r\n";

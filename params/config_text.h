@@ -13,8 +13,14 @@ namespace lq3860 {
 
 inline constexpr std::size_t CONFIG_FILE_MAX = 10000;
 
-// The nine lines for `params`, "*" for an empty SSID or key.
-std::string FormatConfiguration(const ModuleParamSet& params);
+// How an empty SSID or key is written. A configuration file writes "*",
+// which loads back as the text "*". The simulated module's state file leaves
+// the field empty, which loads back as the empty text, so the module's
+// memory comes back exactly as it was.
+enum class EmptyText { Star, Empty };
+
+// The nine lines for `params`.
+std::string FormatConfiguration(const ModuleParamSet& params, EmptyText emptyText = EmptyText::Star);
 
 // The refusal message when a text that FormatConfiguration would write holds
 // a CR or LF; null when the file loads back as the same parameter set.

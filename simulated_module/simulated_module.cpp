@@ -58,7 +58,7 @@ ConfigLoadResult SimulatedModule::KeepParamsIn(const std::string& path) {
         return ConfigLoadResult{false, OPEN_FAILURE_MESSAGE, error.message()};
     }
     behaviour_.OnParamsStored([this, path](const ModuleParamSet& params) {
-        const ConfigSaveResult saved = SaveConfigurationFile(path, params);
+        const ConfigSaveResult saved = SaveConfigurationFile(path, params, EmptyText::Empty);
         if (saved.outcome != SaveOutcome::Saved) stateSaveFailure_ = FileMessage(path, saved.message, saved.reason);
     });
     return ConfigLoadResult{true, nullptr};

@@ -53,8 +53,9 @@ public:
 
     // Keeps the parameter set in `path`: loads it now when the file exists
     // (a missing file leaves the defaults) and writes every accepted upload
-    // back with the configuration save. A file that cannot be loaded is
-    // refused with its message.
+    // back with the configuration save, an empty SSID or key as an empty
+    // field, so it comes back empty. A file that cannot be loaded is refused
+    // with its message.
     ConfigLoadResult KeepParamsIn(const std::string& path);
     // True once writing the kept parameters back has failed or was refused.
     bool StateSaveFailed() const { return !stateSaveFailure_.empty(); }

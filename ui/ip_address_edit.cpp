@@ -34,7 +34,9 @@ IpAddressEdit::IpAddressEdit(QWidget* parent) : QWidget(parent) {
         field->installEventFilter(this);
         // A full field hands the typing on to the next one.
         connect(field, &QLineEdit::textEdited, this, [this, i](const QString& text) {
-            if (text.size() == FIELD_DIGITS) FocusField(i + 1);
+            if (text.size() != FIELD_DIGITS || i == 3) return;
+            FocusField(i + 1);
+            jumpedTo_ = i + 1;
         });
         layout->addWidget(field, 1);
         fields_[static_cast<std::size_t>(i)] = field;
@@ -65,20 +67,24 @@ void IpAddressEdit::FocusField(int index) {
 }
 
 bool IpAddressEdit::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        for (int i = 0; i < 4; ++i) {
-            if (watched != Field(i)) continue;
-            // '.' moves to the next field; Backspace in an empty field goes back.
-            if (key->text() == QStringLiteral(".")) {
-                if (!Field(i)->text().isEmpty()) FocusField(i + 1);
-                return true;
-            }
-            if (key->key() == Qt::Key_Backspace && Field(i)->text().isEmpty() && i > 0) {
-                FocusField(i - 1);
-                return true;
-            }
-        }
+    const auto found = std::find(fields_.begin(), fields_.end(), watched);
+    if (found == fields_.end()) return QWidget::eventFilter(watched, event);
+    const int i = static_cast<int>(found - fields_.begin());
+    if (event->type() == QEvent::FocusOut && i == jumpedTo_) jumpedTo_ = -1;
+    if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
+
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const bool rightAfterJump = i == jumpedTo_;
+    jumpedTo_ = -1;
+    // '.' moves to the next field, unless a full number has just done so;
+    // Backspace in an empty field goes back.
+    if (key->text() == QStringLiteral(".")) {
+        if (!rightAfterJump && !Field(i)->text().isEmpty()) FocusField(i + 1);
+        return true;
+    }
+    if (key->key() == Qt::Key_Backspace && Field(i)->text().isEmpty() && i > 0) {
+        FocusField(i - 1);
+        return true;
     }
     return QWidget::eventFilter(watched, event);
 }

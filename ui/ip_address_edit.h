@@ -31,6 +31,9 @@ private:
     void FocusField(int index);
 
     std::array<QLineEdit*, 4> fields_{};
+    // The field a full number has just moved the typing to (-1: none). A '.'
+    // typed next there is the one the user meant to end the number with.
+    int jumpedTo_ = -1;
 };
 
 }  // namespace lq3860

@@ -49,7 +49,7 @@ void GroupBox(QWidget* parent, const DialogUnits& units, const char* title, QRec
 QPushButton* Button(QWidget* parent, const DialogUnits& units, int id, const char* text, QRect rect) {
     auto* button = Place(new QPushButton(QString::fromLatin1(text), parent), id, units, rect.x(), rect.y(),
                          rect.width(), rect.height());
-    button->setAutoDefault(false);  // no push button is the default: Enter means OK
+    button->setAutoDefault(false);  // none is the default button; keyPressEvent gives Enter its meaning
     return button;
 }
 
@@ -247,7 +247,13 @@ void CUtilityDlg::accept() {
 
 void CUtilityDlg::keyPressEvent(QKeyEvent* event) {
     if (IsEnterKey(event)) {
-        accept();
+        // A focused push button is the default button, as on Windows: Enter
+        // presses it. Anywhere else Enter is OK.
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
+            button->click();
+        } else {
+            accept();
+        }
         return;
     }
     QDialog::keyPressEvent(event);

@@ -86,7 +86,8 @@ public:
     void accept() override;
 
 protected:
-    // Enter gives OK even though no push button is the default.
+    // Enter presses a focused push button and elsewhere gives OK, although
+    // no push button is the default.
     void keyPressEvent(QKeyEvent* event) override;
 
 private:

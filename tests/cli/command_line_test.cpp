@@ -70,6 +70,7 @@ TEST(CommandLine, WrongUsageExitsWithTwoAndSaysWhy) {
         {{"--simulate", "--modules", "33", "info"}, "--modules needs a number from 1 to 32"},
         {{"--completion", "fish"}, "--completion needs bash or zsh"},
         {{"getmac", "\x1b]0;title\a"}, "'\\x1b]0;title\\a' is no IPv4 address (a.b.c.d)"},
+        {{"getmac", "192.168.256.1"}, "'192.168.256.1' is no IPv4 address (a.b.c.d)"},
         {{"getmac", "127.0.0.1", "--adapter", "nosuch0"}, "no network adapter named 'nosuch0'"},
     };
     for (const auto& [arguments, error] : rows) {

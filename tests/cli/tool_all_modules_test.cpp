@@ -89,6 +89,18 @@ TEST_F(AllModules, ReadSavesOneByteExactFilePerModuleNumberedBySlot) {
     EXPECT_EQ(platform_.Interface(0).written.size(), 2u);  // the read above
 }
 
+// On a terminal each module's lines are escaped exactly as a single
+// module's are, behind the slot and name.
+TEST_F(AllModules, ReadOnATerminalEscapesEachModuleLikeOne) {
+    Module(u"A").module->Behaviour().SetParams(Params(3, "a\x1b]0;x\a\x9b"));
+    terminal_ = true;
+    std::istringstream one(Run({"read"}).out);
+    std::string expected;
+    for (std::string line; std::getline(one, line);) expected += "0\tA\t" + line + "\n";
+    EXPECT_NE(expected.find("a\\x1b]0;x\\a\\x9b,"), std::string::npos) << expected;
+    EXPECT_EQ(Run({"--all", "read"}), (ToolRun{0, expected, ""}));
+}
+
 TEST_F(AllModules, WriteChecksTheFileOnceThenEveryModuleTakesIt) {
     for (const char16_t* name : {u"A", u"B", u"C"}) Module(name);
     platform_.Interface(1).module->faults.unplugAfterReports = 2;  // the handshake and the first report arrive

@@ -110,6 +110,16 @@ TEST_F(Tool, MemoryFileFailuresNameTheFile) {
     EXPECT_EQ(Sim({"write", crKey}), (ToolRun{1, "", Said(memory_ + ": " + KEY_LINE_BREAK_MESSAGE)}));
 }
 
+// The memory file gives back what the module held: an empty SSID and key
+// stay empty in the next run, where a configuration file shows them as "*".
+TEST_F(Tool, MemoryFileKeepsAnEmptySsidAndKeyEmpty) {
+    EXPECT_EQ(Sim({"write", File("in.txt", ConfigText("00,06,00,", "", ""))}),
+              (ToolRun{0, "Upload Parameter OK\n", ""}));
+    EXPECT_EQ(ReadWholeFile(memory_), ConfigText("00,06,00,", "", ""));
+    EXPECT_NE(Sim({"--json", "read"}).out.find(R"("ssid":"","key":"",)"), std::string::npos);
+    EXPECT_EQ(Sim({"read"}).out, ConfigText("00,06,00,", "*", "*"));
+}
+
 // A Latin-1 SSID with quotes: JSON text, kept by the module's memory file
 // for the next run; a failed command prints no JSON at all.
 TEST_F(Tool, JsonOutputOfWriteAndRead) {

@@ -19,7 +19,7 @@ protected:
         calls.clear();
         const auto cycle = [this](const std::string& ipText, std::optional<int> index, const ReaderMessage& said) {
             calls.emplace_back(ipText, index);
-            if (outcome == GetMacOutcome::NotFound) said("Load library fail");  // the reader's own message
+            if (outcome == GetMacOutcome::TableUnread) said("Load library fail");  // the reader's own message
             if (outcome == GetMacOutcome::Found) session.MacHandOff = {FOUND, 1};
             return outcome;
         };
@@ -55,9 +55,22 @@ TEST_F(GetMacDialogTest, OpensWithHandOffTextsStartAddressAndSortedAdaptersAndTa
         EXPECT_TRUE(qobject_cast<QLabel*>(widget) || !widget->accessibleName().isEmpty())
             << widget->objectName().toStdString();
 
-    for (int i = 0; i < 4; ++i) Field(i)->clear();
     dialog->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    // Typed over the entry as it opens (click the first number, select it,
+    // type): a '.' right after a full number moved on by itself ends that
+    // number, it does not skip the next one.
+    for (const auto& [typed, numbers] :
+         {std::pair("192.168.255.1", std::array<std::uint8_t, 4>{192, 168, 255, 1}), {"10.0.255.7", {10, 0, 255, 7}}}) {
+        Address()->SetAddress(0xC0A8FF01);
+        QTest::mouseClick(Field(0), Qt::LeftButton);
+        QWidget* const whereFocused = nullptr;  // QTest sends the keys to the focus widget
+        QTest::keyClick(whereFocused, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(whereFocused, typed);
+        EXPECT_EQ(Address()->GetAddress(), numbers) << typed;
+    }
+
+    for (int i = 0; i < 4; ++i) Field(i)->clear();
     Field(0)->setFocus();
     QTest::keyClicks(Field(0), "300x.");
     EXPECT_EQ(std::pair(Field(0)->text(), Field(1)->hasFocus()), std::pair(QString("30"), true)) << "'.' moves on";
@@ -75,9 +88,11 @@ TEST_F(GetMacDialogTest, GetMacLooksUpOnTheChosenAdapterThenShowsTheMacReloadsTh
     // The address typed, the cycle's outcome, the address and adapter it is given, the edits and messages after.
     const std::tuple<const char*, GetMacOutcome, const char*, std::optional<int>, MacTexts, Texts> cases[] = {
         {"10...", GetMacOutcome::Found, "10.0.0.0", 2, FOUND, {}},
-        {"172...9", GetMacOutcome::NotFound, "172.0.0.9", 2, HAND_OFF, {"box: Load library fail"}},
+        {"172...9", GetMacOutcome::TableUnread, "172.0.0.9", 2, HAND_OFF, {"box: Load library fail"}},
+        {"172...9", GetMacOutcome::NotFound, "172.0.0.9", 2, HAND_OFF, {}},
         {"192.168.255.1", GetMacOutcome::NoPermission, "192.168.255.1", 2, typed, {"error box: Get MAC Address Error"}},
         {"192.168.255.1", GetMacOutcome::ProbeFailed, "192.168.255.1", {}, typed, {"error box: Get MAC Address Error"}},
+        {"192.168.255.1", GetMacOutcome::NoAdapter, "192.168.255.1", {}, HAND_OFF, {}},
         {"...", GetMacOutcome::Found, nullptr, {}, typed, {"box: Please, Enter IP Address"}}};
     for (const auto& [address, result, ip, index, edits, messages] : cases) {
         SCOPED_TRACE(address);
@@ -122,6 +137,17 @@ TEST_F(GetMacDialogTest, EnterAndExitStoreUpperCaseEditsEscapeDiscardsEnterOnGet
         EXPECT_EQ(session.MacHandOff.macText[1], stored ? "9A" : "02");
         EXPECT_EQ(session.MacHandOff.ready, 0);
     }
+}
+
+// "Exit" after a found MAC stores the edits and leaves ready set: the main
+// window's next tick takes the MAC.
+TEST_F(GetMacDialogTest, ExitAfterAFoundMacLeavesItForTheMainWindow) {
+    Open();
+    QTest::mouseClick(Control(id::GETMAC_GET), Qt::LeftButton);
+    QTest::mouseClick(Control(id::GETMAC_EXIT), Qt::LeftButton);
+    EXPECT_EQ(session.MacHandOff.ready, 1);
+    Tick();
+    EXPECT_EQ(Shown(id::MAC_BYTES), QStringList({"00", "0C", "29", "3A", "4B", "5C"}));
 }
 
 }  // namespace lq3860

@@ -2,6 +2,7 @@
 // Start-up state, the field rules as the window runs them on its events,
 // Enter, the tab order, what assistive tools find and the dialogs it opens.
 // The rules themselves are the field rules tests' business.
+#include "ui/qt_user_services.h"
 #include "window_fixture.h"
 
 namespace lq3860 {
@@ -36,6 +37,24 @@ TEST_F(WindowTest, KeyOfSixtyThreeCharactersPassesTheTransferAndSixtyFourAreRefu
         EXPECT_EQ(window->isVisible(), length == 64) << length;
         EXPECT_EQ(services.messages, length == 64 ? Texts{KEY_TOO_LONG_MESSAGE} : Texts{}) << length;
         ShowWindow();
+    }
+}
+
+// Enter on a focused push button presses it, as on Windows; on a list or in
+// an edit it is OK, which closes the window.
+TEST_F(ConnectedWindowTest, EnterPressesTheFocusedButtonAndElsewhereClosesTheWindow) {
+    const std::tuple<int, bool, Texts> cases[] = {{id::WRITE_PARA, true, {"Upload Parameter OK"}},
+                                                  {id::READ_PARA, true, {"Download Parameter OK"}},
+                                                  {id::MODE, false, {}},
+                                                  {mac[2], false, {}}};
+    for (const auto& [focusId, stays, messages] : cases) {
+        SCOPED_TRACE(focusId);
+        services.messages.clear();
+        ShowWindow();
+        Focus(Control(focusId));
+        QTest::keyClick(Control(focusId), Qt::Key_Return);
+        EXPECT_EQ(window->isVisible(), stays);
+        EXPECT_EQ(services.messages, messages);
     }
 }
 
@@ -118,6 +137,37 @@ TEST_F(WindowTest, MenuAndButtonOpenTheAboutBoxAndTheLookupDialog) {
     Click(id::GET_MAC_ADDRESS);
     EXPECT_EQ(seen.mid(0, 3), QStringList({"About LQ-3860 Utility", "", "LQ-3860 Utility Ver. 1.1"}));
     EXPECT_TRUE(seen.contains("Get MAC Address Dialog"));
+}
+
+// The message boxes of the Qt services: the window's own without an icon,
+// the Get MAC Address dialog's error with the error icon; each modal, under
+// the program's name, with one OK button.
+TEST_F(WindowTest, MessageBoxesCarryTheCaptionTheirIconAndAnOkButton) {
+    QtUserServices qt(QStringLiteral("lq3860-utility"));
+    QStringList seen;
+    const auto answer = [&seen] {
+        QWidget* modal = QApplication::activeModalWidget();
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        if (box == nullptr) {
+            seen << "no message box";
+            modal->close();
+            return;
+        }
+        seen << box->windowTitle() + "|" + box->text() + "|" + QString::number(box->icon()) + "|" +
+                    QString::number(box->standardButtons());
+        box->button(QMessageBox::Ok)->click();
+    };
+    QTimer::singleShot(0, answer);
+    qt.WindowMessage("Download Parameter OK");
+    QTimer::singleShot(0, answer);
+    qt.ApplicationMessage("Get MAC Address Error", true);
+    QTimer::singleShot(0, answer);
+    qt.ApplicationMessage("Please, Enter IP Address", false);
+    const QString none = QString::number(QMessageBox::NoIcon), error = QString::number(QMessageBox::Critical),
+                  ok = "|" + QString::number(QMessageBox::Ok);
+    EXPECT_EQ(seen, QStringList({"lq3860-utility|Download Parameter OK|" + none + ok,
+                                 "lq3860-utility|Get MAC Address Error|" + error + ok,
+                                 "lq3860-utility|Please, Enter IP Address|" + none + ok}));
 }
 
 }  // namespace lq3860

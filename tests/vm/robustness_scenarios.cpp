@@ -80,7 +80,7 @@ TEST_F(Robustness, TwoProgramsOnOneModuleTheSecondIsRefusedAndTheModuleKeepsTheF
         if (writerFirst) held = sets[run % 2];
         EXPECT_EQ(wrote, writerFirst ? "0|Upload Parameter OK\n|" : IN_USE_RUN);
         EXPECT_EQ(read, writerFirst ? IN_USE_RUN : "0|" + FormatConfiguration(held) + "|");
-        EXPECT_EQ(FileText(state), FormatConfiguration(held));
+        EXPECT_EQ(FileText(state), FormatConfiguration(held, EmptyText::Empty));
     }
 }
 
@@ -124,7 +124,7 @@ TEST_F(Robustness, UnpluggedSilentLateDoubledJunkAndShortRepliesNeverPassForAnsw
         EXPECT_EQ(run, expected);
         EXPECT_LT(took, limitMs);
         EXPECT_EQ(FileText(saved), "kept\r\n");
-        EXPECT_EQ(FileText(state), FormatConfiguration(moduleChanged ? OTHER_PARAMS : DEFAULTS));
+        EXPECT_EQ(FileText(state), FormatConfiguration(moduleChanged ? OTHER_PARAMS : DEFAULTS, EmptyText::Empty));
         ASSERT_TRUE(Unplug());
     }
     // The doubled replies a program leaves behind do not reach the next one.
