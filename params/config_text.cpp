@@ -196,5 +196,4 @@ ConfigLoadResult ParseConfiguration(std::string_view text, ModuleParamSet& param
     return {true, nullptr};
 }
 
-
 }  // namespace lq3860

@@ -70,11 +70,25 @@ TEST(ShellConventions, OneConventionForTheThreePrograms) {
     EXPECT_EQ(ReadWholeFile(dir.File("b.txt")), ReadWholeFile(dir.File("a.txt")));
 }
 
-TEST(ShellConventions, TheWindowWithoutADisplaySaysSo) {
-    const std::string said = "no display could be opened (set DISPLAY or WAYLAND_DISPLAY, or QT_QPA_PLATFORM)\n";
-    EXPECT_EQ(
-        RunProgram({"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "QT_QPA_PLATFORM", LQ3860_UTILITY_PATH}),
-        (ToolRun{1, "", "lq3860-utility: " + said}));
+// Without a display the window says so, then gives Qt's own reasons: the
+// platform plugin that could not connect, or the one that is not installed.
+TEST(ShellConventions, TheWindowWithoutADisplaySaysSoWithQtsReason) {
+    const std::string said =
+        "lq3860-utility: no display could be opened (set DISPLAY or WAYLAND_DISPLAY, or "
+        "QT_QPA_PLATFORM)\nlq3860-utility: Qt: ";
+    const std::pair<std::vector<std::string>, std::string> rows[] = {
+        {{"-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "QT_QPA_PLATFORM"}, "could not connect to display"},
+        {{"WAYLAND_DISPLAY=lq3860-none", "QT_QPA_PLATFORM=wayland"}, "\"wayland\""}};
+    for (const auto& [environment, reason] : rows) {
+        std::vector<std::string> command{"env"};
+        command.insert(command.end(), environment.begin(), environment.end());
+        command.push_back(LQ3860_UTILITY_PATH);
+        const ToolRun run = RunProgram(command);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_TRUE(run.out.empty());
+        EXPECT_TRUE(run.err.starts_with(said)) << run.err;
+        EXPECT_NE(run.err.find(reason), std::string::npos) << run.err;
+    }
 }
 
 // What bash offers for the words of a command line, the last one being

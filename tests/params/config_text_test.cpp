@@ -153,8 +153,8 @@ TEST(ConfigParse, ByteOrderMarks) {
     for (const std::string& loaded : {"\xEF\xBB\xBF" + text, utf16(text, true), utf16(text, false)})
         ExpectParse(loaded, params);
     // PowerShell's ">" takes the tool's 0xE9 through code page 437 as U+0398.
-    for (const std::string& refused : {utf16(text, true, u'\u0398'), utf16(text, false, u'\u0100'),
-                                       utf16(text, true) + "\n"})
+    for (const std::string& refused :
+         {utf16(text, true, u'\u0398'), utf16(text, false, u'\u0100'), utf16(text, true) + "\n"})
         ExpectParse(refused, Sentinel(), WIDE_TEXT_FILE_MESSAGE);
 }
 
