@@ -23,7 +23,7 @@ int PrepareWrite(const ToolContext& context, WriteRequest& request) {
         file == STANDARD_STREAM ? LoadConfigurationInput(request.params) : LoadConfigurationFile(file, request.params);
     if (!loaded.ok) {
         context.Message(FileMessage(context.line.configFile, loaded.message, loaded.reason));
-        return EXIT_REFUSED_INPUT;
+        return EXIT_FILE;
     }
     request.fields = StartFields();
     ParamsToFields(request.params, request.fields);
@@ -33,7 +33,7 @@ int PrepareWrite(const ToolContext& context, WriteRequest& request) {
     const KeyCheck key = CheckKeyLength(request.fields.encryptionSelection, request.fields.keyText.size());
     if (key.verdict == KeyVerdict::Refused) {
         context.Message(key.message);
-        return EXIT_REFUSED_INPUT;
+        return EXIT_FILE;
     }
     return EXIT_OK;
 }
@@ -44,19 +44,13 @@ int SendWrite(const ToolContext& context, ModuleAccess& access, const WriteReque
     if (const int status = access.OpenSelectedModule(); status != EXIT_OK) return status;
     ModuleLink& link = access.GetSession().link;
     HidReport reply{};
-    if (AnnounceUpload(link, reply) != AnnounceOutcome::Acknowledged) {
-        context.Message(UPLOAD_NG_MESSAGE);
-        return EXIT_MODULE_FAILURE;
-    }
+    if (AnnounceUpload(link, reply) != AnnounceOutcome::Acknowledged) return access.FailLink(UPLOAD_NG_MESSAGE);
     ParamFields fields = request.fields;  // collecting fills empty MAC fields
     FieldsToParams(fields, params);
-    if (!SendParamReports(link, params, [](int) {})) {
-        context.Message(UPLOAD_NG_MESSAGE);
-        return EXIT_MODULE_FAILURE;
-    }
-    if (!access.MemoryKept()) return EXIT_MODULE_FAILURE;
+    if (!SendParamReports(link, params, [](int) {})) return access.FailLink(UPLOAD_NG_MESSAGE);
+    if (const int status = access.MemoryStatus(); status != EXIT_OK) return status;
     if (context.line.json) {
-        context.PrintJson(ParamsJson(params).AddText("result", UPLOAD_OK_MESSAGE));
+        access.PrintJson(ParamsJson(params).AddText("result", UPLOAD_OK_MESSAGE));
     } else {
         context.out << UPLOAD_OK_MESSAGE << '\n';
     }
