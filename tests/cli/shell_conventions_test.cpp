@@ -6,6 +6,8 @@
 #include <sstream>
 
 #include "cli/command_line.h"
+#include "cli/exit_codes.h"
+#include "cli/usage_text.h"
 #include "lq3860_version.h"
 #include "tool_fixture.h"
 #include "uhid_sim/program_options.h"
@@ -68,6 +70,29 @@ TEST(ShellConventions, OneConventionForTheThreePrograms) {
                           LQ3860CTL_PATH, dir.File("a.txt"), dir.File("b.txt")}),
               (ToolRun{0, "Upload Parameter OK\n", ""}));
     EXPECT_EQ(ReadWholeFile(dir.File("b.txt")), ReadWholeFile(dir.File("a.txt")));
+}
+
+// The exit statuses and error codes are one table: the help prints it, and
+// the README and the man page show the same rows.
+TEST(ShellConventions, ExitStatusesAndErrorCodesAreOneTableEverywhere) {
+    std::string readme;
+    std::istringstream lines(ExitStatusHelp());
+    for (std::string line; std::getline(lines, line);) readme += "    " + line + "\n";
+    EXPECT_NE(ReadWholeFile(LQ3860_README).find(readme), std::string::npos) << readme;
+    const auto roff = [](std::string text) {
+        for (std::size_t at = text.find('-'); at != std::string::npos; at = text.find('-', at + 2))
+            text.insert(at, "\\");
+        return text;
+    };
+    std::string statuses, codes;
+    for (const ExitStatusMeaning& row : EXIT_STATUSES)
+        statuses += ".TP\n.B " + std::to_string(row.status) + "\n" + roff(row.meaning) + "\n";
+    for (const ToolErrorCode& row : ERROR_CODES)
+        codes +=
+            ".TP\n.BR " + roff(row.code) + " \" (" + std::to_string(row.status) + ")\"\n" + roff(row.meaning) + "\n";
+    const std::string page = ReadWholeFile(LQ3860CTL_MAN_PAGE);
+    EXPECT_NE(page.find(statuses), std::string::npos) << statuses;
+    EXPECT_NE(page.find(codes), std::string::npos) << codes;
 }
 
 // Without a display the window says so, then gives Qt's own reasons: the
