@@ -27,8 +27,12 @@ int PrepareWrite(const ToolContext& context, WriteRequest& request) {
     }
     request.fields = StartFields();
     ParamsToFields(request.params, request.fields);
-    // The window refuses an SSID it cannot send whole, then sends its first 20 characters.
-    if (request.fields.ssidText.size() > SSID_SENT_LENGTH) context.Message(SSID_TOO_LONG_MESSAGE);
+    // What the rules change of the file is said, as the window refuses an
+    // SSID it cannot send whole and then sends its first 20 characters.
+    ModuleParamSet sent = request.params;
+    ParamFields collected = request.fields;
+    FieldsToParams(collected, sent);
+    for (const std::string& change : RuleChanges(request.params, sent)) context.Message(change);
 
     const KeyCheck key = CheckKeyLength(request.fields.encryptionSelection, request.fields.keyText.size());
     if (key.verdict == KeyVerdict::Refused) {

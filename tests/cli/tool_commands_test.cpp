@@ -86,10 +86,14 @@ TEST_F(Tool, SignalLevelOutsideZeroToThreeShowsItsByte) {
 }
 
 // Ad-Hoc with a stored WPA encryption and channel 0 goes out as 255 on
-// channel 1; an SSID over 20 characters is refused with a message, then cut.
+// channel 1; an SSID over 20 characters is cut; each change is said.
 TEST_F(Tool, WriteAppliesTheWindowFieldRules) {
     EXPECT_EQ(Sim({"write", File("in.txt", ConfigText("01,00,03,", "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123", "passphrase"))}),
-              (ToolRun{0, "Upload Parameter OK\n", Said(SSID_TOO_LONG_MESSAGE)}));
+              (ToolRun{0, "Upload Parameter OK\n",
+                       Said("The channel 0 is not offered under Ad-Hoc: sent as 1.") +
+                           Said("The encryption 3 (WPA-PSK(TKIP)) is not offered under Ad-Hoc: sent as 255 (no "
+                                "selection).") +
+                           Said(SSID_TOO_LONG_MESSAGE)}));
     EXPECT_EQ(ReadWholeFile(memory_), ConfigText("01,01,255,", "ABCDEFGHIJKLMNOPQRST", "passphrase"));
 }
 
