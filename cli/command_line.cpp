@@ -9,19 +9,52 @@ namespace lq3860 {
 
 namespace {
 
-enum ToolOptionId { HELP, VERSION, VERBOSE, JSON, ALL, SIMULATE, DEVICE, SAVE, ADAPTER, COMPLETION };
-
-constexpr OptionEntry TOOL_OPTIONS[] = {
-    {SIMULATE, "--simulate", 0, OptionValue::InlineOnly, "FILE", CompleteAs::File},
-    {DEVICE, "--device", 0, OptionValue::Required, "N", CompleteAs::Module},
-    {ALL, "--all"},
-    {JSON, "--json"},
-    {SAVE, "--save", 0, OptionValue::Required, "FILE", CompleteAs::File},
-    {ADAPTER, "--adapter", 0, OptionValue::Required, "NAME"},
-    {VERBOSE, "--verbose", 'v'},
-    {HELP, "--help", 'h'},
-    {VERSION, "--version", 'V'},
-    {COMPLETION, "--completion", 0, OptionValue::Required, "SHELL", CompleteAs::Nothing, true},
+constexpr Option<ToolOption> TOOL_OPTIONS[] = {
+    {ToolOption::Simulate,
+     {.name = "--simulate",
+      .value = OptionValue::InlineOnly,
+      .valueName = "FILE",
+      .complete = CompleteAs::File,
+      .help = "use simulated modules instead of hardware (one, or as\n"
+              "many as --modules says); FILE is the older spelling of\n"
+              "--state FILE"}},
+    {ToolOption::Device,
+     {.name = "--device",
+      .value = OptionValue::Required,
+      .valueName = "N",
+      .complete = CompleteAs::Module,
+      .help = "the module in slot N of the list (0-based, default 0), or\n"
+              "the one with that device path or product name (or the\n"
+              "start of one name)"}},
+    {ToolOption::All,
+     {.name = "--all",
+      .help = "info, signal, read or write on every listed module at\n"
+              "once, each on its own link; every result line and\n"
+              "message starts with the slot, a tab, the name and a tab;\n"
+              "with --json one array of objects (slot, name, status and\n"
+              "the command's fields, or error); read --save FILE writes\n"
+              "one file per module, the slot before the extension\n"
+              "(FILE.txt -> FILE-0.txt, FILE-1.txt, ...); the exit\n"
+              "status is the highest of the modules', 1 when more\n"
+              "modules are attached than the 10 it works on"}},
+    {ToolOption::Json,
+     {.name = "--json",
+      .help = "print one JSON object per command instead of text lines\n"
+              "(nothing on stdout when the command fails)"}},
+    // --save and --adapter: the help of their commands describes them.
+    {ToolOption::Save,
+     {.name = "--save", .value = OptionValue::Required, .valueName = "FILE", .complete = CompleteAs::File}},
+    {ToolOption::Adapter, {.name = "--adapter", .value = OptionValue::Required, .valueName = "NAME"}},
+    {ToolOption::Verbose,
+     {.name = "--verbose",
+      .letter = 'v',
+      .help = "the link's debug texts (\"HID_Open\", \"OK\", \"NG\", ...) to\n"
+              "stderr as they happen"}},
+    {ToolOption::Help,
+     {.name = "--help", .letter = 'h', .help = "this text; COMMAND --help: the help of that command"}},
+    {ToolOption::Version, {.name = "--version", .letter = 'V', .help = "the program's version"}},
+    {ToolOption::Completion,
+     {.name = "--completion", .value = OptionValue::Required, .valueName = "SHELL", .hidden = true}},
 };
 
 struct CommandName {
@@ -73,13 +106,12 @@ std::string Quoted(std::string_view text) {
 
 }  // namespace
 
-std::span<const OptionEntry> ToolOptionTable() {
-    static const std::vector<OptionEntry> table = [] {
-        std::vector<OptionEntry> options(std::begin(TOOL_OPTIONS), std::end(TOOL_OPTIONS));
-        const std::span<const OptionEntry> simulation = SimulationOptionTable();
-        options.insert(options.end(), simulation.begin(), simulation.end());
-        return options;
-    }();
+std::span<const Option<ToolOption>> ToolOptions() {
+    return TOOL_OPTIONS;
+}
+
+const OptionList& ToolOptionTable() {
+    static const OptionList table = ListOptions(TOOL_OPTIONS, SimulationOptionTable());
     return table;
 }
 
@@ -105,20 +137,19 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
             positional.push_back(item.value);
             continue;
         }
-        const std::string name(item.option->name);
-        if (IsSimulationOption(*item.option)) {
+        if (const Option<SimulationOption>* simulation = RowOf(SimulationOptionTable(), item.option)) {
             std::string error;
-            if (!TakeSimulationOption(item, line.simulation, error)) return Refuse(error);
-            simulationOption = name;
+            if (!TakeSimulationOption(*simulation, item.value, line.simulation, error)) return Refuse(error);
+            simulationOption = item.option->name;
             continue;
         }
-        switch (item.option->id) {
-            case HELP: help = true; break;
-            case VERSION: version = true; break;
-            case VERBOSE: line.verbose = true; break;
-            case JSON: line.json = true; break;
-            case ALL: line.all = true; break;
-            case SIMULATE:
+        switch (RowOf(TOOL_OPTIONS, item.option)->id) {
+            case ToolOption::Help: help = true; break;
+            case ToolOption::Version: version = true; break;
+            case ToolOption::Verbose: line.verbose = true; break;
+            case ToolOption::Json: line.json = true; break;
+            case ToolOption::All: line.all = true; break;
+            case ToolOption::Simulate:
                 line.simulate = true;
                 // "--simulate=FILE" is the older spelling of "--simulate --state FILE".
                 if (item.hasValue) {
@@ -126,21 +157,21 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
                     line.simulation.stateFile = item.value;
                 }
                 break;
-            case DEVICE:
+            case ToolOption::Device:
                 deviceGiven = true;
                 if (item.value.empty()) return Refuse("--device needs a slot N, a device path or a product name");
                 line.deviceText.clear();
                 if (!ParseDeviceIndex(item.value, line.deviceIndex)) line.deviceText = item.value;
                 break;
-            case SAVE:
+            case ToolOption::Save:
                 if (item.value.empty()) return Refuse("--save needs a FILE");
                 saveFile = item.value;
                 break;
-            case ADAPTER:
+            case ToolOption::Adapter:
                 if (item.value.empty()) return Refuse("--adapter needs an interface NAME");
                 line.adapterName = item.value;
                 break;
-            default:
+            case ToolOption::Completion:
                 if (item.value != "bash" && item.value != "zsh") return Refuse("--completion needs bash or zsh");
                 line.command = ToolCommand::Completion;
                 line.completionShell = item.value;

@@ -8,11 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "program/completion_script.h"
+#include "program/options.h"
 #include "simulated_module/simulation_options.h"
-#include "types/command_options.h"
-#include "types/completion_script.h"
 
 namespace lq3860 {
+
+enum class ToolOption { Simulate, Device, All, Json, Save, Adapter, Verbose, Help, Version, Completion };
 
 enum class ToolCommand { Help, Version, Completion, List, Info, Signal, Read, Write, GetMac };
 
@@ -41,8 +43,10 @@ struct ParseResult {
 
 ParseResult ParseCommandLine(const std::vector<std::string>& arguments);
 
-// The tables the parser reads, for the shells' completion.
-std::span<const OptionEntry> ToolOptionTable();
+// The tool's own options, and with them the simulated module's: the list
+// the parser reads, for the help text and the shells' completion.
+std::span<const Option<ToolOption>> ToolOptions();
+const OptionList& ToolOptionTable();
 std::vector<CommandEntry> ToolCommandTable();
 
 }  // namespace lq3860

@@ -2,7 +2,7 @@
 // The process of lq3860ctl on Linux: the arguments are bytes already, and
 // the standard streams pass bytes unchanged, to a terminal too.
 #include "cli/console.h"
-#include "types/standard_output.h"
+#include "program/standard_output.h"
 
 #include <unistd.h>
 

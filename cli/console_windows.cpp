@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "cli/console.h"
-#include "types/standard_output.h"
+#include "program/standard_output.h"
 #include "types/wide_text_windows.h"
 
 namespace lq3860 {

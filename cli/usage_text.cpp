@@ -50,33 +50,8 @@ constexpr CommandHelp COMMAND_HELP[] = {
 
 constexpr const char* USAGE_LINE = "Usage: lq3860ctl [OPTION]... COMMAND [ARGS]\n";
 
-constexpr const char* OPTIONS_TEXT =
-    R"(Options:
-  --simulate[=FILE]  use simulated modules instead of hardware (one, or as
-                     many as --modules says); FILE is the older spelling of
-                     --state FILE
-  --device N         the module in slot N of the list (0-based, default 0), or
-                     the one with that device path or product name (or the
-                     start of one name)
-  --all              info, signal, read or write on every listed module at
-                     once, each on its own link; every result line and
-                     message starts with the slot, a tab, the name and a tab;
-                     with --json one array of objects (slot, name, status and
-                     the command's fields, or error); read --save FILE writes
-                     one file per module, the slot before the extension
-                     (FILE.txt -> FILE-0.txt, FILE-1.txt, ...); the exit
-                     status is the highest of the modules', 1 when more
-                     modules are attached than the 10 it works on
-  --json             print one JSON object per command instead of text lines
-                     (nothing on stdout when the command fails)
-  -v, --verbose      the link's debug texts ("HID_Open", "OK", "NG", ...) to
-                     stderr as they happen
-  -h, --help         this text; COMMAND --help: the help of that command
-  -V, --version      the program's version
-Options take their value as --option VALUE or --option=VALUE.
-
-The simulated module (with --simulate):
-)";
+// The column the help of the tool's own options starts at.
+constexpr std::size_t OPTION_HELP_COLUMN = 21;
 
 constexpr const char* CLOSING_TEXT =
     R"(
@@ -154,7 +129,11 @@ std::string HelpText(std::optional<ToolCommand> topic) {
         }
         text += lines;
     }
-    return text + "\n" + OPTIONS_TEXT + SIMULATION_OPTIONS_HELP + CLOSING_TEXT + ExitStatusHelp();
+    return text + "\nOptions:\n" + OptionsHelp(ListOptions(ToolOptions()), OPTION_HELP_COLUMN) +
+           "Options take their value as --option VALUE or --option=VALUE.\n\n"
+           "The simulated module (with --simulate):\n" +
+           OptionsHelp(ListOptions(SimulationOptionTable()), SIMULATION_HELP_COLUMN) + CLOSING_TEXT +
+           ExitStatusHelp();
 }
 
 }  // namespace lq3860

@@ -21,98 +21,95 @@ bool ParseCount(std::string_view text, int minimum, int maximum, int& value) {
     return error == std::errc() && end == text.data() + text.size() && value >= minimum && value <= maximum;
 }
 
-}  // namespace
-
-const char* const SIMULATION_OPTIONS_HELP =
-    "  --name TEXT           product name of the simulated module\n"
-    "  --no-name             the module has no product name\n"
-    "  --silent              the module takes every report but never answers\n"
-    "  --unplug-after N      the module answers N output reports, then is gone\n"
-    "  --reply-delay MS      every answer leaves the module MS milliseconds after\n"
-    "                        its report (0 to 60000)\n"
-    "  --double-replies      every answer is sent twice\n"
-    "  --garbage-replies     every answer carries junk bytes instead of the reply\n"
-    "  --short-replies N     every answer carries only its first N payload bytes\n"
-    "                        (1 to 63) instead of all 64 (lq3860-sim declares its\n"
-    "                        input reports that short: the kernel drops shorter\n"
-    "                        ones)\n"
-    "  --state FILE          keep the module's parameter set in FILE (a\n"
-    "                        configuration file: read at start, a missing file\n"
-    "                        means the module's defaults; written back when the\n"
-    "                        module accepts an upload)\n"
-    "  --modules N           N modules (default 1, at most 32), alike but each with\n"
-    "                        its own memory; with --state FILE each keeps its own\n"
-    "                        file, numbered before the extension: cfg.txt ->\n"
-    "                        cfg-0.txt, cfg-1.txt, ...; lq3860ctl works on the\n"
-    "                        first 10 and says when more are attached\n";
-
-namespace {
-
-enum SimulationOptionId {
-    NAME = SIMULATION_OPTION_IDS,
-    NO_NAME,
-    SILENT,
-    UNPLUG_AFTER,
-    REPLY_DELAY,
-    DOUBLE_REPLIES,
-    GARBAGE_REPLIES,
-    SHORT_REPLIES,
-    STATE,
-    MODULES,
-};
-
-constexpr OptionEntry SIMULATION_OPTION_TABLE[] = {
-    {NAME, "--name", 0, OptionValue::Required, "TEXT"},
-    {NO_NAME, "--no-name"},
-    {SILENT, "--silent"},
-    {UNPLUG_AFTER, "--unplug-after", 0, OptionValue::Required, "N"},
-    {REPLY_DELAY, "--reply-delay", 0, OptionValue::Required, "MS"},
-    {DOUBLE_REPLIES, "--double-replies"},
-    {GARBAGE_REPLIES, "--garbage-replies"},
-    {SHORT_REPLIES, "--short-replies", 0, OptionValue::Required, "N"},
-    {STATE, "--state", 0, OptionValue::Required, "FILE", CompleteAs::File},
-    {MODULES, "--modules", 0, OptionValue::Required, "N"},
+constexpr Option<SimulationOption> SIMULATION_OPTION_TABLE[] = {
+    {SimulationOption::Name,
+     {.name = "--name",
+      .value = OptionValue::Required,
+      .valueName = "TEXT",
+      .help = "product name of the simulated module"}},
+    {SimulationOption::NoName, {.name = "--no-name", .help = "the module has no product name"}},
+    {SimulationOption::Silent, {.name = "--silent", .help = "the module takes every report but never answers"}},
+    {SimulationOption::UnplugAfter,
+     {.name = "--unplug-after",
+      .value = OptionValue::Required,
+      .valueName = "N",
+      .help = "the module answers N output reports, then is gone"}},
+    {SimulationOption::ReplyDelay,
+     {.name = "--reply-delay",
+      .value = OptionValue::Required,
+      .valueName = "MS",
+      .help = "every answer leaves the module MS milliseconds after\n"
+              "its report (0 to 60000)"}},
+    {SimulationOption::DoubleReplies, {.name = "--double-replies", .help = "every answer is sent twice"}},
+    {SimulationOption::GarbageReplies,
+     {.name = "--garbage-replies", .help = "every answer carries junk bytes instead of the reply"}},
+    {SimulationOption::ShortReplies,
+     {.name = "--short-replies",
+      .value = OptionValue::Required,
+      .valueName = "N",
+      .help = "every answer carries only its first N payload bytes\n"
+              "(1 to 63) instead of all 64 (lq3860-sim declares its\n"
+              "input reports that short: the kernel drops shorter\n"
+              "ones)"}},
+    {SimulationOption::State,
+     {.name = "--state",
+      .value = OptionValue::Required,
+      .valueName = "FILE",
+      .complete = CompleteAs::File,
+      .help = "keep the module's parameter set in FILE (a\n"
+              "configuration file: read at start, a missing file\n"
+              "means the module's defaults; written back when the\n"
+              "module accepts an upload)"}},
+    {SimulationOption::Modules,
+     {.name = "--modules",
+      .value = OptionValue::Required,
+      .valueName = "N",
+      .help = "N modules (default 1, at most 32), alike but each with\n"
+              "its own memory; with --state FILE each keeps its own\n"
+              "file, numbered before the extension: cfg.txt ->\n"
+              "cfg-0.txt, cfg-1.txt, ...; lq3860ctl works on the\n"
+              "first 10 and says when more are attached"}},
 };
 
 }  // namespace
 
-std::span<const OptionEntry> SimulationOptionTable() {
+std::span<const Option<SimulationOption>> SimulationOptionTable() {
     return SIMULATION_OPTION_TABLE;
 }
 
-bool TakeSimulationOption(const ParsedArgument& item, SimulationOptions& options, std::string& error) {
-    const std::string name(item.option->name);
+bool TakeSimulationOption(const Option<SimulationOption>& option, const std::string& value, SimulationOptions& options,
+                          std::string& error) {
+    const std::string name(option.entry.name);
     const auto refuse = [&error](std::string reason) {
         error = std::move(reason);
         return false;
     };
     // A number from `minimum` to `maximum`, or the refusal that names the range.
-    const auto number = [&](int minimum, int maximum, int& value) {
-        if (ParseCount(item.value, minimum, maximum, value)) return true;
+    const auto number = [&](int minimum, int maximum, int& target) {
+        if (ParseCount(value, minimum, maximum, target)) return true;
         error = name + " needs a number from " + std::to_string(minimum) + " to " + std::to_string(maximum);
         return false;
     };
-    switch (item.option->id) {
-        case NO_NAME: options.name = std::string(); return true;
-        case SILENT: options.faults.silent = true; return true;
-        case DOUBLE_REPLIES: options.faults.doubleReplies = true; return true;
-        case GARBAGE_REPLIES: options.faults.garbageReplies = true; return true;
-        case NAME:
-            if (item.value.empty() || item.value.size() > MAX_NAME_LENGTH) {
-                return refuse("--name needs 1 to 127 characters");
-            }
-            options.name = item.value;
-            return true;
-        case UNPLUG_AFTER: return number(0, MAX_UNPLUG_AFTER, options.faults.unplugAfterReports);
-        case REPLY_DELAY: return number(0, MAX_REPLY_DELAY_MS, options.faults.replyDelayMs);
+    switch (option.id) {
+        case SimulationOption::NoName: options.name = std::string(); break;
+        case SimulationOption::Silent: options.faults.silent = true; break;
+        case SimulationOption::DoubleReplies: options.faults.doubleReplies = true; break;
+        case SimulationOption::GarbageReplies: options.faults.garbageReplies = true; break;
+        case SimulationOption::Name:
+            if (value.empty() || value.size() > MAX_NAME_LENGTH) return refuse("--name needs 1 to 127 characters");
+            options.name = value;
+            break;
+        case SimulationOption::UnplugAfter: return number(0, MAX_UNPLUG_AFTER, options.faults.unplugAfterReports);
+        case SimulationOption::ReplyDelay: return number(0, MAX_REPLY_DELAY_MS, options.faults.replyDelayMs);
         // The kernel drops an empty input report, so a short reply keeps one byte.
-        case SHORT_REPLIES: return number(1, MAX_REPLY_PAYLOAD, options.faults.replyPayloadBytes);
-        case STATE:
-            if (item.value.empty()) return refuse("--state needs a FILE");
-            options.stateFile = item.value;
-            return true;
-        default: return number(1, MAX_SIMULATED_MODULES, options.modules);
+        case SimulationOption::ShortReplies: return number(1, MAX_REPLY_PAYLOAD, options.faults.replyPayloadBytes);
+        case SimulationOption::State:
+            if (value.empty()) return refuse("--state needs a FILE");
+            options.stateFile = value;
+            break;
+        case SimulationOption::Modules: return number(1, MAX_SIMULATED_MODULES, options.modules);
     }
+    return true;
 }
 
 std::string NumberedFileName(const std::string& path, int number) {

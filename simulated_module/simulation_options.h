@@ -6,14 +6,12 @@
 #include <span>
 #include <string>
 
+#include "program/options.h"
 #include "simulated_module/simulated_module.h"
-#include "types/command_options.h"
 
 namespace lq3860 {
 
 inline constexpr int MAX_SIMULATED_MODULES = 32;
-// The ids of the options below start here; a program numbers its own below.
-inline constexpr int SIMULATION_OPTION_IDS = 100;
 
 struct SimulationOptions {
     std::optional<std::string> name;  // product name; nullopt: the program's default, "": none
@@ -22,20 +20,30 @@ struct SimulationOptions {
     int modules = 1;        // how many modules, alike but each with its own memory
 };
 
+enum class SimulationOption {
+    Name,
+    NoName,
+    Silent,
+    UnplugAfter,
+    ReplyDelay,
+    DoubleReplies,
+    GarbageReplies,
+    ShortReplies,
+    State,
+    Modules,
+};
+
 // --name TEXT, --no-name, --silent, --unplug-after N, --reply-delay MS,
 // --double-replies, --garbage-replies, --short-replies N, --state FILE and
-// --modules N, for a program's option table.
-std::span<const OptionEntry> SimulationOptionTable();
-inline bool IsSimulationOption(const OptionEntry& option) {
-    return option.id >= SIMULATION_OPTION_IDS;
-}
+// --modules N, for a program's option list.
+std::span<const Option<SimulationOption>> SimulationOptionTable();
+// The column their help text starts at, in every program.
+inline constexpr std::size_t SIMULATION_HELP_COLUMN = 24;
 
 // Takes one parsed option of that table; false with the reason in `error`
 // when its value is refused.
-bool TakeSimulationOption(const ParsedArgument& item, SimulationOptions& options, std::string& error);
-
-// The lines of the options' help text, indented by two blanks.
-extern const char* const SIMULATION_OPTIONS_HELP;
+bool TakeSimulationOption(const Option<SimulationOption>& option, const std::string& value, SimulationOptions& options,
+                          std::string& error);
 
 // `path` with "-<number>" before its extension: cfg.txt -> cfg-3.txt,
 // cfg -> cfg-3, dir.d/cfg -> dir.d/cfg-3.

@@ -17,9 +17,9 @@
 
 #include "device/terminal_text.h"
 #include "lq3860_version.h"
-#include "types/command_options.h"
-#include "types/completion_script.h"
-#include "types/standard_output.h"
+#include "program/completion_script.h"
+#include "program/options.h"
+#include "program/standard_output.h"
 #include "uhid_sim/program_options.h"
 #include "uhid_sim/uhid_device.h"
 #include "uhid_sim/uhid_module.h"

@@ -9,7 +9,36 @@ namespace lq3860 {
 
 namespace {
 
-enum SimOptionId { VENDOR, PRODUCT, SECOND_COLLECTION, COUNT, HELP, VERSION, COMPLETION };
+// How the devices present themselves; the simulated module's options follow
+// them in the help, then the program's own.
+constexpr Option<SimOption> DEVICE_OPTIONS[] = {
+    {SimOption::Vendor,
+     {.name = "--vendor", .value = OptionValue::Required, .valueName = "HEX", .help = "USB vendor id (default 7e3a)"}},
+    {SimOption::Product,
+     {.name = "--product",
+      .value = OptionValue::Required,
+      .valueName = "HEX",
+      .help = "USB product id (default 3860)"}},
+    {SimOption::SecondCollection,
+     {.name = "--second-collection",
+      .help = "add a second application collection with usage\n"
+              "0x0002"}},
+    {SimOption::Count,
+     {.name = "--count",
+      .value = OptionValue::Required,
+      .valueName = "N",
+      .help = "the older spelling of --modules N"}},
+};
+
+constexpr Option<SimOption> PROGRAM_OPTIONS[] = {
+    {SimOption::Help, {.name = "--help", .letter = 'h', .help = "show this text"}},
+    {SimOption::Version, {.name = "--version", .letter = 'V', .help = "show the program's version"}},
+    {SimOption::Completion,
+     {.name = "--completion", .value = OptionValue::Required, .valueName = "SHELL", .hidden = true}},
+};
+
+// The column the help text starts at, the simulated module's too.
+constexpr std::size_t HELP_COLUMN = SIMULATION_HELP_COLUMN;
 
 bool ParseNumber(std::string_view text, int base, long long maximum, long long& value) {
     if (base == 16 && (text.starts_with("0x") || text.starts_with("0X"))) text.remove_prefix(2);
@@ -25,15 +54,8 @@ std::string SimUsage() {
                "Usage: lq3860-sim [OPTION]...\n"
                "Creates virtual LQ-3860 modules on the kernel's HID stack through /dev/uhid\n"
                "and answers the utility like a real module until interrupted.\n"
-               "\n"
-               "  --vendor HEX          USB vendor id (default 7e3a)\n"
-               "  --product HEX         USB product id (default 3860)\n"
-               "  --second-collection   add a second application collection with usage\n"
-               "                        0x0002\n"
-               "  --count N             the older spelling of --modules N\n") +
-           SIMULATION_OPTIONS_HELP +
-           "  -h, --help            show this text\n"
-           "  -V, --version         show the program's version\n"
+               "\n") +
+           OptionsHelp(SimOptionTable(), HELP_COLUMN) +
            "\n"
            "The default product name is \"" +
            VIRTUAL_MODULE_NAME +
@@ -42,21 +64,8 @@ std::string SimUsage() {
            "Needs read and write access to /dev/uhid (usually root).\n";
 }
 
-std::span<const OptionEntry> SimOptionTable() {
-    static const std::vector<OptionEntry> table = [] {
-        std::vector<OptionEntry> options = {
-            {VENDOR, "--vendor", 0, OptionValue::Required, "HEX"},
-            {PRODUCT, "--product", 0, OptionValue::Required, "HEX"},
-            {SECOND_COLLECTION, "--second-collection"},
-            {COUNT, "--count", 0, OptionValue::Required, "N"},
-            {HELP, "--help", 'h'},
-            {VERSION, "--version", 'V'},
-            {COMPLETION, "--completion", 0, OptionValue::Required, "SHELL", CompleteAs::Nothing, true},
-        };
-        const std::span<const OptionEntry> simulation = SimulationOptionTable();
-        options.insert(options.end(), simulation.begin(), simulation.end());
-        return options;
-    }();
+const OptionList& SimOptionTable() {
+    static const OptionList table = ListOptions(DEVICE_OPTIONS, SimulationOptionTable(), PROGRAM_OPTIONS);
     return table;
 }
 
@@ -73,28 +82,31 @@ SimOptionsResult ParseSimOptions(const std::vector<std::string>& arguments) {
         if (item.option == nullptr) return refuse(UnexpectedArgumentError(item.value));
         long long number = 0;
         std::string error;
-        if (IsSimulationOption(*item.option)) {
-            if (!TakeSimulationOption(item, options.module, error)) return refuse(error);
+        if (const Option<SimulationOption>* simulation = RowOf(SimulationOptionTable(), item.option)) {
+            if (!TakeSimulationOption(*simulation, item.value, options.module, error)) return refuse(error);
             continue;
         }
-        switch (item.option->id) {
-            case HELP: options.help = true; break;
-            case VERSION: options.version = true; break;
-            case SECOND_COLLECTION: options.secondCollection = true; break;
-            case VENDOR:
-            case PRODUCT:
+        const Option<SimOption>* own = RowOf(DEVICE_OPTIONS, item.option);
+        if (own == nullptr) own = RowOf(PROGRAM_OPTIONS, item.option);
+        switch (own->id) {
+            case SimOption::Help: options.help = true; break;
+            case SimOption::Version: options.version = true; break;
+            case SimOption::SecondCollection: options.secondCollection = true; break;
+            case SimOption::Vendor:
+            case SimOption::Product:
                 if (!ParseNumber(item.value, 16, 0xffff, number)) {
                     return refuse(std::string(item.option->name) + " needs a hexadecimal number up to ffff");
                 }
-                (item.option->id == VENDOR ? options.vendorId : options.productId) = static_cast<std::uint16_t>(number);
+                (own->id == SimOption::Vendor ? options.vendorId : options.productId) =
+                    static_cast<std::uint16_t>(number);
                 break;
-            case COUNT:
+            case SimOption::Count:
                 if (!ParseNumber(item.value, 10, MAX_SIMULATED_MODULES, number) || number == 0) {
                     return refuse("--count needs a number from 1 to " + std::to_string(MAX_SIMULATED_MODULES));
                 }
                 options.module.modules = static_cast<int>(number);
                 break;
-            default:
+            case SimOption::Completion:
                 if (item.value != "bash" && item.value != "zsh") return refuse("--completion needs bash or zsh");
                 options.completionShell = item.value;
         }

@@ -15,6 +15,8 @@ namespace lq3860 {
 
 inline constexpr const char* VIRTUAL_MODULE_NAME = "LQ-3860 (virtual)";
 
+enum class SimOption { Vendor, Product, SecondCollection, Count, Help, Version, Completion };
+
 struct SimOptions {
     SimulationOptions module;  // name, faults, state file and number of the modules
     std::uint16_t vendorId = LQ3860_VENDOR_ID;
@@ -36,8 +38,8 @@ struct SimOptionsResult {
 
 // `arguments` without the program's name.
 SimOptionsResult ParseSimOptions(const std::vector<std::string>& arguments);
-// The table that parser reads, for the shells' completion.
-std::span<const OptionEntry> SimOptionTable();
+// The options that parser reads, for the help text and the shells' completion.
+const OptionList& SimOptionTable();
 
 // The --help text.
 std::string SimUsage();

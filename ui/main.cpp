@@ -10,39 +10,14 @@
 
 #include "device/terminal_text.h"
 #include "lq3860_version.h"
-#include "types/command_options.h"
-#include "types/standard_output.h"
+#include "program/options.h"
+#include "program/standard_output.h"
 #include "ui/host_display.h"
 #include "ui/start_up_messages.h"
 #include "ui/utility_app.h"
+#include "ui/window_options.h"
 
 namespace {
-
-enum OptionId { HELP, VERSION, VERBOSE, SIMULATE, SCREENSHOT };
-
-// The conventions of lq3860ctl and lq3860-sim, from the same kind of table.
-constexpr lq3860::OptionEntry OPTIONS[] = {
-    {SIMULATE, "--simulate"},
-    {SCREENSHOT, "--screenshot", 0, lq3860::OptionValue::Required, "FILE", lq3860::CompleteAs::File},
-    {VERBOSE, "--verbose", 'v'},
-    {HELP, "--help", 'h'},
-    {VERSION, "--version", 'V'},
-};
-
-constexpr const char* HELP_TEXT =
-    "Usage: lq3860-utility [OPTION]...\n"
-    "Configuration window for LQ-3860 Wi-Fi modules on USB.\n"
-    "\n"
-    "  --simulate         work with one simulated module instead of the attached\n"
-    "                     hardware\n"
-    "  --screenshot FILE  render the main window after start-up to the PNG FILE\n"
-    "                     and exit (off-screen unless QT_QPA_PLATFORM names a\n"
-    "                     platform)\n"
-    "  -v, --verbose      the link's debug texts (\"HID_Open\", \"OK\", \"NG\", ...) to\n"
-    "                     stderr as they happen\n"
-    "  -h, --help         show this text\n"
-    "  -V, --version      show the program's version\n"
-    "Options take their value as --option VALUE or --option=VALUE.\n";
 
 struct Options {
     bool simulate = false;
@@ -54,19 +29,20 @@ struct Options {
 // wrong command line need no display. Ends the process for those.
 Options ParseOptions(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
-    const lq3860::ParsedArguments parsed = lq3860::ParseArguments(OPTIONS, arguments);
+    const lq3860::ParsedArguments parsed =
+        lq3860::ParseArguments(lq3860::ListOptions(lq3860::WindowOptions()), arguments);
     std::string error = parsed.error;
     Options options;
     bool help = false, version = false;
     for (const lq3860::ParsedArgument& item : parsed.items) {
         if (item.option == nullptr && error.empty()) error = lq3860::UnexpectedArgumentError(item.value);
         if (item.option == nullptr) continue;
-        switch (item.option->id) {
-            case HELP: help = true; break;
-            case VERSION: version = true; break;
-            case VERBOSE: options.verbose = true; break;
-            case SIMULATE: options.simulate = true; break;
-            default:
+        switch (lq3860::RowOf(lq3860::WindowOptions(), item.option)->id) {
+            case lq3860::WindowOption::Help: help = true; break;
+            case lq3860::WindowOption::Version: version = true; break;
+            case lq3860::WindowOption::Verbose: options.verbose = true; break;
+            case lq3860::WindowOption::Simulate: options.simulate = true; break;
+            case lq3860::WindowOption::Screenshot:
                 if (item.value.empty() && error.empty()) error = "--screenshot needs a FILE";
                 options.screenshotPath = QString::fromLocal8Bit(item.value);
         }
@@ -77,7 +53,7 @@ Options ParseOptions(int argc, char** argv) {
         std::exit(lq3860::USAGE_ERROR_STATUS);
     }
     if (help || version) {
-        std::fputs(help ? HELP_TEXT : "lq3860-utility " LQ3860_VERSION "\n", stdout);
+        std::fputs(help ? lq3860::WindowHelpText().c_str() : "lq3860-utility " LQ3860_VERSION "\n", stdout);
         std::exit(lq3860::FinishStandardOutput(lq3860::APPLICATION_NAME, EXIT_SUCCESS));
     }
     return options;

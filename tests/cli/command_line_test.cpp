@@ -36,11 +36,11 @@ TEST(CommandLine, HelpOfOneCommandAndOfAll) {
     EXPECT_EQ(HelpText(ToolCommand::Read).rfind("Usage: lq3860ctl [OPTION]... read [--save FILE]\n", 0), 0u);
     EXPECT_EQ(HelpText(ToolCommand::Read).find("getmac"), std::string::npos);  // only the command's own help
     const std::string all = HelpText(std::nullopt);
-    for (const OptionEntry& option : ToolOptionTable())
-        EXPECT_EQ(all.find(std::string(option.name) + (option.value == OptionValue::Required ? " " : "")) ==
+    for (const OptionEntry* option : ToolOptionTable())
+        EXPECT_EQ(all.find(std::string(option->name) + (option->value == OptionValue::Required ? " " : "")) ==
                       std::string::npos,
-                  option.hidden)
-            << option.name;
+                  option->hidden)
+            << option->name;
     for (const CommandEntry& command : ToolCommandTable())
         EXPECT_NE(all.find("  " + std::string(command.name)), std::string::npos);
 }

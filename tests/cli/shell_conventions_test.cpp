@@ -9,6 +9,7 @@
 #include "cli/exit_codes.h"
 #include "cli/usage_text.h"
 #include "lq3860_version.h"
+#include "man_page.h"
 #include "tool_fixture.h"
 #include "uhid_sim/program_options.h"
 
@@ -78,7 +79,7 @@ TEST(ShellConventions, ExitStatusesAndErrorCodesAreOneTableEverywhere) {
     std::string readme;
     std::istringstream lines(ExitStatusHelp());
     for (std::string line; std::getline(lines, line);) readme += "    " + line + "\n";
-    EXPECT_NE(ReadWholeFile(LQ3860_README).find(readme), std::string::npos) << readme;
+    EXPECT_NE(ReadWholeFile(LQ3860_SOURCE_DIR "/README.md").find(readme), std::string::npos) << readme;
     const auto roff = [](std::string text) {
         for (std::size_t at = text.find('-'); at != std::string::npos; at = text.find('-', at + 2))
             text.insert(at, "\\");
@@ -90,7 +91,7 @@ TEST(ShellConventions, ExitStatusesAndErrorCodesAreOneTableEverywhere) {
     for (const ToolErrorCode& row : ERROR_CODES)
         codes +=
             ".TP\n.BR " + roff(row.code) + " \" (" + std::to_string(row.status) + ")\"\n" + roff(row.meaning) + "\n";
-    const std::string page = ReadWholeFile(LQ3860CTL_MAN_PAGE);
+    const std::string page = ReadWholeFile(LQ3860_SOURCE_DIR "/cli/lq3860ctl.1");
     EXPECT_NE(page.find(statuses), std::string::npos) << statuses;
     EXPECT_NE(page.find(codes), std::string::npos) << codes;
 }
@@ -130,11 +131,11 @@ std::string BashOffers(const Program& program, const std::string& words) {
 }
 
 // Every option of the parser's table, as offered after "-".
-std::string EveryOption(std::span<const OptionEntry> table) {
+std::string EveryOption(const OptionList& table) {
     std::string words;
-    for (const OptionEntry& option : table) {
-        if (!option.hidden)
-            words += std::string(option.name) + " " + (option.letter ? std::string("-") + option.letter + " " : "");
+    for (const OptionEntry* option : table) {
+        if (!option->hidden)
+            words += std::string(option->name) + " " + (option->letter ? std::string("-") + option->letter + " " : "");
     }
     return words;
 }
@@ -152,8 +153,14 @@ TEST(ShellCompletion, OffersWhatTheParserKnows) {
     // zsh gets the same options and commands (no zsh here to run it).
     const std::string zsh = RunProgram({tool.path, "--completion", "zsh"}).out;
     EXPECT_NE(zsh.find("'1:command:(list info signal read write getmac)'"), std::string::npos);
-    for (const OptionEntry& option : ToolOptionTable())
-        EXPECT_EQ(zsh.find("'" + std::string(option.name)) != std::string::npos, !option.hidden) << option.name;
+    for (const OptionEntry* option : ToolOptionTable())
+        EXPECT_EQ(zsh.find("'" + std::string(option->name)) != std::string::npos, !option->hidden) << option->name;
+}
+
+TEST(ShellConventions, TheManPagesNameEveryOptionOfTheTables) {
+    const std::vector<std::string> none;
+    EXPECT_EQ(OptionsMissingFromManPage(LQ3860_SOURCE_DIR "/cli/lq3860ctl.1", ToolOptionTable()), none);
+    EXPECT_EQ(OptionsMissingFromManPage(LQ3860_SOURCE_DIR "/uhid_sim/lq3860-sim.1", SimOptionTable()), none);
 }
 
 }  // namespace

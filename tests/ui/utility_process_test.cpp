@@ -1,14 +1,16 @@
 // SPDX-License-Identifier: MIT
 // lq3860-utility as a process: the screenshot it saves and the debug texts
 // that -v and the README's logging rule bring to stderr (the first tick lists
-// the simulated module's name, about a second after start). Its options are
-// the shell conventions tests' business.
+// the simulated module's name, about a second after start), and its man page
+// naming every option. Its options are the shell conventions tests' business.
 #include <QtGui>
 
 #include <gtest/gtest.h>
 
+#include "man_page.h"
 #include "tool_process.h"
 #include "ui/debug_channel.h"
+#include "ui/window_options.h"
 
 namespace lq3860 {
 
@@ -54,6 +56,10 @@ TEST(UtilityProcess, DebugTextsReachStderrWithVerboseAndWithTheReadmesLoggingRul
         << verbose.err;
     const ToolRun logged = RunUtility({"--simulate"}, rule.captured(1), name);
     EXPECT_NE(logged.err.find(name.toStdString()), std::string::npos) << logged.err;
+}
+
+TEST(UtilityProcess, TheManPageNamesEveryOption) {
+    EXPECT_EQ(OptionsMissingFromManPage(LQ3860_MAN_PAGE, ListOptions(WindowOptions())), std::vector<std::string>{});
 }
 
 }  // namespace lq3860

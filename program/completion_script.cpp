@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "types/completion_script.h"
+#include "program/completion_script.h"
 
 namespace lq3860 {
 
@@ -16,9 +16,10 @@ std::string FunctionName(std::string_view program) {
 
 // The options' names (and letters) that `keep` selects, joined by `separator`.
 template <typename Keep>
-std::string Names(std::span<const OptionEntry> options, Keep keep, std::string_view separator) {
+std::string Names(const OptionList& options, Keep keep, std::string_view separator) {
     std::string names;
-    for (const OptionEntry& option : options) {
+    for (const OptionEntry* entry : options) {
+        const OptionEntry& option = *entry;
         if (option.hidden || !keep(option)) continue;
         if (!names.empty()) names += separator;
         names += option.name;
@@ -41,8 +42,7 @@ std::string CommandNames(std::span<const CommandEntry> commands, std::string_vie
 // The "PROGRAM list" lines as one slot and one name per line.
 constexpr std::string_view MODULE_WORDS = "\"$1\" list 2>/dev/null | cut -f1,2 | tr '\\t' '\\n'";
 
-std::string BashScript(std::string_view program, std::span<const OptionEntry> options,
-                       std::span<const CommandEntry> commands) {
+std::string BashScript(std::string_view program, const OptionList& options, std::span<const CommandEntry> commands) {
     const auto kind = [](OptionValue value, CompleteAs complete) {
         return [value, complete](const OptionEntry& o) { return o.value == value && o.complete == complete; };
     };
@@ -96,9 +96,10 @@ std::string BashScript(std::string_view program, std::span<const OptionEntry> op
 }
 
 // One _arguments item per spelling of the option.
-std::string ZshOptionItems(std::span<const OptionEntry> options, const std::string& function) {
+std::string ZshOptionItems(const OptionList& options, const std::string& function) {
     std::string items;
-    for (const OptionEntry& option : options) {
+    for (const OptionEntry* entry : options) {
+        const OptionEntry& option = *entry;
         if (option.hidden) continue;
         std::string action = " ";
         if (option.complete == CompleteAs::File) action = "_files";
@@ -113,8 +114,7 @@ std::string ZshOptionItems(std::span<const OptionEntry> options, const std::stri
     return items;
 }
 
-std::string ZshScript(std::string_view program, std::span<const OptionEntry> options,
-                      std::span<const CommandEntry> commands) {
+std::string ZshScript(std::string_view program, const OptionList& options, std::span<const CommandEntry> commands) {
     const std::string function = FunctionName(program);
     std::string script = "#compdef " + std::string(program) + "\n# zsh completion for " + std::string(program) +
                          ", made by '" + std::string(program) + " --completion zsh'\n" + function +
@@ -132,7 +132,7 @@ std::string ZshScript(std::string_view program, std::span<const OptionEntry> opt
 
 }  // namespace
 
-std::string CompletionScript(std::string_view shell, std::string_view program, std::span<const OptionEntry> options,
+std::string CompletionScript(std::string_view shell, std::string_view program, const OptionList& options,
                              std::span<const CommandEntry> commands) {
     if (shell == "bash") return BashScript(program, options, commands);
     if (shell == "zsh") return ZshScript(program, options, commands);

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "types/standard_output.h"
+#include "program/standard_output.h"
 
 #include <cerrno>
 #include <cstdio>

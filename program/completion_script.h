@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "types/command_options.h"
+#include "program/options.h"
 
 namespace lq3860 {
 
@@ -18,7 +18,7 @@ struct CommandEntry {
 };
 
 // The completion script of `shell` ("bash" or "zsh"); empty for another shell.
-std::string CompletionScript(std::string_view shell, std::string_view program, std::span<const OptionEntry> options,
+std::string CompletionScript(std::string_view shell, std::string_view program, const OptionList& options,
                              std::span<const CommandEntry> commands = {});
 
 }  // namespace lq3860

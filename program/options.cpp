@@ -1,27 +1,27 @@
 // SPDX-License-Identifier: MIT
-#include "types/command_options.h"
+#include "program/options.h"
 
 namespace lq3860 {
 
 namespace {
 
-const OptionEntry* FindOption(std::span<const OptionEntry> options, std::string_view name) {
-    for (const OptionEntry& option : options) {
-        if (option.name == name) return &option;
+const OptionEntry* FindOption(const OptionList& options, std::string_view name) {
+    for (const OptionEntry* option : options) {
+        if (option->name == name) return option;
     }
     return nullptr;
 }
 
-const OptionEntry* FindLetter(std::span<const OptionEntry> options, char letter) {
-    for (const OptionEntry& option : options) {
-        if (option.letter == letter) return &option;
+const OptionEntry* FindLetter(const OptionList& options, char letter) {
+    for (const OptionEntry* option : options) {
+        if (option->letter == letter) return option;
     }
     return nullptr;
 }
 
 }  // namespace
 
-ParsedArguments ParseArguments(std::span<const OptionEntry> options, const std::vector<std::string>& arguments) {
+ParsedArguments ParseArguments(const OptionList& options, const std::vector<std::string>& arguments) {
     ParsedArguments parsed;
     const auto refuse = [&parsed](std::string error) {
         parsed.error = std::move(error);
@@ -66,6 +66,32 @@ ParsedArguments ParseArguments(std::span<const OptionEntry> options, const std::
     }
     parsed.ok = true;
     return parsed;
+}
+
+std::string OptionsHelp(const OptionList& options, std::size_t column) {
+    std::string text;
+    for (const OptionEntry* option : options) {
+        if (option->hidden || option->help.empty()) continue;
+        std::string line = "  ";
+        if (option->letter != 0) line += std::string("-") + option->letter + ", ";
+        line += option->name;
+        if (option->value == OptionValue::Required) line += " " + std::string(option->valueName);
+        if (option->value == OptionValue::InlineOnly) line += "[=" + std::string(option->valueName) + "]";
+        if (line.size() + 2 > column) {
+            text += line + "\n";
+            line.clear();
+        }
+        for (std::string_view help = option->help; !help.empty();) {
+            const std::size_t end = help.find('\n');
+            line.resize(column, ' ');
+            text += line;
+            text += help.substr(0, end);
+            text += '\n';
+            line.clear();
+            help = end == std::string_view::npos ? std::string_view() : help.substr(end + 1);
+        }
+    }
+    return text;
 }
 
 std::string UnexpectedArgumentError(std::string_view argument) {

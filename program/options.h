@@ -3,8 +3,12 @@
 // The command-line conventions lq3860ctl, lq3860-sim and lq3860-utility
 // share, driven by each program's table of options: "--option VALUE" or
 // "--option=VALUE", bundled one-letter flags ("-vV"), "--" before arguments
-// that start with '-', and one wording for what is refused. The same tables
-// give the shells' completion scripts (completion_script.h).
+// that start with '-', and one wording for what is refused. An option is
+// declared once, in one row: its spelling, its value, its line of --help and
+// what a shell completes for it; the parser, the help text and the shells'
+// completion scripts (completion_script.h) are made from the rows.
+#include <cstddef>
+#include <iterator>
 #include <span>
 #include <string>
 #include <string_view>
@@ -21,15 +25,49 @@ enum class OptionValue {
 // What a shell offers for an option's value or a command's argument.
 enum class CompleteAs { Nothing, File, Module };
 
+// How an option is written, what it takes and what is said about it.
 struct OptionEntry {
-    int id;                 // the program's own number for the option
     std::string_view name;  // "--device"
     char letter = 0;        // 'v' for "-v"; only flags have one
     OptionValue value = OptionValue::None;
     std::string_view valueName = {};  // "N", "FILE": named when the value is missing
     CompleteAs complete = CompleteAs::Nothing;
     bool hidden = false;  // neither offered by completion nor listed in help
+    // Its lines of --help, without indent, '\n' between them; empty for an
+    // option that its command's help describes.
+    std::string_view help = {};
 };
+
+// One row of a program's table: the program's own id (an enum class, so a
+// switch over it names every option) and the option.
+template <typename Id>
+struct Option {
+    Id id;
+    OptionEntry entry;
+};
+
+// The options a program parses, from one or more tables, in their order.
+using OptionList = std::vector<const OptionEntry*>;
+
+template <typename... Tables>
+OptionList ListOptions(const Tables&... tables) {
+    OptionList list;
+    (
+        [&list](const auto& table) {
+            for (const auto& row : table) list.push_back(&row.entry);
+        }(tables),
+        ...);
+    return list;
+}
+
+// The row of `table` that `entry` belongs to; null when it is another table's.
+template <typename Table>
+auto RowOf(const Table& table, const OptionEntry* entry) -> decltype(&*std::begin(table)) {
+    for (const auto& row : table) {
+        if (&row.entry == entry) return &row;
+    }
+    return nullptr;
+}
 
 struct ParsedArgument {
     const OptionEntry* option = nullptr;  // null: a positional argument in `value`
@@ -43,7 +81,12 @@ struct ParsedArguments {
     std::string error;                  // why the command line was refused, when !ok
 };
 
-ParsedArguments ParseArguments(std::span<const OptionEntry> options, const std::vector<std::string>& arguments);
+ParsedArguments ParseArguments(const OptionList& options, const std::vector<std::string>& arguments);
+
+// The --help lines of the options that have help: "  -v, --verbose", the
+// help's first line from `column` on (on a line of its own when the name
+// reaches that far) and its other lines indented to `column`.
+std::string OptionsHelp(const OptionList& options, std::size_t column);
 
 // The one wording for an argument a program has no place for:
 // "unexpected argument 'ARGUMENT'".
