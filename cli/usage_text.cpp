@@ -37,11 +37,12 @@ constexpr CommandHelp COMMAND_HELP[] = {
      "ends), or write them to FILE; a FIFO or device\n"
      "is written into, a link saved through; an SSID or\n"
      "key with CR or LF is refused (--json shows it)\n"},
-    {ToolCommand::Write, "write FILE",
+    {ToolCommand::Write, "write [--strict] FILE",
      "write a configuration file's parameters to the\n"
      "module, exactly as Load Configuration followed by\n"
      "Write para in the window; prints\n"
-     "\"Upload Parameter OK\"\n"},
+     "\"Upload Parameter OK\"; each value the field rules\n"
+     "change is said on stderr\n"},
     {ToolCommand::GetMac, "getmac IPV4 [--adapter NAME]",
      "MAC address of an IPv4 host on the LAN, printed\n"
      "as XX-XX-XX-XX-XX-XX; NAME is a network interface\n"

@@ -1,4 +1,7 @@
 // SPDX-License-Identifier: MIT
+#include <string>
+#include <vector>
+
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
 #include "cli/param_json.h"
@@ -32,12 +35,17 @@ int PrepareWrite(const ToolContext& context, WriteRequest& request) {
     ModuleParamSet sent = request.params;
     ParamFields collected = request.fields;
     FieldsToParams(collected, sent);
-    for (const std::string& change : RuleChanges(request.params, sent)) context.Message(change);
+    const std::vector<std::string> changes = RuleChanges(request.params, sent);
+    for (const std::string& change : changes) context.Message(change);
 
     const KeyCheck key = CheckKeyLength(request.fields.encryptionSelection, request.fields.keyText.size());
     if (key.verdict == KeyVerdict::Refused) {
         context.Message(key.message);
         return EXIT_FILE;
+    }
+    if (context.line.strict && !changes.empty()) {
+        context.Message("--strict: the file is not written as it stands; nothing was sent.");
+        return EXIT_STRICT;
     }
     return EXIT_OK;
 }

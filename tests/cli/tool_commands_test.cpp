@@ -2,6 +2,8 @@
 // The tool's commands in-process, on injected simulated modules (several
 // modules, unreadable names, denied access, failing links, unexpected
 // replies) or on its own --simulate=FILE module.
+#include <filesystem>
+
 #include "device/device_messages.h"
 #include "params/config_file.h"
 #include "params/field_rules.h"
@@ -87,13 +89,19 @@ TEST_F(Tool, SignalLevelOutsideZeroToThreeShowsItsByte) {
 
 // Ad-Hoc with a stored WPA encryption and channel 0 goes out as 255 on
 // channel 1; an SSID over 20 characters is cut; each change is said.
-TEST_F(Tool, WriteAppliesTheWindowFieldRules) {
-    EXPECT_EQ(Sim({"write", File("in.txt", ConfigText("01,00,03,", "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123", "passphrase"))}),
-              (ToolRun{0, "Upload Parameter OK\n",
-                       Said("The channel 0 is not offered under Ad-Hoc: sent as 1.") +
-                           Said("The encryption 3 (WPA-PSK(TKIP)) is not offered under Ad-Hoc: sent as 255 (no "
-                                "selection).") +
-                           Said(SSID_TOO_LONG_MESSAGE)}));
+// --strict refuses such a file before the module is touched, and passes one
+// that goes out as it stands.
+TEST_F(Tool, WriteAppliesTheWindowFieldRulesAndSaysWhatTheyChange) {
+    const std::string file = File("in.txt", ConfigText("01,00,03,", "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123", "passphrase"));
+    const std::string changes =
+        Said("The channel 0 is not offered under Ad-Hoc: sent as 1.") +
+        Said("The encryption 3 (WPA-PSK(TKIP)) is not offered under Ad-Hoc: sent as 255 (no selection).") +
+        Said(SSID_TOO_LONG_MESSAGE);
+    EXPECT_EQ(Sim({"--strict", "write", file}),
+              (ToolRun{9, "", changes + Said("--strict: the file is not written as it stands; nothing was sent.")}));
+    EXPECT_FALSE(std::filesystem::exists(memory_));  // the module took nothing
+    EXPECT_EQ(Sim({"write", "--strict", File("as-is.txt", FRESH_MODULE)}), (ToolRun{0, "Upload Parameter OK\n", ""}));
+    EXPECT_EQ(Sim({"write", file}), (ToolRun{0, "Upload Parameter OK\n", changes}));
     EXPECT_EQ(ReadWholeFile(memory_), ConfigText("01,01,255,", "ABCDEFGHIJKLMNOPQRST", "passphrase"));
 }
 
