@@ -70,40 +70,58 @@ std::string Filled(std::string_view text, std::string_view function,
 // What bash runs. The words of the line are taken as typed (COMP_WORDS):
 // FUNCTION_dequote removes their quotes without expanding or running
 // anything, so no word of the line is ever run, and a name is matched as
-// text, never as a pattern. Candidates go to COMPREPLY as they are, and
-// `compopt -o filenames` has readline quote each as the line needs (a
-// backslash before a blank, '*', '$', '`', ..., or within the quote the
-// word opened).
+// text, never as a pattern. FUNCTION_offer quotes each candidate for the
+// line as it stands: within the quote the word opened, or with printf %q
+// (readline's own quoting of file names leaves "$(" open to the shell).
 constexpr std::string_view BASH_HELPERS = R"(FUNCTION_dequote() {
-    local word=$1 quote= c i
-    REPLY=
+    local word=$1 c i
+    REPLY= opened=
     for ((i = 0; i < ${#word}; i++)); do
         c=${word:i:1}
-        if [[ $quote == "'" ]]; then
-            if [[ $c == "'" ]]; then quote=; else REPLY+=$c; fi
+        if [[ $opened == "'" ]]; then
+            if [[ $c == "'" ]]; then opened=; else REPLY+=$c; fi
         elif [[ $c == '\' ]]; then
             i=$((i + 1))
-            if [[ $quote && ${word:i:1} != [\$\`\"\\] ]]; then REPLY+=$c; fi
+            if [[ $opened && ${word:i:1} != [\$\`\"\\] ]]; then REPLY+=$c; fi
             REPLY+=${word:i:1}
         elif [[ $c == '"' ]]; then
-            if [[ $quote ]]; then quote=; else quote='"'; fi
-        elif [[ $c == "'" && -z $quote ]]; then
-            quote="'"
+            if [[ $opened ]]; then opened=; else opened='"'; fi
+        elif [[ $c == "'" && -z $opened ]]; then
+            opened="'"
         else
             REPLY+=$c
         fi
     done
 }
 FUNCTION_offer() {
-    compopt -o filenames 2>/dev/null
-    local word
+    local word quoted c i
     for word in "$@"; do
-        if [[ $word == "$cur"* ]]; then COMPREPLY+=("$word"); fi
+        [[ $word == "$cur"* ]] || continue
+        if [[ $opened == "'" ]]; then
+            quoted=${word//"'"/"'\''"}
+        elif [[ $opened ]]; then
+            quoted=
+            for ((i = 0; i < ${#word}; i++)); do
+                c=${word:i:1}
+                if [[ $c == [\$\`\"\\] ]]; then quoted+='\'; fi
+                quoted+=$c
+            done
+        elif [[ $word == "~/"* ]]; then
+            printf -v quoted '~/%q' "${word#"~/"}"
+        else
+            printf -v quoted %q "$word"
+        fi
+        COMPREPLY+=("$quoted")
     done
 }
 FUNCTION_files() {
-    compopt -o filenames 2>/dev/null
-    mapfile -t COMPREPLY < <(compgen -f -- "$cur")
+    local -a found
+    mapfile -t found < <(compgen -f -- "$cur")
+    FUNCTION_offer "${found[@]}"
+    if ((${#found[@]} == 1)) && [[ -d ${found[0]} ]]; then
+        COMPREPLY[0]+=/
+        compopt -o nospace 2>/dev/null
+    fi
 }
 )";
 
@@ -118,7 +136,7 @@ constexpr std::string_view BASH_ADAPTERS = R"(FUNCTION_adapters() {
 // names) with the options of the line that pick the modules.
 constexpr std::string_view BASH_MODULES = R"(FUNCTION_modules() {
     local -a listing=() names=()
-    local i word slot name path
+    local i word slot name path opened= REPLY
     for ((i = 1; i < COMP_CWORD; i++)); do
         word=${COMP_WORDS[i]}
         case $word in
@@ -134,12 +152,13 @@ constexpr std::string_view BASH_MODULES = R"(FUNCTION_modules() {
         esac
     done
     while IFS=$'\t' read -r slot name path; do names+=("$slot" "$name"); done < <("$1" "${listing[@]}" list 2>/dev/null)
+    FUNCTION_dequote "${COMP_WORDS[COMP_CWORD]}"
     FUNCTION_offer "${names[@]}"
 }
 )";
 
 constexpr std::string_view BASH_MAIN = R"(FUNCTION() {
-    local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]} inline= i command=
+    local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]} inline= i command= opened=
     # bash splits --option=VALUE at '='
     if [[ $cur == = ]]; then cur= inline=1
     elif [[ $prev == = ]]; then prev=${COMP_WORDS[COMP_CWORD-2]} inline=1
@@ -154,12 +173,14 @@ constexpr std::string_view BASH_MAIN = R"(FUNCTION() {
         @OTHER_VALUES@) return;;
     esac
     if [[ $cur == -* ]]; then FUNCTION_offer @ALL@; return; fi
-    for ((i = 1; i < COMP_CWORD; i++)); do
+)";
+
+// The command, then what its argument is.
+constexpr std::string_view BASH_COMMANDS = R"(    for ((i = 1; i < COMP_CWORD; i++)); do
         case ${COMP_WORDS[i]} in @COMMANDS@) command=${COMP_WORDS[i]}; break;; esac
     done
     if [[ -z $command ]]; then FUNCTION_offer @COMMAND_WORDS@; return; fi
     case $command in @FILE_COMMANDS@) FUNCTION_files;; esac
-}
 )";
 
 std::string BashScript(std::string_view program, const OptionList& options, std::span<const CommandEntry> commands) {
@@ -195,11 +216,14 @@ std::string BashScript(std::string_view program, const OptionList& options, std:
                       {"@ADAPTERS@", adapters},
                       {"@OTHER_VALUES@", kind(OptionValue::Required, CompleteAs::Nothing)},
                       {"@ALL@", Names(
-                                    options, [](const OptionEntry&) { return true; }, " ")},
-                      {"@COMMANDS@", CommandNames(commands, "|", CompleteAs::Nothing, true)},
-                      {"@COMMAND_WORDS@", CommandNames(commands, " ", CompleteAs::Nothing, true)},
-                      {"@FILE_COMMANDS@", CommandNames(commands, "|", CompleteAs::File, false)}});
-    return script + "complete -F " + function + " " + std::string(program) + "\n";
+                                    options, [](const OptionEntry&) { return true; }, " ")}});
+    if (!commands.empty()) {
+        script += Filled(BASH_COMMANDS, function,
+                         {{"@COMMANDS@", CommandNames(commands, "|", CompleteAs::Nothing, true)},
+                          {"@COMMAND_WORDS@", CommandNames(commands, " ", CompleteAs::Nothing, true)},
+                          {"@FILE_COMMANDS@", CommandNames(commands, "|", CompleteAs::File, false)}});
+    }
+    return script + "}\ncomplete -F " + function + " " + std::string(program) + "\n";
 }
 
 // `text` inside a single-quoted shell word, as the explanation of an
@@ -282,7 +306,7 @@ std::string ZshScript(std::string_view program, const OptionList& options, std::
     script += function + "() {\n    local state line\n    _arguments -s -S \\\n" + ZshOptionItems(options, function);
     if (commands.empty()) return script + "        && return\n}\n" + function + " \"$@\"\n";
     script += "        '1:command:(" + CommandNames(commands, " ", CompleteAs::Nothing, true) +
-              ")' '*::argument:->argument' && return\n";
+              ")' '*:argument:->argument' && return\n";
     const std::string fileCommands = CommandNames(commands, "|", CompleteAs::File, false);
     if (!fileCommands.empty()) script += "    case $line[1] in " + fileCommands + ") _files;; esac\n";
     return script + "}\n" + function + " \"$@\"\n";
