@@ -133,8 +133,7 @@ std::string HelpText(std::optional<ToolCommand> topic) {
     return text + "\nOptions:\n" + OptionsHelp(ListOptions(ToolOptions()), OPTION_HELP_COLUMN) +
            "Options take their value as --option VALUE or --option=VALUE.\n\n"
            "The simulated module (with --simulate):\n" +
-           OptionsHelp(ListOptions(SimulationOptionTable()), SIMULATION_HELP_COLUMN) + CLOSING_TEXT +
-           ExitStatusHelp();
+           OptionsHelp(ListOptions(SimulationOptionTable()), SIMULATION_HELP_COLUMN) + CLOSING_TEXT + ExitStatusHelp();
 }
 
 }  // namespace lq3860
