@@ -2,9 +2,9 @@
 // info, signal, read and write on every listed module at once (--all): one
 // scan, then one thread per module, each with its own session and link on the
 // same platform, so a module that fails cannot stop or disturb the others.
-#include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <sstream>
 #include <string>
 #include <system_error>
@@ -48,7 +48,7 @@ struct ModuleRun {
         : slot(slotNumber),
           label(std::move(moduleLabel)),
           line(SlotLine(all.line, slotNumber)),
-          share{std::to_string(slotNumber) + '\t' + EscapeForTerminal(label) + '\t', std::nullopt, {}},
+          share{std::to_string(slotNumber) + '\t' + EscapeForTerminal(label) + '\t', std::nullopt, {}, std::nullopt},
           context{line, out, err, &share, all.terminalOutput},
           access(context, scanned) {}
 
@@ -60,7 +60,7 @@ struct ModuleRun {
     ModuleShare share;
     const ToolContext context;
     ModuleAccess access;
-    int status = EXIT_MODULE_FAILURE;
+    int status = EXIT_FAILED;
 };
 
 int RunCommand(ModuleRun& run, const WriteRequest& request) {
@@ -92,10 +92,12 @@ void PrintResults(const ToolContext& context, const std::vector<std::unique_ptr<
     for (const auto& run : runs) {
         context.err << run->err.str();
         if (context.line.json) {
-            JsonObject element =
-                JsonObject().AddNumber("slot", run->slot).AddText("name", run->label).AddNumber("status", run->status);
-            if (run->status != EXIT_OK) {
-                element.AddText("error", run->share.lastMessage);
+            const char* path = run->access.GetSession().Devices().Path(run->slot);
+            JsonObject element = ModuleJson(run->slot, run->label, path != nullptr ? path : "");
+            element.AddNumber("status", run->status);
+            if (run->share.error) {
+                element.AddText("error", ErrorCodeOf(*run->share.error).code)
+                    .AddText("message", run->share.lastMessage);
             } else if (run->share.json) {
                 element.AddMembersOf(*run->share.json);
             }
@@ -128,7 +130,7 @@ int RunOnAllModules(const ToolContext& context, ModuleAccess& access) {
         context.Message("No LQ-3860 module found.");
         access.ReportAccessDenied();
         access.AllListed();
-        return EXIT_MODULE_FAILURE;
+        return EXIT_NO_MODULE;
     }
     std::vector<std::unique_ptr<ModuleRun>> runs;
     for (int slot = 0; slot < count; ++slot) {
@@ -140,9 +142,14 @@ int RunOnAllModules(const ToolContext& context, ModuleAccess& access) {
     PrintResults(context, runs);
     access.ReportAccessDenied();
     // A module past the table's end was left out: the run did not reach every module.
-    int worst = access.AllListed() ? EXIT_OK : EXIT_MODULE_FAILURE;
-    for (const auto& run : runs) worst = std::max(worst, run->status);
-    return worst;
+    std::set<int> failures;
+    if (!access.AllListed()) failures.insert(EXIT_FAILED);
+    for (const auto& run : runs) {
+        if (run->status != EXIT_OK) failures.insert(run->status);
+    }
+    // One cause keeps its status; causes that differ have only their failing in common.
+    if (failures.empty()) return EXIT_OK;
+    return failures.size() == 1 ? *failures.begin() : EXIT_FAILED;
 }
 
 }  // namespace lq3860

@@ -17,7 +17,8 @@ constexpr Option<ToolOption> TOOL_OPTIONS[] = {
       .complete = CompleteAs::File,
       .help = "use simulated modules instead of hardware (one, or as\n"
               "many as --modules says); FILE is the older spelling of\n"
-              "--state FILE"}},
+              "--state FILE",
+      .picksModules = true}},
     {ToolOption::Device,
      {.name = "--device",
       .value = OptionValue::Required,
@@ -31,12 +32,13 @@ constexpr Option<ToolOption> TOOL_OPTIONS[] = {
       .help = "info, signal, read or write on every listed module at\n"
               "once, each on its own link; every result line and\n"
               "message starts with the slot, a tab, the name and a tab;\n"
-              "with --json one array of objects (slot, name, status and\n"
-              "the command's fields, or error); read --save FILE writes\n"
-              "one file per module, the slot before the extension\n"
-              "(FILE.txt -> FILE-0.txt, FILE-1.txt, ...); the exit\n"
-              "status is the highest of the modules', 1 when more\n"
-              "modules are attached than the 10 it works on"}},
+              "with --json one array of objects (slot, name, path,\n"
+              "status and the command's fields, or error and message);\n"
+              "read --save FILE writes one file per module, the slot\n"
+              "before the extension (FILE.txt -> FILE-0.txt, ...); the\n"
+              "exit status is the failed modules' when they agree, else\n"
+              "1, and 1 when more modules are attached than the 10 it\n"
+              "works on"}},
     {ToolOption::Json,
      {.name = "--json",
       .help = "print one JSON object per command instead of text lines\n"
@@ -44,7 +46,12 @@ constexpr Option<ToolOption> TOOL_OPTIONS[] = {
     // --save and --adapter: the help of their commands describes them.
     {ToolOption::Save,
      {.name = "--save", .value = OptionValue::Required, .valueName = "FILE", .complete = CompleteAs::File}},
-    {ToolOption::Adapter, {.name = "--adapter", .value = OptionValue::Required, .valueName = "NAME"}},
+    {ToolOption::Strict,
+     {.name = "--strict",
+      .help = "write: refuse a file whose values the field rules would\n"
+              "change (exit status 9), instead of saying what changes"}},
+    {ToolOption::Adapter,
+     {.name = "--adapter", .value = OptionValue::Required, .valueName = "NAME", .complete = CompleteAs::Adapter}},
     {ToolOption::Verbose,
      {.name = "--verbose",
       .letter = 'v',
@@ -167,6 +174,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
                 if (item.value.empty()) return Refuse("--save needs a FILE");
                 saveFile = item.value;
                 break;
+            case ToolOption::Strict: line.strict = true; break;
             case ToolOption::Adapter:
                 if (item.value.empty()) return Refuse("--adapter needs an interface NAME");
                 line.adapterName = item.value;
@@ -203,6 +211,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
     }
     if (!simulationOption.empty() && !line.simulate) return Refuse(simulationOption + " belongs to --simulate");
     if (saveFile && line.command != ToolCommand::Read) return Refuse("--save belongs to the read command");
+    if (line.strict && line.command != ToolCommand::Write) return Refuse("--strict belongs to the write command");
     if (line.all && !TakesAll(line.command)) {
         return Refuse("--all belongs to the info, signal, read and write commands");
     }

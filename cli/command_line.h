@@ -14,7 +14,7 @@
 
 namespace lq3860 {
 
-enum class ToolOption { Simulate, Device, All, Json, Save, Adapter, Verbose, Help, Version, Completion };
+enum class ToolOption { Simulate, Device, All, Json, Save, Strict, Adapter, Verbose, Help, Version, Completion };
 
 enum class ToolCommand { Help, Version, Completion, List, Info, Signal, Read, Write, GetMac };
 
@@ -28,6 +28,7 @@ struct CommandLine {
     bool all = false;              // every listed module at once, each on its own link
     bool json = false;
     bool verbose = false;                    // the link's debug texts to stderr as they happen
+    bool strict = false;                     // write: refuse a file the field rules would change
     std::string saveFile;                    // read --save FILE
     std::string configFile;                  // write FILE
     std::string ipAddress;                   // getmac IPV4

@@ -23,13 +23,12 @@ int RunInfo(const ToolContext& context, ModuleAccess& access) {
     HidReport reply{};
     FirmwareInfo info;
     const ReplyOutcome outcome = access.GetSession().link.QueryFirmware(reply, info);
-    if (outcome != ReplyOutcome::Accepted) {
-        context.Message(access.LastDebugText());  // "HID_Write Err", "HID_Read Err" or "NG"
-        return EXIT_MODULE_FAILURE;
-    }
+    // "HID_Write Err", "HID_Read Err" or "NG"
+    if (outcome != ReplyOutcome::Accepted) return access.FailLink(access.LastDebugText());
     const std::string date = WithoutTrailingBlank(info.dateText);
     if (context.line.json) {
-        context.PrintJson(JsonObject().AddText("version", info.versionText).AddText("date", date));
+        // The module's 8-bit texts, each byte one character, as the SSID and key.
+        access.PrintJson(JsonObject().AddLatin1Text("version", info.versionText).AddLatin1Text("date", date));
     } else {
         // The texts are the module's bytes.
         context.out << "version " << EscapeForTerminal(info.versionText) << '\n'

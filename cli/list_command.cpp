@@ -18,7 +18,7 @@ int RunList(const ToolContext& context, ModuleAccess& access) {
         const char* path = devices.Path(index);
         const std::string pathText = path != nullptr ? path : "";
         if (context.line.json) {
-            modules.Add(JsonObject().AddNumber("slot", index).AddText("name", label).AddText("path", pathText));
+            modules.Add(ModuleJson(index, label, pathText));
         } else {
             // Escaped, a field holds no tab or line end and nothing a terminal obeys.
             context.out << index << '\t' << EscapeForTerminal(label) << '\t' << EscapeControlsForTerminal(pathText)

@@ -16,6 +16,20 @@ namespace lq3860 {
 
 namespace {
 
+ToolError ErrorOf(LinkFailure failure) {
+    switch (failure) {
+        case LinkFailure::OpenFailed: return ToolError::OpenFailed;
+        case LinkFailure::InUse: return ToolError::InUse;
+        case LinkFailure::WriteFailed: return ToolError::WriteFailed;
+        case LinkFailure::NoReply: return ToolError::NoReply;
+        case LinkFailure::NgReply: return ToolError::NgReply;
+        case LinkFailure::MalformedReply: return ToolError::MalformedReply;
+        case LinkFailure::ReadFailed:
+        case LinkFailure::None: break;
+    }
+    return ToolError::LinkLost;
+}
+
 std::optional<std::u16string> ProductName(const std::optional<std::string>& name) {
     if (!name) return std::u16string(SIMULATED_MODULE_NAME);
     if (name->empty()) return std::nullopt;
@@ -23,6 +37,10 @@ std::optional<std::u16string> ProductName(const std::optional<std::string>& name
 }
 
 }  // namespace
+
+JsonObject ModuleJson(int slot, std::string_view name, std::string_view path) {
+    return JsonObject().AddNumber("slot", slot).AddText("name", name).AddText("path", path);
+}
 
 ModuleAccess::ModuleAccess(const ToolContext& context, const ToolEnvironment& environment)
     : context_(context), environment_(environment) {}
@@ -58,7 +76,7 @@ int ModuleAccess::PrepareOwnModules() {
         const ConfigLoadResult prepared = PrepareSimulatedModule(options, *module.module, i);
         if (!prepared.ok) {
             context_.Message(FileMessage(StateFileOf(options, i), prepared.message, prepared.reason));
-            return EXIT_REFUSED_INPUT;
+            return EXIT_FILE;
         }
         simulated_.emplace_back(module.path, module.module);
     }
@@ -100,7 +118,8 @@ int ModuleAccess::SelectedSlot(int count) const {
     const std::string& wanted = context_.line.deviceText;
     if (wanted.empty()) {
         if (context_.line.deviceIndex < count) return context_.line.deviceIndex;
-        context_.Message("No LQ-3860 module in slot " + std::to_string(context_.line.deviceIndex) + ".");
+        context_.Fail(ToolError::NoModule,
+                      "No LQ-3860 module in slot " + std::to_string(context_.line.deviceIndex) + ".");
         ReportAccessDenied();
         return -1;
     }
@@ -116,11 +135,11 @@ int ModuleAccess::SelectedSlot(int count) const {
     const std::vector<int>& matches = exact.empty() ? starting : exact;
     if (matches.size() == 1) return matches.front();
     if (matches.empty()) {
-        context_.Message("No LQ-3860 module with the path or name '" + wanted + "'.");
+        context_.Fail(ToolError::NoModule, "No LQ-3860 module with the path or name '" + wanted + "'.");
         ReportAccessDenied();
     } else {
-        context_.Message("'" + wanted + "' names " + std::to_string(matches.size()) +
-                         " modules; pick one by its slot or path.");
+        context_.Fail(ToolError::NoModule, "'" + wanted + "' names " + std::to_string(matches.size()) +
+                                               " modules; pick one by its slot or path.");
     }
     return -1;
 }
@@ -128,26 +147,38 @@ int ModuleAccess::SelectedSlot(int count) const {
 int ModuleAccess::OpenSelectedModule() {
     const int count = scanned_ != nullptr ? session_->Devices().Count() : Scan();
     const int index = SelectedSlot(count);
-    if (index < 0) return EXIT_MODULE_FAILURE;
+    if (index < 0) return ErrorCodeOf(ToolError::NoModule).status;
     selectedSlot_ = index;
     if (!session_->link.OpenModule(index)) {
-        context_.Message(session_->Devices().LastOpenInUse()
-                             ? MODULE_IN_USE_MESSAGE
-                             : "The LQ-3860 module in slot " + std::to_string(index) + " cannot be opened.");
-        return EXIT_MODULE_FAILURE;
+        return FailLink(session_->link.Failure() == LinkFailure::InUse
+                            ? MODULE_IN_USE_MESSAGE
+                            : "The LQ-3860 module in slot " + std::to_string(index) + " cannot be opened.");
     }
     return EXIT_OK;
 }
 
-bool ModuleAccess::MemoryKept() const {
+int ModuleAccess::FailLink(std::string_view text) const {
+    return context_.Fail(ErrorOf(session_->link.Failure()), text);
+}
+
+void ModuleAccess::PrintJson(const JsonObject& fields) const {
+    if (context_.share != nullptr) {
+        context_.PrintJson(fields);
+        return;
+    }
+    const char* path = session_->Devices().Path(selectedSlot_);
+    context_.PrintJson(ModuleJson(selectedSlot_, ModuleLabel(session_->Devices(), selectedSlot_), path ? path : "")
+                           .AddMembersOf(fields));
+}
+
+int ModuleAccess::MemoryStatus() const {
     const char* open = session_->Devices().Path(selectedSlot_);
     for (const auto& [path, module] : simulated_) {
         if (open != nullptr && path == open && module->StateSaveFailed()) {
-            context_.Message(module->StateSaveFailure());
-            return false;
+            return context_.Fail(ToolError::File, module->StateSaveFailure());
         }
     }
-    return true;
+    return EXIT_OK;
 }
 
 std::string ModuleAccess::LastDebugText() const {

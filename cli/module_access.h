@@ -5,6 +5,7 @@
 // that works on them for this run.
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -15,6 +16,9 @@
 #include "simulated_module/simulated_module.h"
 
 namespace lq3860 {
+
+// How a JSON object names its module: "slot", "name" and "path".
+JsonObject ModuleJson(int slot, std::string_view name, std::string_view path);
 
 class ModuleAccess {
 public:
@@ -35,18 +39,24 @@ public:
     // HID_ClearList and HID_Enumerate; the number of modules found.
     int Scan();
     // Opens the module --device picks (slot, path or name): of a new scan, or
-    // of the scan this access was given. EXIT_OK, or EXIT_MODULE_FAILURE
-    // after its message.
+    // of the scan this access was given. EXIT_OK, or the exit status after
+    // its message.
     int OpenSelectedModule();
+    // After a failed exchange or procedure on the open module: `text`, and
+    // the exit status of the cause the link names.
+    int FailLink(std::string_view text) const;
+    // The command's JSON fields, after the names of the open module (in a
+    // run on every module, the run names it).
+    void PrintJson(const JsonObject& fields) const;
     // Tells the user how to get access when the last scan met modules this
     // user may not open.
     void ReportAccessDenied() const;
     // False after its message when the last scan met more modules than the
     // table holds.
     bool AllListed() const;
-    // False (after its message) when the open simulated module's state file
-    // could not be written back after an upload.
-    bool MemoryKept() const;
+    // EXIT_OK, or the exit status after its message when the open simulated
+    // module's state file could not be written back after an upload.
+    int MemoryStatus() const;
     // The last debug text of this run without its line end; after a failed
     // exchange it names the failure ("HID_Write Err", "HID_Read Err", "NG").
     std::string LastDebugText() const;

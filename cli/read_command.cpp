@@ -13,10 +13,7 @@ int RunRead(const ToolContext& context, ModuleAccess& access) {
     Session& session = access.GetSession();
     HidReport reply{};
     ModuleParamSet& downloaded = session.ModuleParams;
-    if (!DownloadParams(session.link, reply, downloaded, [](int) {})) {
-        context.Message(DOWNLOAD_NG_MESSAGE);
-        return EXIT_MODULE_FAILURE;
-    }
+    if (!DownloadParams(session.link, reply, downloaded, [](int) {})) return access.FailLink(DOWNLOAD_NG_MESSAGE);
     // What Save Configuration writes right after Read para: the window shows
     // the set under its mode and channel rules and saves what it shows.
     ParamFields fields = StartFields();
@@ -29,19 +26,17 @@ int RunRead(const ToolContext& context, ModuleAccess& access) {
     const std::string& saveFile = context.line.saveFile;
     const bool print = saveFile == STANDARD_STREAM || (saveFile.empty() && !context.line.json);
     if (const char* refusal = UnsavableTextMessage(shown); print && refusal) {
-        context.Message(refusal);
-        return EXIT_REFUSED_INPUT;
+        return context.Fail(ToolError::File, refusal);
     }
     if (print) {
         context.PrintModuleLines(FormatConfiguration(shown));  // escaped where a terminal shows it
     } else if (!saveFile.empty()) {
         const ConfigSaveResult saved = SaveConfigurationFile(saveFile, shown);
         if (saved.outcome != SaveOutcome::Saved) {
-            context.Message(FileMessage(saveFile, saved.message, saved.reason));
-            return saved.outcome == SaveOutcome::Refused ? EXIT_REFUSED_INPUT : EXIT_MODULE_FAILURE;
+            return context.Fail(ToolError::File, FileMessage(saveFile, saved.message, saved.reason));
         }
     }
-    if (context.line.json) context.PrintJson(ParamsJson(shown));
+    if (context.line.json) access.PrintJson(ParamsJson(shown));
     return EXIT_OK;
 }
 

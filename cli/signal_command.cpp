@@ -26,8 +26,7 @@ int RunSignal(const ToolContext& context, ModuleAccess& access) {
     HidReport reply{};
     std::uint8_t& level = access.GetSession().signalLevel;
     if (access.GetSession().link.QuerySignal(reply, level) != ReplyOutcome::Accepted) {
-        context.Message(access.LastDebugText());  // "HID_Write Err", "HID_Read Err" or "NG"
-        return EXIT_MODULE_FAILURE;
+        return access.FailLink(access.LastDebugText());  // "HID_Write Err", "HID_Read Err" or "NG"
     }
     const std::string text = LevelText(level);
     if (context.line.json) {
@@ -37,7 +36,7 @@ int RunSignal(const ToolContext& context, ModuleAccess& access) {
         } else {
             json.AddNull("signal");
         }
-        context.PrintJson(json.AddNumber("signalByte", level));
+        access.PrintJson(json.AddNumber("signalByte", level));
     } else {
         context.out << "signal " << text << '\n';
     }

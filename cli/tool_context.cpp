@@ -16,6 +16,12 @@ void ToolContext::Message(std::string_view text) const {
     if (share != nullptr) share->lastMessage = text;
 }
 
+int ToolContext::Fail(ToolError error, std::string_view text) const {
+    Message(text);
+    if (share != nullptr) share->error = error;
+    return ErrorCodeOf(error).status;
+}
+
 void ToolContext::PrintModuleLines(std::string_view lines) const {
     if (!terminalOutput) {
         out << lines;

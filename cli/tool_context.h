@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "cli/command_line.h"
+#include "cli/exit_codes.h"
 #include "cli/json_writer.h"
 
 namespace lq3860 {
@@ -22,6 +23,7 @@ struct ModuleShare {
     std::string prefix;
     std::optional<JsonObject> json;
     std::string lastMessage;  // the message that tells why the command failed
+    std::optional<ToolError> error;
 };
 
 struct ToolContext {
@@ -32,6 +34,8 @@ struct ToolContext {
     bool terminalOutput = false;   // `out` is a terminal
 
     void Message(std::string_view text) const;
+    // The message that tells why the module's command failed; its exit status.
+    int Fail(ToolError error, std::string_view text) const;
     // Lines that carry a module's texts (the SSID and key of `read`): on a
     // terminal each line escaped (its CR LF kept), to a pipe or a file the
     // bytes themselves, which are the file format.

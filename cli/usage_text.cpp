@@ -1,6 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "cli/usage_text.h"
 
+#include <algorithm>
+#include <string_view>
+
+#include "cli/exit_codes.h"
+
 #include "lq3860_version.h"
 #include "simulated_module/simulation_options.h"
 
@@ -32,11 +37,12 @@ constexpr CommandHelp COMMAND_HELP[] = {
      "ends), or write them to FILE; a FIFO or device\n"
      "is written into, a link saved through; an SSID or\n"
      "key with CR or LF is refused (--json shows it)\n"},
-    {ToolCommand::Write, "write FILE",
+    {ToolCommand::Write, "write [--strict] FILE",
      "write a configuration file's parameters to the\n"
      "module, exactly as Load Configuration followed by\n"
      "Write para in the window; prints\n"
-     "\"Upload Parameter OK\"\n"},
+     "\"Upload Parameter OK\"; each value the field rules\n"
+     "change is said on stderr\n"},
     {ToolCommand::GetMac, "getmac IPV4 [--adapter NAME]",
      "MAC address of an IPv4 host on the LAN, printed\n"
      "as XX-XX-XX-XX-XX-XX; NAME is a network interface\n"
@@ -57,14 +63,30 @@ program's own words ("Download Parameter NG", "Upload Parameter NG",
 A message about a file starts with its name and ends with the system's reason:
   lq3860ctl: cfg.txt: Open database file failure (No such file or directory)
 
-Exit status:
-  0  success
-  1  no module, a link failure or an NG outcome
-  2  wrong usage
-  3  refused input (bad configuration file, key check, an SSID or key that a
-     configuration file cannot hold)
-  4  MAC not found, probe failed or no route to the address
 )";
+
+// `first` followed by the words of `text`, in lines of at most `width`
+// characters broken at blanks; every line after the first starts with
+// `indent` blanks.
+std::string Wrapped(const std::string& first, std::string_view text, std::size_t width, std::size_t indent) {
+    std::string lines = first;
+    std::size_t lineStart = 0;
+    bool lineEmpty = true;
+    while (!text.empty()) {
+        const std::size_t wordEnd = std::min(text.find(' '), text.size());
+        if (!lineEmpty && lines.size() - lineStart + 1 + wordEnd > width) {
+            lines += '\n';
+            lineStart = lines.size();
+            lines.append(indent, ' ');
+            lineEmpty = true;
+        }
+        if (!lineEmpty) lines += ' ';
+        lines.append(text.substr(0, wordEnd));
+        lineEmpty = false;
+        text.remove_prefix(std::min(wordEnd + 1, text.size()));
+    }
+    return lines;
+}
 
 // The description's lines, each indented by `indent` blanks.
 std::string Indented(const char* description, std::size_t indent) {
@@ -79,6 +101,15 @@ std::string Indented(const char* description, std::size_t indent) {
 }
 
 }  // namespace
+
+std::string ExitStatusHelp() {
+    constexpr std::size_t WIDTH = 79, INDENT = 5;
+    std::string text = "Exit status:\n";
+    for (const ExitStatusMeaning& entry : EXIT_STATUSES) {
+        text += Wrapped("  " + std::to_string(entry.status) + "  ", entry.meaning, WIDTH, INDENT) + "\n";
+    }
+    return text;
+}
 
 std::string HelpText(std::optional<ToolCommand> topic) {
     constexpr std::size_t COLUMN = 29;
@@ -102,7 +133,7 @@ std::string HelpText(std::optional<ToolCommand> topic) {
     return text + "\nOptions:\n" + OptionsHelp(ListOptions(ToolOptions()), OPTION_HELP_COLUMN) +
            "Options take their value as --option VALUE or --option=VALUE.\n\n"
            "The simulated module (with --simulate):\n" +
-           OptionsHelp(ListOptions(SimulationOptionTable()), SIMULATION_HELP_COLUMN) + CLOSING_TEXT;
+           OptionsHelp(ListOptions(SimulationOptionTable()), SIMULATION_HELP_COLUMN) + CLOSING_TEXT + ExitStatusHelp();
 }
 
 }  // namespace lq3860

@@ -1,4 +1,7 @@
 // SPDX-License-Identifier: MIT
+#include <string>
+#include <vector>
+
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
 #include "cli/param_json.h"
@@ -23,17 +26,26 @@ int PrepareWrite(const ToolContext& context, WriteRequest& request) {
         file == STANDARD_STREAM ? LoadConfigurationInput(request.params) : LoadConfigurationFile(file, request.params);
     if (!loaded.ok) {
         context.Message(FileMessage(context.line.configFile, loaded.message, loaded.reason));
-        return EXIT_REFUSED_INPUT;
+        return EXIT_FILE;
     }
     request.fields = StartFields();
     ParamsToFields(request.params, request.fields);
-    // The window refuses an SSID it cannot send whole, then sends its first 20 characters.
-    if (request.fields.ssidText.size() > SSID_SENT_LENGTH) context.Message(SSID_TOO_LONG_MESSAGE);
+    // What the rules change of the file is said, as the window refuses an
+    // SSID it cannot send whole and then sends its first 20 characters.
+    ModuleParamSet sent = request.params;
+    ParamFields collected = request.fields;
+    FieldsToParams(collected, sent);
+    const std::vector<std::string> changes = RuleChanges(request.params, sent);
+    for (const std::string& change : changes) context.Message(change);
 
     const KeyCheck key = CheckKeyLength(request.fields.encryptionSelection, request.fields.keyText.size());
     if (key.verdict == KeyVerdict::Refused) {
         context.Message(key.message);
-        return EXIT_REFUSED_INPUT;
+        return EXIT_FILE;
+    }
+    if (context.line.strict && !changes.empty()) {
+        context.Message("--strict: the file is not written as it stands; nothing was sent.");
+        return EXIT_STRICT;
     }
     return EXIT_OK;
 }
@@ -44,19 +56,13 @@ int SendWrite(const ToolContext& context, ModuleAccess& access, const WriteReque
     if (const int status = access.OpenSelectedModule(); status != EXIT_OK) return status;
     ModuleLink& link = access.GetSession().link;
     HidReport reply{};
-    if (AnnounceUpload(link, reply) != AnnounceOutcome::Acknowledged) {
-        context.Message(UPLOAD_NG_MESSAGE);
-        return EXIT_MODULE_FAILURE;
-    }
+    if (AnnounceUpload(link, reply) != AnnounceOutcome::Acknowledged) return access.FailLink(UPLOAD_NG_MESSAGE);
     ParamFields fields = request.fields;  // collecting fills empty MAC fields
     FieldsToParams(fields, params);
-    if (!SendParamReports(link, params, [](int) {})) {
-        context.Message(UPLOAD_NG_MESSAGE);
-        return EXIT_MODULE_FAILURE;
-    }
-    if (!access.MemoryKept()) return EXIT_MODULE_FAILURE;
+    if (!SendParamReports(link, params, [](int) {})) return access.FailLink(UPLOAD_NG_MESSAGE);
+    if (const int status = access.MemoryStatus(); status != EXIT_OK) return status;
     if (context.line.json) {
-        context.PrintJson(ParamsJson(params).AddText("result", UPLOAD_OK_MESSAGE));
+        access.PrintJson(ParamsJson(params).AddText("result", UPLOAD_OK_MESSAGE));
     } else {
         context.out << UPLOAD_OK_MESSAGE << '\n';
     }

@@ -92,6 +92,14 @@ bool IsUploadAcknowledged(const HidReport& reply) {
     return PayloadText(reply) == UPLOAD_ACKNOWLEDGEMENT;
 }
 
+std::size_t TestedReplyLength(std::string_view command) {
+    if (command == CMD_FIRMWARE) return FIRMWARE_OK + 2;
+    if (command == CMD_SIGNAL) return SIGNAL_OK + 2;
+    // The acknowledgement's text and the zero byte after it.
+    if (command == CMD_ANNOUNCE_UPLOAD) return PAYLOAD + std::string_view(UPLOAD_ACKNOWLEDGEMENT).size() + 1;
+    return 0;
+}
+
 void TakeParamReport1(const HidReport& reply, ModuleParamSet& params) {
     params.mode = reply[PARAM_MODE];
     params.channel = reply[PARAM_CHANNEL];

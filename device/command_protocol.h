@@ -3,6 +3,7 @@
 // Every report that crosses the link: command reports, the replies (built as
 // a module sends them, tested and taken as the host reads them), and the two
 // parameter reports. Each byte position is named once, in the .cpp.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -41,6 +42,11 @@ bool DecodeFirmwareReply(const HidReport& reply, FirmwareInfo& info);
 bool DecodeSignalReply(const HidReport& reply, std::uint8_t& level);
 // True when the payload up to its first zero byte is exactly "AT+iWP OK".
 bool IsUploadAcknowledged(const HidReport& reply);
+// How many leading bytes of the reply to `command` (report id included) its
+// test reads; 0 for the parameter replies, which have no test. A reply that
+// fails its test after fewer bytes arrived is malformed (cut before the
+// bytes that carry the module's answer); a longer one is the module's "NG".
+std::size_t TestedReplyLength(std::string_view command);
 
 // Parameter replies are taken byte for byte, without tests.
 void TakeParamReport1(const HidReport& reply, ModuleParamSet& params);

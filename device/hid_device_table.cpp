@@ -96,9 +96,11 @@ void HidDeviceTable::HID_Close() {
 
 int HidDeviceTable::HID_Read(std::uint8_t* buffer, int length, int* bytesRead) {
     if (bytesRead != nullptr) *bytesRead = 0;
+    lastReadTimedOut_ = false;
     if (deviceHandle_ == nullptr || buffer == nullptr || length <= 0) return 0;
     const int received = deviceHandle_->Read(buffer, static_cast<std::size_t>(length), HID_READ_TIMEOUT_MS);
     // Nothing within the time limit counts as a failed read.
+    lastReadTimedOut_ = received == 0;
     if (received <= 0) return 0;
     // A short report leaves no earlier reply's bytes behind.
     const int placed = std::min(received, length);

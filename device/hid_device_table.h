@@ -63,6 +63,9 @@ public:
     int UnlistedCount() const { return unlistedCount_; }
     // True when the last HID_Open failed because another program holds the module.
     bool LastOpenInUse() const { return lastOpenInUse_; }
+    // True when the last HID_Read failed because nothing arrived within
+    // HID_READ_TIMEOUT_MS (not because the read itself failed).
+    bool LastReadTimedOut() const { return lastReadTimedOut_; }
 
 private:
     bool IsFilledSlot(int index) const;
@@ -74,6 +77,7 @@ private:
     int accessDeniedCount_ = 0;
     int unlistedCount_ = 0;
     bool lastOpenInUse_ = false;
+    bool lastReadTimedOut_ = false;
 };
 
 }  // namespace lq3860

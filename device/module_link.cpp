@@ -13,9 +13,13 @@ void ModuleLink::CloseLink() {
 
 bool ModuleLink::OpenModule(int index) {
     if (deviceOpen) CloseLink();
-    if (!table_.HID_Open(index)) return false;
+    if (!table_.HID_Open(index)) {
+        failure_ = table_.LastOpenInUse() ? LinkFailure::InUse : LinkFailure::OpenFailed;
+        return false;
+    }
     debug_.Write("HID_Open\n");
     deviceOpen = 1;
+    failure_ = LinkFailure::None;
     return true;
 }
 
@@ -23,11 +27,13 @@ bool ModuleLink::WriteReport(const HidReport& report) {
     int transferred = 0;
     if (table_.HID_Write(report.data(), static_cast<int>(report.size()), &transferred)) return true;
     debug_.Write("HID_Write Err\n");
+    if (deviceOpen) failure_ = LinkFailure::WriteFailed;
     CloseLink();
     return false;
 }
 
 bool ModuleLink::WriteCommand(const char* command) {
+    if (deviceOpen) failure_ = LinkFailure::None;
     // The reply read next must answer this command: a report sent twice, a
     // late one or one left from an earlier program would otherwise be taken
     // for it and shift every later reply.
@@ -38,11 +44,17 @@ bool ModuleLink::WriteCommand(const char* command) {
 }
 
 bool ModuleLink::ReadReply(HidReport& reply) {
-    int transferred = 0;
-    if (table_.HID_Read(reply.data(), static_cast<int>(reply.size()), &transferred)) return true;
+    if (table_.HID_Read(reply.data(), static_cast<int>(reply.size()), &replyBytes_)) return true;
     debug_.Write("HID_Read Err\n");
+    if (deviceOpen) failure_ = table_.LastReadTimedOut() ? LinkFailure::NoReply : LinkFailure::ReadFailed;
     CloseLink();
     return false;
+}
+
+ReplyOutcome ModuleLink::Refuse(const char* command) {
+    const bool cut = static_cast<std::size_t>(replyBytes_) < TestedReplyLength(command);
+    failure_ = cut ? LinkFailure::MalformedReply : LinkFailure::NgReply;
+    return ReplyOutcome::Refused;
 }
 
 bool ModuleLink::ExchangeCommand(const char* command, unsigned waitMs, HidReport& reply) {
@@ -55,7 +67,7 @@ ReplyOutcome ModuleLink::QueryFirmware(HidReport& reply, FirmwareInfo& info) {
     if (!ExchangeCommand(CMD_FIRMWARE, 0, reply)) return ReplyOutcome::LinkFailed;
     if (!DecodeFirmwareReply(reply, info)) {
         debug_.Write("NG");
-        return ReplyOutcome::Refused;
+        return Refuse(CMD_FIRMWARE);
     }
     debug_.Write("OK");
     return ReplyOutcome::Accepted;
@@ -66,7 +78,7 @@ ReplyOutcome ModuleLink::QuerySignal(HidReport& reply, std::uint8_t& signalLevel
     std::uint8_t newLevel = 0;
     if (!DecodeSignalReply(reply, newLevel)) {
         debug_.Write("NG");
-        return ReplyOutcome::Refused;
+        return Refuse(CMD_SIGNAL);
     }
     debug_.Write("OK");
     char text[16];
@@ -74,6 +86,11 @@ ReplyOutcome ModuleLink::QuerySignal(HidReport& reply, std::uint8_t& signalLevel
     debug_.Write(text);
     signalLevel = newLevel;
     return ReplyOutcome::Accepted;
+}
+
+ReplyOutcome ModuleLink::QueryUploadAcknowledgement(HidReport& reply) {
+    if (!ExchangeCommand(CMD_ANNOUNCE_UPLOAD, 0, reply)) return ReplyOutcome::LinkFailed;
+    return IsUploadAcknowledged(reply) ? ReplyOutcome::Accepted : Refuse(CMD_ANNOUNCE_UPLOAD);
 }
 
 }  // namespace lq3860

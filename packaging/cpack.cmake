@@ -30,6 +30,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
 set(CPACK_COMPONENT_UTILITY_DEPENDS ctl)
+# Qt opens a Wayland session's display only with its Wayland platform plugin.
+set(CPACK_DEBIAN_UTILITY_PACKAGE_RECOMMENDS "qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 # Each description: a summary line under 80 characters, then lines of the

@@ -121,6 +121,31 @@ std::uint8_t ReadNumber(std::string_view field, int base) {
     return static_cast<std::uint8_t>(value);
 }
 
+constexpr std::string_view UTF8_MARK = "\xEF\xBB\xBF";
+constexpr std::string_view UTF16_LE_MARK = "\xFF\xFE";
+constexpr std::string_view UTF16_BE_MARK = "\xFE\xFF";
+
+// Skips a UTF-8 mark; turns UTF-16 into its 8-bit text in `decoded`, which
+// `text` then views. False for UTF-16 that no 8-bit text can hold.
+bool DecodeByteOrderMark(std::string_view& text, std::string& decoded) {
+    if (text.starts_with(UTF8_MARK)) {
+        text.remove_prefix(UTF8_MARK.size());
+        return true;
+    }
+    const bool littleEndian = text.starts_with(UTF16_LE_MARK);
+    if (!littleEndian && !text.starts_with(UTF16_BE_MARK)) return true;
+    if (text.size() % 2 != 0) return false;
+    decoded.clear();
+    for (std::size_t at = 2; at < text.size(); at += 2) {
+        const auto low = static_cast<unsigned char>(text[littleEndian ? at : at + 1]);
+        const auto high = static_cast<unsigned char>(text[littleEndian ? at + 1 : at]);
+        if (high != 0) return false;
+        decoded.push_back(static_cast<char>(low));
+    }
+    text = decoded;
+    return true;
+}
+
 }  // namespace
 
 std::string FormatConfiguration(const ModuleParamSet& params, EmptyText emptyText) {
@@ -146,6 +171,8 @@ const char* UnsavableTextMessage(const ModuleParamSet& params) {
 }
 
 ConfigLoadResult ParseConfiguration(std::string_view text, ModuleParamSet& params) {
+    std::string decoded;
+    if (!DecodeByteOrderMark(text, decoded)) return {false, WIDE_TEXT_FILE_MESSAGE};
     const std::size_t zero = text.find('\0');
     if (zero != std::string_view::npos) text = text.substr(0, zero);
 

@@ -32,6 +32,10 @@ struct ConfigLoadResult {
     std::string reason = {};        // why the file could not be read, in the system's words; else empty
 };
 // Reads all four sections; stores into params only when every tag is there.
+// A byte-order mark is read too: editors put UTF-8's before the text (it is
+// skipped), and Windows PowerShell 5.1's ">" writes UTF-16 with one (read as
+// the 8-bit text it carries when every character fits in a byte, the file's
+// texts being bytes shown as Latin-1; refused otherwise).
 ConfigLoadResult ParseConfiguration(std::string_view text, ModuleParamSet& params);
 
 }  // namespace lq3860

@@ -37,6 +37,15 @@ int SelectionOf(std::uint8_t value, int itemCount) {
     return value < itemCount ? value : -1;
 }
 
+// "The NAME VALUE (ITEM) is not ...: sent as ..." for a selection the rules changed.
+std::string SelectionChange(const char* name, std::uint8_t asked, std::uint8_t sent, const char* item,
+                            const char* offeredUnder) {
+    std::string text = std::string("The ") + name + " " + std::to_string(asked);
+    if (item != nullptr) text += std::string(" (") + item + ")";
+    text += offeredUnder != nullptr ? std::string(" is not offered under ") + offeredUnder : " is not in the list";
+    return text + ": sent as " + (sent == NO_SELECTION ? "255 (no selection)." : std::to_string(sent) + ".");
+}
+
 }  // namespace
 
 ParamFields StartFields() {
@@ -127,6 +136,26 @@ void FieldsToParams(ParamFields& fields, ModuleParamSet& params) {
     CollectSsid(fields, params);
     CollectKey(fields, params);
     CollectMac(fields, params);
+}
+
+std::vector<std::string> RuleChanges(const ModuleParamSet& asked, const ModuleParamSet& sent) {
+    std::vector<std::string> changes;
+    const char* adHoc = asked.mode == MODE_ADHOC ? MODE_ITEMS[MODE_ADHOC] : nullptr;
+    if (asked.mode != sent.mode) changes.push_back(SelectionChange("mode", asked.mode, sent.mode, nullptr, nullptr));
+    if (asked.channel != sent.channel) {
+        // Only channel 0 under Ad-Hoc moves; any other change is an index outside the list.
+        const bool moved = sent.channel != NO_SELECTION;
+        changes.push_back(SelectionChange("channel", asked.channel, sent.channel, nullptr, moved ? adHoc : nullptr));
+    }
+    if (asked.encryption != sent.encryption) {
+        const bool listed = asked.encryption < ENCRYPTION_ITEMS.size();
+        changes.push_back(SelectionChange("encryption", asked.encryption, sent.encryption,
+                                          listed ? ENCRYPTION_ITEMS[asked.encryption] : nullptr,
+                                          listed ? adHoc : nullptr));
+    }
+    if (ParamText(asked.ssid) != ParamText(sent.ssid)) changes.push_back(SSID_TOO_LONG_MESSAGE);
+    if (ParamText(asked.key) != ParamText(sent.key)) changes.push_back(KEY_NOT_SENT_MESSAGE);
+    return changes;
 }
 
 }  // namespace lq3860

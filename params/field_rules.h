@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "params/messages.h"
 #include "types/module_params.h"
@@ -58,5 +59,10 @@ void CollectSsid(const ParamFields& fields, ModuleParamSet& params);        // s
 void CollectKey(const ParamFields& fields, ModuleParamSet& params);         // step 3
 void CollectMac(ParamFields& fields, ModuleParamSet& params);               // step 4: empty edit -> "FF"
 void FieldsToParams(ParamFields& fields, ModuleParamSet& params);           // all four
+
+// What the rules changed of `asked` (a loaded file's set) in `sent` (what
+// its fields collect to): one message per changed field, in the fields'
+// order; none when the set goes out as the file has it.
+std::vector<std::string> RuleChanges(const ModuleParamSet& asked, const ModuleParamSet& sent);
 
 }  // namespace lq3860

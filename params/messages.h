@@ -28,6 +28,8 @@ inline constexpr const char* WPA_KEY_MESSAGE = "The KEY must between 8~63 charac
 // loaded file; it is then sent as its first 20).
 inline constexpr const char* SSID_TOO_LONG_MESSAGE = "The SSID can have at most 20 characters.";
 inline constexpr const char* KEY_TOO_LONG_MESSAGE = "The WLK key can have at most 63 characters.";
+// A file's key under the encryption "NONE", which sends no key.
+inline constexpr const char* KEY_NOT_SENT_MESSAGE = "The key is not sent: the encryption is NONE.";
 
 // Whether `text` names `number` in decimal. The limits are defined once, in
 // types/module_params.h; the texts that spell them out are checked against
@@ -48,6 +50,13 @@ inline constexpr const char* SAVE_FAILURE_MESSAGE = "Save database file failure"
 inline constexpr const char* OPEN_FAILURE_MESSAGE = "Open database file failure";
 inline constexpr const char* SECTION_ERROR_MESSAGES[] = {"[G1] format error", "[G2] format error", "[G3] format error",
                                                          "[G4] format error"};
+// A UTF-16 file with characters beyond one byte: most often a configuration
+// that Windows PowerShell 5.1 redirected with ">", which decodes the tool's
+// bytes through the console's code page on the way.
+inline constexpr const char* WIDE_TEXT_FILE_MESSAGE =
+    "The file is UTF-16 text with characters that do not fit in a byte, which a configuration file "
+    "cannot hold. Save the module's parameters with lq3860ctl read --save FILE (not with \">\" in "
+    "PowerShell), or save the file as ANSI or UTF-8 text.";
 
 // The refusals of a text that the file cannot carry: its lines end in CR LF
 // and have no escapes, so a line break inside the SSID or key would load

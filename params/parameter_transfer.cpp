@@ -37,8 +37,12 @@ bool DownloadParams(ModuleLink& link, HidReport& reply, ModuleParamSet& params, 
 }
 
 AnnounceOutcome AnnounceUpload(ModuleLink& link, HidReport& reply) {
-    if (!link.ExchangeCommand(CMD_ANNOUNCE_UPLOAD, 0, reply)) return AnnounceOutcome::LinkFailed;
-    return IsUploadAcknowledged(reply) ? AnnounceOutcome::Acknowledged : AnnounceOutcome::NotAcknowledged;
+    switch (link.QueryUploadAcknowledgement(reply)) {
+        case ReplyOutcome::LinkFailed: return AnnounceOutcome::LinkFailed;
+        case ReplyOutcome::Refused: return AnnounceOutcome::NotAcknowledged;
+        case ReplyOutcome::Accepted: break;
+    }
+    return AnnounceOutcome::Acknowledged;
 }
 
 bool SendParamReports(ModuleLink& link, const ModuleParamSet& params, const ProgressFunction& progress) {

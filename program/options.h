@@ -23,7 +23,7 @@ enum class OptionValue {
 };
 
 // What a shell offers for an option's value or a command's argument.
-enum class CompleteAs { Nothing, File, Module };
+enum class CompleteAs { Nothing, File, Module, Adapter };  // Adapter: a network interface
 
 // How an option is written, what it takes and what is said about it.
 struct OptionEntry {
@@ -36,6 +36,9 @@ struct OptionEntry {
     // Its lines of --help, without indent, '\n' between them; empty for an
     // option that its command's help describes.
     std::string_view help = {};
+    // It changes which modules "PROGRAM list" finds, so completion passes it
+    // on from the command line when it lists the modules.
+    bool picksModules = false;
 };
 
 // One row of a program's table: the program's own id (an enum class, so a

@@ -26,8 +26,9 @@ constexpr Option<SimulationOption> SIMULATION_OPTION_TABLE[] = {
      {.name = "--name",
       .value = OptionValue::Required,
       .valueName = "TEXT",
-      .help = "product name of the simulated module"}},
-    {SimulationOption::NoName, {.name = "--no-name", .help = "the module has no product name"}},
+      .help = "product name of the simulated module",
+      .picksModules = true}},
+    {SimulationOption::NoName, {.name = "--no-name", .help = "the module has no product name", .picksModules = true}},
     {SimulationOption::Silent, {.name = "--silent", .help = "the module takes every report but never answers"}},
     {SimulationOption::UnplugAfter,
      {.name = "--unplug-after",
@@ -59,7 +60,8 @@ constexpr Option<SimulationOption> SIMULATION_OPTION_TABLE[] = {
       .help = "keep the module's parameter set in FILE (a\n"
               "configuration file: read at start, a missing file\n"
               "means the module's defaults; written back when the\n"
-              "module accepts an upload)"}},
+              "module accepts an upload)",
+      .picksModules = true}},
     {SimulationOption::Modules,
      {.name = "--modules",
       .value = OptionValue::Required,
@@ -68,7 +70,8 @@ constexpr Option<SimulationOption> SIMULATION_OPTION_TABLE[] = {
               "its own memory; with --state FILE each keeps its own\n"
               "file, numbered before the extension: cfg.txt ->\n"
               "cfg-0.txt, cfg-1.txt, ...; lq3860ctl works on the\n"
-              "first 10 and says when more are attached"}},
+              "first 10 and says when more are attached",
+      .picksModules = true}},
 };
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "program/options.h"
 #include "program/standard_output.h"
 #include "ui/host_display.h"
+#include "ui/start_up_messages.h"
 #include "ui/utility_app.h"
 #include "ui/window_options.h"
 
@@ -58,21 +59,6 @@ Options ParseOptions(int argc, char** argv) {
     return options;
 }
 
-// Qt ends the process with a fatal message when no platform (no display)
-// can be opened; the program says so in its own words and exits with 1.
-// The platform plugins' own complaints while it tries are left out.
-void StartUpMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    if (type == QtFatalMsg) {
-        std::fputs(
-            "lq3860-utility: no display could be opened (set DISPLAY or WAYLAND_DISPLAY, "
-            "or QT_QPA_PLATFORM)\n",
-            stderr);
-        std::_Exit(EXIT_FAILURE);
-    }
-    if (context.category != nullptr && QString::fromLatin1(context.category).startsWith("qt.qpa")) return;
-    std::fprintf(stderr, "%s\n", qPrintable(message));
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -82,7 +68,7 @@ int main(int argc, char** argv) {
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
-    const QtMessageHandler previous = qInstallMessageHandler(StartUpMessages);
+    const QtMessageHandler previous = qInstallMessageHandler(lq3860::StartUpMessages);
     lq3860::CUtilityApp app(argc, argv, options.simulate, options.verbose);
     qInstallMessageHandler(previous);
     if (!app.InitInstance(options.screenshotPath)) {

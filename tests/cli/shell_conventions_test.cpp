@@ -3,9 +3,12 @@
 // they share (help, version, bundled flags, usage errors, write errors),
 // the completion that bash and zsh get from lq3860ctl's and lq3860-sim's
 // own option tables, and the window without a display.
+#include <filesystem>
 #include <sstream>
 
 #include "cli/command_line.h"
+#include "cli/exit_codes.h"
+#include "cli/usage_text.h"
 #include "lq3860_version.h"
 #include "man_page.h"
 #include "tool_fixture.h"
@@ -71,21 +74,65 @@ TEST(ShellConventions, OneConventionForTheThreePrograms) {
     EXPECT_EQ(ReadWholeFile(dir.File("b.txt")), ReadWholeFile(dir.File("a.txt")));
 }
 
-TEST(ShellConventions, TheWindowWithoutADisplaySaysSo) {
-    const std::string said = "no display could be opened (set DISPLAY or WAYLAND_DISPLAY, or QT_QPA_PLATFORM)\n";
-    EXPECT_EQ(
-        RunProgram({"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "QT_QPA_PLATFORM", LQ3860_UTILITY_PATH}),
-        (ToolRun{1, "", "lq3860-utility: " + said}));
+// The exit statuses and error codes are one table: the help prints it, and
+// the README and the man page show the same rows.
+TEST(ShellConventions, ExitStatusesAndErrorCodesAreOneTableEverywhere) {
+    std::string readme;
+    std::istringstream lines(ExitStatusHelp());
+    for (std::string line; std::getline(lines, line);) readme += "    " + line + "\n";
+    EXPECT_NE(ReadWholeFile(LQ3860_SOURCE_DIR "/README.md").find(readme), std::string::npos) << readme;
+    const auto roff = [](std::string text) {
+        for (std::size_t at = text.find('-'); at != std::string::npos; at = text.find('-', at + 2))
+            text.insert(at, "\\");
+        return text;
+    };
+    std::string statuses, codes;
+    for (const ExitStatusMeaning& row : EXIT_STATUSES)
+        statuses += ".TP\n.B " + std::to_string(row.status) + "\n" + roff(row.meaning) + "\n";
+    for (const ToolErrorCode& row : ERROR_CODES)
+        codes +=
+            ".TP\n.BR " + roff(row.code) + " \" (" + std::to_string(row.status) + ")\"\n" + roff(row.meaning) + "\n";
+    const std::string page = ReadWholeFile(LQ3860_SOURCE_DIR "/cli/lq3860ctl.1");
+    EXPECT_NE(page.find(statuses), std::string::npos) << statuses;
+    EXPECT_NE(page.find(codes), std::string::npos) << codes;
 }
 
-// What bash offers for the words of a command line, the last one being
-// completed, blank-separated; `program` stands for the built tool with two
+// Without a display the window says so, then gives Qt's own reasons: the
+// platform plugin that could not connect, or the one that is not installed.
+TEST(ShellConventions, TheWindowWithoutADisplaySaysSoWithQtsReason) {
+    const std::string said =
+        "lq3860-utility: no display could be opened (set DISPLAY or WAYLAND_DISPLAY, or "
+        "QT_QPA_PLATFORM)\nlq3860-utility: Qt: ";
+    const std::pair<std::vector<std::string>, std::string> rows[] = {
+        {{"-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "QT_QPA_PLATFORM"}, "could not connect to display"},
+        {{"WAYLAND_DISPLAY=lq3860-none", "QT_QPA_PLATFORM=wayland"}, "\"wayland\""}};
+    for (const auto& [environment, reason] : rows) {
+        std::vector<std::string> command{"env"};
+        command.insert(command.end(), environment.begin(), environment.end());
+        command.push_back(LQ3860_UTILITY_PATH);
+        const ToolRun run = RunProgram(command);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_TRUE(run.out.empty());
+        EXPECT_TRUE(run.err.starts_with(said)) << run.err;
+        EXPECT_NE(run.err.find(reason), std::string::npos) << run.err;
+    }
+}
+
+// What bash offers for the words of a command line as they were typed
+// (quotes and backslashes included), the last one being completed, each
+// offer followed by a blank; `program` stands for the built tool with two
 // simulated modules.
-std::string BashOffers(const Program& program, const std::string& words) {
+std::string BashOffers(const Program& program, const std::vector<std::string>& typed) {
     const std::string& name = program.name;
+    std::string words;
+    for (std::string word : typed) {
+        for (std::size_t at = word.find('\''); at != std::string::npos; at = word.find('\'', at + 4))
+            word.replace(at, 1, "'\\''");
+        words += " '" + word + "'";
+    }
     return RunProgram({"bash", "-c",
                        RunProgram({program.path, "--completion", "bash"}).out + name + "() { \"" + program.path +
-                           "\" --simulate --modules 2 \"$@\"; }\nCOMP_WORDS=(" + name + " " + words +
+                           "\" --simulate --modules 2 \"$@\"; }\nCOMP_WORDS=(" + name + words +
                            "); COMP_CWORD=$((${#COMP_WORDS[@]} - 1))\n_" + (name == "lq3860ctl" ? name : "lq3860_sim") +
                            " " + name + "; for w in \"${COMPREPLY[@]}\"; do printf '%s ' \"$w\"; done"})
         .out;
@@ -102,20 +149,51 @@ std::string EveryOption(const OptionList& table) {
 }
 
 TEST(ShellCompletion, OffersWhatTheParserKnows) {
-    const TempDir dir;
-    WriteWholeFile(dir.File("cfg.txt"), "");
     const Program& tool = PROGRAMS[0];
-    EXPECT_EQ(BashOffers(tool, "''"), "list info signal read write getmac ");
-    EXPECT_EQ(BashOffers(tool, "-"), EveryOption(ToolOptionTable()));
-    EXPECT_EQ(BashOffers(PROGRAMS[1], "-"), EveryOption(SimOptionTable()));
-    EXPECT_EQ(BashOffers(tool, "--device ''"), "0 LQ-3860\\ \\(simulated\\) 1 LQ-3860\\ \\(simulated\\) ");
-    EXPECT_EQ(BashOffers(tool, "write " + dir.File("c")), dir.File("cfg.txt") + " ");
-    EXPECT_EQ(BashOffers(tool, "--name ''"), "");
-    // zsh gets the same options and commands (no zsh here to run it).
+    EXPECT_EQ(BashOffers(tool, {""}), "list info signal read write getmac ");
+    EXPECT_EQ(BashOffers(tool, {"-"}), EveryOption(ToolOptionTable()));
+    EXPECT_EQ(BashOffers(PROGRAMS[1], {"-"}), EveryOption(SimOptionTable()));
+    EXPECT_EQ(BashOffers(tool, {"--name", ""}), "");
+    EXPECT_EQ(BashOffers(tool, {"getmac", "1.2.3.4", "--adapter", "l"}), "lo ");
+    // zsh gets the same options (each with its help) and commands, in a script it can read.
     const std::string zsh = RunProgram({tool.path, "--completion", "zsh"}).out;
+    EXPECT_EQ(RunProgram({"zsh", "-n", "-c", zsh}).status, 0);
     EXPECT_NE(zsh.find("'1:command:(list info signal read write getmac)'"), std::string::npos);
     for (const OptionEntry* option : ToolOptionTable())
         EXPECT_EQ(zsh.find("'" + std::string(option->name)) != std::string::npos, !option->hidden) << option->name;
+    EXPECT_NE(zsh.find("'--json[print one JSON object per command instead of text lines (nothing on"),
+              std::string::npos);
+}
+
+// Names with blanks, '*', "$(...)" and backquotes: files and modules are
+// offered as one word each, quoted as the line stands (bare, or within the
+// quote the word opened), matched as text, and nothing of the line is run.
+// The --name on the line reaches the listing of the (two) modules.
+TEST(ShellCompletion, AwkwardNamesAreQuotedAndNeverRun) {
+    const TempDir dir;
+    const std::string awkward = "a * $(touch " + dir.File("ran") + ") `touch " + dir.File("ran") + "`";
+    for (const char* file : {"my file.txt", "$(x) `y`.txt", "*.txt"}) WriteWholeFile(dir.File(file), "");
+    const auto bare = [](std::string text) {  // as printf %q writes it
+        for (std::size_t at = text.find_first_of(" *$()`"); at != std::string::npos;
+             at = text.find_first_of(" *$()`", at + 2))
+            text.insert(at, "\\");
+        return text;
+    };
+    const Program& tool = PROGRAMS[0];
+    const std::vector<std::pair<std::vector<std::string>, std::string>> rows = {
+        {{"write", dir.File("my")}, bare(dir.File("my file.txt")) + " "},
+        {{"write", "'" + dir.File("my")}, dir.File("my file.txt") + " "},
+        {{"write", dir.File("$")}, bare(dir.File("$(x) `y`.txt")) + " "},
+        {{"write", "\"" + dir.File("$")}, dir.File("\\$(x) \\`y\\`.txt") + " "},
+        {{"write", dir.File("*")}, bare(dir.File("*.txt")) + " "},
+        {{"--device", ""}, "0 LQ-3860\\ \\(simulated\\) 1 LQ-3860\\ \\(simulated\\) "},
+        {{"--name", "'" + awkward + "'", "--device", "a"}, bare(awkward) + " " + bare(awkward) + " "},
+        {{"--name", "=", "'" + awkward + "'", "--device", "'a"}, awkward + " " + awkward + " "},  // bash splits at '='
+
+        {{"--name", "'" + awkward + "'", "--device", "*"}, ""},
+    };
+    for (const auto& [typed, offered] : rows) EXPECT_EQ(BashOffers(tool, typed), offered) << typed.back();
+    EXPECT_FALSE(std::filesystem::exists(dir.File("ran")));
 }
 
 TEST(ShellConventions, TheManPagesNameEveryOptionOfTheTables) {

@@ -47,24 +47,36 @@ TEST_F(AllModules, EveryModuleRunsAtTheSameTimeOnItsOwnLink) {
     EXPECT_EQ(met, 3);
 }
 
-TEST_F(AllModules, FailingModulesFailAloneWithTheirOwnMessagesAndTheWorstStatus) {
+// Each failing module has its own status and error code; the run's status
+// is theirs when they agree, 1 when they differ.
+TEST_F(AllModules, FailingModulesFailAloneWithTheirOwnMessagesAndStatuses) {
     Module(u"A");
     Module(u"Silent").module->faults.silent = true;
     Module(u"Cut").failWrite = true;
+    Module(u"Junk").module->faults.garbageReplies = true;
+    Module(u"Short").module->faults.replyPayloadBytes = 16;  // cut before the O and K
     Module(u"Tab\tname");
-    const std::string errors = Said("1\tSilent\tHID_Read Err") + Said("2\tCut\tHID_Write Err");
+    const std::string errors =
+        Said("1\tSilent\tHID_Read Err") + Said("2\tCut\tHID_Write Err") + Said("3\tJunk\tNG") + Said("4\tShort\tNG");
     EXPECT_EQ(Run({"--all", "info"}), (ToolRun{1,
                                                "0\tA\tversion 1.1\n0\tA\tdate 2026/12/06\n"
-                                               "3\tTab\\tname\tversion 1.1\n3\tTab\\tname\tdate 2026/12/06\n",
+                                               "5\tTab\\tname\tversion 1.1\n5\tTab\\tname\tdate 2026/12/06\n",
                                                errors}));
-    EXPECT_EQ(Run({"--json", "--all", "info"}),
-              (ToolRun{1,
-                       R"([{"slot":0,"name":"A","status":0,"version":"1.1","date":"2026/12/06"},)"
-                       R"({"slot":1,"name":"Silent","status":1,"error":"HID_Read Err"},)"
-                       R"({"slot":2,"name":"Cut","status":1,"error":"HID_Write Err"},)"
-                       R"({"slot":3,"name":"Tab\tname","status":0,"version":"1.1","date":"2026/12/06"}])"
-                       "\n",
-                       errors}));
+    EXPECT_EQ(
+        Run({"--json", "--all", "info"}),
+        (ToolRun{
+            1,
+            R"([{"slot":0,"name":"A","path":"sim:0","status":0,"version":"1.1","date":"2026/12/06"},)"
+            R"({"slot":1,"name":"Silent","path":"sim:1","status":7,"error":"timeout","message":"HID_Read Err"},)"
+            R"({"slot":2,"name":"Cut","path":"sim:2","status":1,"error":"write-failed","message":"HID_Write Err"},)"
+            R"({"slot":3,"name":"Junk","path":"sim:3","status":8,"error":"ng-reply","message":"NG"},)"
+            R"({"slot":4,"name":"Short","path":"sim:4","status":8,"error":"malformed-reply","message":"NG"},)"
+            R"({"slot":5,"name":"Tab\tname","path":"sim:5","status":0,"version":"1.1","date":"2026/12/06"}])"
+            "\n",
+            errors}));
+    platform_.Interface(2).failWrite = false;
+    platform_.Interface(1).module->faults = {};
+    EXPECT_EQ(Run({"--all", "info"}).status, 8);
     // --verbose: each module's debug texts carry its slot and name.
     EXPECT_EQ(Run({"-v", "--all", "signal"}).err.find(Said("0\tA\tHID_Open") + Said("0\tA\tOK")), 0u);
 }
@@ -117,10 +129,10 @@ TEST_F(AllModules, WriteChecksTheFileOnceThenEveryModuleTakesIt) {
 }
 
 TEST_F(AllModules, NoModuleIsAFailureThatSaysWhy) {
-    EXPECT_EQ(Run({"--all", "--json", "info"}), (ToolRun{1, "[]\n", Said("No LQ-3860 module found.")}));
+    EXPECT_EQ(Run({"--all", "--json", "info"}), (ToolRun{5, "[]\n", Said("No LQ-3860 module found.")}));
     Module(u"Locked").denyAccess = true;
     EXPECT_EQ(Run({"--all", "signal"}),
-              (ToolRun{1, "", Said("No LQ-3860 module found.") + Said(DEVICE_ACCESS_DENIED_MESSAGE)}));
+              (ToolRun{5, "", Said("No LQ-3860 module found.") + Said(DEVICE_ACCESS_DENIED_MESSAGE)}));
 }
 
 // The table holds 10 modules, as the window's list: the eleventh is told

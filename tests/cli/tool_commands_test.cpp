@@ -2,6 +2,8 @@
 // The tool's commands in-process, on injected simulated modules (several
 // modules, unreadable names, denied access, failing links, unexpected
 // replies) or on its own --simulate=FILE module.
+#include <filesystem>
+
 #include "device/device_messages.h"
 #include "params/config_file.h"
 #include "params/field_rules.h"
@@ -29,9 +31,9 @@ TEST_F(Tool, DeviceOptionPicksASlotAPathOrAName) {
         {"sim:2", {0, "version 3.0\ndate 2014/01/01\n", ""}},
         {"Be", {0, "version 2.7\ndate 2013/12/31\n", ""}},
         {"Alpha", {0, "version 1.1\ndate 2026/12/06\n", ""}},
-        {"Alp", {1, "", Said("'Alp' names 2 modules; pick one by its slot or path.")}},
-        {"Gamma", {1, "", Said("No LQ-3860 module with the path or name 'Gamma'.")}},
-        {"3", {1, "", Said("No LQ-3860 module in slot 3.")}},
+        {"Alp", {5, "", Said("'Alp' names 2 modules; pick one by its slot or path.")}},
+        {"Gamma", {5, "", Said("No LQ-3860 module with the path or name 'Gamma'.")}},
+        {"3", {5, "", Said("No LQ-3860 module in slot 3.")}},
     };
     for (const auto& [device, expected] : rows) EXPECT_EQ(Run({"--device", device, "info"}), expected) << device;
 }
@@ -47,6 +49,9 @@ TEST_F(Tool, DeviceTextsReachTheTerminalEscaped) {
     module.module->Behaviour().SetParams(params);
     EXPECT_EQ(Run({"list"}).out, "0\tEvil\\x1b]0;x\\a\\\\ \\xc2\\x9b\xc3\xa9\tsim:0\n");
     EXPECT_EQ(Run({"info"}).out, "version \\x1b.\\a\ndate 20\\x9b1/\\n2/\\r\\x7f\n");
+    // In JSON each byte of the module's 8-bit texts is one character: 0x9B is U+009B.
+    EXPECT_NE(Run({"--json", "info"}).out.find(R"("version":"\u001b.\u0007","date":"20\u009b1/\n2/\r\u007f"})"),
+              std::string::npos);
     EXPECT_EQ(
         Run({"--json", "list"}).out,
         "{\"modules\":[{\"slot\":0,\"name\":\"Evil\\u001b]0;x\\u0007\\\\ \\u009b\xc3\xa9\",\"path\":\"sim:0\"}]}\n");
@@ -63,7 +68,7 @@ TEST_F(Tool, AModuleInUseIsListedButRefusedBeforeAnythingIsSent) {
     SimulatedInterface& module = platform_.AddModule();
     module.heldByAnotherProgram = true;
     EXPECT_EQ(Run({"list"}), (ToolRun{0, "0\tLQ-3860 (simulated)\tsim:0\n", ""}));
-    EXPECT_EQ(Run({"write", File("in.txt", FRESH_MODULE)}), (ToolRun{1, "", Said(MODULE_IN_USE_MESSAGE)}));
+    EXPECT_EQ(Run({"write", File("in.txt", FRESH_MODULE)}), (ToolRun{6, "", Said(MODULE_IN_USE_MESSAGE)}));
     EXPECT_TRUE(module.written.empty());
 }
 
@@ -76,14 +81,27 @@ TEST_F(Tool, ModuleWithoutPermissionIsExplained) {
 TEST_F(Tool, SignalLevelOutsideZeroToThreeShowsItsByte) {
     platform_.AddModule().module->Behaviour().SetSignalLevel(0xAB);
     EXPECT_EQ(Run({"signal"}), (ToolRun{0, "signal 0xAB\n", ""}));
-    EXPECT_EQ(Run({"--json", "signal"}), (ToolRun{0, "{\"signal\":null,\"signalByte\":171}\n", ""}));
+    EXPECT_EQ(Run({"--json", "signal"}), (ToolRun{0,
+                                                  FIRST_MODULE_JSON + R"("signal":null,"signalByte":171})"
+                                                                      "\n",
+                                                  ""}));
 }
 
 // Ad-Hoc with a stored WPA encryption and channel 0 goes out as 255 on
-// channel 1; an SSID over 20 characters is refused with a message, then cut.
-TEST_F(Tool, WriteAppliesTheWindowFieldRules) {
-    EXPECT_EQ(Sim({"write", File("in.txt", ConfigText("01,00,03,", "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123", "passphrase"))}),
-              (ToolRun{0, "Upload Parameter OK\n", Said(SSID_TOO_LONG_MESSAGE)}));
+// channel 1; an SSID over 20 characters is cut; each change is said.
+// --strict refuses such a file before the module is touched, and passes one
+// that goes out as it stands.
+TEST_F(Tool, WriteAppliesTheWindowFieldRulesAndSaysWhatTheyChange) {
+    const std::string file = File("in.txt", ConfigText("01,00,03,", "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123", "passphrase"));
+    const std::string changes =
+        Said("The channel 0 is not offered under Ad-Hoc: sent as 1.") +
+        Said("The encryption 3 (WPA-PSK(TKIP)) is not offered under Ad-Hoc: sent as 255 (no selection).") +
+        Said(SSID_TOO_LONG_MESSAGE);
+    EXPECT_EQ(Sim({"--strict", "write", file}),
+              (ToolRun{9, "", changes + Said("--strict: the file is not written as it stands; nothing was sent.")}));
+    EXPECT_FALSE(std::filesystem::exists(memory_));  // the module took nothing
+    EXPECT_EQ(Sim({"write", "--strict", File("as-is.txt", FRESH_MODULE)}), (ToolRun{0, "Upload Parameter OK\n", ""}));
+    EXPECT_EQ(Sim({"write", file}), (ToolRun{0, "Upload Parameter OK\n", changes}));
     EXPECT_EQ(ReadWholeFile(memory_), ConfigText("01,01,255,", "ABCDEFGHIJKLMNOPQRST", "passphrase"));
 }
 
@@ -101,13 +119,13 @@ TEST_F(Tool, LineBreaksAreRefused) {
 }
 
 // The simulated module's memory file: one that is no configuration is
-// refused; one that cannot hold the key the module took fails the run; both
-// messages name the file.
+// refused; one that cannot hold the key the module took fails the run as a
+// file that cannot be saved; both messages name the file.
 TEST_F(Tool, MemoryFileFailuresNameTheFile) {
     const std::string notConfig = File("not-config.txt", "not a configuration\r\n");
     const std::string crKey = File("cr-key.txt", ConfigText("00,04,03,", "Net", "pass\rphrase"));
     EXPECT_EQ(Run({"--simulate=" + notConfig, "read"}), (ToolRun{3, "", Said(notConfig + ": [G1] format error")}));
-    EXPECT_EQ(Sim({"write", crKey}), (ToolRun{1, "", Said(memory_ + ": " + KEY_LINE_BREAK_MESSAGE)}));
+    EXPECT_EQ(Sim({"write", crKey}), (ToolRun{3, "", Said(memory_ + ": " + KEY_LINE_BREAK_MESSAGE)}));
 }
 
 // The memory file gives back what the module held: an empty SSID and key
@@ -123,14 +141,15 @@ TEST_F(Tool, MemoryFileKeepsAnEmptySsidAndKeyEmpty) {
 // A Latin-1 SSID with quotes: JSON text, kept by the module's memory file
 // for the next run; a failed command prints no JSON at all.
 TEST_F(Tool, JsonOutputOfWriteAndRead) {
-    const std::string params = R"({"mode":1,"modeName":"Ad-Hoc","channel":2,"encryption":1,"encryptionName":"WEP64",)"
+    const std::string params = FIRST_MODULE_JSON +
+                               R"("mode":1,"modeName":"Ad-Hoc","channel":2,"encryption":1,"encryptionName":"WEP64",)"
                                "\"ssid\":\"Caf\xC3\xA9 \\\"q\\\"\","
                                R"("key":"abcdefghij","mac":"00-0A-1B-FF-FF-FF")";
     const std::string file =
         File("in.txt", ConfigText("01,02,01,", "Caf\xE9 \"q\"", "abcdefghij", "00,0A,1B,FF,FF,FF,"));
     EXPECT_EQ(Sim({"--json", "write", file}), (ToolRun{0, params + ",\"result\":\"Upload Parameter OK\"}\n", ""}));
     EXPECT_EQ(Sim({"--json", "read"}), (ToolRun{0, params + "}\n", ""}));
-    EXPECT_EQ(Sim({"--json", "--device", "4", "read"}), (ToolRun{1, "", Said("No LQ-3860 module in slot 4.")}));
+    EXPECT_EQ(Sim({"--json", "--device", "4", "read"}), (ToolRun{5, "", Said("No LQ-3860 module in slot 4.")}));
 }
 
 }  // namespace

@@ -31,14 +31,18 @@ struct Step {
 
 const std::vector<Step> STEPS = {
     {{"--version"}, {0, "lq3860ctl " LQ3860_VERSION "\n", ""}},
-    {{"--json", "--device=LQ-3860", "signal"}, {0, "{\"signal\":3,\"signalByte\":51}\n", ""}},
+    {{"--json", "--device=LQ-3860", "signal"},
+     {0,
+      FIRST_MODULE_JSON + R"("signal":3,"signalByte":51})"
+                          "\n",
+      ""}},
     {{"read"}, {0, FRESH_MODULE, ""}},
     {{"read", "--save", "DIR/" + FOREIGN_NAME}, {0, "", ""}, "DIR/" + FOREIGN_NAME, FRESH_MODULE},
     {{"write", "DIR/to-write.txt"}, {0, "Upload Parameter OK\n", ""}, MEMORY, WRITTEN},
     {{"read"}, {0, WRITTEN, ""}},
     {{"write", "DIR/" + FOREIGN_NAME}, {0, "Upload Parameter OK\n", ""}, MEMORY, FRESH_MODULE},
     {{"read", "--save", "DIR/no-folder/x.txt"},
-     {1, "", "lq3860ctl: DIR/no-folder/x.txt: Save database file failure (No such file or directory)\n"}},
+     {3, "", "lq3860ctl: DIR/no-folder/x.txt: Save database file failure (No such file or directory)\n"}},
 };
 
 // `text` with every "DIR/" standing for the test's folder.

@@ -239,6 +239,41 @@ TEST_F(Link, BytesTheModuleDidNotSendAreZero) {
     EXPECT_EQ(reply, expected);
 }
 
+// Every failure names its cause: the table tells a read that found nothing
+// within its limit from one that failed, the reply's length tells a reply
+// cut before its tested bytes from the module's NG. A dropped link keeps the
+// first cause through the steps a procedure still runs on it.
+TEST_F(Link, EveryFailureNamesItsCause) {
+    FirmwareInfo info;
+    const auto firmware = [&] { return link.QueryFirmware(reply, info); };
+    const auto acknowledgement = [&] { return link.QueryUploadAcknowledgement(reply); };
+    HidReport ng;
+    BuildCommandReport("AT+iWP NG", ng);
+    const std::tuple<std::function<void(SimulatedInterface&)>, std::function<ReplyOutcome()>, LinkFailure> rows[] = {
+        {[](SimulatedInterface& m) { m.failWrite = true; }, firmware, LinkFailure::WriteFailed},
+        {[](SimulatedInterface& m) { m.failRead = true; }, firmware, LinkFailure::ReadFailed},
+        {[](SimulatedInterface& m) { m.module->faults.silent = true; }, acknowledgement, LinkFailure::NoReply},
+        {[](SimulatedInterface& m) { m.module->faults.garbageReplies = true; }, firmware, LinkFailure::NgReply},
+        {[&](SimulatedInterface& m) { m.module->nextReply = ng; }, acknowledgement, LinkFailure::NgReply},
+        {[](SimulatedInterface& m) { m.module->faults.replyPayloadBytes = 17; }, firmware, LinkFailure::MalformedReply},
+        {[](SimulatedInterface& m) { m.module->faults.replyPayloadBytes = 5; }, acknowledgement,
+         LinkFailure::MalformedReply},
+    };
+    for (const auto& [fault, query, cause] : rows) {
+        OpenLink();
+        fault(*module);
+        EXPECT_NE(query(), ReplyOutcome::Accepted);
+        module->failWrite = module->failRead = false, module->module->faults = {};
+        module->module->Behaviour() = ModuleBehaviour();  // out of an upload the announcement began
+        const bool kept = link.deviceOpen != 0;           // only a refused reply keeps the link
+        EXPECT_TRUE(kept || !link.ExchangeCommand(CMD_SIGNAL, 0, reply));
+        EXPECT_EQ(std::pair(link.Failure(), kept), std::pair(cause, cause >= LinkFailure::NgReply));
+    }
+    module->failOpen = true;
+    EXPECT_FALSE(link.OpenModule(0));
+    EXPECT_EQ(link.Failure(), LinkFailure::OpenFailed);
+}
+
 // Held by another session of this process: listed and named, but not
 // opened, and nothing is sent. Released, the module opens and is in use for
 // the other. Held by another program: tests/cli.
@@ -252,6 +287,7 @@ TEST_F(Link, AModuleInUseIsListedAndNamedButNotOpened) {
     EXPECT_EQ(table.HID_GetName(0, name, sizeof name), 1);
     EXPECT_FALSE(link.OpenModule(0));
     EXPECT_TRUE(table.LastOpenInUse());
+    EXPECT_EQ(link.Failure(), LinkFailure::InUse);
     EXPECT_EQ(module->written.size(), 0u);
     other.HID_Close();
     EXPECT_TRUE(link.OpenModule(0));

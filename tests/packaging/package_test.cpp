@@ -107,6 +107,7 @@ TEST_F(DebianPackages, AreNamedAfterTheProjectAndDependOnRuntimeLibrariesOnly) {
         const char* const unwanted = package == UTILITY ? "-dev|libgtest" : "-dev|libgtest|libqt6";
         EXPECT_FALSE(std::regex_search(depends, std::regex(unwanted))) << depends;
     }
+    EXPECT_EQ(Value(fields_[UTILITY], "Recommends: "), "qt6-wayland");
 }
 
 // Both tools exit with a failure on any error or warning.

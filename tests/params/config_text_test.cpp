@@ -134,4 +134,29 @@ TEST(ConfigParse, NumberForms) {
     }
 }
 
+// A UTF-8 mark is skipped; UTF-16 in either byte order loads as the 8-bit
+// text it carries, and is refused with its own message (not a section's) when
+// a character does not fit in a byte or a byte is left over.
+TEST(ConfigParse, ByteOrderMarks) {
+    const ModuleParamSet params = MakeParams(1, 6, 4, "Caf\xE9", "K\xFF-key-12", {1, 2, 3, 4, 5, 6});
+    const std::string text = FormatConfiguration(params);
+    const auto utf16 = [](std::string_view bytes, bool littleEndian, char16_t extra = 0) {
+        std::u16string units(bytes.begin(), bytes.end());
+        for (char16_t& unit : units) unit = static_cast<unsigned char>(unit);
+        if (extra != 0) units.insert(units.find(u'C'), 1, extra);
+        std::string out = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
+        for (const char16_t unit : units) {
+            const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+            out += littleEndian ? std::string{low, high} : std::string{high, low};
+        }
+        return out;
+    };
+    for (const std::string& loaded : {"\xEF\xBB\xBF" + text, utf16(text, true), utf16(text, false)})
+        ExpectParse(loaded, params);
+    // PowerShell's ">" takes the tool's 0xE9 through code page 437 as U+0398.
+    for (const std::string& refused :
+         {utf16(text, true, u'\u0398'), utf16(text, false, u'\u0100'), utf16(text, true) + "\n"})
+        ExpectParse(refused, Sentinel(), WIDE_TEXT_FILE_MESSAGE);
+}
+
 }  // namespace lq3860

@@ -67,4 +67,32 @@ TEST(CollectTest, SelectionsTextsAndMacAreCutToWhatTheModuleTakesAndNoneClearsTh
     EXPECT_EQ(fields.keyText, std::string(70, 'k'));  // the edit keeps its text
 }
 
+// A file's set as the tool sends it: every value the rules change is named;
+// a set as Read para saves it goes out unchanged.
+TEST(RuleChangesTest, EveryChangedFieldIsNamedOnce) {
+    const auto changes = [](const ModuleParamSet& asked) {
+        ParamFields fields = StartFields();
+        ParamsToFields(asked, fields);
+        ModuleParamSet sent = asked;
+        FieldsToParams(fields, sent);
+        std::string said;
+        for (const std::string& change : RuleChanges(asked, sent)) said += change + "|";
+        return said;
+    };
+    const std::pair<ModuleParamSet, std::string> rows[] = {
+        {MakeParams(0, 6, 4, "LQ-3860", "lq3860-default", {}), ""},
+        {MakeParams(1, 1, 255, "net", "key", {}), ""},
+        {MakeParams(7, 14, 9, "12345678901234567890", "", {}),
+         "The mode 7 is not in the list: sent as 255 (no selection).|"
+         "The channel 14 is not in the list: sent as 255 (no selection).|"
+         "The encryption 9 is not in the list: sent as 255 (no selection).|"},
+        {MakeParams(1, 0, 4, "123456789012345678901", "passphrase", {}),
+         "The channel 0 is not offered under Ad-Hoc: sent as 1.|"
+         "The encryption 4 (WPA2-PSK(AES)) is not offered under Ad-Hoc: sent as 255 (no selection).|" +
+             std::string(SSID_TOO_LONG_MESSAGE) + "|"},
+        {MakeParams(0, 3, 0, "net", "left over", {}), std::string(KEY_NOT_SENT_MESSAGE) + "|"},
+    };
+    for (const auto& [asked, said] : rows) EXPECT_EQ(changes(asked), said);
+}
+
 }  // namespace lq3860

@@ -29,6 +29,9 @@ inline std::string ConfigText(const std::string& g1, const std::string& ssid, co
 // What a fresh simulated module holds: AP, channel 6, WPA2-PSK(AES), "LQ-3860", its default key.
 inline const std::string FRESH_MODULE = ConfigText("00,06,04,", "LQ-3860", "lq3860-default", "00,0C,29,38,60,01,");
 
+// The start of a command's JSON object on the first simulated module: its names.
+inline const std::string FIRST_MODULE_JSON = R"j({"slot":0,"name":"LQ-3860 (simulated)","path":"sim:0",)j";
+
 class ToolTest : public ::testing::Test {
 protected:
     ToolTest() { platform_.readWait.Replace(pause_); }

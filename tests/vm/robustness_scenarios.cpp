@@ -18,7 +18,7 @@ namespace lq3860 {
 namespace {
 
 // A tool run as Finish reports it, refused because another program holds the module.
-const std::string IN_USE_RUN = std::string("1||lq3860ctl: ") + MODULE_IN_USE_MESSAGE + "\n";
+const std::string IN_USE_RUN = std::string("6||lq3860ctl: ") + MODULE_IN_USE_MESSAGE + "\n";
 
 const ModuleParamSet DEFAULTS = ModuleBehaviour().Params();
 const ModuleParamSet OTHER_PARAMS{MODE_AP, 11, ENCRYPTION_NONE, "other-net", "", {2, 0x33, 0x64, 0x95, 0xC6, 0xF7}};
@@ -86,31 +86,33 @@ TEST_F(Robustness, TwoProgramsOnOneModuleTheSecondIsRefusedAndTheModuleKeepsTheF
 
 // Modules pulled out after each report of Read para and of Write para, and
 // modules that answer late, twice, with junk or short: no run passes for a
-// success it is not, no saved file or kept parameter changes that should not,
-// and no run waits beyond its procedure's own waits plus one read limit for
-// each exchange that may time out.
+// success it is not, each failure has the exit status of its cause (1 the
+// link lost, 7 no reply, 8 an NG or cut reply), no saved file or kept
+// parameter changes that should not, and no run waits beyond its
+// procedure's own waits plus one read limit for each exchange that may time
+// out.
 TEST_F(Robustness, UnpluggedSilentLateDoubledJunkAndShortRepliesNeverPassForAnswers) {
     ModuleParamSet shortSsid = DEFAULTS;  // the first parameter reply cut after 16 payload bytes
     StoreParamText(shortSsid.ssid, "LQ-386");
     const std::string saved = "/tmp/replies-saved.txt", state = "/tmp/replies-state.txt", input = "/tmp/replies-in.txt";
     WriteText(input, FormatConfiguration(OTHER_PARAMS));
     const Args saveRead = {"read", "--save", saved}, write = {"write", input};
-    const std::string READ_NG = "1||lq3860ctl: Download Parameter NG\n",
-                      UPLOAD_NG = "1||lq3860ctl: Upload Parameter NG\n";
+    const std::string READ_NG = "||lq3860ctl: Download Parameter NG\n",
+                      UPLOAD_NG = "||lq3860ctl: Upload Parameter NG\n";
     // Read para waits 1000 ms in all, Write para 850 ms.
     const long long LIMIT = 1000 + HID_READ_TIMEOUT_MS + 1500, UNPLUGGED_READ = LIMIT + HID_READ_TIMEOUT_MS,
                     UNPLUGGED_WRITE = 850 + HID_READ_TIMEOUT_MS + 1500;
     // The sim's options, the tool's command, the whole run, whether the module
     // keeps OTHER_PARAMS afterwards, the run's time limit.
     const std::vector<std::tuple<Args, Args, std::string, bool, long long>> rows = {
-        {{"--unplug-after", "1"}, saveRead, READ_NG, false, UNPLUGGED_READ},
-        {{"--unplug-after", "2"}, write, UPLOAD_NG, false, UNPLUGGED_WRITE},
-        {{"--silent"}, {"read"}, READ_NG, false, LIMIT},
-        {{"--reply-delay", "2600"}, {"info"}, "1||lq3860ctl: HID_Read Err\n", false, LIMIT},
+        {{"--unplug-after", "1"}, saveRead, "1" + READ_NG, false, UNPLUGGED_READ},
+        {{"--unplug-after", "2"}, write, "1" + UPLOAD_NG, false, UNPLUGGED_WRITE},
+        {{"--silent"}, {"read"}, "7" + READ_NG, false, LIMIT},
+        {{"--reply-delay", "2600"}, {"info"}, "7||lq3860ctl: HID_Read Err\n", false, LIMIT},
         {{"--reply-delay", "1200"}, {"read"}, "0|" + FormatConfiguration(DEFAULTS) + "|", false, LIMIT},
         {{"--double-replies"}, write, "0|Upload Parameter OK\n|", true, LIMIT},
-        {{"--garbage-replies"}, write, UPLOAD_NG, false, LIMIT},
-        {{"--short-replies", "16"}, {"info"}, "1||lq3860ctl: NG\n", false, LIMIT},  // O and K cut off
+        {{"--garbage-replies"}, write, "8" + UPLOAD_NG, false, LIMIT},
+        {{"--short-replies", "16"}, {"info"}, "8||lq3860ctl: NG\n", false, LIMIT},  // O and K cut off
         {{"--short-replies", "16"}, {"read"}, "0|" + FormatConfiguration(shortSsid) + "|", false, LIMIT},
     };
     for (const auto& [options, command, expected, moduleChanged, limitMs] : rows) {

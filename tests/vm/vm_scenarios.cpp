@@ -36,7 +36,8 @@ TEST_F(RealStack, ToolListsRealModulesAndTellsOtherUsersHowToGetAccess) {
 }
 
 // lq3860ctl --all on eight modules, each on a thread of its own: each saves
-// its own module's set byte-exact; the silent ninth fails alone.
+// its own module's set byte-exact; the silent ninth fails alone, and the
+// run with it (no reply: 7).
 TEST_F(RealStack, ToolReadsAllModulesEachItsOwnSet) {
     std::vector<std::string> stored, saved;
     for (int k = 0; k < 8; ++k) {
@@ -47,7 +48,7 @@ TEST_F(RealStack, ToolReadsAllModulesEachItsOwnSet) {
     }
     ASSERT_TRUE(Plug({{"--modules", "8", "--state", "/tmp/all.txt"}, {"--silent", "--name", "Silent"}}, 9));
     const std::string run = RunProgram(CTL, {"--all", "read", "--save", "/tmp/saved.txt"});
-    EXPECT_TRUE(run.starts_with("1||lq3860ctl: ") && run.ends_with("\tSilent\tDownload Parameter NG\n") &&
+    EXPECT_TRUE(run.starts_with("7||lq3860ctl: ") && run.ends_with("\tSilent\tDownload Parameter NG\n") &&
                 std::ranges::count(run, '\n') == 1)
         << run;
     for (int slot = 0; slot < 9; ++slot)
