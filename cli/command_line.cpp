@@ -9,7 +9,21 @@ namespace lq3860 {
 
 namespace {
 
-enum ToolOptionId { HELP, VERSION, VERBOSE, JSON, ALL, SIMULATE, DEVICE, SAVE, ADAPTER, COMPLETION };
+enum ToolOptionId {
+    HELP,
+    VERSION,
+    VERBOSE,
+    JSON,
+    ALL,
+    SIMULATE,
+    DEVICE,
+    SAVE,
+    ADAPTER,
+    VERIFY,
+    COUNT,
+    SKIP_ATTACHED,
+    COMPLETION
+};
 
 constexpr OptionEntry TOOL_OPTIONS[] = {
     {SIMULATE, "--simulate", 0, OptionValue::InlineOnly, "FILE", CompleteAs::File},
@@ -18,6 +32,9 @@ constexpr OptionEntry TOOL_OPTIONS[] = {
     {JSON, "--json"},
     {SAVE, "--save", 0, OptionValue::Required, "FILE", CompleteAs::File},
     {ADAPTER, "--adapter", 0, OptionValue::Required, "NAME"},
+    {VERIFY, "--verify"},
+    {COUNT, "--count", 0, OptionValue::Required, "N"},
+    {SKIP_ATTACHED, "--skip-attached"},
     {VERBOSE, "--verbose", 'v'},
     {HELP, "--help", 'h'},
     {VERSION, "--version", 'V'},
@@ -37,6 +54,7 @@ constexpr CommandName COMMANDS[] = {
     {{"signal", CompleteAs::Nothing}, ToolCommand::Signal, 0, nullptr},
     {{"read", CompleteAs::Nothing}, ToolCommand::Read, 0, nullptr},
     {{"write", CompleteAs::File}, ToolCommand::Write, 1, "a configuration FILE"},
+    {{"station", CompleteAs::File}, ToolCommand::Station, 1, "a configuration FILE"},
     {{"getmac", CompleteAs::Nothing}, ToolCommand::GetMac, 1, "an IPV4 address"},
 };
 
@@ -118,6 +136,13 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
             case VERBOSE: line.verbose = true; break;
             case JSON: line.json = true; break;
             case ALL: line.all = true; break;
+            case VERIFY: line.verify = true; break;
+            case SKIP_ATTACHED: line.skipAttached = true; break;
+            case COUNT:
+                if (!ParseDeviceIndex(item.value, line.stationCount) || line.stationCount == 0) {
+                    return Refuse("--count needs a number of modules from 1");
+                }
+                break;
             case SIMULATE:
                 line.simulate = true;
                 // "--simulate=FILE" is the older spelling of "--simulate --state FILE".
@@ -176,11 +201,19 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
         return Refuse("--all belongs to the info, signal, read and write commands");
     }
     if (line.all && deviceGiven) return Refuse("--all works on every module; --device picks one");
+    if (line.command == ToolCommand::Station && deviceGiven) {
+        return Refuse("station works on every module plugged in; --device picks one");
+    }
     if (line.adapterName && line.command != ToolCommand::GetMac) {
         return Refuse("--adapter belongs to the getmac command");
     }
+    if (line.verify && line.command != ToolCommand::Write) return Refuse("--verify belongs to the write command");
+    if ((line.stationCount > 0 || line.skipAttached) && line.command != ToolCommand::Station) {
+        return Refuse(std::string(line.skipAttached ? "--skip-attached" : "--count") +
+                      " belongs to the station command");
+    }
     if (saveFile) line.saveFile = *saveFile;
-    if (line.command == ToolCommand::Write) line.configFile = positional[1];
+    if (line.command == ToolCommand::Write || line.command == ToolCommand::Station) line.configFile = positional[1];
     if (line.command == ToolCommand::GetMac) line.ipAddress = positional[1];
     return ParseResult{true, line, {}};
 }

@@ -10,5 +10,6 @@ inline constexpr int EXIT_MODULE_FAILURE = 1;  // no module, a link failure or a
 inline constexpr int EXIT_USAGE = 2;           // wrong usage
 inline constexpr int EXIT_REFUSED_INPUT = 3;   // bad configuration file, key check
 inline constexpr int EXIT_MAC_NOT_FOUND = 4;   // MAC not found or probe failed
+inline constexpr int EXIT_NOT_VERIFIED = 5;    // written, but the module holds other parameters
 
 }  // namespace lq3860

@@ -32,11 +32,22 @@ constexpr CommandHelp COMMAND_HELP[] = {
      "ends), or write them to FILE; a FIFO or device\n"
      "is written into, a link saved through; an SSID or\n"
      "key with CR or LF is refused (--json shows it)\n"},
-    {ToolCommand::Write, "write FILE",
+    {ToolCommand::Write, "write FILE [--verify]",
      "write a configuration file's parameters to the\n"
      "module, exactly as Load Configuration followed by\n"
      "Write para in the window; prints\n"
-     "\"Upload Parameter OK\"\n"},
+     "\"Upload Parameter OK\"; --verify reads them back\n"
+     "and compares every field that travels (exit\n"
+     "status 5 names the fields that differ)\n"},
+    {ToolCommand::Station, "station FILE [--count N]",
+     "a production line's station: writes FILE to every\n"
+     "module as it is plugged in (those attached at\n"
+     "start too, unless --skip-attached), verifies it,\n"
+     "and prints one line per module: time, slot, path,\n"
+     "name, firmware version and date, outcome and how\n"
+     "long it took, tab-separated (--json: one object\n"
+     "per line); until interrupted or N modules are\n"
+     "done, then a summary; exit status as for --all\n"},
     {ToolCommand::GetMac, "getmac IPV4 [--adapter NAME]",
      "MAC address of an IPv4 host on the LAN, printed\n"
      "as XX-XX-XX-XX-XX-XX; NAME is a network interface\n"
@@ -62,6 +73,10 @@ constexpr const char* OPTIONS_TEXT =
                      (FILE.txt -> FILE-0.txt, FILE-1.txt, ...); the exit
                      status is the highest of the modules', 1 when more
                      modules are attached than the 10 it works on
+  --verify           write: read the parameters back and compare them
+  --count N          station: stop after N modules
+  --skip-attached    station: leave the modules attached at start alone
+                     until they are plugged in again
   --json             print one JSON object per command instead of text lines
                      (nothing on stdout when the command fails)
   -v, --verbose      the link's debug texts ("HID_Open", "OK", "NG", ...) to
@@ -89,6 +104,11 @@ Exit status:
   3  refused input (bad configuration file, key check, an SSID or key that a
      configuration file cannot hold)
   4  MAC not found, probe failed or no route to the address
+  5  written, but the module holds other parameters (write --verify)
+An interrupt (Ctrl-C, SIGTERM, SIGHUP, SIGQUIT) never stops a parameter write
+between its announcement and its last report, nor a save between its new file
+and its place: it takes effect right after. The station finishes the modules
+in flight and prints its summary first.
 )";
 
 // The description's lines, each indented by `indent` blanks.

@@ -36,6 +36,8 @@ const char* const SIMULATION_OPTIONS_HELP =
     "                        (1 to 63) instead of all 64 (lq3860-sim declares its\n"
     "                        input reports that short: the kernel drops shorter\n"
     "                        ones)\n"
+    "  --keep-old-params     the module acknowledges an upload and takes both\n"
+    "                        reports, but keeps its old parameters\n"
     "  --state FILE          keep the module's parameter set in FILE (a\n"
     "                        configuration file: read at start, a missing file\n"
     "                        means the module's defaults; written back when the\n"
@@ -57,6 +59,7 @@ enum SimulationOptionId {
     DOUBLE_REPLIES,
     GARBAGE_REPLIES,
     SHORT_REPLIES,
+    KEEP_OLD_PARAMS,
     STATE,
     MODULES,
 };
@@ -70,6 +73,7 @@ constexpr OptionEntry SIMULATION_OPTION_TABLE[] = {
     {DOUBLE_REPLIES, "--double-replies"},
     {GARBAGE_REPLIES, "--garbage-replies"},
     {SHORT_REPLIES, "--short-replies", 0, OptionValue::Required, "N"},
+    {KEEP_OLD_PARAMS, "--keep-old-params"},
     {STATE, "--state", 0, OptionValue::Required, "FILE", CompleteAs::File},
     {MODULES, "--modules", 0, OptionValue::Required, "N"},
 };
@@ -97,6 +101,7 @@ bool TakeSimulationOption(const ParsedArgument& item, SimulationOptions& options
         case SILENT: options.faults.silent = true; return true;
         case DOUBLE_REPLIES: options.faults.doubleReplies = true; return true;
         case GARBAGE_REPLIES: options.faults.garbageReplies = true; return true;
+        case KEEP_OLD_PARAMS: options.faults.keepOldParams = true; return true;
         case NAME:
             if (item.value.empty() || item.value.size() > MAX_NAME_LENGTH) {
                 return refuse("--name needs 1 to 127 characters");

@@ -23,7 +23,8 @@ struct SimulationOptions {
 };
 
 // --name TEXT, --no-name, --silent, --unplug-after N, --reply-delay MS,
-// --double-replies, --garbage-replies, --short-replies N, --state FILE and
+// --double-replies, --garbage-replies, --short-replies N, --keep-old-params,
+// --state FILE and
 // --modules N, for a program's option table.
 std::span<const OptionEntry> SimulationOptionTable();
 inline bool IsSimulationOption(const OptionEntry& option) {

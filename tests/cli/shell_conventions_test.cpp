@@ -104,7 +104,7 @@ TEST(ShellCompletion, OffersWhatTheParserKnows) {
     const TempDir dir;
     WriteWholeFile(dir.File("cfg.txt"), "");
     const Program& tool = PROGRAMS[0];
-    EXPECT_EQ(BashOffers(tool, "''"), "list info signal read write getmac ");
+    EXPECT_EQ(BashOffers(tool, "''"), "list info signal read write station getmac ");
     EXPECT_EQ(BashOffers(tool, "-"), EveryOption(ToolOptionTable()));
     EXPECT_EQ(BashOffers(PROGRAMS[1], "-"), EveryOption(SimOptionTable()));
     EXPECT_EQ(BashOffers(tool, "--device ''"), "0 LQ-3860\\ \\(simulated\\) 1 LQ-3860\\ \\(simulated\\) ");
@@ -112,7 +112,7 @@ TEST(ShellCompletion, OffersWhatTheParserKnows) {
     EXPECT_EQ(BashOffers(tool, "--name ''"), "");
     // zsh gets the same options and commands (no zsh here to run it).
     const std::string zsh = RunProgram({tool.path, "--completion", "zsh"}).out;
-    EXPECT_NE(zsh.find("'1:command:(list info signal read write getmac)'"), std::string::npos);
+    EXPECT_NE(zsh.find("'1:command:(list info signal read write station getmac)'"), std::string::npos);
     for (const OptionEntry& option : ToolOptionTable())
         EXPECT_EQ(zsh.find("'" + std::string(option.name)) != std::string::npos, !option.hidden) << option.name;
 }
