@@ -7,6 +7,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <aclapi.h>
+#include <sddl.h>
+
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <tuple>
@@ -123,6 +127,45 @@ TEST(WindowsStorage, TargetsGetTheBytesOrSayWhyNot) {
     }
     EXPECT_EQ(folder.Names().size(), 7u);
     EXPECT_TRUE(NeverConnected(pipe));
+}
+
+// A new file admits its user and the system only, whatever its folder
+// passes on, and none of the temporary file's attributes stays on it.
+TEST(WindowsStorage, NewFilesAreTheUsersAndTheSystemsOnly) {
+    TestFolder folder;
+    const std::filesystem::path file = folder.Path() / L"new.txt";
+    ASSERT_TRUE(SaveWholeFile(folder.Utf8(L"new.txt"), NEW).ok);
+    const auto sidText = [](PSID sid) {
+        wchar_t* text = nullptr;
+        std::wstring result = ConvertSidToStringSidW(sid, &text) ? text : L"?";
+        LocalFree(text);
+        return result;
+    };
+    HANDLE token = nullptr;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
+    std::vector<std::uint8_t> user(256);
+    DWORD size = 0;
+    ASSERT_TRUE(GetTokenInformation(token, TokenUser, user.data(), static_cast<DWORD>(user.size()), &size));
+    CloseHandle(token);
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_EQ(GetNamedSecurityInfoW(file.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                                    nullptr, &descriptor),
+              ERROR_SUCCESS);
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    GetSecurityDescriptorControl(descriptor, &control, &revision);
+    std::vector<std::wstring> allowed;
+    for (DWORD i = 0; dacl != nullptr && i < dacl->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        if (GetAce(dacl, i, reinterpret_cast<void**>(&ace)) && ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE)
+            allowed.push_back(sidText(&ace->SidStart) + (ace->Mask == FILE_ALL_ACCESS ? L" all" : L" some"));
+    }
+    LocalFree(descriptor);
+    const std::wstring owner = sidText(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid);
+    EXPECT_EQ(std::tuple((control & SE_DACL_PROTECTED) != 0, allowed,
+                         GetFileAttributesW(file.c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY)),
+              std::tuple(true, std::vector<std::wstring>{owner + L" all", L"S-1-5-18 all"}, 0ul));
 }
 
 // Every path reaches the system in the \\?\ form and messages show it as
