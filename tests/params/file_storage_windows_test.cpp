@@ -10,6 +10,7 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -130,16 +131,34 @@ TEST(WindowsStorage, TargetsGetTheBytesOrSayWhyNot) {
 }
 
 // A new file admits its user and the system only, whatever its folder
-// passes on, and none of the temporary file's attributes stays on it.
+// passes on (a file made without the save gets more), and none of the
+// temporary file's attributes stays on it.
 TEST(WindowsStorage, NewFilesAreTheUsersAndTheSystemsOnly) {
     TestFolder folder;
-    const std::filesystem::path file = folder.Path() / L"new.txt";
-    ASSERT_TRUE(SaveWholeFile(folder.Utf8(L"new.txt"), NEW).ok);
+    const std::filesystem::path saved = folder.Path() / L"new.txt", plain = folder.Path() / L"plain.txt";
+    ASSERT_TRUE(SaveWholeFile(folder.Utf8(L"new.txt"), NEW).ok && WriteBytes(plain, NEW));
     const auto sidText = [](PSID sid) {
         wchar_t* text = nullptr;
         std::wstring result = ConvertSidToStringSidW(sid, &text) ? text : L"?";
         LocalFree(text);
         return result;
+    };
+    // Who the file's access list lets in, and with which rights, sorted.
+    const auto allowed = [&](const std::filesystem::path& file) {
+        PACL dacl = nullptr;
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        std::vector<std::wstring> entries;
+        if (GetNamedSecurityInfoW(file.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                                  nullptr, &descriptor) != ERROR_SUCCESS)
+            return entries;
+        for (DWORD i = 0; dacl != nullptr && i < dacl->AceCount; ++i) {
+            ACCESS_ALLOWED_ACE* ace = nullptr;
+            if (GetAce(dacl, i, reinterpret_cast<void**>(&ace)) && ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE)
+                entries.push_back(sidText(&ace->SidStart) + (ace->Mask == FILE_ALL_ACCESS ? L" all" : L" some"));
+        }
+        LocalFree(descriptor);
+        std::sort(entries.begin(), entries.end());
+        return entries;
     };
     HANDLE token = nullptr;
     ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
@@ -147,25 +166,13 @@ TEST(WindowsStorage, NewFilesAreTheUsersAndTheSystemsOnly) {
     DWORD size = 0;
     ASSERT_TRUE(GetTokenInformation(token, TokenUser, user.data(), static_cast<DWORD>(user.size()), &size));
     CloseHandle(token);
-    PACL dacl = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    ASSERT_EQ(GetNamedSecurityInfoW(file.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
-                                    nullptr, &descriptor),
-              ERROR_SUCCESS);
-    SECURITY_DESCRIPTOR_CONTROL control = 0;
-    DWORD revision = 0;
-    GetSecurityDescriptorControl(descriptor, &control, &revision);
-    std::vector<std::wstring> allowed;
-    for (DWORD i = 0; dacl != nullptr && i < dacl->AceCount; ++i) {
-        ACCESS_ALLOWED_ACE* ace = nullptr;
-        if (GetAce(dacl, i, reinterpret_cast<void**>(&ace)) && ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE)
-            allowed.push_back(sidText(&ace->SidStart) + (ace->Mask == FILE_ALL_ACCESS ? L" all" : L" some"));
-    }
-    LocalFree(descriptor);
-    const std::wstring owner = sidText(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid);
-    EXPECT_EQ(std::tuple((control & SE_DACL_PROTECTED) != 0, allowed,
-                         GetFileAttributesW(file.c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY)),
-              std::tuple(true, std::vector<std::wstring>{owner + L" all", L"S-1-5-18 all"}, 0ul));
+    std::vector<std::wstring> expected{sidText(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid) + L" all",
+                                       L"S-1-5-18 all"};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(std::tuple(allowed(saved),
+                         GetFileAttributesW(saved.c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY)),
+              std::tuple(expected, 0ul));
+    EXPECT_NE(allowed(plain), expected);
 }
 
 // Every path reaches the system in the \\?\ form and messages show it as

@@ -99,6 +99,7 @@ TEST_F(Station, SignalsAtEveryStepLeaveModulesAndFilesWhole) {
     const ModuleParamSet sets[] = {LINE_PARAMS, ModuleBehaviour().Params()};
     const std::string files[] = {"/tmp/set-a.txt", "/tmp/set-b.txt"};
     for (int i : {0, 1}) WriteText(files[i], FormatConfiguration(sets[i]));
+    for (const char* held : {"/tmp/held-0.txt", "/tmp/held-1.txt"}) WriteText(held, FileText(files[1]));
     ASSERT_TRUE(Plug({{"--modules", "2", "--state", "/tmp/held.txt"}}, 2));
     std::filesystem::create_directory("/tmp/saves");
     const int signals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
