@@ -61,6 +61,9 @@ TEST(ShellConventions, OneConventionForTheThreePrograms) {
     }
     EXPECT_EQ(RunTo("/dev/full", PROGRAMS[0], {"--simulate", "info"}),
               (ToolRun{1, "", "lq3860ctl: write error: No space left on device\n"}));
+    // A reader that went away (the read's waits outlast `true`) is a write error too, not a silent SIGPIPE.
+    EXPECT_EQ(RunProgram({"sh", "-c", "(\"$0\" --simulate read; echo \"status $?\" >&2) | true", LQ3860CTL_PATH}),
+              (ToolRun{0, "", "lq3860ctl: write error: Broken pipe\nstatus 1\n"}));
     // "-" is standard output for --save and standard input for write: one module's set piped into another.
     const TempDir dir;
     WriteWholeFile(dir.File("a.txt"), ConfigText("01,11,01,", "piped", "abcdefghij"));
