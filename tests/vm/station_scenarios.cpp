@@ -130,13 +130,18 @@ TEST_F(Station, SignalsAtEveryStepLeaveModulesAndFilesWhole) {
         EXPECT_TRUE(saved.empty() || saved == FileText(files[0]) || saved == FileText(files[1])) << saved;
     }
     EXPECT_GT(interrupted, 2);  // the signals really ended runs, not only finished ones
-    // The station finishes the module in flight and gives its summary first.
+    // The station finishes the modules in flight and gives its summary before
+    // the interrupt takes effect: it comes once the quick ones are logged,
+    // while the slow one is still being written.
+    ASSERT_TRUE(Plug({{"--reply-delay", "1000", "--name", "Slow"}}, 3));
     const pid_t station = Start(CTL, {"station", files[0]}, "/tmp/stopped");
-    std::this_thread::sleep_for(std::chrono::milliseconds(1200));  // both modules in flight
+    WaitForLines("/tmp/stopped", 1, Clock::now());
     kill(station, SIGINT);
     EXPECT_EQ(EndingSignal(station), SIGINT);
-    EXPECT_EQ(std::ranges::count(FileText("/tmp/stopped.out"), '\n'), 3) << FileText("/tmp/stopped.out");
-    EXPECT_NE(FileText("/tmp/stopped.out").find("summary\twritten 2\tfailed 0\n"), std::string::npos);
+    const std::string logged = FileText("/tmp/stopped.out");
+    EXPECT_TRUE(std::ranges::count(logged, '\n') == 4 && logged.find("\tSlow\t1.1\t") != std::string::npos &&
+                logged.ends_with("summary\twritten 3\tfailed 0\n"))
+        << logged;
 }
 
 }  // namespace
