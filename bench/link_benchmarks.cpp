@@ -61,8 +61,9 @@ void BM_UploadWithoutWaits(benchmark::State& state) {
     StoreParamText(params.ssid, "bench-ssid");
     StoreParamText(params.key, "bench-key-0123456789");
     for (auto _ : state) {
-        if (AnnounceUpload(sim.link, reply) != AnnounceOutcome::Acknowledged ||
-            !SendParamReports(sim.link, params, [](int) {})) {
+        if (UploadParams(
+                sim.link, reply, [&params]() -> const ModuleParamSet& { return params; }, [](int) {}) !=
+            UploadOutcome::Sent) {
             state.SkipWithError("upload failed");
         }
     }
@@ -92,8 +93,9 @@ void BM_WriteParaOverheadWithRealWaits(benchmark::State& state) {
     ModuleParamSet params;
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
-        if (AnnounceUpload(sim.link, reply) != AnnounceOutcome::Acknowledged ||
-            !SendParamReports(sim.link, params, [](int) {})) {
+        if (UploadParams(
+                sim.link, reply, [&params]() -> const ModuleParamSet& { return params; }, [](int) {}) !=
+            UploadOutcome::Sent) {
             state.SkipWithError("upload failed");
         }
         const std::chrono::duration<double> total = std::chrono::steady_clock::now() - start;

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // info, signal, read and write on every listed module at once (--all): one
-// scan, then one thread per module, each with its own session and link on the
-// same platform, so a module that fails cannot stop or disturb the others.
+// scan, then one thread per module (cli/module_run.h), so a module that fails
+// cannot stop or disturb the others.
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <set>
@@ -13,23 +14,13 @@
 
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
+#include "cli/module_run.h"
 #include "device/module_label.h"
-#include "device/terminal_text.h"
-#include "simulated_module/simulation_options.h"
+#include "types/interrupt_hold.h"
 
 namespace lq3860 {
 
 namespace {
-
-// The request for one slot: that module, and its own --save file.
-CommandLine SlotLine(const CommandLine& all, int slot) {
-    CommandLine line = all;
-    line.all = false;
-    line.deviceIndex = slot;
-    line.deviceText.clear();
-    if (!line.saveFile.empty()) line.saveFile = NumberedFileName(line.saveFile, slot);
-    return line;
-}
 
 // True when `path` can stand for one file per module: numbered names are
 // made beside a regular file's name, so "-", a folder, a stream or a device
@@ -41,27 +32,6 @@ bool NumberableSaveName(const std::string& path) {
         std::filesystem::status(std::filesystem::path(std::u8string(path.begin(), path.end())), error);
     return !std::filesystem::exists(status) || std::filesystem::is_regular_file(status);
 }
-
-// One module's run: its request, its output and messages, its own access.
-struct ModuleRun {
-    ModuleRun(const ToolContext& all, const ModuleAccess& scanned, int slotNumber, std::string moduleLabel)
-        : slot(slotNumber),
-          label(std::move(moduleLabel)),
-          line(SlotLine(all.line, slotNumber)),
-          share{std::to_string(slotNumber) + '\t' + EscapeForTerminal(label) + '\t', std::nullopt, {}, std::nullopt},
-          context{line, out, err, &share, all.terminalOutput},
-          access(context, scanned) {}
-
-    const int slot;
-    const std::string label;
-    const CommandLine line;
-    std::ostringstream out;
-    std::ostringstream err;
-    ModuleShare share;
-    const ToolContext context;
-    ModuleAccess access;
-    int status = EXIT_FAILED;
-};
 
 int RunCommand(ModuleRun& run, const WriteRequest& request) {
     switch (run.line.command) {
@@ -79,7 +49,10 @@ void RunSideBySide(const std::vector<std::unique_ptr<ModuleRun>>& runs, const Wr
     for (const auto& run : runs) {
         ModuleRun& one = *run;
         try {
-            threads.emplace_back([&one, &request] { one.status = RunCommand(one, request); });
+            threads.emplace_back([&one, &request] {
+                KeepInterruptsFromThisThread();  // an interrupt goes to the waiting main thread
+                one.status = RunCommand(one, request);
+            });
         } catch (const std::system_error&) {
             one.status = RunCommand(one, request);  // no thread to be had: this one runs it
         }
@@ -98,9 +71,9 @@ void PrintResults(const ToolContext& context, const std::vector<std::unique_ptr<
             if (run->share.error) {
                 element.AddText("error", ErrorCodeOf(*run->share.error).code)
                     .AddText("message", run->share.lastMessage);
-            } else if (run->share.json) {
-                element.AddMembersOf(*run->share.json);
             }
+            // A failed command leaves none, but for a write that was not verified.
+            if (run->share.json) element.AddMembersOf(*run->share.json);
             modules.Add(element);
             continue;
         }

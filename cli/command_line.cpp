@@ -50,6 +50,13 @@ constexpr Option<ToolOption> TOOL_OPTIONS[] = {
      {.name = "--strict",
       .help = "write: refuse a file whose values the field rules would\n"
               "change (exit status 9), instead of saying what changes"}},
+    {ToolOption::Verify, {.name = "--verify", .help = "write: read the parameters back and compare them"}},
+    {ToolOption::Count,
+     {.name = "--count", .value = OptionValue::Required, .valueName = "N", .help = "station: stop after N modules"}},
+    {ToolOption::SkipAttached,
+     {.name = "--skip-attached",
+      .help = "station: leave the modules attached at start alone\n"
+              "until they are plugged in again"}},
     {ToolOption::Adapter,
      {.name = "--adapter", .value = OptionValue::Required, .valueName = "NAME", .complete = CompleteAs::Adapter}},
     {ToolOption::Verbose,
@@ -77,6 +84,7 @@ constexpr CommandName COMMANDS[] = {
     {{"signal", CompleteAs::Nothing}, ToolCommand::Signal, 0, nullptr},
     {{"read", CompleteAs::Nothing}, ToolCommand::Read, 0, nullptr},
     {{"write", CompleteAs::File}, ToolCommand::Write, 1, "a configuration FILE"},
+    {{"station", CompleteAs::File}, ToolCommand::Station, 1, "a configuration FILE"},
     {{"getmac", CompleteAs::Nothing}, ToolCommand::GetMac, 1, "an IPV4 address"},
 };
 
@@ -156,6 +164,13 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
             case ToolOption::Verbose: line.verbose = true; break;
             case ToolOption::Json: line.json = true; break;
             case ToolOption::All: line.all = true; break;
+            case ToolOption::Verify: line.verify = true; break;
+            case ToolOption::SkipAttached: line.skipAttached = true; break;
+            case ToolOption::Count:
+                if (!ParseDeviceIndex(item.value, line.stationCount) || line.stationCount == 0) {
+                    return Refuse("--count needs a number of modules from 1");
+                }
+                break;
             case ToolOption::Simulate:
                 line.simulate = true;
                 // "--simulate=FILE" is the older spelling of "--simulate --state FILE".
@@ -216,11 +231,19 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
         return Refuse("--all belongs to the info, signal, read and write commands");
     }
     if (line.all && deviceGiven) return Refuse("--all works on every module; --device picks one");
+    if (line.command == ToolCommand::Station && deviceGiven) {
+        return Refuse("station works on every module plugged in; --device picks one");
+    }
     if (line.adapterName && line.command != ToolCommand::GetMac) {
         return Refuse("--adapter belongs to the getmac command");
     }
+    if (line.verify && line.command != ToolCommand::Write) return Refuse("--verify belongs to the write command");
+    if ((line.stationCount > 0 || line.skipAttached) && line.command != ToolCommand::Station) {
+        return Refuse(std::string(line.skipAttached ? "--skip-attached" : "--count") +
+                      " belongs to the station command");
+    }
     if (saveFile) line.saveFile = *saveFile;
-    if (line.command == ToolCommand::Write) line.configFile = positional[1];
+    if (line.command == ToolCommand::Write || line.command == ToolCommand::Station) line.configFile = positional[1];
     if (line.command == ToolCommand::GetMac) line.ipAddress = positional[1];
     return ParseResult{true, line, {}};
 }

@@ -14,9 +14,24 @@
 
 namespace lq3860 {
 
-enum class ToolOption { Simulate, Device, All, Json, Save, Strict, Adapter, Verbose, Help, Version, Completion };
+enum class ToolOption {
+    Simulate,
+    Device,
+    All,
+    Json,
+    Save,
+    Strict,
+    Verify,
+    Count,
+    SkipAttached,
+    Adapter,
+    Verbose,
+    Help,
+    Version,
+    Completion
+};
 
-enum class ToolCommand { Help, Version, Completion, List, Info, Signal, Read, Write, GetMac };
+enum class ToolCommand { Help, Version, Completion, List, Info, Signal, Read, Write, Station, GetMac };
 
 struct CommandLine {
     ToolCommand command = ToolCommand::Help;
@@ -27,10 +42,13 @@ struct CommandLine {
     std::string deviceText;        // --device PATH or NAME (a unique prefix); empty: deviceIndex
     bool all = false;              // every listed module at once, each on its own link
     bool json = false;
+    bool verify = false;                     // write --verify: read back and compare
     bool verbose = false;                    // the link's debug texts to stderr as they happen
     bool strict = false;                     // write: refuse a file the field rules would change
     std::string saveFile;                    // read --save FILE
-    std::string configFile;                  // write FILE
+    std::string configFile;                  // write FILE, station FILE
+    int stationCount = 0;                    // station --count N; 0: until interrupted
+    bool skipAttached = false;               // station --skip-attached
     std::string ipAddress;                   // getmac IPV4
     std::optional<std::string> adapterName;  // getmac --adapter NAME
     std::string completionShell;             // --completion SHELL

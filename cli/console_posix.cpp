@@ -4,11 +4,16 @@
 #include "cli/console.h"
 #include "program/standard_output.h"
 
+#include <signal.h>
 #include <unistd.h>
 
 namespace lq3860 {
 
 std::vector<std::string> StartConsoleProgram(int argc, char** argv) {
+    // A reader that went away (`lq3860ctl ... | head -1`) makes a write fail
+    // with EPIPE, told as "write error" like every other failed write,
+    // instead of ending the program without a word.
+    ::signal(SIGPIPE, SIG_IGN);
     if (argc <= 0 || argv == nullptr) return {};
     return std::vector<std::string>(argv + 1, argv + argc);
 }

@@ -8,6 +8,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <string_view>
 
@@ -109,6 +110,13 @@ HANDLE ConsoleOf(DWORD standardHandle) {
     return handle;
 }
 
+// The C runtime says EINVAL where a pipe's reader has gone (ERROR_NO_DATA);
+// POSIX, and so the message, says EPIPE ("Broken pipe").
+int PosixReason(int error) {
+    const bool pipe = GetFileType(GetStdHandle(STD_OUTPUT_HANDLE)) == FILE_TYPE_PIPE;
+    return error == EINVAL && pipe ? EPIPE : error;
+}
+
 }  // namespace
 
 bool StandardOutputIsTerminal() {
@@ -136,7 +144,7 @@ StandardStreams::StandardStreams() {
 }
 
 int StandardStreams::Finish(const char* program, int status, std::string_view output) {
-    if (!out_) return FinishStandardOutput(program, status, output);
+    if (!out_) return FinishStandardOutput(program, status, output, PosixReason);
     *out_ << output;
     out_->flush();
     if (*out_) return status;

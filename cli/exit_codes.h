@@ -18,6 +18,7 @@ inline constexpr int EXIT_IN_USE = 6;
 inline constexpr int EXIT_NO_REPLY = 7;
 inline constexpr int EXIT_BAD_REPLY = 8;
 inline constexpr int EXIT_STRICT = 9;
+inline constexpr int EXIT_NOT_VERIFIED = 10;
 
 struct ExitStatusMeaning {
     int status;
@@ -39,10 +40,22 @@ inline constexpr ExitStatusMeaning EXIT_STATUSES[] = {
     {EXIT_NO_REPLY, "no reply from the module within the time limit (2 seconds)"},
     {EXIT_BAD_REPLY, "an NG or malformed reply from the module"},
     {EXIT_STRICT, "--strict refused a file that the field rules would change; nothing was sent"},
+    {EXIT_NOT_VERIFIED, "write --verify read back other parameters than were written"},
 };
 
 // Why a module's command failed.
-enum class ToolError { NoModule, InUse, OpenFailed, WriteFailed, LinkLost, NoReply, NgReply, MalformedReply, File };
+enum class ToolError {
+    NoModule,
+    InUse,
+    OpenFailed,
+    WriteFailed,
+    LinkLost,
+    NoReply,
+    NgReply,
+    MalformedReply,
+    File,
+    NotVerified
+};
 
 struct ToolErrorCode {
     ToolError error;
@@ -63,6 +76,8 @@ inline constexpr ToolErrorCode ERROR_CODES[] = {
      "the reply ended before the bytes that carry the answer"},
     {ToolError::File, "file", EXIT_FILE,
      "a file that cannot be saved, or an SSID or key that a configuration file cannot hold"},
+    {ToolError::NotVerified, "not-verified", EXIT_NOT_VERIFIED,
+     "write --verify read back other values than were written (the fields are named)"},
 };
 
 constexpr bool ListedInOrder() {

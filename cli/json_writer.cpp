@@ -95,6 +95,10 @@ JsonObject& JsonObject::AddNumber(std::string_view key, std::int64_t value) {
     return AddRaw(key, std::to_string(value));
 }
 
+JsonObject& JsonObject::AddBool(std::string_view key, bool value) {
+    return AddRaw(key, value ? "true" : "false");
+}
+
 JsonObject& JsonObject::AddNull(std::string_view key) {
     return AddRaw(key, "null");
 }
@@ -110,8 +114,16 @@ JsonObject& JsonObject::AddMembersOf(const JsonObject& other) {
 }
 
 JsonArray& JsonArray::Add(const JsonObject& element) {
+    return AddRaw(element.Text());
+}
+
+JsonArray& JsonArray::AddText(std::string_view utf8Text) {
+    return AddRaw(JsonQuote(utf8Text));
+}
+
+JsonArray& JsonArray::AddRaw(std::string_view json) {
     if (!elements_.empty()) elements_ += ',';
-    elements_ += element.Text();
+    elements_ += json;
     return *this;
 }
 

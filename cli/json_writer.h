@@ -22,6 +22,7 @@ public:
     JsonObject& AddText(std::string_view key, std::string_view utf8Text);
     JsonObject& AddLatin1Text(std::string_view key, std::string_view latin1Text);
     JsonObject& AddNumber(std::string_view key, std::int64_t value);
+    JsonObject& AddBool(std::string_view key, bool value);
     JsonObject& AddNull(std::string_view key);
     JsonObject& AddArray(std::string_view key, const JsonArray& array);
     // Every member of `other`, after the members so far.
@@ -37,9 +38,11 @@ private:
 class JsonArray {
 public:
     JsonArray& Add(const JsonObject& element);
+    JsonArray& AddText(std::string_view utf8Text);
     std::string Text() const { return "[" + elements_ + "]"; }
 
 private:
+    JsonArray& AddRaw(std::string_view json);
     std::string elements_;
 };
 

@@ -12,6 +12,7 @@ int main(int argc, char** argv) {
     lq3860::StandardStreams streams;
     lq3860::ToolEnvironment environment;
     environment.terminalOutput = lq3860::StandardOutputIsTerminal();
+    environment.live = &streams.Out();  // the station's lines, each as it happens
     // The results go out at the end in one piece, so a failed write is seen with its reason.
     std::ostringstream out;
     const int status = lq3860::RunTool(arguments, out, streams.Err(), environment);

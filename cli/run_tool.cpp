@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "cli/run_tool.h"
 
+#include <memory>
+
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
 #include "cli/module_access.h"
@@ -15,6 +17,15 @@ int RunModuleCommand(const ToolContext& context, const ToolEnvironment& environm
     ModuleAccess access(context, environment);
     if (const int status = access.Prepare(); status != EXIT_OK) return status;
     if (context.line.all) return RunOnAllModules(context, access);
+    if (context.line.command == ToolCommand::Station) {
+        std::unique_ptr<HotplugMonitor> host;
+        HotplugMonitor* monitor = environment.hotplug;
+        if (monitor == nullptr && environment.platform == nullptr && !context.line.simulate) {
+            host = OpenHostHotplugMonitor();
+            monitor = host.get();
+        }
+        return RunStation(context, access, monitor, environment.live ? *environment.live : context.out);
+    }
     switch (context.line.command) {
         case ToolCommand::List: return RunList(context, access);
         case ToolCommand::Info: return RunInfo(context, access);

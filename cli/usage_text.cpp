@@ -37,12 +37,23 @@ constexpr CommandHelp COMMAND_HELP[] = {
      "ends), or write them to FILE; a FIFO or device\n"
      "is written into, a link saved through; an SSID or\n"
      "key with CR or LF is refused (--json shows it)\n"},
-    {ToolCommand::Write, "write [--strict] FILE",
+    {ToolCommand::Write, "write [--strict] [--verify] FILE",
      "write a configuration file's parameters to the\n"
      "module, exactly as Load Configuration followed by\n"
      "Write para in the window; prints\n"
      "\"Upload Parameter OK\"; each value the field rules\n"
-     "change is said on stderr\n"},
+     "change is said on stderr; --verify reads them back\n"
+     "and compares every field that travels (exit\n"
+     "status 10 names the fields that differ)\n"},
+    {ToolCommand::Station, "station FILE [--count N]",
+     "a production line's station: writes FILE to every\n"
+     "module as it is plugged in (those attached at\n"
+     "start too, unless --skip-attached), verifies it,\n"
+     "and prints one line per module: time, slot, path,\n"
+     "name, firmware version and date, outcome and how\n"
+     "long it took, tab-separated (--json: one object\n"
+     "per line); until interrupted or N modules are\n"
+     "done, then a summary; exit status as for --all\n"},
     {ToolCommand::GetMac, "getmac IPV4 [--adapter NAME]",
      "MAC address of an IPv4 host on the LAN, printed\n"
      "as XX-XX-XX-XX-XX-XX; NAME is a network interface\n"
@@ -62,6 +73,11 @@ program's own words ("Download Parameter NG", "Upload Parameter NG",
 "Get MAC Address Error", ...).
 A message about a file starts with its name and ends with the system's reason:
   lq3860ctl: cfg.txt: Open database file failure (No such file or directory)
+
+An interrupt (Ctrl-C, SIGTERM, SIGHUP, SIGQUIT) never stops a parameter write
+between its announcement and its last report, nor a save between its new file
+and its place: it takes effect right after. The station finishes the modules
+in flight and prints its summary first.
 
 )";
 
@@ -103,10 +119,11 @@ std::string Indented(const char* description, std::size_t indent) {
 }  // namespace
 
 std::string ExitStatusHelp() {
-    constexpr std::size_t WIDTH = 79, INDENT = 5;
+    constexpr std::size_t WIDTH = 79, INDENT = 6;
     std::string text = "Exit status:\n";
     for (const ExitStatusMeaning& entry : EXIT_STATUSES) {
-        text += Wrapped("  " + std::to_string(entry.status) + "  ", entry.meaning, WIDTH, INDENT) + "\n";
+        const std::string number = std::to_string(entry.status);
+        text += Wrapped(std::string(4 - number.size(), ' ') + number + "  ", entry.meaning, WIDTH, INDENT) + "\n";
     }
     return text;
 }

@@ -51,22 +51,59 @@ int PrepareWrite(const ToolContext& context, WriteRequest& request) {
 }
 
 int SendWrite(const ToolContext& context, ModuleAccess& access, const WriteRequest& request) {
-    ModuleParamSet& params = access.GetSession().ModuleParams;
-    params = request.params;
     if (const int status = access.OpenSelectedModule(); status != EXIT_OK) return status;
-    ModuleLink& link = access.GetSession().link;
-    HidReport reply{};
-    if (AnnounceUpload(link, reply) != AnnounceOutcome::Acknowledged) return access.FailLink(UPLOAD_NG_MESSAGE);
+    return WriteOpenModule(context, access, request);
+}
+
+namespace {
+
+// "field, field": the names of the fields that differ, never their values.
+std::string FieldList(const std::vector<std::string>& fields) {
+    std::string list;
+    for (const std::string& field : fields) list += (list.empty() ? "" : ", ") + field;
+    return list;
+}
+
+}  // namespace
+
+int WriteOpenModule(const ToolContext& context, ModuleAccess& access, const WriteRequest& request) {
+    Session& session = access.GetSession();
+    ModuleParamSet& params = session.ModuleParams;
+    params = request.params;
     ParamFields fields = request.fields;  // collecting fills empty MAC fields
-    FieldsToParams(fields, params);
-    if (!SendParamReports(link, params, [](int) {})) return access.FailLink(UPLOAD_NG_MESSAGE);
+    HidReport reply{};
+    const UploadOutcome outcome = UploadParams(
+        session.link, reply,
+        [&]() -> const ModuleParamSet& {
+            FieldsToParams(fields, params);
+            return params;
+        },
+        [](int) {});
+    if (outcome != UploadOutcome::Sent) return access.FailLink(UPLOAD_NG_MESSAGE);
     if (const int status = access.MemoryStatus(); status != EXIT_OK) return status;
-    if (context.line.json) {
-        access.PrintJson(ParamsJson(params).AddText("result", UPLOAD_OK_MESSAGE));
-    } else {
-        context.out << UPLOAD_OK_MESSAGE << '\n';
+    JsonObject json = ParamsJson(params).AddText("result", UPLOAD_OK_MESSAGE);
+    int status = EXIT_OK;
+    if (context.line.verify) {
+        // Read back into a set of its own: what the module holds now.
+        ModuleParamSet held;
+        if (!DownloadParams(session.link, reply, held, [](int) {}))
+            return access.FailLink(std::string(UPLOAD_OK_MESSAGE) +
+                                   ", but reading it back failed: " + DOWNLOAD_NG_MESSAGE);
+        const std::vector<std::string> differing = DifferingFields(params, held);
+        JsonArray names;
+        for (const std::string& field : differing) names.AddText(field);
+        json.AddBool("verified", differing.empty()).AddArray("differing", names);
+        if (!differing.empty()) {
+            status = context.Fail(ToolError::NotVerified,
+                                  "Verify failed: the module holds other values for " + FieldList(differing));
+        }
     }
-    return EXIT_OK;
+    if (context.line.json) {
+        access.PrintJson(json);
+    } else if (status == EXIT_OK) {
+        context.out << UPLOAD_OK_MESSAGE << (context.line.verify ? ", verified" : "") << '\n';
+    }
+    return status;
 }
 
 }  // namespace lq3860

@@ -35,6 +35,10 @@ public:
     virtual void SetWakeUp(std::function<void()> wakeUp) = 0;
     // The events that arrived since the last call, oldest first. Never blocks.
     virtual std::vector<DeviceEvent> TakeEvents() = 0;
+    // For a caller without an event loop of its own: waits until events are
+    // there to take or `milliseconds` have passed (a signal may end it
+    // earlier). True when events wait.
+    virtual bool WaitForEvents(int milliseconds) = 0;
 };
 
 // The host's device events for HID interfaces; null where none can be had

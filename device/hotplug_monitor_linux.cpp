@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The host's device events on Linux: a udev monitor for the hidraw subsystem.
 #include <libudev.h>
+#include <poll.h>
 
 #include <cstring>
 #include <optional>
@@ -48,6 +49,11 @@ public:
 
     int Descriptor() const override { return udev_monitor_get_fd(monitor_); }
     void SetWakeUp(std::function<void()>) override {}  // the descriptor wakes the caller
+
+    bool WaitForEvents(int milliseconds) override {
+        pollfd wait{Descriptor(), POLLIN, 0};
+        return ::poll(&wait, 1, milliseconds) > 0;
+    }
 
     std::vector<DeviceEvent> TakeEvents() override {
         std::vector<DeviceEvent> events;

@@ -9,6 +9,7 @@ extern "C" {
 #include <hidsdi.h>
 }
 
+#include <chrono>
 #include <cstddef>
 #include <cwchar>
 #include <utility>
@@ -107,6 +108,11 @@ std::vector<DeviceEvent> WindowsHotplugMonitor::TakeEvents() {
     return std::exchange(events_, {});
 }
 
+bool WindowsHotplugMonitor::WaitForEvents(int milliseconds) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return arrived_.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return !events_.empty(); });
+}
+
 void WindowsHotplugMonitor::Notify(CM_NOTIFY_ACTION action, const CM_NOTIFY_EVENT_DATA* data, DWORD size) {
     std::optional<DeviceEvent> event = DeviceEventOfNotification(action, data, size);
     if (!event) return;
@@ -114,6 +120,7 @@ void WindowsHotplugMonitor::Notify(CM_NOTIFY_ACTION action, const CM_NOTIFY_EVEN
     // the lock: it cannot be replaced or dropped halfway.
     const std::lock_guard<std::mutex> lock(mutex_);
     events_.push_back(std::move(*event));
+    arrived_.notify_all();
     if (wakeUp_) wakeUp_();
 }
 

@@ -8,6 +8,7 @@
 
 #include <cfgmgr32.h>
 
+#include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -29,6 +30,7 @@ public:
     int Descriptor() const override { return -1; }
     void SetWakeUp(std::function<void()> wakeUp) override;
     std::vector<DeviceEvent> TakeEvents() override;
+    bool WaitForEvents(int milliseconds) override;
 
     // One notification of the system: queued, and the caller woken, when it
     // is an event of the seam. Safe on any thread.
@@ -36,6 +38,7 @@ public:
 
 private:
     std::mutex mutex_;
+    std::condition_variable arrived_;
     std::vector<DeviceEvent> events_;
     std::function<void()> wakeUp_;
 };

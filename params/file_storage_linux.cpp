@@ -36,6 +36,7 @@
 #include <vector>
 
 #include "params/file_storage.h"
+#include "types/interrupt_hold.h"
 #include "types/owned_descriptor_posix.h"
 
 namespace lq3860 {
@@ -254,20 +255,66 @@ FileStatus WriteStream(int fd, std::string_view bytes) {
     return Success();
 }
 
-// A new file beside the target with a name no one else uses; 0 or errno.
-int CreateTemporary(int folder, mode_t mode, OwnedDescriptor& file, std::string& name) {
+// The new file that takes the target's place: unnamed (O_TMPFILE) until it
+// is linked into place, so an interrupted or failed save leaves nothing
+// behind; where the file system has no unnamed files, a hidden file with a
+// name no one else uses.
+struct NewFile {
+    OwnedDescriptor file;
+    std::string tempName;  // empty while the file has no name
+};
+
+std::string RandomTempName() {
     static constexpr char LETTERS[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     std::random_device random;
     std::uniform_int_distribution<std::size_t> pick(0, sizeof LETTERS - 2);
+    std::string name = TEMP_PREFIX;
+    for (int i = 0; i < 8; ++i) name += LETTERS[pick(random)];
+    return name;
+}
+
+// 0 or errno.
+int CreateTemporary(int folder, mode_t mode, NewFile& made) {
+    made.tempName.clear();
+    made.file = OwnedDescriptor(::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
+    if (made.file.Valid()) return 0;
+    // Refused by the file system (EOPNOTSUPP) or unknown to the kernel (EISDIR, EINVAL).
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return errno;
     for (int attempt = 0; attempt < TEMP_NAME_TRIES; ++attempt) {
-        name = TEMP_PREFIX;
-        for (int i = 0; i < 8; ++i) name += LETTERS[pick(random)];
-        file =
-            OwnedDescriptor(::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
-        if (file.Valid()) return 0;
+        made.tempName = RandomTempName();
+        made.file = OwnedDescriptor(
+            ::openat(folder, made.tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+        if (made.file.Valid()) return 0;
+        if (errno != EEXIST) return errno;
+    }
+    made.tempName.clear();
+    return EEXIST;
+}
+
+// Links the unnamed file in as `name`; false (errno: EEXIST) where the name is taken.
+bool LinkUnnamed(int file, int folder, const std::string& name) {
+    const std::string self = "/proc/self/fd/" + std::to_string(file);
+    return ::linkat(AT_FDCWD, self.c_str(), folder, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+}
+
+// Gives the unnamed file a hidden name no one else uses, for a replacement
+// by rename; 0 or errno.
+int NameTemporary(int folder, NewFile& made) {
+    for (int attempt = 0; attempt < TEMP_NAME_TRIES; ++attempt) {
+        const std::string name = RandomTempName();
+        if (LinkUnnamed(made.file.Get(), folder, name)) {
+            made.tempName = name;
+            return 0;
+        }
         if (errno != EEXIST) return errno;
     }
     return EEXIST;
+}
+
+// Removes the new file's name, if it has one.
+void RemoveTemporary(int folder, NewFile& made) {
+    if (!made.tempName.empty()) ::unlinkat(folder, made.tempName.c_str(), 0);
+    made.tempName.clear();
 }
 
 // The names of the extended attributes of `fd` (the ACL among them, as
@@ -339,7 +386,7 @@ void SyncFolder(int folder) {
 
 enum class Placement { Failed, Placed, Swapped };
 
-// Gives the new file `name`: swapped with the replaced entry (which then
+// Gives the new file's temporary name `temp` the place of `name`: swapped with the replaced entry (which then
 // bears the temporary name), or taken without replacing. Where the file
 // system can do neither, a new name is made a hard link and a replacement is
 // renamed over the name after a last look. Failed: errno says why.
@@ -365,19 +412,36 @@ Placement PlaceName(int folder, const char* temp, const char* name, const struct
 // replacing anything that appeared there, or the place of `replaced`. Empty
 // when something else stands at the name by now (the save starts over);
 // on a failure the new file is removed and what stood at `name` stays.
-std::optional<FileStatus> Commit(int folder, OwnedDescriptor& file, const std::string& tempName,
-                                 const std::string& name, std::string_view bytes, const struct stat* replaced) {
-    const auto removeTemporary = [&] { ::unlinkat(folder, tempName.c_str(), 0); };
-    if (!WriteAll(file.Get(), bytes) || ::fsync(file.Get()) != 0 || !file.Close()) {
+std::optional<FileStatus> Commit(int folder, NewFile& made, const std::string& name, std::string_view bytes,
+                                 const struct stat* replaced) {
+    if (!WriteAll(made.file.Get(), bytes) || ::fsync(made.file.Get()) != 0) {
         const int error = errno;
-        removeTemporary();
+        RemoveTemporary(folder, made);
         return Failure(error);
     }
-    const char* temp = tempName.c_str();
+    if (made.tempName.empty() && !replaced) {
+        // An unnamed file takes a free name by itself, never replacing one.
+        if (!LinkUnnamed(made.file.Get(), folder, name)) {
+            const int error = errno;
+            if (error == EEXIST || error == ENOENT) return std::nullopt;
+            return Failure(error);
+        }
+        SyncFolder(folder);
+        return Success();
+    }
+    if (made.tempName.empty()) {
+        if (const int error = NameTemporary(folder, made); error != 0) return Failure(error);
+    }
+    if (!made.file.Close()) {
+        const int error = errno;
+        RemoveTemporary(folder, made);
+        return Failure(error);
+    }
+    const char* temp = made.tempName.c_str();
     const Placement placement = PlaceName(folder, temp, name.c_str(), replaced);
     if (placement == Placement::Failed) {
         const int error = errno;
-        removeTemporary();
+        RemoveTemporary(folder, made);
         if (error == EEXIST || error == ENOENT) return std::nullopt;  // the name was taken, or emptied
         return Failure(error);
     }
@@ -386,23 +450,23 @@ std::optional<FileStatus> Commit(int folder, OwnedDescriptor& file, const std::s
         // anything else gets its name back.
         struct stat out {};
         if (::fstatat(folder, temp, &out, AT_SYMLINK_NOFOLLOW) != 0 || !SameObject(out, *replaced)) {
-            if (::renameat2(folder, temp, folder, name.c_str(), RENAME_EXCHANGE) == 0) removeTemporary();
+            if (::renameat2(folder, temp, folder, name.c_str(), RENAME_EXCHANGE) == 0) RemoveTemporary(folder, made);
             return std::nullopt;
         }
-        removeTemporary();
+        RemoveTemporary(folder, made);
     }
+    made.tempName.clear();  // the name is the target's now
     SyncFolder(folder);
     return Success();
 }
 
 std::optional<FileStatus> CreateNewFile(const Destination& destination, std::string_view bytes) {
-    OwnedDescriptor file;
-    std::string tempName;
+    // From the new file to its place, no interrupt leaves a file behind.
+    const InterruptHold hold;
+    NewFile made;
     // Only its owner may read it: it holds the Wi-Fi key.
-    if (const int error = CreateTemporary(destination.folder.Get(), 0600, file, tempName); error != 0) {
-        return Failure(error);
-    }
-    return Commit(destination.folder.Get(), file, tempName, destination.name, bytes, nullptr);
+    if (const int error = CreateTemporary(destination.folder.Get(), 0600, made); error != 0) return Failure(error);
+    return Commit(destination.folder.Get(), made, destination.name, bytes, nullptr);
 }
 
 // A regular file is replaced when the replacement can be the same file to
@@ -411,17 +475,27 @@ std::optional<FileStatus> CreateNewFile(const Destination& destination, std::str
 std::optional<FileStatus> SaveRegularFile(const Destination& destination, int target, const struct stat& info,
                                           std::string_view bytes) {
     if (!destination.folder.Valid() || info.st_nlink > 1) return WriteInPlace(target, bytes);
-    OwnedDescriptor file;
-    std::string tempName;
-    const int error = CreateTemporary(destination.folder.Get(), 0600, file, tempName);
-    if (error == EACCES || error == EPERM) return WriteInPlace(target, bytes);  // the folder is not writable
-    if (error != 0) return Failure(error);
-    if (!TakeIdentity(file.Get(), target, info)) {
-        file.Close();
-        ::unlinkat(destination.folder.Get(), tempName.c_str(), 0);
-        return WriteInPlace(target, bytes);
+    bool inPlace = false;
+    std::optional<FileStatus> status;
+    {
+        // From the new file to its place or its removal, no interrupt leaves a file behind.
+        const InterruptHold hold;
+        NewFile made;
+        const int error = CreateTemporary(destination.folder.Get(), 0600, made);
+        if (error == EACCES || error == EPERM) {
+            inPlace = true;  // the folder is not writable
+        } else if (error != 0) {
+            status = Failure(error);
+        } else if (!TakeIdentity(made.file.Get(), target, info)) {
+            made.file.Close();
+            RemoveTemporary(destination.folder.Get(), made);
+            inPlace = true;
+        } else {
+            status = Commit(destination.folder.Get(), made, destination.name, bytes, &info);
+        }
     }
-    return Commit(destination.folder.Get(), file, tempName, destination.name, bytes, &info);
+    if (inPlace) return WriteInPlace(target, bytes);
+    return status;
 }
 
 // One walk and one save; empty when the folder changed under it.

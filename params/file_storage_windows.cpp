@@ -9,7 +9,10 @@
 //   place with ReplaceFileW, which keeps the replaced file's attributes,
 //   access list and owner; a name that did not exist is given to the new
 //   file with MoveFileExW, which never replaces a file that appeared
-//   meanwhile.
+//   meanwhile. The file written beside is hidden and marked temporary until
+//   it takes its place, and removed on every other way out; a new file
+//   admits this user and the system only (a protected access list), not
+//   what its folder would pass on.
 // - A file with several hard links, in a folder that takes no new file, or
 //   one that ReplaceFileW refuses to replace (no right to delete it, a file
 //   system without the operation, as some network shares), is written in
@@ -28,13 +31,17 @@
 // system's own text.
 #include <windows.h>
 
+#include <sddl.h>
+
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 
 #include "params/file_storage.h"
 #include "params/long_path_windows.h"
 #include "types/handle_windows.h"
+#include "types/interrupt_hold.h"
 #include "types/wide_text_windows.h"
 
 namespace lq3860 {
@@ -220,16 +227,63 @@ std::wstring UniqueNameIn(const std::wstring& folder, const wchar_t* kind, unsig
            std::to_wstring(GetTickCount64()) + L"-" + std::to_wstring(attempt) + L".tmp";
 }
 
-// Creates the temporary file beside the target; INVALID_HANDLE_VALUE (and
-// the error set) when the folder takes no new file.
+// A security descriptor that lets only this user and the system at a new
+// file (it holds the Wi-Fi key), whatever the folder would pass on to it.
+class OwnerOnlyAccess {
+public:
+    OwnerOnlyAccess() {
+        HANDLE token = nullptr;
+        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return;
+        DWORD size = 0;
+        GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+        auto user = std::make_unique<std::uint8_t[]>(size);
+        wchar_t* sid = nullptr;
+        if (GetTokenInformation(token, TokenUser, user.get(), size, &size) &&
+            ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user.get())->User.Sid, &sid)) {
+            // Protected (P): nothing inherited; full access (FA) for the user and SYSTEM (SY).
+            const std::wstring text = std::wstring(L"D:P(A;;FA;;;") + sid + L")(A;;FA;;;SY)";
+            ConvertStringSecurityDescriptorToSecurityDescriptorW(text.c_str(), SDDL_REVISION_1, &descriptor_, nullptr);
+            LocalFree(sid);
+        }
+        CloseHandle(token);
+    }
+    ~OwnerOnlyAccess() { LocalFree(descriptor_); }
+    OwnerOnlyAccess(const OwnerOnlyAccess&) = delete;
+    OwnerOnlyAccess& operator=(const OwnerOnlyAccess&) = delete;
+
+    // Null when the descriptor could not be made: the file is not created then.
+    SECURITY_ATTRIBUTES* Attributes() {
+        attributes_ = {sizeof attributes_, descriptor_, FALSE};
+        return descriptor_ != nullptr ? &attributes_ : nullptr;
+    }
+
+private:
+    PSECURITY_DESCRIPTOR descriptor_ = nullptr;
+    SECURITY_ATTRIBUTES attributes_{};
+};
+
+// Creates the temporary file beside the target, hidden and marked
+// temporary, readable by this user and the system only;
+// INVALID_HANDLE_VALUE (and the error set) when the folder takes no new file.
 HANDLE CreateTemporaryFile(const std::wstring& folder, std::wstring& name) {
+    OwnerOnlyAccess access;
+    SECURITY_ATTRIBUTES* attributes = access.Attributes();
+    if (attributes == nullptr) return INVALID_HANDLE_VALUE;  // the error of the failed call is set
     for (unsigned attempt = 0; attempt < UNIQUE_NAME_TRIES; ++attempt) {
         name = UniqueNameIn(folder, L"save", attempt);
-        HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, attributes, CREATE_NEW,
+                                  FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY, nullptr);
         if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
     }
     SetLastError(ERROR_FILE_EXISTS);
     return INVALID_HANDLE_VALUE;
+}
+
+// The attributes a placed file shows: those `before` of the file it
+// replaced, or none for a new one, never the temporary file's own.
+void ShowPlacedFile(const std::wstring& target, DWORD before) {
+    const DWORD kept = before == INVALID_FILE_ATTRIBUTES ? FILE_ATTRIBUTE_NORMAL : before;
+    SetFileAttributesW(target.c_str(), kept == 0 ? FILE_ATTRIBUTE_NORMAL : kept);
 }
 
 std::wstring UnusedBackupName(const std::wstring& folder) {
@@ -309,22 +363,34 @@ bool PlaceNew(const std::wstring& target, const std::wstring& temporary) {
 // target that the system refuses to replace, leave an existing target to be
 // written in place.
 FileStatus WriteBesideAndReplace(const SaveTarget& target, std::string_view bytes) {
-    std::wstring temporary;
-    OwnedHandle file(CreateTemporaryFile(FolderOf(target.path), temporary));
-    if (!file.Valid()) {
-        const DWORD error = GetLastError();
-        if (error == ERROR_ACCESS_DENIED && target.exists) return WriteInPlace(target.path, bytes);
-        return Failure(ReasonOf(error));
-    }
-    const bool written = WriteAll(file.Get(), bytes) && FlushFileBuffers(file.Get()) && file.Close();
-    if (written && !target.exists && PlaceNew(target.path, temporary)) return Success();
-    const DWORD error = GetLastError();
+    Replacement replacement = Replacement::Failed;
+    DWORD error = 0;
     std::string reason;
-    const Replacement replacement =
-        written && target.exists ? ReplaceExisting(target.path, temporary, reason) : Replacement::Failed;
-    if (replacement == Replacement::Done) return Success();
-    file.Close();
-    DeleteFileW(temporary.c_str());
+    {
+        // From the new file to its place or its removal, no interrupt leaves a file behind.
+        const InterruptHold hold;
+        std::wstring temporary;
+        OwnedHandle file(CreateTemporaryFile(FolderOf(target.path), temporary));
+        if (!file.Valid()) {
+            error = GetLastError();
+            if (error == ERROR_ACCESS_DENIED && target.exists) return WriteInPlace(target.path, bytes);
+            return Failure(ReasonOf(error));
+        }
+        const DWORD before = target.exists ? GetFileAttributesW(target.path.c_str()) : INVALID_FILE_ATTRIBUTES;
+        const bool written = WriteAll(file.Get(), bytes) && FlushFileBuffers(file.Get()) && file.Close();
+        if (written && !target.exists && PlaceNew(target.path, temporary)) {
+            ShowPlacedFile(target.path, before);
+            return Success();
+        }
+        error = GetLastError();
+        replacement = written && target.exists ? ReplaceExisting(target.path, temporary, reason) : Replacement::Failed;
+        if (replacement == Replacement::Done) {
+            ShowPlacedFile(target.path, before);
+            return Success();
+        }
+        file.Close();
+        DeleteFileW(temporary.c_str());
+    }
     if (replacement == Replacement::Refused) return WriteInPlace(target.path, bytes);
     return Failure(reason.empty() ? ReasonOf(error) : reason);
 }

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "params/parameter_transfer.h"
 
+#include <algorithm>
+
 #include "device/command_protocol.h"
+#include "types/interrupt_hold.h"
 
 namespace lq3860 {
 
@@ -36,16 +39,11 @@ bool DownloadParams(ModuleLink& link, HidReport& reply, ModuleParamSet& params, 
     return link.deviceOpen != 0;
 }
 
-AnnounceOutcome AnnounceUpload(ModuleLink& link, HidReport& reply) {
-    switch (link.QueryUploadAcknowledgement(reply)) {
-        case ReplyOutcome::LinkFailed: return AnnounceOutcome::LinkFailed;
-        case ReplyOutcome::Refused: return AnnounceOutcome::NotAcknowledged;
-        case ReplyOutcome::Accepted: break;
-    }
-    return AnnounceOutcome::Acknowledged;
-}
-
-bool SendParamReports(ModuleLink& link, const ModuleParamSet& params, const ProgressFunction& progress) {
+UploadOutcome UploadParams(ModuleLink& link, HidReport& reply, const CollectFunction& collect,
+                           const ProgressFunction& progress) {
+    const InterruptHold hold;
+    if (link.QueryUploadAcknowledgement(reply) != ReplyOutcome::Accepted) return UploadOutcome::NotAnnounced;
+    const ModuleParamSet& params = collect();
     HidReport report;
     BuildParamReport1(params, report);
     link.WriteReport(report);
@@ -61,7 +59,30 @@ bool SendParamReports(ModuleLink& link, const ModuleParamSet& params, const Prog
     link.Wait(STEP_WAIT_MS);
     Report(progress, 1000);
     link.Wait(STEP_WAIT_MS);
-    return link.deviceOpen != 0;
+    return link.deviceOpen != 0 ? UploadOutcome::Sent : UploadOutcome::LinkFailed;
+}
+
+std::vector<std::string> DifferingFields(const ModuleParamSet& sent, const ModuleParamSet& held) {
+    // Each set as the module would receive it: what does not travel cannot differ.
+    ModuleParamSet travelled[2];
+    const ModuleParamSet* sets[2] = {&sent, &held};
+    for (int i = 0; i < 2; ++i) {
+        HidReport report;
+        BuildParamReport1(*sets[i], report);
+        TakeParamReport1(report, travelled[i]);
+        BuildParamReport2(*sets[i], report);
+        TakeParamReport2(report, travelled[i]);
+    }
+    const ModuleParamSet& a = travelled[0];
+    const ModuleParamSet& b = travelled[1];
+    std::vector<std::string> fields;
+    if (a.mode != b.mode) fields.emplace_back("mode");
+    if (a.channel != b.channel) fields.emplace_back("channel");
+    if (a.encryption != b.encryption) fields.emplace_back("encryption");
+    if (ParamText(a.ssid) != ParamText(b.ssid)) fields.emplace_back("ssid");
+    if (ParamText(a.key) != ParamText(b.key)) fields.emplace_back("key");
+    if (!std::equal(std::begin(a.mac), std::end(a.mac), std::begin(b.mac))) fields.emplace_back("mac");
+    return fields;
 }
 
 }  // namespace lq3860

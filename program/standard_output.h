@@ -11,6 +11,9 @@ namespace lq3860 {
 // could not be written, now or before, says "PROGRAM: write error: REASON"
 // on stderr (without the reason when an earlier write failed) and returns 1
 // in place of a successful `status`; otherwise returns `status`.
-int FinishStandardOutput(const char* program, int status, std::string_view pending = {});
+// `reasonOf`, when given, turns the C runtime's errno into the one told, so
+// a platform whose runtime names a condition otherwise reads alike.
+int FinishStandardOutput(const char* program, int status, std::string_view pending = {},
+                         int (*reasonOf)(int error) = nullptr);
 
 }  // namespace lq3860

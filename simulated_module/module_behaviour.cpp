@@ -30,7 +30,7 @@ void ModuleBehaviour::SetFirmware(char major, char minor, const char (&yymmdd)[7
     std::copy_n(yymmdd, 6, date_);
 }
 
-std::optional<HidReport> ModuleBehaviour::HandleOutputReport(const HidReport& report) {
+std::optional<HidReport> ModuleBehaviour::HandleOutputReport(const HidReport& report, bool storeUploads) {
     switch (upload_) {
         case UploadState::ExpectReport1:
             TakeParamReport1(report, incoming_);
@@ -39,6 +39,7 @@ std::optional<HidReport> ModuleBehaviour::HandleOutputReport(const HidReport& re
         case UploadState::ExpectReport2:
             TakeParamReport2(report, incoming_);
             upload_ = UploadState::Idle;
+            if (!storeUploads) return std::nullopt;
             params_ = incoming_;
             if (stored_) stored_(params_);
             return std::nullopt;

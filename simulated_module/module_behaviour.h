@@ -25,8 +25,9 @@ public:
     ModuleBehaviour();
 
     // One output report from the host (byte 0 the report id). Returns the
-    // input report the module queues in answer, if any.
-    std::optional<HidReport> HandleOutputReport(const HidReport& report);
+    // input report the module queues in answer, if any. Without
+    // `storeUploads` an upload is acknowledged and taken, and the old set kept.
+    std::optional<HidReport> HandleOutputReport(const HidReport& report, bool storeUploads = true);
 
     const ModuleParamSet& Params() const { return params_; }
     void SetParams(const ModuleParamSet& params) { params_ = params; }

@@ -18,7 +18,7 @@ SimulatedModule::Response SimulatedModule::HandleOutputReport(const HidReport& r
         return response;
     }
     ++outputReports_;
-    std::optional<HidReport> answer = behaviour_.HandleOutputReport(report);
+    std::optional<HidReport> answer = behaviour_.HandleOutputReport(report, !faults.keepOldParams);
     if (nextReply) answer = std::exchange(nextReply, std::nullopt);
     if (answer && !faults.silent) {
         if (faults.garbageReplies) answer = Garbage();

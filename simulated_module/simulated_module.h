@@ -23,6 +23,7 @@ struct ModuleFaults {
     bool doubleReplies = false;   // every answer is sent twice
     bool garbageReplies = false;  // every answer carries junk payload bytes instead of the reply
     int replyPayloadBytes = -1;   // 1..63: every answer is cut to that many payload bytes; -1: all 64
+    bool keepOldParams = false;   // acknowledges and takes an upload, and keeps its old parameter set
 };
 
 class SimulatedModule {

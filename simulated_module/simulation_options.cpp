@@ -52,6 +52,10 @@ constexpr Option<SimulationOption> SIMULATION_OPTION_TABLE[] = {
               "(1 to 63) instead of all 64 (lq3860-sim declares its\n"
               "input reports that short: the kernel drops shorter\n"
               "ones)"}},
+    {SimulationOption::KeepOldParams,
+     {.name = "--keep-old-params",
+      .help = "the module acknowledges an upload and takes both\n"
+              "reports, but keeps its old parameters"}},
     {SimulationOption::State,
      {.name = "--state",
       .value = OptionValue::Required,
@@ -98,6 +102,7 @@ bool TakeSimulationOption(const Option<SimulationOption>& option, const std::str
         case SimulationOption::Silent: options.faults.silent = true; break;
         case SimulationOption::DoubleReplies: options.faults.doubleReplies = true; break;
         case SimulationOption::GarbageReplies: options.faults.garbageReplies = true; break;
+        case SimulationOption::KeepOldParams: options.faults.keepOldParams = true; break;
         case SimulationOption::Name:
             if (value.empty() || value.size() > MAX_NAME_LENGTH) return refuse("--name needs 1 to 127 characters");
             options.name = value;

@@ -29,12 +29,14 @@ enum class SimulationOption {
     DoubleReplies,
     GarbageReplies,
     ShortReplies,
+    KeepOldParams,
     State,
     Modules,
 };
 
 // --name TEXT, --no-name, --silent, --unplug-after N, --reply-delay MS,
-// --double-replies, --garbage-replies, --short-replies N, --state FILE and
+// --double-replies, --garbage-replies, --short-replies N, --keep-old-params,
+// --state FILE and
 // --modules N, for a program's option list.
 std::span<const Option<SimulationOption>> SimulationOptionTable();
 // The column their help text starts at, in every program.

@@ -54,7 +54,9 @@ public:
     void ShowSignalLevel(std::uint8_t level);
     void OnReadPara();
     void OnWritePara();
-    void UploadParams();
+    // The parameter set Write para sends, collected from the fields once the
+    // module has acknowledged the announcement.
+    const ModuleParamSet& CollectUpload();
     void OnLoadConfiguration();
     void OnSaveConfiguration();
     void OnAbout();

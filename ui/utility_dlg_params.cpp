@@ -37,14 +37,15 @@ void CUtilityDlg::OnWritePara() {
     // leaves the module waiting for parameter reports.
     ValidateKey();
     if (keyInvalid_) return;
-    if (AnnounceUpload(session_.link, replyReport_) != AnnounceOutcome::Acknowledged) {
-        session_.Services().WindowMessage(UPLOAD_NG_MESSAGE);
-        return;
-    }
-    if (session_.link.deviceOpen) UploadParams();
+    // An interrupt meanwhile ends the window only after the last report.
+    const UploadOutcome outcome = UploadParams(
+        session_.link, replyReport_, [this]() -> const ModuleParamSet& { return CollectUpload(); },
+        [this](int position) { SetProgress(position); });
+    progressBar_->hide();
+    session_.Services().WindowMessage(outcome == UploadOutcome::Sent ? UPLOAD_OK_MESSAGE : UPLOAD_NG_MESSAGE);
 }
 
-void CUtilityDlg::UploadParams() {
+const ModuleParamSet& CUtilityDlg::CollectUpload() {
     // A refused over-long text is reported; what fits is still sent.
     TransferFromControls();
     progressBar_->setRange(0, 1000);
@@ -59,9 +60,7 @@ void CUtilityDlg::UploadParams() {
     CollectMac(fields, params);
     WriteMacEdits(fields);  // emptied edits now show "FF"
     SetProgress(250);
-    const bool ok = SendParamReports(session_.link, params, [this](int position) { SetProgress(position); });
-    progressBar_->hide();
-    session_.Services().WindowMessage(ok ? UPLOAD_OK_MESSAGE : UPLOAD_NG_MESSAGE);
+    return params;
 }
 
 void CUtilityDlg::OnSaveConfiguration() {

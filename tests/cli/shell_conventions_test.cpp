@@ -65,6 +65,9 @@ TEST(ShellConventions, OneConventionForTheThreePrograms) {
     }
     EXPECT_EQ(RunTo("/dev/full", PROGRAMS[0], {"--simulate", "info"}),
               (ToolRun{1, "", "lq3860ctl: write error: No space left on device\n"}));
+    // A reader that went away (the read's waits outlast `true`) is a write error too, not a silent SIGPIPE.
+    EXPECT_EQ(RunProgram({"sh", "-c", "(\"$0\" --simulate read; echo \"status $?\" >&2) | true", LQ3860CTL_PATH}),
+              (ToolRun{0, "", "lq3860ctl: write error: Broken pipe\nstatus 1\n"}));
     // "-" is standard output for --save and standard input for write: one module's set piped into another.
     const TempDir dir;
     WriteWholeFile(dir.File("a.txt"), ConfigText("01,11,01,", "piped", "abcdefghij"));
@@ -150,7 +153,7 @@ std::string EveryOption(const OptionList& table) {
 
 TEST(ShellCompletion, OffersWhatTheParserKnows) {
     const Program& tool = PROGRAMS[0];
-    EXPECT_EQ(BashOffers(tool, {""}), "list info signal read write getmac ");
+    EXPECT_EQ(BashOffers(tool, {""}), "list info signal read write station getmac ");
     EXPECT_EQ(BashOffers(tool, {"-"}), EveryOption(ToolOptionTable()));
     EXPECT_EQ(BashOffers(PROGRAMS[1], {"-"}), EveryOption(SimOptionTable()));
     EXPECT_EQ(BashOffers(tool, {"--name", ""}), "");
@@ -158,7 +161,7 @@ TEST(ShellCompletion, OffersWhatTheParserKnows) {
     // zsh gets the same options (each with its help) and commands, in a script it can read.
     const std::string zsh = RunProgram({tool.path, "--completion", "zsh"}).out;
     EXPECT_EQ(RunProgram({"zsh", "-n", "-c", zsh}).status, 0);
-    EXPECT_NE(zsh.find("'1:command:(list info signal read write getmac)'"), std::string::npos);
+    EXPECT_NE(zsh.find("'1:command:(list info signal read write station getmac)'"), std::string::npos);
     for (const OptionEntry* option : ToolOptionTable())
         EXPECT_EQ(zsh.find("'" + std::string(option->name)) != std::string::npos, !option->hidden) << option->name;
     EXPECT_NE(zsh.find("'--json[print one JSON object per command instead of text lines (nothing on"),

@@ -149,6 +149,20 @@ TEST_F(Tool, JsonOutputOfWriteAndRead) {
         File("in.txt", ConfigText("01,02,01,", "Caf\xE9 \"q\"", "abcdefghij", "00,0A,1B,FF,FF,FF,"));
     EXPECT_EQ(Sim({"--json", "write", file}), (ToolRun{0, params + ",\"result\":\"Upload Parameter OK\"}\n", ""}));
     EXPECT_EQ(Sim({"--json", "read"}), (ToolRun{0, params + "}\n", ""}));
+    // --verify reads back: a module that kept its old set fails with its own
+    // status and the fields' names, never their texts.
+    const std::string verified = ",\"result\":\"Upload Parameter OK\",\"verified\":";
+    EXPECT_EQ(Sim({"--json", "write", "--verify", file}),
+              (ToolRun{0, params + verified + "true,\"differing\":[]}\n", ""}));
+    EXPECT_EQ(Sim({"write", file, "--verify"}), (ToolRun{0, "Upload Parameter OK, verified\n", ""}));
+    const std::string other =
+        File("other.txt", ConfigText("01,02,01,", "Caf\xE9 \"q\"", "jihgfedcba", "00,0A,1B,FF,FF,FE,"));
+    const std::string kept = Said("Verify failed: the module holds other values for key, mac");
+    EXPECT_EQ(Sim({"--keep-old-params", "write", "--verify", other}), (ToolRun{10, "", kept}));
+    const ToolRun json = Sim({"--keep-old-params", "--json", "write", "--verify", other});
+    EXPECT_TRUE(json.status == 10 && json.out.ends_with(verified + "false,\"differing\":[\"key\",\"mac\"]}\n"))
+        << json.out;
+    EXPECT_EQ(ReadWholeFile(memory_), ReadWholeFile(file));
     EXPECT_EQ(Sim({"--json", "--device", "4", "read"}), (ToolRun{5, "", Said("No LQ-3860 module in slot 4.")}));
 }
 

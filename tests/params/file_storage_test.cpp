@@ -22,6 +22,8 @@
 #include <filesystem>
 #include <iterator>
 #include <string>
+#include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -255,6 +257,25 @@ TEST_F(OnDisk, WriteErrorsFailTheSave) {
     EXPECT_EQ(inPlace.reason, "File too large");
     EXPECT_EQ(ReadWholeFile(Path("set.txt")), OLD);
     EXPECT_EQ(Entries(), 4);
+}
+
+// A signal in the middle of saves waits for the save in progress: the file
+// holds one whole text and nothing else is left beside it. The saves run in
+// a child process that the signal ends.
+TEST_F(OnDisk, SignalsWaitForTheSaveInProgress) {
+    ASSERT_EQ(Shell("old set.txt"), 0);
+    const std::string longer(5000, 'x');
+    for (const useconds_t delayUs : {0u, 100u, 400u, 1500u, 5000u}) {
+        EXPECT_EXIT(
+            {
+                std::thread signal([delayUs] { ::usleep(delayUs), ::kill(::getpid(), SIGTERM); });
+                for (int i = 0;; ++i) SaveWholeFile(Path("set.txt"), i % 2 ? NEW : longer);
+            },
+            testing::KilledBySignal(SIGTERM), "");
+        const std::string text = ReadWholeFile(Path("set.txt"));
+        EXPECT_TRUE(text == OLD || text == NEW || text == longer) << text.size();
+        EXPECT_EQ(Entries(), 1);
+    }
 }
 
 // A 10000-byte file loads, and so does standard input ("-" and /dev/stdin);

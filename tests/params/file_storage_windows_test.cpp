@@ -7,6 +7,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <aclapi.h>
+#include <sddl.h>
+
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <tuple>
@@ -123,6 +128,51 @@ TEST(WindowsStorage, TargetsGetTheBytesOrSayWhyNot) {
     }
     EXPECT_EQ(folder.Names().size(), 7u);
     EXPECT_TRUE(NeverConnected(pipe));
+}
+
+// A new file admits its user and the system only, whatever its folder
+// passes on (a file made without the save gets more), and none of the
+// temporary file's attributes stays on it.
+TEST(WindowsStorage, NewFilesAreTheUsersAndTheSystemsOnly) {
+    TestFolder folder;
+    const std::filesystem::path saved = folder.Path() / L"new.txt", plain = folder.Path() / L"plain.txt";
+    ASSERT_TRUE(SaveWholeFile(folder.Utf8(L"new.txt"), NEW).ok && WriteBytes(plain, NEW));
+    const auto sidText = [](PSID sid) {
+        wchar_t* text = nullptr;
+        std::wstring result = ConvertSidToStringSidW(sid, &text) ? text : L"?";
+        LocalFree(text);
+        return result;
+    };
+    // Who the file's access list lets in, and with which rights, sorted.
+    const auto allowed = [&](const std::filesystem::path& file) {
+        PACL dacl = nullptr;
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        std::vector<std::wstring> entries;
+        if (GetNamedSecurityInfoW(file.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                                  nullptr, &descriptor) != ERROR_SUCCESS)
+            return entries;
+        for (DWORD i = 0; dacl != nullptr && i < dacl->AceCount; ++i) {
+            ACCESS_ALLOWED_ACE* ace = nullptr;
+            if (GetAce(dacl, i, reinterpret_cast<void**>(&ace)) && ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE)
+                entries.push_back(sidText(&ace->SidStart) + (ace->Mask == FILE_ALL_ACCESS ? L" all" : L" some"));
+        }
+        LocalFree(descriptor);
+        std::sort(entries.begin(), entries.end());
+        return entries;
+    };
+    HANDLE token = nullptr;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
+    std::vector<std::uint8_t> user(256);
+    DWORD size = 0;
+    ASSERT_TRUE(GetTokenInformation(token, TokenUser, user.data(), static_cast<DWORD>(user.size()), &size));
+    CloseHandle(token);
+    std::vector<std::wstring> expected{sidText(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid) + L" all",
+                                       L"S-1-5-18 all"};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(std::tuple(allowed(saved),
+                         GetFileAttributesW(saved.c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY)),
+              std::tuple(expected, 0ul));
+    EXPECT_NE(allowed(plain), expected);
 }
 
 // Every path reaches the system in the \\?\ form and messages show it as

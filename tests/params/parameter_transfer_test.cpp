@@ -75,42 +75,60 @@ TEST_F(ParameterTransfer, DownloadOutcomesWaitsAndFields) {
 }
 
 // Only the exact acknowledgement counts, without any wait; a wrong answer
-// keeps the link open, a failed exchange drops it. What the set holds goes
-// out and the module stores it. A failed report write fails the upload but
-// keeps every wait and position; nothing more is sent on the dropped link.
+// keeps the link open, a failed exchange drops it, and neither collects nor
+// sends more. What the collection gives goes out and the module stores it. A
+// failed report write fails the upload but keeps every wait and position;
+// nothing more is sent on the dropped link.
 TEST_F(ParameterTransfer, AnnouncementAndUpload) {
-    const char* wrong = "AT+iWP OK\r\n";  // the acknowledgement has no line end
-    for (const auto& [text, outcome] : {std::pair{"", AnnounceOutcome::Acknowledged},
-                                        {wrong, AnnounceOutcome::NotAcknowledged},
-                                        {nullptr, AnnounceOutcome::LinkFailed}}) {
-        Start(text != nullptr);
-        if (text && *text) {
-            module->module->nextReply = HidReport{};
-            std::memcpy(module->module->nextReply->data() + 1, text, std::strlen(text));
-        }
-        const AnnounceOutcome got = AnnounceUpload(link, reply);
-        EXPECT_EQ(got, outcome);
-        EXPECT_EQ(steps, "");
-        EXPECT_EQ(Flags(), outcome != AnnounceOutcome::LinkFailed ? KEPT : DROPPED) << "deviceOpen, rescanNeeded";
-    }
     const ModuleParamSet params =
         MakeParams(1, 13, NO_SELECTION, "exactly-20-chars-ssi", "abc", {0xFF, 0x00, 0x0A, 0xA0, 0x5A, 0xA5});
     HidReport first{0, 1, 13, 255, 0xFF, 0x00, 0x0A, 0xA0, 0x5A, 0xA5};
     std::memcpy(first.data() + 11, "exactly-20-chars-ssi", 20);
     const HidReport second{0, 'a', 'b', 'c'};
-    // From failFrom 0 no write gets through.
+    const HidReport announce = CommandReport(CMD_ANNOUNCE_UPLOAD);
+    bool failAtCollection = false;
+    const CollectFunction collect = [&]() -> const ModuleParamSet& {
+        steps += "collect ";
+        module->failWrite = failAtCollection;
+        return params;
+    };
+    const char* wrong = "AT+iWP OK\r\n";  // the acknowledgement has no line end
+    for (const auto& [text, flags] : {std::pair{wrong, KEPT}, {nullptr, DROPPED}}) {
+        Start(text != nullptr);
+        module->written.clear();
+        if (text) {
+            module->module->nextReply = HidReport{};
+            std::memcpy(module->module->nextReply->data() + 1, text, std::strlen(text));
+        }
+        const UploadOutcome outcome = UploadParams(link, reply, collect, Recorder(-1));
+        EXPECT_EQ(std::tuple(outcome, steps, Flags(), module->written.size()),
+                  std::tuple(UploadOutcome::NotAnnounced, "", flags, text ? 1u : 0u));
+    }
+    // From the collection on (failFrom 0) no report gets through.
     const std::tuple<int, std::vector<HidReport>, Texts> rows[] = {
-        {-1, {first, second}, {}}, {0, {first}, {W, W}}, {750, {first, second}, {W}}};
+        {-1, {announce, first, second}, {}}, {0, {announce, first}, {W, W}}, {750, {announce, first, second}, {W}}};
     for (const auto& [failFrom, written, texts] : rows) {
         module->module = std::make_shared<SimulatedModule>();
         Start();
-        ASSERT_EQ(AnnounceUpload(link, reply), AnnounceOutcome::Acknowledged);
-        module->failWrite = failFrom == 0;
+        failAtCollection = failFrom == 0;
         module->written.clear();
-        ExpectRun(SendParamReports(link, params, Recorder(failFrom)), UPLOAD_STEPS, texts);
+        const UploadOutcome outcome = UploadParams(link, reply, collect, Recorder(failFrom));
+        ExpectRun(outcome == UploadOutcome::Sent, "collect " + UPLOAD_STEPS, texts);
         EXPECT_EQ(std::pair(module->written, Dump(module->module->Behaviour().Params()) == Dump(params)),
                   std::pair(written, texts.empty()));
     }
+}
+
+// Only what travels counts: the SSID beyond its 20 characters, and bytes
+// after a text's end, never differ.
+TEST_F(ParameterTransfer, DifferingFieldsAsTheyTravel) {
+    const ModuleParamSet base = MakeParams(0, 6, 4, "exactly-20-chars-ssi", "key-text", {0, 0x0C, 0x29, 1, 2, 3});
+    ModuleParamSet longer = base;
+    StoreParamText(longer.ssid, "exactly-20-chars-ssid and more");
+    ModuleParamSet all = MakeParams(1, 7, 3, "other", "other-key", {0, 0x0C, 0x29, 1, 2, 4});
+    EXPECT_EQ(DifferingFields(base, longer), std::vector<std::string>{});
+    EXPECT_EQ(DifferingFields(base, all),
+              (std::vector<std::string>{"mode", "channel", "encryption", "ssid", "key", "mac"}));
 }
 
 }  // namespace lq3860
