@@ -2,6 +2,7 @@
 // The process of lq3860ctl on Linux: the arguments are bytes already, and
 // the standard streams pass bytes unchanged, to a terminal too.
 #include "cli/console.h"
+#include "types/program_arguments.h"
 #include "types/standard_output.h"
 
 #include <unistd.h>
@@ -9,8 +10,7 @@
 namespace lq3860 {
 
 std::vector<std::string> StartConsoleProgram(int argc, char** argv) {
-    if (argc <= 0 || argv == nullptr) return {};
-    return std::vector<std::string>(argv + 1, argv + argc);
+    return ProgramArguments(argc, argv);
 }
 
 bool StandardOutputIsTerminal() {

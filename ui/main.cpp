@@ -6,11 +6,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <vector>
 
 #include "device/terminal_text.h"
 #include "lq3860_version.h"
 #include "types/command_options.h"
+#include "types/program_arguments.h"
 #include "types/standard_output.h"
 #include "ui/host_display.h"
 #include "ui/utility_app.h"
@@ -52,8 +52,7 @@ struct Options {
 // Parsed before the window system is touched, so --help, --version and a
 // wrong command line need no display. Ends the process for those.
 Options ParseOptions(int argc, char** argv) {
-    const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
-    const lq3860::ParsedArguments parsed = lq3860::ParseArguments(OPTIONS, arguments);
+    const lq3860::ParsedArguments parsed = lq3860::ParseArguments(OPTIONS, lq3860::ProgramArguments(argc, argv));
     std::string error = parsed.error;
     Options options;
     bool help = false, version = false;
@@ -67,7 +66,7 @@ Options ParseOptions(int argc, char** argv) {
             case SIMULATE: options.simulate = true; break;
             default:
                 if (item.value.empty() && error.empty()) error = "--screenshot needs a FILE";
-                options.screenshotPath = QString::fromLocal8Bit(item.value);
+                options.screenshotPath = QString::fromStdString(item.value);
         }
     }
     if (!error.empty()) {
@@ -110,7 +109,7 @@ int main(int argc, char** argv) {
     lq3860::CUtilityApp app(argc, argv, options.simulate, options.verbose);
     qInstallMessageHandler(previous);
     if (!app.InitInstance(options.screenshotPath)) {
-        const std::string path = lq3860::EscapeControlsForTerminal(options.screenshotPath.toLocal8Bit().toStdString());
+        const std::string path = lq3860::EscapeControlsForTerminal(options.screenshotPath.toStdString());
         std::fprintf(stderr, "lq3860-utility: cannot write the screenshot %s\n", path.c_str());
         return 1;
     }
