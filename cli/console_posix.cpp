@@ -2,6 +2,7 @@
 // The process of lq3860ctl on Linux: the arguments are bytes already, and
 // the standard streams pass bytes unchanged, to a terminal too.
 #include "cli/console.h"
+#include "program/program_arguments.h"
 #include "program/standard_output.h"
 
 #include <signal.h>
@@ -14,8 +15,7 @@ std::vector<std::string> StartConsoleProgram(int argc, char** argv) {
     // with EPIPE, told as "write error" like every other failed write,
     // instead of ending the program without a word.
     ::signal(SIGPIPE, SIG_IGN);
-    if (argc <= 0 || argv == nullptr) return {};
-    return std::vector<std::string>(argv + 1, argv + argc);
+    return ProgramArguments(argc, argv);
 }
 
 bool StandardOutputIsTerminal() {

@@ -5,7 +5,6 @@
 
 #include <fcntl.h>
 #include <io.h>
-#include <shellapi.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -13,24 +12,13 @@
 #include <string_view>
 
 #include "cli/console.h"
+#include "program/program_arguments.h"
 #include "program/standard_output.h"
 #include "types/wide_text_windows.h"
 
 namespace lq3860 {
 
 namespace {
-
-// The arguments after the program name, from the wide command line; empty
-// when it cannot be read.
-std::vector<std::string> Utf8CommandLineArguments() {
-    std::vector<std::string> arguments;
-    int count = 0;
-    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (wide == nullptr) return arguments;
-    for (int i = 1; i < count; ++i) arguments.push_back(WideToUtf8(wide[i]));
-    LocalFree(wide);
-    return arguments;
-}
 
 // In the C runtime's text mode every "\n" written becomes "\r\n", and reading
 // drops CR and stops at Ctrl-Z. A stream without a descriptor (no console)
@@ -124,9 +112,9 @@ bool StandardOutputIsTerminal() {
     return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
 }
 
-std::vector<std::string> StartConsoleProgram(int, char**) {
+std::vector<std::string> StartConsoleProgram(int argc, char** argv) {
     UseBinaryStandardStreams();
-    return Utf8CommandLineArguments();
+    return ProgramArguments(argc, argv);
 }
 
 StandardStreams::StandardStreams() {

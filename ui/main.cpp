@@ -6,11 +6,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <vector>
 
 #include "device/terminal_text.h"
 #include "lq3860_version.h"
 #include "program/options.h"
+#include "program/program_arguments.h"
 #include "program/standard_output.h"
 #include "ui/host_display.h"
 #include "ui/start_up_messages.h"
@@ -28,9 +28,8 @@ struct Options {
 // Parsed before the window system is touched, so --help, --version and a
 // wrong command line need no display. Ends the process for those.
 Options ParseOptions(int argc, char** argv) {
-    const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
     const lq3860::ParsedArguments parsed =
-        lq3860::ParseArguments(lq3860::ListOptions(lq3860::WindowOptions()), arguments);
+        lq3860::ParseArguments(lq3860::ListOptions(lq3860::WindowOptions()), lq3860::ProgramArguments(argc, argv));
     std::string error = parsed.error;
     Options options;
     bool help = false, version = false;
@@ -44,7 +43,7 @@ Options ParseOptions(int argc, char** argv) {
             case lq3860::WindowOption::Simulate: options.simulate = true; break;
             case lq3860::WindowOption::Screenshot:
                 if (item.value.empty() && error.empty()) error = "--screenshot needs a FILE";
-                options.screenshotPath = QString::fromLocal8Bit(item.value);
+                options.screenshotPath = QString::fromStdString(item.value);
         }
     }
     if (!error.empty()) {
@@ -72,7 +71,7 @@ int main(int argc, char** argv) {
     lq3860::CUtilityApp app(argc, argv, options.simulate, options.verbose);
     qInstallMessageHandler(previous);
     if (!app.InitInstance(options.screenshotPath)) {
-        const std::string path = lq3860::EscapeControlsForTerminal(options.screenshotPath.toLocal8Bit().toStdString());
+        const std::string path = lq3860::EscapeControlsForTerminal(options.screenshotPath.toStdString());
         std::fprintf(stderr, "lq3860-utility: cannot write the screenshot %s\n", path.c_str());
         return 1;
     }

@@ -38,9 +38,10 @@ ToolRun RunUtility(const QStringList& arguments, const QString& loggingRules = {
             process.readAllStandardOutput().toStdString(), (err + process.readAllStandardError()).toStdString()};
 }
 
+// The path as typed, also outside the ANSI code page of a Western Windows.
 TEST(UtilityProcess, SavesAScreenshot) {
     const QTemporaryDir folder;
-    const QString png = folder.filePath("a.png");
+    const QString png = folder.filePath(QString::fromUtf8("café 中文.png"));
     EXPECT_EQ(RunUtility({"--screenshot=" + png, "--simulate"}).status, 0);
     EXPECT_FALSE(QImage(png, "PNG").isNull());
 }
