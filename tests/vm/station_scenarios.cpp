@@ -86,7 +86,7 @@ TEST_F(Station, FailedModulesAreReportedAndTheStationGoesOn) {
         {std::string(R"("name":"Keeps")") + R"(,"version":"1.1","date":"2026/12/06","outcome":"failed","status":10,)" +
              R"("error":"not-verified","message":"Verify failed: the module holds other values for channel, ssid, key, mac")",
          std::string(R"("name":"Pulled","version":"1.1","date":"2026/12/06","outcome":"failed","status":1,)" +
-                     std::string(R"("error":"link-lost","message":"Upload Parameter NG")")),
+                     std::string(R"("error":"write-failed","message":"Upload Parameter NG")")),
          std::string(R"("name":"Good","version":"1.1","date":"2026/12/06","outcome":"written and verified")"),
          std::string("{\"written\":1,\"failed\":2}\n")})
         EXPECT_NE(run.find(part), std::string::npos) << part << "\n" << run;
