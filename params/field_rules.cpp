@@ -154,7 +154,7 @@ std::vector<std::string> RuleChanges(const ModuleParamSet& asked, const ModulePa
                                           listed ? adHoc : nullptr));
     }
     if (ParamText(asked.ssid) != ParamText(sent.ssid)) changes.push_back(SSID_TOO_LONG_MESSAGE);
-    if (ParamText(asked.key) != ParamText(sent.key)) changes.push_back(KEY_NOT_SENT_MESSAGE);
+    // The key is left out: "NONE" sends none by design, and a saved empty key loads as "*".
     return changes;
 }
 

@@ -28,8 +28,6 @@ inline constexpr const char* WPA_KEY_MESSAGE = "The KEY must between 8~63 charac
 // loaded file; it is then sent as its first 20).
 inline constexpr const char* SSID_TOO_LONG_MESSAGE = "The SSID can have at most 20 characters.";
 inline constexpr const char* KEY_TOO_LONG_MESSAGE = "The WLK key can have at most 63 characters.";
-// A file's key under the encryption "NONE", which sends no key.
-inline constexpr const char* KEY_NOT_SENT_MESSAGE = "The key is not sent: the encryption is NONE.";
 
 // Whether `text` names `number` in decimal. The limits are defined once, in
 // types/module_params.h; the texts that spell them out are checked against
