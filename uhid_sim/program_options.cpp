@@ -9,7 +9,7 @@ namespace lq3860 {
 
 namespace {
 
-enum SimOptionId { VENDOR, PRODUCT, SECOND_COLLECTION, COUNT, HELP, VERSION, COMPLETION };
+enum SimOptionId { VENDOR, PRODUCT, SECOND_COLLECTION, COUNT, USB, HELP, VERSION, COMPLETION };
 
 bool ParseNumber(std::string_view text, int base, long long maximum, long long& value) {
     if (base == 16 && (text.starts_with("0x") || text.starts_with("0X"))) text.remove_prefix(2);
@@ -30,7 +30,9 @@ std::string SimUsage() {
                "  --product HEX         USB product id (default 3860)\n"
                "  --second-collection   add a second application collection with usage\n"
                "                        0x0002\n"
-               "  --count N             the older spelling of --modules N\n") +
+               "  --count N             the older spelling of --modules N\n"
+               "  --usb                 USB gadgets (configfs, usb_f_hid) on free USB device\n"
+               "                        controllers, such as dummy_hcd's, instead of uhid\n") +
            SIMULATION_OPTIONS_HELP +
            "  -h, --help            show this text\n"
            "  -V, --version         show the program's version\n"
@@ -39,7 +41,8 @@ std::string SimUsage() {
            VIRTUAL_MODULE_NAME +
            "\". Options take their value as\n"
            "--option VALUE or --option=VALUE.\n"
-           "Needs read and write access to /dev/uhid (usually root).\n";
+           "Needs read and write access to /dev/uhid, or with --usb to configfs (usually\n"
+           "root).\n";
 }
 
 std::span<const OptionEntry> SimOptionTable() {
@@ -49,6 +52,7 @@ std::span<const OptionEntry> SimOptionTable() {
             {PRODUCT, "--product", 0, OptionValue::Required, "HEX"},
             {SECOND_COLLECTION, "--second-collection"},
             {COUNT, "--count", 0, OptionValue::Required, "N"},
+            {USB, "--usb"},
             {HELP, "--help", 'h'},
             {VERSION, "--version", 'V'},
             {COMPLETION, "--completion", 0, OptionValue::Required, "SHELL", CompleteAs::Nothing, true},
@@ -81,6 +85,7 @@ SimOptionsResult ParseSimOptions(const std::vector<std::string>& arguments) {
             case HELP: options.help = true; break;
             case VERSION: options.version = true; break;
             case SECOND_COLLECTION: options.secondCollection = true; break;
+            case USB: options.usbGadget = true; break;
             case VENDOR:
             case PRODUCT:
                 if (!ParseNumber(item.value, 16, 0xffff, number)) {
