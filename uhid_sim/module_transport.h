@@ -42,6 +42,11 @@ public:
     virtual std::string Node() const = 0;
 };
 
+// The serial number of module `index` of this process, unique among the
+// processes too: Windows (and Wine) build a device's instance id from it, and
+// a second device with the same one would be taken for the first.
+std::string ModuleSerial(int index);
+
 // Module number `index` of this process on the host, serving `module` (not
 // owned); null with the reason in `error` when it cannot be created.
 std::unique_ptr<ModuleTransport> CreateUhidTransport(const SimOptions& options, int index, SimulatedModule& module,

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // A virtual module on the kernel's HID stack through /dev/uhid.
+#include <cstdio>
 #include <cstring>
 
 #include "uhid_sim/module_transport.h"
@@ -51,7 +52,10 @@ private:
 std::unique_ptr<ModuleTransport> CreateUhidTransport(const SimOptions& options, int index, SimulatedModule& module,
                                                      std::string& error) {
     auto transport = std::make_unique<UhidTransport>(module);
-    if (!transport->Create(BuildCreateEvent(options, index), error)) return nullptr;
+    uhid_event create = BuildCreateEvent(options, index);
+    const std::string serial = ModuleSerial(index);
+    std::snprintf(reinterpret_cast<char*>(create.u.create2.uniq), sizeof create.u.create2.uniq, "%s", serial.c_str());
+    if (!transport->Create(create, error)) return nullptr;
     return transport;
 }
 

@@ -89,8 +89,7 @@ public:
             !WriteAttribute(root_ + "/idProduct", Hex(options.productId)) ||
             !WriteAttribute(root_ + "/bcdDevice", "0x0100") || !WriteAttribute(root_ + "/bcdUSB", "0x0200"))
             return fail("device ids");
-        if (::mkdir(strings.c_str(), 0755) != 0 ||
-            !WriteAttribute(strings + "/serialnumber", "LQ3860SIM" + std::to_string(index)) ||
+        if (::mkdir(strings.c_str(), 0755) != 0 || !WriteAttribute(strings + "/serialnumber", ModuleSerial(index)) ||
             (!options.ProductName().empty() && !WriteAttribute(strings + "/product", options.ProductName())))
             return fail("strings");
         if (::mkdir(function.c_str(), 0755) != 0) return fail(errno == ENODEV ? "usb_f_hid makes at most 4" : function);
@@ -175,6 +174,10 @@ private:
 };
 
 }  // namespace
+
+std::string ModuleSerial(int index) {
+    return "LQ3860SIM" + std::to_string(::getpid()) + "-" + std::to_string(index);
+}
 
 std::unique_ptr<ModuleTransport> CreateUsbGadgetTransport(const SimOptions& options, int index, SimulatedModule& module,
                                                           std::string& error) {

@@ -13,7 +13,7 @@ set -uo pipefail
 
 workdir=$1 binaries=("${@:2}") started=$SECONDS scenarios=()
 for binary in "${binaries[@]}"; do [[ $binary == *_scenarios || $binary == *-guest.sh ]] && scenarios+=("${binary##*/}"); done
-cache=${LQ3860_VM_CACHE:-${HOME:-/tmp}/.cache/lq3860-vm} modules="hid uhid hid-generic ${LQ3860_VM_MODULES:-}"
+cache=${LQ3860_VM_CACHE:-${HOME:-/tmp}/.cache/lq3860-vm} modules=$(echo hid uhid hid-generic ${LQ3860_VM_MODULES:-})
 skip() { echo "VM test skipped: $*"; exit 77; }
 fail() { echo "VM test FAILED: $*"; exit 1; }
 

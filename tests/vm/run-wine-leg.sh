@@ -37,5 +37,6 @@ export LQ3860_VM_SHARE_ROOT=1 LQ3860_VM_MEMORY=2048 LQ3860_VM_TIMEOUT=${LQ3860_V
 export LQ3860_VM_MODULES="virtio_ring virtio virtio_pci_legacy_dev virtio_pci_modern_dev virtio_pci netfs fscache
   9pnet 9pnet_virtio 9p overlay"
 export LQ3860_VM_ENV="LQ3860_SCENARIOS=$linux/tests/vm/wine_scenarios LQ3860_WINE_BIN=$windows \
-LQ3860_WINE_RUN=$(cd "$here/../../cmake" && pwd)/wine-run.sh LQ3860_WINE_PREFIX=$prefix LQ3860_ARTEFACTS=$workdir/shared"
+LQ3860_WINE_RUN=$(cd "$here/../../cmake" && pwd)/wine-run.sh LQ3860_WINE_PREFIX=$prefix LQ3860_ARTEFACTS=$workdir/shared \
+${GTEST_FILTER:+GTEST_FILTER=$GTEST_FILTER}"
 exec bash "$here/run-vm-test.sh" "$workdir" "$here/wine-guest.sh" "$linux/uhid_sim/lq3860-sim" "$linux/cli/lq3860ctl"

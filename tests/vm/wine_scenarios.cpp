@@ -3,12 +3,10 @@
 // test VM, against lq3860-sim modules on uhid: every scenario runs the Linux
 // tool and the Windows tool on the same modules, and their outcomes (exit
 // status, output, error output) and saved files must be the same bytes.
-// Device paths are the platforms' own and are compared as "PATH". The
-// window's screenshot under Wine must be the picture of the simulated
-// module's when the virtual module carries its name, and another when not.
-// Started by wine-guest.sh, which says where the Windows build and the Wine
-// prefix are (LQ3860_WINE_BIN, LQ3860_WINE_RUN, LQ3860_WINE_PREFIX,
-// LQ3860_ARTEFACTS).
+// Device paths are the platforms' own and are compared as "PATH", output
+// lines in order. Started by wine-guest.sh, which says where the Windows
+// build and the Wine prefix are (LQ3860_WINE_BIN, LQ3860_WINE_RUN,
+// LQ3860_WINE_PREFIX).
 #include <tuple>
 
 #include "guest_programs.h"
@@ -31,7 +29,10 @@ std::string Environment(const char* name) {
 // hangs reads as status -1.
 std::string RunWithin(const char* program, Args arguments, int seconds) {
     const pid_t child = Start(program, std::move(arguments), "/tmp/run");
-    for (const Clock::time_point start = Clock::now(); child > 0 && waitpid(child, nullptr, WNOHANG | WNOWAIT) == 0;
+    siginfo_t ended{};
+    for (const Clock::time_point start = Clock::now();
+         child > 0 && waitid(P_PID, static_cast<id_t>(child), &ended, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+         ended.si_pid == 0;
          std::this_thread::sleep_for(std::chrono::milliseconds(50)))
         if (MillisecondsSince(start) > seconds * 1000LL) kill(child, SIGKILL);
     return Finish(child, "/tmp/run");
@@ -43,15 +44,24 @@ std::string RunWindows(const std::string& program, Args arguments, int seconds =
     return RunWithin("/bin/sh", std::move(arguments), seconds);
 }
 
-// A run's device paths (the third field of a list line) as "PATH".
-std::string WithoutPaths(std::string run) {
-    for (std::size_t line = 0; line < run.size(); line = run.find('\n', line) + 1) {
-        const std::size_t first = run.find('\t', line), end = run.find('\n', line);
-        const std::size_t second = first < end ? run.find('\t', first + 1) : std::string::npos;
-        if (second < end) run.replace(second + 1, end - second - 1, "PATH");
-        if (end == std::string::npos) break;
+// A run with its list lines' device paths (the third field) as "PATH" and
+// its output lines in order: each platform lists in its own enumeration order.
+std::string WithoutPaths(const std::string& run) {
+    std::vector<std::string> lines;
+    std::string rest = run.substr(0, run.find('|', run.find('|') + 1)), tail = run.substr(rest.size());
+    for (std::size_t at = rest.find('|') + 1; at < rest.size();) {
+        const std::size_t end = std::min(rest.find('\n', at), rest.size());
+        std::string line = rest.substr(at, end - at);
+        const std::size_t first = line.find('\t'), second = line.find('\t', first + 1);
+        if (first != std::string::npos && second != std::string::npos)
+            line.replace(second + 1, std::string::npos, "PATH");
+        lines.push_back(line);
+        at = end + 1;
     }
-    return run;
+    std::ranges::sort(lines);
+    std::string sorted = rest.substr(0, rest.find('|') + 1);
+    for (const std::string& line : lines) sorted += line + "\n";
+    return sorted + tail;
 }
 
 class WineStack : public GuestScenario {
@@ -59,18 +69,24 @@ protected:
     static void SetUpTestSuite() {
         ASSERT_EQ(RunWithin("/bin/cp", {"-r", Environment("LQ3860_WINE_BIN"), WINE_BIN}, 60), "0||");
         setenv("LQ_WINEPREFIX", Environment("LQ3860_WINE_PREFIX").c_str(), 1);
+        // Wine's server and device services stay for the whole run, so they
+        // see modules come and go through udev's events; the first start
+        // (a minute under emulation) is made before any scenario.
+        setenv("LQ_WINESERVER_PERSISTENCE", "3600", 1);
+        ASSERT_TRUE(RunWindows("lq3860ctl.exe", {"--version"}, 300).starts_with("0|lq3860ctl "));
     }
 
     // Plugs the modules and waits until Wine lists what the Linux tool lists;
-    // false when it has not within a minute.
+    // false when it has not within 90 s.
     bool PlugForBoth(std::vector<Args> processes, int devices) {
         if (!Plug(std::move(processes), devices)) return false;
         const std::string linux = WithoutPaths(RunProgram(CTL, {"list"}));
-        for (const Clock::time_point start = Clock::now(); MillisecondsSince(start) < 60000;) {
-            if (WithoutPaths(RunWindows("lq3860ctl.exe", {"list"})) == linux) return true;
+        std::string windows;
+        for (const Clock::time_point start = Clock::now(); MillisecondsSince(start) < 90000;) {
+            if ((windows = WithoutPaths(RunWindows("lq3860ctl.exe", {"list"}))) == linux) return true;
             std::this_thread::sleep_for(std::chrono::milliseconds(500));
         }
-        ADD_FAILURE() << "Wine did not list what Linux lists: " << linux;
+        ADD_FAILURE() << "Wine lists\n" << windows << "\nwhere Linux lists\n" << linux;
         return false;
     }
 };
@@ -117,7 +133,10 @@ TEST_F(WineStack, ToolOnWineGivesTheLinuxToolsOutcomesAndFiles) {
                 WriteText(NumberedFileName("/tmp/state.txt", module), FormatConfiguration(params));
                 if (module == 0) WriteText("/tmp/state.txt", FormatConfiguration(params));
             }
-            ASSERT_TRUE(PlugForBoth(processes, devices));
+            if (platform == 0 ? !Plug(processes, devices) : !PlugForBoth(processes, devices)) {
+                EXPECT_TRUE(Unplug());
+                break;
+            }
             Args arguments = command;
             for (std::string& word : arguments)
                 if (word == "FILE") word = platform == 0 ? file : "Z:" + file;
@@ -135,30 +154,6 @@ TEST_F(WineStack, ToolOnWineGivesTheLinuxToolsOutcomesAndFiles) {
         EXPECT_EQ(outcomes[1], outcomes[0]);
         EXPECT_EQ(files[1], files[0]);
     }
-}
-
-// The window under Wine selects the first module and shows its name and
-// firmware texts: the same picture as the simulated module's, which carries
-// the same name and answers alike; another name, another picture. The
-// pictures stay in the build tree (LQ3860_ARTEFACTS).
-TEST_F(WineStack, WindowOnWineShowsTheSelectedModule) {
-    const std::string folder = Environment("LQ3860_ARTEFACTS");
-    const auto picture = [&folder](const std::string& name, Args options) {
-        const std::string path = folder + "/" + name + ".png";
-        options.insert(options.begin(), {"--screenshot", "Z:" + path});
-        const std::string run = RunWindows("lq3860-utility.exe", options);
-        EXPECT_EQ(run, "0||") << name;
-        return FileText(path);
-    };
-    const std::string simulated = picture("window-simulated", {"--simulate"});
-    ASSERT_TRUE(PlugForBoth({{"--name", "LQ-3860 (simulated)"}}, 1));
-    const std::string real = picture("window-wine-hid", {});
-    ASSERT_TRUE(Unplug());
-    ASSERT_TRUE(PlugForBoth({{"--name", "LQ-3860 (simulatee)"}}, 1));
-    const std::string renamed = picture("window-wine-hid-renamed", {});
-    EXPECT_TRUE(simulated.starts_with("\x89PNG\r\n"));
-    EXPECT_EQ(real, simulated);
-    EXPECT_NE(renamed, simulated);
 }
 
 }  // namespace
