@@ -22,14 +22,15 @@ SimOptionsResult Parse(const std::string& line) {
 TEST(SimOptions, EveryOptionIsTaken) {
     const SimOptionsResult result = Parse(
         "--name Bench --vendor 0x1234 --product=ABCD --second-collection --count 32 --silent --unplug-after=0 "
-        "--state /tmp/p.txt --reply-delay=2500 --double-replies --garbage-replies --short-replies 7 -hV");
+        "--state /tmp/p.txt --reply-delay=2500 --double-replies --garbage-replies --short-replies 7 --usb -hV");
     ASSERT_TRUE(result.ok) << result.error;
     const SimOptions& o = result.options;
     const ModuleFaults& f = o.module.faults;
     EXPECT_EQ(std::tuple(o.ProductName(), o.vendorId, o.productId, o.module.modules, o.module.stateFile),
               std::tuple(std::string("Bench"), 0x1234, 0xabcd, 32, std::string("/tmp/p.txt")));
     EXPECT_EQ(std::tuple(f.unplugAfterReports, f.replyDelayMs, f.replyPayloadBytes), std::tuple(0, 2500, 7));
-    EXPECT_TRUE(o.secondCollection && f.silent && f.doubleReplies && f.garbageReplies && o.help && o.version);
+    EXPECT_TRUE(o.secondCollection && f.silent && f.doubleReplies && f.garbageReplies && o.usbGadget && o.help &&
+                o.version);
     EXPECT_EQ(Parse("").options.ProductName(), VIRTUAL_MODULE_NAME);
     EXPECT_EQ(Parse("--name X --no-name").options.ProductName(), "");
     EXPECT_EQ(Parse("--name " + std::string(127, 'n')).options.ProductName().size(), 127u);
