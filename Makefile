@@ -44,11 +44,15 @@ test-sanitize:
 # The window, lq3860ctl, their tests and the installer for Windows,
 # cross-built with MinGW-w64 against Qt for Windows (built once by
 # scripts/build-qt-windows, then taken from its cache) and run under Wine
-# (its own package list).
+# (its own package list). Its VM leg compares the Windows tool on Wine's HID
+# stack with the Linux tool, so the Linux build's tool, virtual modules and
+# scenarios are built first.
 test-windows:
-	@bash scripts/install-deps windows
+	@bash scripts/install-deps windows build test
+	@$(call configure,-S . -B $(BUILD) -DLQ_WERROR=ON $(CMAKE_FLAGS))
+	@cmake --build $(BUILD) -j $(JOBS) --target lq3860ctl lq3860-sim wine_scenarios
 	@qt=$$(bash scripts/build-qt-windows) && $(call configure,-S . -B $(WINDOWS_BUILD) -DLQ_WERROR=ON \
-		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DLQ_QT_WINDOWS=$$qt)
+		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DLQ_QT_WINDOWS=$$qt -DLQ_LINUX_BUILD=$(abspath $(BUILD)))
 	@cmake --build $(WINDOWS_BUILD) -j $(JOBS)
 	@ctest --test-dir $(WINDOWS_BUILD) --output-on-failure -j $(JOBS)
 

@@ -68,11 +68,12 @@ read -r number pid 2>/dev/null <"$XVFB_FILE" && [ -n "$number" ] && export DISPL
     # rpcss.exe ...) would otherwise be started by the program and inherit
     # its output pipe; they outlive the program, and CTest would wait for
     # them to close the pipe. So start them here, detached from our output.
-    # The server stays 30 s after its last client, so the next test finds it
-    # running: the server then answers 2 and nothing more is done. None of
+    # The server stays 30 s (LQ_WINESERVER_PERSISTENCE) after its last client,
+    # so the next test finds it running: the server then answers 2 and
+    # nothing more is done. None of
     # them may inherit the lock (descriptor 9): a lock held by the server
     # would make the next test wait until the server exits.
-    if "$WINESERVER" -p30 </dev/null >/dev/null 2>&1 9>&-; then
+    if "$WINESERVER" -p"${LQ_WINESERVER_PERSISTENCE:-30}" </dev/null >/dev/null 2>&1 9>&-; then
         "$WINE" wineboot </dev/null >/dev/null 2>&1 9>&- || true
     fi
 ) 9>"$WINEPREFIX.lock"

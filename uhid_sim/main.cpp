@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// lq3860-sim: virtual LQ-3860 modules on the kernel's HID stack, so the
-// utility can be tried and tested on Linux without hardware.
+// lq3860-sim: virtual LQ-3860 modules on the kernel's HID stack (through uhid
+// or as USB gadgets), so the utility can be tried and tested on Linux without
+// hardware.
 #include <poll.h>
 #include <signal.h>
 
@@ -20,9 +21,8 @@
 #include "program/completion_script.h"
 #include "program/options.h"
 #include "program/standard_output.h"
+#include "uhid_sim/module_transport.h"
 #include "uhid_sim/program_options.h"
-#include "uhid_sim/uhid_device.h"
-#include "uhid_sim/uhid_module.h"
 
 namespace lq3860 {
 
@@ -58,68 +58,62 @@ using Clock = std::chrono::steady_clock;
 
 struct VirtualModule {
     SimulatedModule module;
-    UhidModule logic{module};
-    UhidDevice device;
+    std::unique_ptr<ModuleTransport> transport;
     bool saveFailureTold = false;
-    // Answers of a module with a reply delay, with the time each is due, in
-    // order (every answer has the same delay).
-    std::deque<std::pair<Clock::time_point, uhid_event>> delayed;
+    // Answers not sent yet, with the time each is due, in order (every answer
+    // has the same delay); the front one may wait for the device to take it.
+    std::deque<std::pair<Clock::time_point, TransportBytes>> pending;
+
+    bool AnswerDue(Clock::time_point now) const { return !pending.empty() && pending.front().first <= now; }
 };
 
-void WriteToDevice(VirtualModule& module, int number, const uhid_event& event) {
-    if (!module.device.WriteEvent(event)) {
-        std::fprintf(stderr, "lq3860-sim: module %d: writing /dev/uhid failed\n", number);
+// Sends the answers whose time has come, as far as the device takes them.
+void SendDueAnswers(VirtualModule& module, int number, Clock::time_point now) {
+    while (module.AnswerDue(now)) {
+        const SendResult sent = module.transport->Send(module.pending.front().second);
+        if (sent == SendResult::Later) return;
+        if (sent == SendResult::Failed) {
+            std::fprintf(stderr, "lq3860-sim: module %d: writing %s failed\n", number,
+                         module.transport->Node().c_str());
+        }
+        module.pending.pop_front();
     }
 }
 
-// Writes the delayed answers whose time has come.
-void WriteDueAnswers(VirtualModule& module, int number, Clock::time_point now) {
-    while (!module.delayed.empty() && module.delayed.front().first <= now) {
-        WriteToDevice(module, number, module.delayed.front().second);
-        module.delayed.pop_front();
-    }
-}
-
-// How long the event wait may last before a delayed answer is due; nullopt: no limit.
+// How long the event wait may last before an answer falls due; nullopt: no
+// limit. An answer already due waits for its device instead.
 std::optional<timespec> WaitLimit(const std::vector<std::unique_ptr<VirtualModule>>& modules, Clock::time_point now) {
     std::optional<Clock::time_point> earliest;
     for (const auto& module : modules) {
-        if (module->device.Present() && !module->delayed.empty()) {
-            earliest = std::min(earliest.value_or(Clock::time_point::max()), module->delayed.front().first);
+        if (module->transport->Present() && !module->pending.empty() && !module->AnswerDue(now)) {
+            earliest = std::min(earliest.value_or(Clock::time_point::max()), module->pending.front().first);
         }
     }
     if (!earliest) return std::nullopt;
-    const auto wait =
-        std::chrono::duration_cast<std::chrono::nanoseconds>(std::max(*earliest - now, Clock::duration{0}));
+    const auto wait = std::chrono::duration_cast<std::chrono::nanoseconds>(*earliest - now);
     return timespec{static_cast<time_t>(wait.count() / 1000000000), static_cast<long>(wait.count() % 1000000000)};
 }
 
-// Moves one event of a module and writes back its answer; an unplug or a
-// broken /dev/uhid destroys the device.
+// Takes one request of a module and queues its answer; an unplug or a
+// broken device removes the module.
 void ServeModule(VirtualModule& module, int number) {
-    uhid_event event;
-    if (!module.device.ReadEvent(event)) {
-        std::fprintf(stderr, "lq3860-sim: module %d: reading /dev/uhid failed\n", number);
-        module.device.Destroy();
+    TransportAnswer answer;
+    if (!module.transport->Serve(answer)) {
+        std::fprintf(stderr, "lq3860-sim: module %d: reading %s failed\n", number, module.transport->Node().c_str());
+        module.transport->Remove();
         return;
     }
-    const UhidModule::Response response = module.logic.HandleEvent(event);
-    const Clock::time_point due = Clock::now() + std::chrono::milliseconds(response.delayMs);
-    for (const uhid_event& reply : response.events) {
-        if (response.delayMs == 0) {
-            WriteToDevice(module, number, reply);
-        } else {
-            module.delayed.emplace_back(due, reply);
-        }
-    }
+    const Clock::time_point due = Clock::now() + std::chrono::milliseconds(answer.delayMs);
+    for (TransportBytes& bytes : answer.writes) module.pending.emplace_back(due, std::move(bytes));
+    SendDueAnswers(module, number, Clock::now());
     if (module.module.StateSaveFailed() && !module.saveFailureTold) {
         module.saveFailureTold = true;
         std::fprintf(stderr, "lq3860-sim: module %d: %s\n", number, module.module.StateSaveFailure().c_str());
     }
-    if (response.unplug) {
-        module.delayed.clear();  // a module that is gone sends nothing more
-        module.device.Destroy();
-        std::printf("lq3860-sim: module %d unplugged after %d reports\n", number, module.logic.OutputReports());
+    if (answer.unplug) {
+        module.pending.clear();  // a module that is gone sends nothing more
+        module.transport->Remove();
+        std::printf("lq3860-sim: module %d unplugged after %d reports\n", number, module.module.OutputReports());
         std::fflush(stdout);
     }
 }
@@ -135,7 +129,9 @@ int Run(const SimOptions& options, const sigset_t& waitMask) {
             return 1;
         }
         std::string error;
-        if (!module->device.Create(BuildCreateEvent(options, i), error)) {
+        module->transport = options.usbGadget ? CreateUsbGadgetTransport(options, i, module->module, error)
+                                              : CreateUhidTransport(options, i, module->module, error);
+        if (!module->transport) {
             std::fprintf(stderr, "lq3860-sim: %s\n", error.c_str());
             return 1;
         }
@@ -146,18 +142,20 @@ int Run(const SimOptions& options, const sigset_t& waitMask) {
     std::fflush(stdout);
 
     while (!stopRequested) {
+        const Clock::time_point now = Clock::now();
         std::vector<pollfd> fds;
         std::vector<int> owners;
         for (std::size_t i = 0; i < modules.size(); ++i) {
-            if (modules[i]->device.Present()) {
-                fds.push_back({modules[i]->device.Descriptor(), POLLIN, 0});
+            if (modules[i]->transport->Present()) {
+                const short events = POLLIN | (modules[i]->AnswerDue(now) ? POLLOUT : 0);
+                fds.push_back({modules[i]->transport->Descriptor(), events, 0});
                 owners.push_back(static_cast<int>(i));
             }
         }
         if (fds.empty()) {
             return 0;  // every module has been unplugged
         }
-        const std::optional<timespec> limit = WaitLimit(modules, Clock::now());
+        const std::optional<timespec> limit = WaitLimit(modules, now);
         if (::ppoll(fds.data(), fds.size(), limit ? &*limit : nullptr, &waitMask) < 0) {
             if (errno == EINTR) continue;
             std::perror("lq3860-sim: ppoll");
@@ -165,11 +163,11 @@ int Run(const SimOptions& options, const sigset_t& waitMask) {
         }
         for (std::size_t i = 0; i < fds.size(); ++i) {
             VirtualModule& module = *modules[static_cast<std::size_t>(owners[i])];
-            WriteDueAnswers(module, owners[i], Clock::now());
-            if (fds[i].revents != 0) ServeModule(module, owners[i]);
+            SendDueAnswers(module, owners[i], Clock::now());
+            if ((fds[i].revents & ~POLLOUT) != 0) ServeModule(module, owners[i]);
         }
     }
-    return 0;  // the modules are destroyed with their devices
+    return 0;  // the modules are removed with their devices
 }
 
 }  // namespace

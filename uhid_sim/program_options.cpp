@@ -28,6 +28,10 @@ constexpr Option<SimOption> DEVICE_OPTIONS[] = {
       .value = OptionValue::Required,
       .valueName = "N",
       .help = "the older spelling of --modules N"}},
+    {SimOption::Usb,
+     {.name = "--usb",
+      .help = "USB gadgets (configfs, usb_f_hid) on free USB device\n"
+              "controllers, such as dummy_hcd's, instead of uhid"}},
 };
 
 constexpr Option<SimOption> PROGRAM_OPTIONS[] = {
@@ -61,7 +65,8 @@ std::string SimUsage() {
            VIRTUAL_MODULE_NAME +
            "\". Options take their value as\n"
            "--option VALUE or --option=VALUE.\n"
-           "Needs read and write access to /dev/uhid (usually root).\n";
+           "Needs read and write access to /dev/uhid, or with --usb to configfs (usually\n"
+           "root).\n";
 }
 
 const OptionList& SimOptionTable() {
@@ -92,6 +97,7 @@ SimOptionsResult ParseSimOptions(const std::vector<std::string>& arguments) {
             case SimOption::Help: options.help = true; break;
             case SimOption::Version: options.version = true; break;
             case SimOption::SecondCollection: options.secondCollection = true; break;
+            case SimOption::Usb: options.usbGadget = true; break;
             case SimOption::Vendor:
             case SimOption::Product:
                 if (!ParseNumber(item.value, 16, 0xffff, number)) {

@@ -15,19 +15,26 @@ namespace lq3860 {
 
 inline constexpr const char* VIRTUAL_MODULE_NAME = "LQ-3860 (virtual)";
 
-enum class SimOption { Vendor, Product, SecondCollection, Count, Help, Version, Completion };
+enum class SimOption { Vendor, Product, SecondCollection, Count, Usb, Help, Version, Completion };
 
 struct SimOptions {
     SimulationOptions module;  // name, faults, state file and number of the modules
     std::uint16_t vendorId = LQ3860_VENDOR_ID;
     std::uint16_t productId = 0x3860;
     bool secondCollection = false;  // a second application collection with usage 0x0002
+    bool usbGadget = false;         // --usb: USB gadgets instead of uhid devices
     bool help = false;
     bool version = false;
     std::string completionShell;  // --completion SHELL: print that shell's completion
 
     // The product name the devices carry; empty for none.
     std::string ProductName() const { return module.name.value_or(VIRTUAL_MODULE_NAME); }
+    // The payload bytes of an input report, as the report descriptor
+    // declares them: 64, or fewer for a module with short replies.
+    std::uint8_t InputReportBytes() const {
+        const int cut = module.faults.replyPayloadBytes;
+        return static_cast<std::uint8_t>(cut > 0 && cut < 64 ? cut : 64);
+    }
 };
 
 struct SimOptionsResult {

@@ -41,9 +41,8 @@ uhid_event BuildCreateEvent(const SimOptions& options, int index) {
     CopyText(create.name, options.ProductName());
     CopyText(create.phys, "lq3860-uhid_sim/" + std::to_string(index));
     CopyText(create.uniq, "LQ3860SIM" + std::to_string(index));
-    const int shortReplies = options.module.faults.replyPayloadBytes;
-    const auto inputBytes = static_cast<std::uint8_t>(shortReplies > 0 && shortReplies < 64 ? shortReplies : 64);
-    const std::vector<std::uint8_t> descriptor = BuildReportDescriptor(options.secondCollection, inputBytes);
+    const std::vector<std::uint8_t> descriptor =
+        BuildReportDescriptor(options.secondCollection, options.InputReportBytes());
     std::copy(descriptor.begin(), descriptor.end(), create.rd_data);
     create.rd_size = static_cast<__u16>(descriptor.size());
     create.bus = BUS_USB;

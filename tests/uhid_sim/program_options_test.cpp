@@ -22,7 +22,7 @@ SimOptionsResult Parse(const std::string& line) {
 TEST(SimOptions, EveryOptionIsTaken) {
     const SimOptionsResult result = Parse(
         "--name Bench --vendor 0x1234 --product=ABCD --second-collection --count 32 --silent --unplug-after=0 "
-        "--state /tmp/p.txt --reply-delay=2500 --double-replies --garbage-replies --short-replies 7 -hV");
+        "--state /tmp/p.txt --reply-delay=2500 --double-replies --garbage-replies --short-replies 7 --usb -hV");
     ASSERT_TRUE(result.ok) << result.error;
     const SimOptions& o = result.options;
     const ModuleFaults& f = o.module.faults;
@@ -34,9 +34,13 @@ TEST(SimOptions, EveryOptionIsTaken) {
     EXPECT_EQ(f.unplugAfterReports, 0);
     EXPECT_EQ(f.replyDelayMs, 2500);
     EXPECT_EQ(f.replyPayloadBytes, 7);
-    const std::pair<const char*, bool> flags[] = {
-        {"--second-collection", o.secondCollection}, {"--silent", f.silent}, {"--double-replies", f.doubleReplies},
-        {"--garbage-replies", f.garbageReplies},     {"-h", o.help},         {"-V", o.version}};
+    const std::pair<const char*, bool> flags[] = {{"--second-collection", o.secondCollection},
+                                                  {"--silent", f.silent},
+                                                  {"--double-replies", f.doubleReplies},
+                                                  {"--garbage-replies", f.garbageReplies},
+                                                  {"--usb", o.usbGadget},
+                                                  {"-h", o.help},
+                                                  {"-V", o.version}};
     for (const auto& [flag, taken] : flags) EXPECT_TRUE(taken) << flag;
     EXPECT_EQ(Parse("").options.ProductName(), VIRTUAL_MODULE_NAME);
     EXPECT_EQ(Parse("--name X --no-name").options.ProductName(), "");

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -110,6 +111,19 @@ inline bool WaitForHidrawNodes(int count) {
     return true;
 }
 
+// The words of LQ3860_SIM_OPTIONS, which every lq3860-sim of the guest gets
+// first: "--usb" makes its modules USB gadgets on the dummy controller.
+inline Args GuestSimOptions() {
+    Args words;
+    const char* text = std::getenv("LQ3860_SIM_OPTIONS");
+    for (std::string rest = text != nullptr ? text : ""; !rest.empty();) {
+        const std::size_t end = std::min(rest.find(' '), rest.size());
+        if (end > 0) words.push_back(rest.substr(0, end));
+        rest.erase(0, end + 1);
+    }
+    return words;
+}
+
 // A scenario that plugs lq3860-sim processes; they are stopped (their
 // modules unplugged) at its end.
 class GuestScenario : public ::testing::Test {
@@ -119,7 +133,10 @@ protected:
 
     // One lq3860-sim per option list; true once the kernel shows `devices` hidraw nodes.
     bool Plug(std::vector<Args> processes, int devices) {
-        for (Args& options : processes) sims_.push_back(Start(SIM, std::move(options)));
+        for (Args& options : processes) {
+            options.insert(options.begin(), guestOptions_.begin(), guestOptions_.end());
+            sims_.push_back(Start(SIM, std::move(options)));
+        }
         return std::count(sims_.begin(), sims_.end(), -1) == 0 && WaitForHidrawNodes(devices);
     }
     // Stops them all; true once their devices are gone.
@@ -129,6 +146,7 @@ protected:
         return WaitForHidrawNodes(0);
     }
 
+    const Args guestOptions_ = GuestSimOptions();
     std::vector<pid_t> sims_;
 };
 

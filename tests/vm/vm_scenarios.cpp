@@ -35,27 +35,41 @@ TEST_F(RealStack, ToolListsRealModulesAndTellsOtherUsersHowToGetAccess) {
     EXPECT_TRUE(Succeeded(RunProgram(CTL, {"list"}), {"\tLQ-3860 tool\t/dev/hidraw", "\t\t/dev/hidraw"}));
 }
 
-// lq3860ctl --all on eight modules, each on a thread of its own: each saves
-// its own module's set byte-exact; the silent ninth fails alone, and the
-// run with it (no reply: 7).
+// lq3860ctl --all on eight modules (as many as the guest can make, less
+// one: LQ3860_VM_MODULE_LIMIT), each on a thread of its own: each saves its
+// own module's set byte-exact; the silent last one fails alone, and the run
+// with it (no reply: 7).
 TEST_F(RealStack, ToolReadsAllModulesEachItsOwnSet) {
+    const char* limit = std::getenv("LQ3860_VM_MODULE_LIMIT");
+    const int modules = limit != nullptr ? std::atoi(limit) - 1 : 8;
     std::vector<std::string> stored, saved;
-    for (int k = 0; k < 8; ++k) {
+    for (int k = 0; k < modules; ++k) {
         ModuleParamSet params = ModuleBehaviour().Params();
         StoreParamText(params.ssid, "all-modules-" + std::to_string(k));
         stored.push_back(FormatConfiguration(params));
         WriteText("/tmp/all-" + std::to_string(k) + ".txt", stored.back());
     }
-    ASSERT_TRUE(Plug({{"--modules", "8", "--state", "/tmp/all.txt"}, {"--silent", "--name", "Silent"}}, 9));
+    ASSERT_TRUE(
+        Plug({{"--modules", std::to_string(modules), "--state", "/tmp/all.txt"}, {"--silent", "--name", "Silent"}},
+             modules + 1));
     const std::string run = RunProgram(CTL, {"--all", "read", "--save", "/tmp/saved.txt"});
     EXPECT_TRUE(run.starts_with("7||lq3860ctl: ") && run.ends_with("\tSilent\tDownload Parameter NG\n") &&
                 std::ranges::count(run, '\n') == 1)
         << run;
-    for (int slot = 0; slot < 9; ++slot)
+    for (int slot = 0; slot <= modules; ++slot)
         if (std::string text = FileText("/tmp/saved-" + std::to_string(slot) + ".txt"); !text.empty())
             saved.push_back(text);
     std::ranges::sort(saved), std::ranges::sort(stored);
     EXPECT_EQ(saved, stored);
+}
+
+// The window's screenshot shows a user's first step: the first module of the
+// list selected and its firmware read (the debug texts of the link say so).
+TEST_F(RealStack, WindowScreenshotSelectsTheFirstModuleAndReadsItsFirmware) {
+    ASSERT_TRUE(Plug({{"--name", "LQ-3860 pictured"}}, 1));
+    const std::string run = RunProgram("/bin/lq3860-utility", {"-v", "--screenshot", "/tmp/shot.png"});
+    EXPECT_TRUE(Succeeded(run, {"LQ-3860 pictured\n", "HID_Open\n", "OK\n"}));
+    EXPECT_TRUE(FileText("/tmp/shot.png").starts_with("\x89PNG\r\n")) << run;
 }
 
 TEST_F(RealStack, UdevRuleTagsOnlyOurModulesForTheSeat) {
