@@ -33,7 +33,7 @@ if [ ! -f "$prefix/ready" ]; then
 fi
 
 rm -rf "$workdir/shared" && mkdir -p "$workdir/shared"
-export LQ3860_VM_SHARE_ROOT=1 LQ3860_VM_MEMORY=2048 LQ3860_VM_TIMEOUT=${LQ3860_VM_TIMEOUT:-1500}
+export LQ3860_VM_SHARE_ROOT=1 LQ3860_VM_MEMORY=2048 LQ3860_VM_TIMEOUT=${LQ3860_VM_TIMEOUT:-3000}
 export LQ3860_VM_MODULES="virtio_ring virtio virtio_pci_legacy_dev virtio_pci_modern_dev virtio_pci netfs fscache
   9pnet 9pnet_virtio 9p overlay"
 export LQ3860_VM_ENV="LQ3860_SCENARIOS=$linux/tests/vm/wine_scenarios LQ3860_WINE_BIN=$windows \

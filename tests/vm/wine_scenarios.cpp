@@ -39,7 +39,7 @@ std::string RunWithin(const char* program, Args arguments, int seconds) {
 }
 
 // A Windows program of the build under Wine (cmake/wine-run.sh), with the prefix prepared for this VM.
-std::string RunWindows(const std::string& program, Args arguments, int seconds = 90) {
+std::string RunWindows(const std::string& program, Args arguments, int seconds = 300) {
     arguments.insert(arguments.begin(), {Environment("LQ3860_WINE_RUN"), WINE_BIN + "/" + program});
     return RunWithin("/bin/sh", std::move(arguments), seconds);
 }
@@ -79,13 +79,13 @@ protected:
     // Plugs the modules, starts Wine's services anew, so they find the
     // modules as they start (under emulation Wine follows a burst of plugged
     // and pulled modules only after minutes), and waits until Wine lists what
-    // the Linux tool lists; false when it has not within 90 s.
+    // the Linux tool lists; false when it has not within 5 minutes.
     bool PlugForBoth(std::vector<Args> processes, int devices) {
         if (!Plug(std::move(processes), devices)) return false;
         RunWithin("/usr/lib/wine/wineserver64", {"-k"}, 60);
         const std::string linux = WithoutPaths(RunProgram(CTL, {"list"}));
         std::string windows;
-        for (const Clock::time_point start = Clock::now(); MillisecondsSince(start) < 90000;) {
+        for (const Clock::time_point start = Clock::now(); MillisecondsSince(start) < 300000;) {
             if ((windows = WithoutPaths(RunWindows("lq3860ctl.exe", {"list"}))) == linux) return true;
             std::this_thread::sleep_for(std::chrono::milliseconds(500));
         }
