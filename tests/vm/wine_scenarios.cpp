@@ -115,9 +115,9 @@ TEST_F(WineStack, ToolOnWineGivesTheLinuxToolsOutcomesAndFiles) {
         {{state}, 1, {"read", "--save", "FILE"}, 0},
         {{state}, 1, {"write", "FILE"}, 0},
         {{{"--modules", "3", "--state", "/tmp/state.txt"}}, 3, {"--all", "read", "--save", "FILE"}, 0},
-        {{{"--silent"}}, 1, {"read"}, 1},
-        {{{"--reply-delay", "2600"}}, 1, {"info"}, 1},
-        {{{"--short-replies", "16"}}, 1, {"info"}, 1},
+        {{{"--silent"}}, 1, {"read"}, 7},
+        {{{"--reply-delay", "2600"}}, 1, {"info"}, 7},
+        {{{"--short-replies", "16"}}, 1, {"info"}, 8},
         {{{"--short-replies", "16"}}, 1, {"read"}, 0},
         {{{"--unplug-after", "1"}}, 1, {"read", "--save", "FILE"}, 1},
     };
