@@ -5,7 +5,8 @@
 // the system's default handler ends the program as usual; under a hold it
 // notes the event and waits for the last hold to end before passing it on.
 // No thread of the program is interrupted, so the holds need not shield
-// one.
+// one. The thread that ends the last hold waits for the handler to end the
+// program, so no step after the held one runs, as with a POSIX signal.
 #include <windows.h>
 
 #include <atomic>
@@ -46,7 +47,9 @@ InterruptHold::InterruptHold(ThisThread) {
 }
 
 InterruptHold::~InterruptHold() {
-    holds.fetch_sub(1);
+    if (holds.fetch_sub(1) == 1 && pendingEvent.load()) {
+        for (;;) Sleep(INFINITE);
+    }
 }
 
 bool InterruptHold::Requested() {
