@@ -7,6 +7,7 @@
 // lines in order. Started by wine-guest.sh, which says where the Windows
 // build and the Wine prefix are (LQ3860_WINE_BIN, LQ3860_WINE_RUN,
 // LQ3860_WINE_PREFIX).
+#include <cstdio>
 #include <tuple>
 
 #include "guest_programs.h"
@@ -67,7 +68,12 @@ std::string WithoutPaths(const std::string& run) {
 class WineStack : public GuestScenario {
 protected:
     static void SetUpTestSuite() {
-        ASSERT_EQ(RunWithin("/bin/cp", {"-r", Environment("LQ3860_WINE_BIN"), WINE_BIN}, 60), "0||");
+        // The programs and what they load; the test programs stay behind.
+        ASSERT_EQ(RunWithin("/bin/sh",
+                            {"-c", "mkdir \"$1\" && cd \"$0\" && cp -r *.dll lq3860*.exe platforms styles \"$1\"",
+                             Environment("LQ3860_WINE_BIN"), WINE_BIN},
+                            60),
+                  "0||");
         setenv("LQ_WINEPREFIX", Environment("LQ3860_WINE_PREFIX").c_str(), 1);
         // Wine's server and device services stay for a scenario; the first
         // start (minutes under emulation) is made before any scenario.
@@ -97,39 +103,43 @@ protected:
 const ModuleParamSet DEFAULTS = ModuleBehaviour().Params();
 const ModuleParamSet OTHER_PARAMS{MODE_AP, 11, ENCRYPTION_NONE, "other-net", "", {2, 0x33, 0x64, 0x95, 0xC6, 0xF7}};
 
-// Each row: the lq3860-sim processes, the hidraw nodes they make, the
-// tool's command (FILE: a file to save to or load from), the Linux tool's
-// exit status. The module keeps its parameters in /tmp/state.txt (numbered
-// for several); a command that saves writes FILE, one that loads reads
-// OTHER_PARAMS from it.
+struct Command {
+    Args words;  // LOADED: a file holding OTHER_PARAMS; SAVED: a file to save to
+    int linuxStatus;
+};
+
+// Each row: the lq3860-sim processes, the hidraw nodes they make and the
+// tool's commands, run one after another on the same modules. The modules
+// keep their parameters in /tmp/state.txt (numbered for several).
 TEST_F(WineStack, ToolOnWineGivesTheLinuxToolsOutcomesAndFiles) {
     const Args state = {"--state", "/tmp/state.txt"};
-    const std::vector<std::tuple<std::vector<Args>, int, Args, int>> rows = {
-        // A foreign vendor's device is not listed.
-        {{{}, {"--vendor", "1234"}}, 2, {"list"}, 0},
-        {{{"--modules", "2"}}, 2, {"list"}, 0},
-        {{{"--modules", "11"}}, 11, {"list"}, 0},
-        {{{"--no-name"}}, 1, {"list"}, 0},
-        {{state}, 1, {"info"}, 0},
-        {{state}, 1, {"signal"}, 0},
-        {{state}, 1, {"read", "--save", "FILE"}, 0},
-        {{state}, 1, {"write", "FILE"}, 0},
-        {{{"--modules", "3", "--state", "/tmp/state.txt"}}, 3, {"--all", "read", "--save", "FILE"}, 0},
-        {{{"--silent"}}, 1, {"read"}, 7},
-        {{{"--reply-delay", "2600"}}, 1, {"info"}, 7},
-        {{{"--short-replies", "16"}}, 1, {"info"}, 8},
-        {{{"--short-replies", "16"}}, 1, {"read"}, 0},
-        {{{"--unplug-after", "1"}}, 1, {"read", "--save", "FILE"}, 1},
+    const std::vector<std::tuple<std::vector<Args>, int, std::vector<Command>>> rows = {
+        // A foreign vendor's device is not listed; ours shows an empty name.
+        {{{"--no-name"}, {"--vendor", "1234"}}, 2, {{{"list"}, 0}}},
+        {{{"--modules", "10"}}, 10, {{{"list"}, 0}}},
+        {{{"--modules", "11"}}, 11, {{{"list"}, 0}}},
+        {{state},
+         1,
+         {{{"info"}, 0}, {{"signal"}, 0}, {{"write", "--verify", "LOADED"}, 0}, {{"read", "--save", "SAVED"}, 0}}},
+        {{{"--keep-old-params"}}, 1, {{{"write", "--verify", "LOADED"}, 10}}},
+        {{{"--modules", "2", "--state", "/tmp/state.txt"}},
+         2,
+         {{{"list"}, 0}, {{"--all", "read", "--save", "SAVED"}, 0}}},
+        {{{"--silent"}}, 1, {{{"read"}, 7}}},
+        {{{"--reply-delay", "2600"}}, 1, {{{"info"}, 7}}},
+        {{{"--short-replies", "16"}}, 1, {{{"info"}, 8}, {{"read"}, 0}}},
+        {{{"--unplug-after", "1"}}, 1, {{{"read", "--save", "SAVED"}, 1}}},
     };
-    for (const auto& [processes, devices, command, linuxStatus] : rows) {
-        std::string trace;
-        for (const std::string& word : command) trace += word + " ";
-        for (const Args& process : processes) trace += "| " + (process.empty() ? "" : process[0]) + " ";
+    for (const auto& [processes, devices, commands] : rows) {
+        std::string trace = commands[0].words[0];
+        for (const Args& process : processes) trace += " | " + (process.empty() ? "" : process[0]);
         SCOPED_TRACE(trace);
-        std::string outcomes[2], files[2], states[2];
+        const Clock::time_point rowStart = Clock::now();
+        std::string outcomes[2], files[2];
         for (int platform : {0, 1}) {
-            const std::string file = platform == 0 ? "/tmp/linux.txt" : "/tmp/windows.txt";
-            WriteText(file, command[0] == "write" ? FormatConfiguration(OTHER_PARAMS) : "kept\r\n");
+            const std::string saved = platform == 0 ? "/tmp/linux.txt" : "/tmp/windows.txt", loaded = "/tmp/load.txt";
+            WriteText(saved, "kept\r\n");
+            WriteText(loaded, FormatConfiguration(OTHER_PARAMS));
             for (int module = 0; module < 3; ++module) {
                 ModuleParamSet params = DEFAULTS;
                 StoreParamText(params.ssid, "state-" + std::to_string(module));
@@ -140,23 +150,66 @@ TEST_F(WineStack, ToolOnWineGivesTheLinuxToolsOutcomesAndFiles) {
                 EXPECT_TRUE(Unplug());
                 break;
             }
-            Args arguments = command;
-            for (std::string& word : arguments)
-                if (word == "FILE") word = platform == 0 ? file : "Z:" + file;
-            outcomes[platform] =
-                WithoutPaths(platform == 0 ? RunWithin(CTL, arguments, 60) : RunWindows("lq3860ctl.exe", arguments));
-            std::vector<std::string> saved = {FileText(file), FileText("/tmp/state.txt")};
+            for (const Command& command : commands) {
+                Args arguments = command.words;
+                for (std::string& word : arguments) {
+                    if (word == "SAVED" || word == "LOADED")
+                        word = (platform == 0 ? "" : "Z:") + (word == "SAVED" ? saved : loaded);
+                }
+                const std::string outcome = WithoutPaths(platform == 0 ? RunWithin(CTL, arguments, 60)
+                                                                       : RunWindows("lq3860ctl.exe", arguments));
+                if (platform == 0) {
+                    EXPECT_TRUE(outcome.starts_with(std::to_string(command.linuxStatus) + "|")) << outcome;
+                }
+                outcomes[platform] += outcome + "\n==\n";
+            }
+            std::vector<std::string> kept = {FileText(saved), FileText("/tmp/state.txt")};
             for (int module = 0; module < 3; ++module)
-                saved.push_back(FileText(NumberedFileName(file, module)) + "|" +
-                                FileText(NumberedFileName("/tmp/state.txt", module)));
-            std::ranges::sort(saved.begin() + 2, saved.end());  // slots may differ between the platforms
-            for (const std::string& text : saved) files[platform] += text + "\n--\n";
+                kept.push_back(FileText(NumberedFileName(saved, module)) + "|" +
+                               FileText(NumberedFileName("/tmp/state.txt", module)));
+            std::ranges::sort(kept.begin() + 2, kept.end());  // slots may differ between the platforms
+            for (const std::string& text : kept) files[platform] += text + "\n--\n";
             ASSERT_TRUE(Unplug());
         }
-        EXPECT_TRUE(outcomes[0].starts_with(std::to_string(linuxStatus) + "|")) << outcomes[0];
         EXPECT_EQ(outcomes[1], outcomes[0]);
         EXPECT_EQ(files[1], files[0]);
+        std::printf("[ row      ] %s: %lld s\n", trace.c_str(), MillisecondsSince(rowStart) / 1000);
     }
+}
+
+// The window on Wine's stack selects the first module and reads its
+// firmware (its debug texts say so); the picture stays with the run.
+TEST_F(WineStack, WindowSelectsTheModuleAndReadsItsFirmware) {
+    ASSERT_TRUE(PlugForBoth({{"--name", "LQ-3860 pictured"}}, 1));
+    setenv("QT_FORCE_STDERR_LOGGING", "1", 1);  // a window program logs to the debugger otherwise
+    const std::string picture = Environment("LQ3860_ARTEFACTS") + "/wine-window.png";
+    const std::string run = RunWindows("lq3860-utility.exe", {"-v", "--screenshot", "Z:" + picture});
+    EXPECT_TRUE(run.starts_with("0|")) << run;
+    for (const char* text : {"lq3860-utility: LQ-3860 pictured\r\n", "HID_Open\r\n", "OK"})
+        EXPECT_NE(run.find(text), std::string::npos) << text << " missing from " << run;
+    EXPECT_TRUE(FileText(picture).starts_with("\x89PNG\r\n")) << run;
+}
+
+// Ctrl-C (Wine turns SIGINT into it) during a write, while the module is
+// slow to acknowledge the announcement: the write still ends whole, and then
+// the program ends at once, before it says so (with status 0: Wine's default
+// handler, where Windows gives STATUS_CONTROL_C_EXIT). The Linux tool then
+// reads the written set.
+TEST_F(WineStack, CtrlCDuringAWriteLeavesTheModuleWhole) {
+    WriteText("/tmp/load.txt", FormatConfiguration(OTHER_PARAMS));
+    ASSERT_TRUE(PlugForBoth({{"--reply-delay", "1200"}}, 1));
+    const pid_t writer = Start(
+        "/bin/sh", {Environment("LQ3860_WINE_RUN"), WINE_BIN + "/lq3860ctl.exe", "-v", "write", "Z:/tmp/load.txt"},
+        "/tmp/writer");
+    for (const Clock::time_point start = Clock::now();
+         FileText("/tmp/writer.err").find("HID_Open") == std::string::npos && MillisecondsSince(start) < 300000;)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));  // the announcement waits for its answer
+    kill(writer, SIGINT);
+    EXPECT_EQ(Finish(writer, "/tmp/writer"), "0||lq3860ctl: HID_Open\n");
+    const std::string read = RunWithin(CTL, {"read", "--save", "/tmp/after.txt"}, 60);
+    EXPECT_TRUE(read.starts_with("0|")) << read;
+    EXPECT_EQ(FileText("/tmp/after.txt"), FormatConfiguration(OTHER_PARAMS));
 }
 
 }  // namespace
