@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The tool's commands in-process, on injected simulated modules (several
-// modules, unreadable names, denied access, failing links, unexpected
-// replies) or on its own --simulate=FILE module.
+// modules, a module in use, odd texts and signal levels) or on its own
+// --simulate=FILE module. Denied access and unreadable names: the --all and
+// window tests.
 #include <filesystem>
 
 #include "device/device_messages.h"
@@ -14,12 +15,6 @@ namespace lq3860 {
 namespace {
 
 using Tool = ToolTest;
-
-TEST_F(Tool, ListNamesEveryModuleLikeTheWindow) {
-    EXPECT_EQ(Run({"--json", "list"}), (ToolRun{0, "{\"modules\":[]}\n", ""}));
-    platform_.AddModule(std::nullopt);  // unreadable name
-    EXPECT_EQ(Run({"list"}), (ToolRun{0, "0\tDevice 0\tsim:0\n", ""}));
-}
 
 // --device picks a slot, a path, or a name (exactly, else the start of one).
 TEST_F(Tool, DeviceOptionPicksASlotAPathOrAName) {
@@ -70,12 +65,6 @@ TEST_F(Tool, AModuleInUseIsListedButRefusedBeforeAnythingIsSent) {
     EXPECT_EQ(Run({"list"}), (ToolRun{0, "0\tLQ-3860 (simulated)\tsim:0\n", ""}));
     EXPECT_EQ(Run({"write", File("in.txt", FRESH_MODULE)}), (ToolRun{6, "", Said(MODULE_IN_USE_MESSAGE)}));
     EXPECT_TRUE(module.written.empty());
-}
-
-TEST_F(Tool, ModuleWithoutPermissionIsExplained) {
-    platform_.AddModule().denyAccess = true;
-    EXPECT_EQ(Run({"list"}), (ToolRun{0, "", Said(DEVICE_ACCESS_DENIED_MESSAGE)}));
-    EXPECT_EQ(Run({"info"}).err, Said("No LQ-3860 module in slot 0.") + Said(DEVICE_ACCESS_DENIED_MESSAGE));
 }
 
 TEST_F(Tool, SignalLevelOutsideZeroToThreeShowsItsByte) {

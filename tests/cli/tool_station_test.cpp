@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // station: modules written and verified as they come, on injected simulated
-// modules and device events (pauses counted, not slept).
+// modules and device events (pauses return at once).
 #include <algorithm>
 #include <chrono>
 #include <regex>

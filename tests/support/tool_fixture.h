@@ -2,7 +2,7 @@
 #pragma once
 // lq3860ctl's commands in-process: on the modules a test adds to its
 // simulated platform, or, when the arguments start with --simulate, on the
-// tool's own simulated modules. Pauses are counted, not slept.
+// tool's own simulated modules. Pauses return at once.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -53,9 +53,8 @@ protected:
         return dir_.File(name);
     }
 
-    bool terminal_ = false;               // the tool's stdout is a terminal
-    std::atomic<unsigned> pausedMs_ = 0;  // --all runs pause on several threads
-    PauseFunction pause_ = [this](unsigned ms) { pausedMs_ += ms; };
+    bool terminal_ = false;  // the tool's stdout is a terminal
+    PauseFunction pause_ = [](unsigned) {};
     SimulatedPlatform platform_;
     TempDir dir_;
     const std::string memory_ = dir_.File("module.txt");

@@ -54,13 +54,6 @@ private:
     std::filesystem::path path_;
 };
 
-// Wine gives itself away by an export of its ntdll. Used only to skip checks
-// of behaviour that Wine does not reproduce, each with its reason.
-inline bool RunningUnderWine() {
-    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
-
 inline bool WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
     return static_cast<bool>(std::ofstream(path, std::ios::binary) << bytes);
 }

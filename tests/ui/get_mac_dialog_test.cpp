@@ -139,15 +139,4 @@ TEST_F(GetMacDialogTest, EnterAndExitStoreUpperCaseEditsEscapeDiscardsEnterOnGet
     }
 }
 
-// "Exit" after a found MAC stores the edits and leaves ready set: the main
-// window's next tick takes the MAC.
-TEST_F(GetMacDialogTest, ExitAfterAFoundMacLeavesItForTheMainWindow) {
-    Open();
-    QTest::mouseClick(Control(id::GETMAC_GET), Qt::LeftButton);
-    QTest::mouseClick(Control(id::GETMAC_EXIT), Qt::LeftButton);
-    EXPECT_EQ(session.MacHandOff.ready, 1);
-    Tick();
-    EXPECT_EQ(Shown(id::MAC_BYTES), QStringList({"00", "0C", "29", "3A", "4B", "5C"}));
-}
-
 }  // namespace lq3860
