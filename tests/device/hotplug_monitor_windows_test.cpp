@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The Windows device events from recorded notifications: Wine has no HID
-// devices and no CM_Register_Notification, so the notifications are made
-// here byte for byte as the system hands them to the callback.
+// The Windows device events from recorded notifications: Wine 8 has no
+// CM_Register_Notification, so the notifications are made here byte for
+// byte as the system hands them to the callback.
 #include <gtest/gtest.h>
 
 #include <cstring>
