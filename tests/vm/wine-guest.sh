@@ -12,10 +12,18 @@ mount -t tmpfs tmpfs /layers && mkdir /layers/upper /layers/work || exit 1
 mount -t overlay overlay -o lowerdir=/host,upperdir=/layers/upper,workdir=/layers/work /new || exit 1
 mount -o bind /dev /new/dev && mount -t proc proc /new/proc && mount -t sysfs sysfs /new/sys &&
   mount -t tmpfs tmpfs /new/tmp && mount -t tmpfs tmpfs /new/run || exit 1
-# Builds kept under /tmp (a checkout there) stay visible through the guest's own /tmp.
+# Builds kept under /tmp (a checkout there) stay visible through the guest's own /tmp;
+# so does a Wine prefix cached there, under a writable layer of its own.
 for dir in "${LQ3860_SCENARIOS%/*}" "$LQ3860_WINE_BIN" "${LQ3860_WINE_RUN%/*}"; do
   case $dir in /tmp/*) { mkdir -p "/new$dir" && mount -o bind "/host$dir" "/new$dir"; } || exit 1 ;; esac
 done
+case $LQ3860_WINE_PREFIX in
+/tmp/*)
+  mkdir -p /layers/prefix /layers/prefix-work "/new$LQ3860_WINE_PREFIX" && mount -t overlay overlay -o \
+    "lowerdir=/host$LQ3860_WINE_PREFIX,upperdir=/layers/prefix,workdir=/layers/prefix-work" "/new$LQ3860_WINE_PREFIX" ||
+    exit 1
+  ;;
+esac
 mkdir -p "/new$LQ3860_ARTEFACTS" && mount -t 9p -o trans=virtio,version=9p2000.L,msize=262144 work "/new$LQ3860_ARTEFACTS" || exit 1
 # The Linux tool and the virtual modules where the scenarios look for them.
 cp /bin/lq3860-sim /bin/lq3860ctl /new/usr/bin/ || exit 1

@@ -114,8 +114,9 @@ struct Command {
 TEST_F(WineStack, ToolOnWineGivesTheLinuxToolsOutcomesAndFiles) {
     const Args state = {"--state", "/tmp/state.txt"};
     const std::vector<std::tuple<std::vector<Args>, int, std::vector<Command>>> rows = {
-        // A foreign vendor's device is not listed; ours shows an empty name.
-        {{{"--no-name"}, {"--vendor", "1234"}}, 2, {{{"list"}, 0}}},
+        // A foreign vendor's device is not listed; ours shows an empty name
+        // and its second collection is no module of its own.
+        {{{"--no-name", "--second-collection"}, {"--vendor", "1234"}}, 2, {{{"list"}, 0}}},
         {{{"--modules", "10"}}, 10, {{{"list"}, 0}}},
         {{{"--modules", "11"}}, 11, {{{"list"}, 0}}},
         {{state},
